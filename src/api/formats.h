@@ -1,0 +1,67 @@
+// Pixel-format facts shared by the interface and every method's router.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "orvex.h"
+
+namespace orvex {
+
+inline constexpr uint32_t kFormatCount = 13;
+
+// Bytes per pixel of each PixelFormat code (planar formats: over all three planes).
+inline constexpr uint8_t kBytesPerPixel[kFormatCount] = {1, 2, 1, 2, 1, 2, 3, 6, 3, 4, 6, 4, 3};
+
+// Where R, G and B of pixel 0 sit in a colour layout, and how far apart
+// consecutive pixels of one channel are. Offsets and step count samples;
+// for planar layouts the offsets are plane indices (multiples of width x height).
+struct ChannelLayout {
+    uint8_t sampleBytes;
+    uint8_t step;
+    bool planar;
+    uint8_t r, g, b;
+};
+
+inline constexpr uint32_t kFirstColourFormat = PlanarRGB24;
+inline constexpr uint32_t kLastColourFormat = RGB24;
+
+inline constexpr ChannelLayout kColourLayouts[kLastColourFormat - kFirstColourFormat + 1] = {
+    {1, 1, true, 0, 1, 2},   // PlanarRGB24
+    {2, 1, true, 0, 1, 2},   // PlanarRGB48
+    {1, 3, false, 2, 1, 0},  // BGR24
+    {1, 4, false, 1, 2, 3},  // ARGB32 (alpha at byte 0)
+    {2, 3, false, 0, 1, 2},  // RGB48
+    {1, 4, false, 2, 1, 0},  // BGRA32 (alpha at byte 3)
+    {1, 3, false, 0, 1, 2},  // RGB24
+};
+
+// The colour layout of a format, or null for formats that have none.
+inline const ChannelLayout* FindColourLayout(uint32_t format) {
+    if (format < kFirstColourFormat || format > kLastColourFormat) return nullptr;
+    return &kColourLayouts[format - kFirstColourFormat];
+}
+
+// True when width x height x bytes per pixel fits the size rule's 32 bits, so
+// the buffer the rule sizes really covers the image.
+inline bool SizeRuleCovers(uint32_t format, uint32_t width, uint32_t height) {
+    if (format >= kFormatCount) return false;
+    const uint64_t bytes = uint64_t(width) * height * kBytesPerPixel[format];
+    return bytes <= UINT32_MAX;
+}
+
+// The three channel start addresses of a colour layout in a buffer whose
+// planes (if any) hold planeSamples samples each.
+struct ChannelStarts {
+    uint8_t* r;
+    uint8_t* g;
+    uint8_t* b;
+};
+
+inline ChannelStarts LocateChannels(const ChannelLayout& layout, void* data, size_t planeSamples) {
+    auto* base = static_cast<uint8_t*>(data);
+    const size_t unit = size_t(layout.sampleBytes) * (layout.planar ? planeSamples : 1);
+    return {base + layout.r * unit, base + layout.g * unit, base + layout.b * unit};
+}
+
+}  // namespace orvex

@@ -1,0 +1,27 @@
+# Installs the build into a scratch prefix, then builds and runs a consumer
+# through find_package(orvex) and checks the pkg-config file.
+set(prefix ${WORK}/prefix)
+file(REMOVE_RECURSE ${WORK})
+
+function(run)
+    execute_process(COMMAND ${ARGV} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0)
+        message(FATAL_ERROR "${ARGV} failed:\n${out}\n${err}")
+    endif()
+    set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BUILD} --prefix ${prefix})
+run(${CMAKE_COMMAND} -S ${SOURCE}/tests/install_consumer -B ${WORK}/consumer -G Ninja
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_C_COMPILER=${C_COMPILER})
+run(${CMAKE_COMMAND} --build ${WORK}/consumer)
+run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR} ${WORK}/consumer/consumer)
+
+if(PKG_CONFIG)
+    run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
+        ${PKG_CONFIG} --cflags --libs orvex)
+    string(REGEX MATCH "-I([^ \n]+)" include_flag "${last_output}")
+    if(NOT EXISTS "${CMAKE_MATCH_1}/orvex.h" OR NOT last_output MATCHES "-lorvex")
+        message(FATAL_ERROR "pkg-config gives: ${last_output}")
+    endif()
+endif()

@@ -1,0 +1,143 @@
+// Helpers shared by the tests: random mosaics, guarded buffers and an
+// independent statement of the colour layouts.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "orvex.h"
+
+namespace testsupport {
+
+inline constexpr uint8_t kCanary = 0xA5;
+
+// A byte buffer with guard bytes on both sides. The payload may start at an
+// odd address, to exercise 16-bit access at any alignment.
+class GuardedBuffer {
+public:
+    static constexpr size_t kGuard = 64;
+
+    GuardedBuffer(size_t size, bool oddAddress = false, uint8_t fill = kCanary)
+        : offset_(kGuard + (oddAddress ? 1 : 0)),
+          size_(size),
+          bytes_(size + 2 * kGuard + 1, fill) {}
+
+    uint8_t* data() { return bytes_.data() + offset_; }
+    const uint8_t* data() const { return bytes_.data() + offset_; }
+    size_t size() const { return size_; }
+    std::vector<uint8_t> Payload() const { return {data(), data() + size_}; }
+
+    bool GuardsIntact(uint8_t fill = kCanary) const {
+        for (size_t i = 0; i < offset_; ++i)
+            if (bytes_[i] != fill) return false;
+        for (size_t i = offset_ + size_; i < bytes_.size(); ++i)
+            if (bytes_[i] != fill) return false;
+        return true;
+    }
+
+private:
+    size_t offset_;
+    size_t size_;
+    std::vector<uint8_t> bytes_;
+};
+
+inline void FillRandom(uint8_t* p, size_t n, uint32_t seed) {
+    std::mt19937 rng(seed);
+    for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(rng());
+}
+
+inline uint32_t Load16(const uint8_t* p, size_t i) { return p[2 * i] | (p[2 * i + 1] << 8); }
+inline void Store16(uint8_t* p, size_t i, uint32_t v) {
+    p[2 * i] = static_cast<uint8_t>(v);
+    p[2 * i + 1] = static_cast<uint8_t>(v >> 8);
+}
+
+// A mosaic of w x h samples of 1 or 2 bytes.
+struct Mosaic {
+    size_t w, h, bytes;
+    const uint8_t* data;
+    uint32_t At(size_t row, size_t col) const {
+        const size_t i = row * w + col;
+        return bytes == 2 ? Load16(data, i) : data[i];
+    }
+};
+
+// 'R', 'G' or 'B' at a mosaic site.
+inline char SiteColour(uint32_t pattern, size_t row, size_t col) {
+    static const char* const kCells[4] = {"RGGB", "GRBG", "GBRG", "BGGR"};
+    return kCells[pattern][(row & 1) * 2 + (col & 1)];
+}
+
+struct LayoutRef {
+    uint32_t format;
+    const char* name;
+    size_t sampleBytes;
+    size_t samplesPerPixel;
+    bool planar;
+    int r, g, b, alpha;  // sample index within a pixel, or plane index; alpha -1 if none
+};
+
+inline const std::vector<LayoutRef>& ColourLayouts() {
+    static const std::vector<LayoutRef> layouts = {
+        {PlanarRGB24, "PlanarRGB24", 1, 3, true, 0, 1, 2, -1},
+        {PlanarRGB48, "PlanarRGB48", 2, 3, true, 0, 1, 2, -1},
+        {BGR24, "BGR24", 1, 3, false, 2, 1, 0, -1},
+        {ARGB32, "ARGB32", 1, 4, false, 1, 2, 3, 0},
+        {RGB48, "RGB48", 2, 3, false, 0, 1, 2, -1},
+        {BGRA32, "BGRA32", 1, 4, false, 2, 1, 0, 3},
+        {RGB24, "RGB24", 1, 3, false, 0, 1, 2, -1},
+    };
+    return layouts;
+}
+
+inline size_t SampleIndex(const LayoutRef& l, size_t w, size_t h, size_t x, size_t y, int ch) {
+    const size_t pixel = y * w + x;
+    return l.planar ? size_t(ch) * w * h + pixel : pixel * l.samplesPerPixel + size_t(ch);
+}
+
+inline void PutSample(uint8_t* buf, const LayoutRef& l, size_t index, uint32_t v) {
+    if (l.sampleBytes == 2)
+        Store16(buf, index, v);
+    else
+        buf[index] = static_cast<uint8_t>(v);
+}
+
+inline void PutPixel(uint8_t* buf, const LayoutRef& l, size_t w, size_t h, size_t x, size_t y,
+                     uint32_t r, uint32_t g, uint32_t b) {
+    PutSample(buf, l, SampleIndex(l, w, h, x, y, l.r), r);
+    PutSample(buf, l, SampleIndex(l, w, h, x, y, l.g), g);
+    PutSample(buf, l, SampleIndex(l, w, h, x, y, l.b), b);
+}
+
+inline ImageDesc MakeDesc(void* data, uint32_t format, uint32_t w, uint32_t h, uint16_t depth,
+                          uint32_t pattern) {
+    ImageDesc d;
+    std::memset(&d, 0, sizeof d);
+    d.data = data;
+    d.format = format;
+    d.width = w;
+    d.height = h;
+    d.bitDepth = depth;
+    d.bayerPattern = pattern;
+    return d;
+}
+
+inline const char* PatternName(uint32_t pattern) {
+    static const char* const kNames[4] = {"RGGB", "GRBG", "GBRG", "BGGR"};
+    return pattern < 4 ? kNames[pattern] : "other";
+}
+
+// Test-name generator for suites parameterised by layout and pattern.
+using LayoutPattern = std::tuple<LayoutRef, uint32_t>;
+inline std::string LayoutPatternName(const testing::TestParamInfo<LayoutPattern>& info) {
+    return std::string(std::get<0>(info.param).name) + "_" + PatternName(std::get<1>(info.param));
+}
+
+}  // namespace testsupport
