@@ -13,8 +13,8 @@ using namespace testsupport;
 
 // The four sites a pixel's triple comes from: its own cell, mirrored into the
 // image for an odd last column or row.
-void ReferencePixel(const Mosaic& m, uint32_t pattern, size_t x, size_t y, uint32_t& r,
-                    uint32_t& g, uint32_t& b) {
+void ReferencePixel(const Mosaic& m, uint32_t pattern, size_t x, size_t y, uint32_t& r, uint32_t& g,
+                    uint32_t& b) {
     const bool lastCol = (m.w & 1) && x == m.w - 1;
     const bool lastRow = (m.h & 1) && y == m.h - 1;
     const size_t cols[2] = {lastCol ? x : (x & ~size_t(1)), lastCol ? x - 1 : (x | 1)};
@@ -24,9 +24,14 @@ void ReferencePixel(const Mosaic& m, uint32_t pattern, size_t x, size_t y, uint3
         for (size_t col : cols) {
             const uint32_t v = m.At(row, col);
             switch (SiteColour(pattern, row, col)) {
-                case 'R': r = v; break;
-                case 'B': b = v; break;
-                default: greens += v;
+                case 'R':
+                    r = v;
+                    break;
+                case 'B':
+                    b = v;
+                    break;
+                default:
+                    greens += v;
             }
         }
     }
@@ -49,8 +54,8 @@ class BlockLayouts : public testing::TestWithParam<LayoutPattern> {};
 
 TEST_P(BlockLayouts, MatchesReferenceOnRandomMosaics) {
     const auto& [layout, pattern] = GetParam();
-    const std::pair<size_t, size_t> sizes[] = {{2, 2},  {3, 2},  {2, 3},  {3, 3},  {4, 4}, {5, 7},
-                                               {8, 9},  {9, 8},  {16, 11}, {31, 17}, {64, 2}};
+    const std::pair<size_t, size_t> sizes[] = {{2, 2}, {3, 2}, {2, 3},   {3, 3},   {4, 4}, {5, 7},
+                                               {8, 9}, {9, 8}, {16, 11}, {31, 17}, {64, 2}};
     uint32_t seed = 1;
     for (const auto& [w, h] : sizes) {
         for (bool odd : {false, true}) {
@@ -112,8 +117,8 @@ TEST(BlockCells, WorkedExamples) {
     };
     for (const CellCase& c : cases) {
         std::vector<uint8_t> out(c.expected.size(), 0);
-        ImageDesc src = MakeDesc(const_cast<uint8_t*>(c.mosaic.data()), Bayer8, c.w, c.h, 8,
-                                 c.pattern);
+        ImageDesc src =
+            MakeDesc(const_cast<uint8_t*>(c.mosaic.data()), Bayer8, c.w, c.h, 8, c.pattern);
         ImageDesc dst = MakeDesc(out.data(), c.format, 0, 0, 0, 0);
         Orvex_BayerToRgb(MethodBlock, &src, &dst);
         EXPECT_EQ(out, c.expected) << "pattern " << c.pattern << " " << c.w << "x" << c.h;
@@ -147,8 +152,8 @@ TEST(BlockCells, SixteenBitExtremesAndPlanarOffsets) {
 TEST(BlockCells, WritesNothingOutsideItsContract) {
     struct Case {
         uint32_t w, h, pattern;
-    } const cases[] = {{1, 4, RGGB}, {4, 1, RGGB}, {0, 4, RGGB}, {65536, 2, RGGB},
-                       {4, 65537, GRBG}, {4, 4, 4}, {4, 4, 0xFFFFFFFFu}};
+    } const cases[] = {{1, 4, RGGB},     {4, 1, RGGB}, {0, 4, RGGB},       {65536, 2, RGGB},
+                       {4, 65537, GRBG}, {4, 4, 4},    {4, 4, 0xFFFFFFFFu}};
     for (const Case& c : cases) {
         const uint32_t size = Orvex_CalcImageSize(BGRA32, c.w, c.h);
         std::vector<uint8_t> mosaic(size_t(c.w) * c.h, 7);

@@ -1,9 +1,9 @@
 // Class queries, the size rule, the dispatcher's descriptor updates and
 // results, the zoom mode gate and the message-box stand-in.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
-#include <unistd.h>
 
 #include "orvex.h"
 #include "test_support.h"
@@ -20,10 +20,10 @@ struct ClassRow {
 };
 
 const ClassRow kClassTable[] = {
-    {0, 0, 0, 0, 0, 1},  {1, 0, 0, 0, 0, 2},  {2, 1, 0, 0, 0, 1},  {3, 1, 0, 0, 0, 2},
-    {4, 0, 1, 1, 0, 1},  {5, 0, 1, 1, 0, 2},  {6, 0, 0, 1, 1, 3},  {7, 0, 0, 1, 1, 6},
-    {8, 0, 0, 1, 1, 3},  {9, 0, 0, 1, 1, 4},  {10, 0, 0, 1, 1, 6}, {11, 0, 0, 1, 1, 4},
-    {12, 0, 0, 1, 1, 3}, {13, 0, 0, 0, 0, 0}, {255, 0, 0, 0, 0, 0}, {0x104, 0, 0, 0, 0, 0},
+    {0, 0, 0, 0, 0, 1},           {1, 0, 0, 0, 0, 2},  {2, 1, 0, 0, 0, 1},   {3, 1, 0, 0, 0, 2},
+    {4, 0, 1, 1, 0, 1},           {5, 0, 1, 1, 0, 2},  {6, 0, 0, 1, 1, 3},   {7, 0, 0, 1, 1, 6},
+    {8, 0, 0, 1, 1, 3},           {9, 0, 0, 1, 1, 4},  {10, 0, 0, 1, 1, 6},  {11, 0, 0, 1, 1, 4},
+    {12, 0, 0, 1, 1, 3},          {13, 0, 0, 0, 0, 0}, {255, 0, 0, 0, 0, 0}, {0x104, 0, 0, 0, 0, 0},
     {0xFFFFFFFFu, 0, 0, 0, 0, 0},
 };
 

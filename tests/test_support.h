@@ -2,6 +2,8 @@
 // independent statement of the colour layouts.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,8 +11,6 @@
 #include <string>
 #include <tuple>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "orvex.h"
 
@@ -21,7 +21,7 @@ inline constexpr uint8_t kCanary = 0xA5;
 // A byte buffer with guard bytes on both sides. The payload may start at an
 // odd address, to exercise 16-bit access at any alignment.
 class GuardedBuffer {
-public:
+  public:
     static constexpr size_t kGuard = 64;
 
     GuardedBuffer(size_t size, bool oddAddress = false, uint8_t fill = kCanary)
@@ -42,7 +42,7 @@ public:
         return true;
     }
 
-private:
+  private:
     size_t offset_;
     size_t size_;
     std::vector<uint8_t> bytes_;
@@ -53,7 +53,9 @@ inline void FillRandom(uint8_t* p, size_t n, uint32_t seed) {
     for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(rng());
 }
 
-inline uint32_t Load16(const uint8_t* p, size_t i) { return p[2 * i] | (p[2 * i + 1] << 8); }
+inline uint32_t Load16(const uint8_t* p, size_t i) {
+    return p[2 * i] | (p[2 * i + 1] << 8);
+}
 inline void Store16(uint8_t* p, size_t i, uint32_t v) {
     p[2 * i] = static_cast<uint8_t>(v);
     p[2 * i + 1] = static_cast<uint8_t>(v >> 8);

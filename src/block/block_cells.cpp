@@ -4,11 +4,10 @@
 // (bottom), columns L (left) and R (right). A regular cell has T = y, B = y + 1,
 // L = x, R = x + 1; an odd last column mirrors to L = w - 1, R = w - 2 and an
 // odd last row to T = h - 1, B = h - 2, so the same cell rule serves all three.
-#include "block/block_demosaic.h"
-
 #include <cstddef>
 
 #include "api/samples.h"
+#include "block/block_demosaic.h"
 
 namespace orvex {
 namespace {

@@ -1,0 +1,141 @@
+// Bilinear demosaic against a per-pixel reference built from the site rules.
+#include <gtest/gtest.h>
+
+#include "bilinear/bilinear_demosaic.h"
+#include "orvex.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace testsupport;
+
+std::vector<uint8_t> ReferenceBilinear(const Mosaic& m, uint32_t pattern, const LayoutRef& l,
+                                       std::vector<uint8_t> canvas) {
+    for (size_t y = 1; y + 1 < m.h; ++y) {
+        for (size_t x = 1; x + 1 < m.w; ++x) {
+            const uint32_t c = m.At(y, x);
+            const uint32_t cross =
+                (m.At(y, x - 1) + m.At(y, x + 1) + m.At(y - 1, x) + m.At(y + 1, x) + 2) >> 2;
+            const uint32_t diag = (m.At(y - 1, x - 1) + m.At(y - 1, x + 1) + m.At(y + 1, x - 1) +
+                                   m.At(y + 1, x + 1) + 2) >>
+                                  2;
+            const uint32_t horiz = (m.At(y, x - 1) + m.At(y, x + 1) + 1) >> 1;
+            const uint32_t vert = (m.At(y - 1, x) + m.At(y + 1, x) + 1) >> 1;
+            switch (SiteColour(pattern, y, x)) {
+                case 'R':
+                    PutPixel(canvas.data(), l, m.w, m.h, x, y, c, cross, diag);
+                    break;
+                case 'B':
+                    PutPixel(canvas.data(), l, m.w, m.h, x, y, diag, cross, c);
+                    break;
+                default:
+                    if (SiteColour(pattern, y, x - 1) == 'R')
+                        PutPixel(canvas.data(), l, m.w, m.h, x, y, horiz, c, vert);
+                    else
+                        PutPixel(canvas.data(), l, m.w, m.h, x, y, vert, c, horiz);
+            }
+        }
+    }
+    return canvas;
+}
+
+class BilinearLayouts : public testing::TestWithParam<LayoutPattern> {};
+
+TEST_P(BilinearLayouts, MatchesReferenceOnRandomMosaics) {
+    const auto& [layout, pattern] = GetParam();
+    const std::pair<size_t, size_t> sizes[] = {{3, 3},   {4, 4},  {3, 4}, {4, 3}, {8, 8},
+                                               {9, 9},   {8, 9},  {9, 8}, {5, 3}, {17, 12},
+                                               {33, 25}, {64, 5}, {2, 9}, {9, 2}};
+    uint32_t seed = 100;
+    for (const auto& [w, h] : sizes) {
+        for (bool odd : {false, true}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << (odd ? " odd address" : ""));
+            GuardedBuffer mosaic(w * h * layout.sampleBytes, odd);
+            FillRandom(mosaic.data(), mosaic.size(), seed++);
+            const uint32_t dstSize = Orvex_CalcImageSize(layout.format, w, h);
+            GuardedBuffer out(dstSize, odd);
+            ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
+            ImageDesc dst = MakeDesc(out.data(), layout.format, 0, 0, 0, 0);
+            EXPECT_EQ(Orvex_BayerToRgb(MethodBilinear, &src, &dst), 0);
+
+            const Mosaic m{w, h, layout.sampleBytes, mosaic.data()};
+            const auto expected =
+                ReferenceBilinear(m, pattern, layout, std::vector<uint8_t>(dstSize, kCanary));
+            ASSERT_EQ(out.Payload(), expected);
+            ASSERT_TRUE(out.GuardsIntact());
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLayoutsAndPatterns, BilinearLayouts,
+                         testing::Combine(testing::ValuesIn(ColourLayouts()),
+                                          testing::Values(RGGB, GRBG, GBRG, BGGR)),
+                         LayoutPatternName);
+
+// One interior pixel (1, 1) of a 3 x 3 mosaic.
+struct RoundingCase {
+    const char* what;
+    uint32_t pattern;
+    uint32_t mosaic[9];
+    uint32_t r, g, b;
+};
+
+TEST(BilinearRounding, MeansRoundHalfUp) {
+    const RoundingCase cases[] = {
+        // RGGB centre is blue: G = cross, R = diagonal.
+        {"cross 1,1,0,0 and diagonal 1,0,0,0", RGGB, {1, 1, 0, 1, 9, 0, 0, 0, 0}, 0, 1, 9},
+        {"cross 1,1,1,0 and diagonal 1,1,0,0", RGGB, {1, 1, 1, 1, 9, 1, 0, 0, 0}, 1, 1, 9},
+        // GRBG centre is green on a blue row: R above/below, B left/right.
+        {"two neighbours 0 and 1", GRBG, {0, 0, 0, 1, 5, 0, 0, 1, 0}, 1, 5, 1},
+        {"all 65535",
+         BGGR,
+         {65535, 65535, 65535, 65535, 65535, 65535, 65535, 65535, 65535},
+         65535,
+         65535,
+         65535},
+        {"65535 and 65534", GRBG, {0, 65535, 0, 65534, 7, 65535, 0, 65534, 0}, 65535, 7, 65535},
+    };
+    for (const RoundingCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (const uint32_t format : {RGB24, RGB48}) {
+            const bool wide = format == RGB48;
+            uint8_t mosaic[18];
+            for (size_t i = 0; i < 9; ++i) {
+                if (wide)
+                    Store16(mosaic, i, c.mosaic[i]);
+                else
+                    mosaic[i] = static_cast<uint8_t>(c.mosaic[i]);
+            }
+            if (!wide && c.mosaic[1] > 255) continue;
+            uint8_t out[54] = {};
+            ImageDesc src = MakeDesc(mosaic, wide ? Bayer16 : Bayer8, 3, 3, 16, c.pattern);
+            ImageDesc dst = MakeDesc(out, format, 0, 0, 0, 0);
+            Orvex_BayerToRgb(MethodBilinear, &src, &dst);
+            const size_t px = 4 * 3;  // sample index of pixel (1, 1)
+            auto at = [&](size_t i) { return wide ? Load16(out, px + i) : out[px + i]; };
+            EXPECT_EQ(at(0), c.r);
+            EXPECT_EQ(at(1), c.g);
+            EXPECT_EQ(at(2), c.b);
+        }
+    }
+}
+
+TEST(BilinearRounding, WritesNothingForUnsupportedInput) {
+    struct Case {
+        uint32_t format, w, h, pattern;
+    } const cases[] = {{RGB24, 2, 8, RGGB},    {RGB24, 8, 2, RGGB},  {RGB24, 8, 8, 4},
+                       {Bayer8, 8, 8, RGGB},   {Mono16, 8, 8, RGGB}, {13, 8, 8, RGGB},
+                       {RGB24, 65538, 4, RGGB}};
+    for (const Case& c : cases) {
+        const uint32_t size = Orvex_CalcImageSize(c.format, c.w, c.h);
+        std::vector<uint8_t> mosaic(size_t(c.w) * c.h, 7);
+        GuardedBuffer out(size);
+        ImageDesc src = MakeDesc(mosaic.data(), Bayer8, c.w, c.h, 8, c.pattern);
+        ImageDesc dst = MakeDesc(out.data(), c.format, 0, 0, 0, 0);
+        EXPECT_EQ(Orvex_BayerToRgb(MethodBilinear, &src, &dst), 0);
+        EXPECT_EQ(out.Payload(), std::vector<uint8_t>(size, kCanary)) << c.format << " " << c.w;
+        EXPECT_TRUE(out.GuardsIntact());
+    }
+}
+
+}  // namespace
