@@ -1,5 +1,6 @@
 // Cubic demosaic: the mosaic's four half-size colour planes are enlarged by
-// separable cubic convolution and recombined.
+// separable cubic convolution (a = -1) and recombined. One conversion runs at
+// a time per process; everything allocated is freed before returning.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,11 @@
 
 namespace orvex {
 
-// Return 0 after a complete conversion, 1 when nothing was converted.
+inline constexpr int32_t kCubicFailed = 1;
+
+// Return 0 after a complete conversion, kCubicFailed when nothing was
+// written: unsupported source or destination format, pattern or size, or an
+// allocation failure.
 int32_t DemosaicBicubicFloat(const ImageDesc& src, const ImageDesc& dst);
 int32_t DemosaicBicubicFixed(const ImageDesc& src, const ImageDesc& dst);
 

@@ -1,0 +1,191 @@
+// Cubic weight tables, source indices, the horizontal pass and the sample
+// conversions, on the worked values of the method.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "cubic/cubic_alloc.h"
+#include "cubic/cubic_state.h"
+#include "cubic/cubic_weights.h"
+#include "cubic/row_ring.h"
+
+namespace {
+
+using namespace orvex;
+
+template <class T>
+void FreeSet(CubicWeightSet<T>& set) {
+    for (auto& t : set.table) {
+        CubicFree(t);
+        t = nullptr;
+    }
+}
+
+struct PhaseCase {
+    int32_t in, out, x;
+    float w[4];
+    int32_t fixed[4];
+};
+
+TEST(CubicWeights, WorkedPhases) {
+    const PhaseCase cases[] = {
+        {4, 8, 0, {0, 0, 1, 0}, {0, 0, 1024, 0}},
+        {4, 8, 1, {-0.125f, 0.625f, 0.625f, -0.125f}, {-128, 640, 640, -128}},
+        {3, 7, 1, {-0.1049563f, 0.5335277f, 0.7113703f, -0.1399417f}, {-107, 546, 728, -143}},
+        {3, 7, 2, {-0.1049563f, 0.9620991f, 0.1603499f, -0.01749271f}, {-107, 985, 164, -17}},
+        {2, 5, 1, {-0.096f, 0.496f, 0.744f, -0.144f}, {-98, 507, 761, -147}},
+        {0, 3, 2, {0, 0, 1, 0}, {0, 0, 1024, 0}},
+        {640, 1280, 1277, {-0.125f, 0.625f, 0.625f, -0.125f}, {-128, 640, 640, -128}},
+    };
+    for (const PhaseCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.in << "->" << c.out << " x=" << c.x);
+        CubicWeightSet<float> f{};
+        CubicWeightSet<int32_t> q{};
+        ASSERT_TRUE(BuildCubicWeights(f, c.in, c.out));
+        ASSERT_TRUE(BuildCubicWeightsFixed(q, c.in, c.out));
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_NEAR(f.table[i][c.x], c.w[i], 1e-7);
+            EXPECT_EQ(q.table[i][c.x], c.fixed[i]);
+        }
+        FreeSet(f);
+        FreeSet(q);
+    }
+}
+
+TEST(CubicWeights, FixedPhasesNeedNotSumTo1024) {
+    struct Case {
+        int32_t in, out, x, sum;
+    } const cases[] = {{3, 7, 2, 1025}, {2, 5, 1, 1023}, {4, 8, 1, 1024}};
+    for (const Case& c : cases) {
+        CubicWeightSet<int32_t> q{};
+        ASSERT_TRUE(BuildCubicWeightsFixed(q, c.in, c.out));
+        int32_t sum = 0;
+        for (auto* t : q.table) sum += t[c.x];
+        EXPECT_EQ(sum, c.sum) << c.in << "->" << c.out;
+        FreeSet(q);
+    }
+}
+
+TEST(CubicWeights, SourceIndexTables) {
+    struct Case {
+        int32_t in, out;
+        std::vector<int32_t> index;
+    } const cases[] = {
+        {4, 8, {0, 0, 1, 1, 2, 2, 3, 3}},
+        {3, 7, {0, 0, 0, 1, 1, 2, 2}},
+        {2, 5, {0, 0, 0, 1, 1}},
+        {0, 3, {0, 0, 0}},
+        {1, 2, {0, 0}},
+    };
+    for (const Case& c : cases) {
+        int32_t* index = nullptr;
+        ASSERT_TRUE(BuildSourceIndex(index, c.in, c.out));
+        EXPECT_EQ(std::vector<int32_t>(index, index + c.out), c.index);
+        CubicFree(index);
+    }
+}
+
+TEST(CubicWeights, ReduceRatioDividesByTheGreatestCommonDivisor) {
+    struct Case {
+        int32_t out, in, reducedOut, reducedIn;
+    } const cases[] = {
+        {8, 4, 2, 1},       {7, 3, 7, 3},       {18, 12, 3, 2}, {5, 0, 5, 0},
+        {5, 1, 5, 1},       {4096, 2048, 2, 1}, {1, 0, 1, 0},   {2047, 1023, 2047, 1023},
+        {3072, 1536, 2, 1}, {36, 24, 3, 2}};
+    for (const Case& c : cases) {
+        int32_t out = c.out, in = c.in;
+        ReduceRatio(out, in);
+        EXPECT_EQ(out, c.reducedOut) << c.out << ":" << c.in;
+        EXPECT_EQ(in, c.reducedIn) << c.out << ":" << c.in;
+    }
+}
+
+TEST(CubicSamples, RoundToIntTiesToEven) {
+    const std::pair<double, int32_t> cases[] = {
+        {1.5, 2},         {2.5, 2},  {3.625, 4},
+        {-1.5, -2},       {0.5, 0},  {0.49, 0},
+        {65535.5, 65536}, {-0.5, 0}, {1e9 + 0.5, 1000000000}};
+    for (const auto& [x, r] : cases) EXPECT_EQ(RoundToInt(x), r) << x;
+}
+
+TEST(CubicSamples, ConversionsClampBothEnds) {
+    cubicState.lowBound = 1.1754943508222875e-38;
+    cubicState.highBound = 3.4028234663852886e+38;
+    const std::pair<double, uint16_t> floats[] = {
+        {-25.0, 0},       {0.0, 0},         {1e-39, 0},        {0.5, 0},         {1.5, 2},
+        {65534.5, 65534}, {65535.4, 65535}, {81918.75, 65535}, {65536.0, 65535}, {1e300, 65535}};
+    for (const auto& [sum, v] : floats) EXPECT_EQ(ToSample16(sum), v) << sum;
+    const std::pair<int32_t, uint16_t> fixed[] = {{-1, 0},
+                                                  {-1024 * 25, 0},
+                                                  {1023, 0},
+                                                  {1024 * 7 + 1023, 7},
+                                                  {65535 * 1024, 65535},
+                                                  {81918 * 1024, 65535}};
+    for (const auto& [sum, v] : fixed) EXPECT_EQ(FixedToSample16(sum), v) << sum;
+}
+
+// Sets up the horizontal tables and ring for one plane width, runs the pass
+// on each plane row and returns the enlarged rows.
+std::vector<std::vector<uint16_t>> EnlargeRows(const std::vector<std::vector<uint16_t>>& rows,
+                                               int32_t outWidth, bool fixed,
+                                               const std::vector<int32_t>& sourceRows) {
+    const auto pw = static_cast<int32_t>(rows[0].size());
+    const auto ph = static_cast<int32_t>(rows.size());
+    cubicState.lowBound = 1.1754943508222875e-38;
+    cubicState.highBound = 3.4028234663852886e+38;
+    EXPECT_TRUE(BuildSourceIndex(cubicState.horizontalIndex, pw, outWidth));
+    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(cubicState.horizontalWeightsFixed, pw, outWidth)
+                      : BuildCubicWeights(cubicState.horizontalWeights, pw, outWidth));
+    EXPECT_TRUE(CreateRowRing(4, outWidth, 1, 2));
+    PlaneImage* plane = CreatePlane(pw, ph);
+    for (int32_t r = 0; r < ph; ++r) std::copy(rows[r].begin(), rows[r].end(), PlaneRow(*plane, r));
+    std::vector<std::vector<uint16_t>> out;
+    for (int32_t src : sourceRows) {
+        (fixed ? HorizontalPassFixed : HorizontalPass)(*plane, src, outWidth, 3, 1, 2);
+        const uint16_t* ring = cubicState.ring.rows[3];
+        out.emplace_back(ring + 1, ring + 1 + outWidth);
+    }
+    ReleasePlane(plane);
+    ReleaseCubicState();
+    return out;
+}
+
+TEST(HorizontalPass, WorkedRows) {
+    struct Case {
+        std::vector<uint16_t> in;
+        int32_t outWidth;
+        std::vector<uint16_t> single, fixed;
+    } const cases[] = {
+        {{10, 20, 30, 40}, 8, {10, 15, 20, 25, 30, 36, 40, 41}, {10, 15, 20, 25, 30, 36, 40, 41}},
+        {{1, 2, 3, 4}, 8, {1, 2, 2, 2, 3, 4, 4, 4}, {1, 1, 2, 2, 3, 3, 4, 4}},
+        {{100, 0, 0, 100}, 8, {100, 50, 0, 0, 0, 50, 100, 112}, {100, 50, 0, 0, 0, 50, 100, 112}},
+        // A sum above 65535 saturates instead of wrapping.
+        {{0, 65535, 65535, 0},
+         8,
+         {0, 32768, 65535, 65535, 65535, 32768, 0, 0},
+         {0, 32767, 65535, 65535, 65535, 32767, 0, 0}},
+        {{10, 20, 30, 40},
+         9,
+         {10, 15, 18, 24, 27, 34, 37, 41, 41},
+         {10, 14, 18, 24, 26, 33, 37, 40, 41}},
+        {{77}, 2, {77, 77}, {77, 77}},
+        {{77}, 3, {77, 77, 77}, {77, 77, 77}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(EnlargeRows({c.in}, c.outWidth, false, {0})[0], c.single);
+        EXPECT_EQ(EnlargeRows({c.in}, c.outWidth, true, {0})[0], c.fixed);
+    }
+}
+
+TEST(HorizontalPass, RowsOutsideThePlaneRepeatItsEdges) {
+    const std::vector<std::vector<uint16_t>> rows = {{10, 20, 30}, {40, 50, 60}, {7, 8, 9}};
+    for (bool fixed : {false, true}) {
+        const auto out = EnlargeRows(rows, 6, fixed, {-1, 0, 2, 3, 100});
+        EXPECT_EQ(out[0], out[1]);
+        EXPECT_EQ(out[2], out[3]);
+        EXPECT_EQ(out[2], out[4]);
+        EXPECT_NE(out[0], out[2]);
+    }
+}
+
+}  // namespace
