@@ -1,8 +1,13 @@
 // Drivers of the two cubic methods: gate, split, tables, ring, full-size
 // planes, per-plane enlargement, recombination, release.
-#include <chrono>
 #include <cstddef>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <chrono>
 #include <thread>
+#endif
 
 #include "api/formats.h"
 #include "cubic/cubic_demosaic.h"
@@ -16,7 +21,15 @@ namespace {
 constexpr int32_t kLeftMargin = 1;
 constexpr int32_t kRightMargin = 2;
 constexpr int32_t kRingRows = 4;
-constexpr auto kGatePoll = std::chrono::milliseconds(250);
+constexpr unsigned kGatePollMilliseconds = 250;
+
+void WaitForGate() {
+#if defined(_WIN32)
+    Sleep(kGatePollMilliseconds);
+#else
+    std::this_thread::sleep_for(std::chrono::milliseconds(kGatePollMilliseconds));
+#endif
+}
 
 // What differs between the two number forms.
 struct NumberForm {
@@ -78,7 +91,7 @@ void EnterGate() {
     for (;;) {
         int32_t idle = 0;
         if (cubicState.busyCount.compare_exchange_strong(idle, 1)) return;
-        std::this_thread::sleep_for(kGatePoll);
+        WaitForGate();
     }
 }
 
