@@ -399,12 +399,15 @@ TEST(RecombinePlanes, AlphaColumnZeroAndRgb48RowZero) {
 bool StateIsEmpty() {
     const CubicState& s = cubicState;
     for (int i = 0; i < 4; ++i) {
-        if (s.splitPlanes[i] || s.fullPlanes[i] || s.ring.rows[i] || s.horizontalWeights.table[i] ||
+        if (s.ring.rows[i] || s.bands[i].row || s.horizontalWeights.table[i] ||
             s.verticalWeights.table[i] || s.horizontalWeightsFixed.table[i] ||
             s.verticalWeightsFixed.table[i])
             return false;
+        for (const uint16_t* row : s.bands[i].ring)
+            if (row) return false;
     }
-    return s.horizontalIndex == nullptr && s.verticalIndex == nullptr && s.busyCount == 0;
+    return s.horizontalIndex == nullptr && s.verticalIndex == nullptr && s.scratch == nullptr &&
+           s.busyCount == 0;
 }
 
 TEST(CubicDrivers, RejectsWhatItCannotConvert) {

@@ -10,10 +10,11 @@
 #endif
 
 #include "api/formats.h"
+#include "cubic/cubic_alloc.h"
 #include "cubic/cubic_demosaic.h"
 #include "cubic/cubic_state.h"
 #include "cubic/plane_recombine.h"
-#include "cubic/row_ring.h"
+#include "cubic/row_kernels.h"
 
 namespace orvex {
 namespace {
@@ -34,9 +35,8 @@ void WaitForGate() {
 // What differs between the two number forms.
 struct NumberForm {
     bool (*buildWeights)(int32_t inSize, int32_t outSize, bool horizontal);
-    void (*horizontalPass)(PlaneImage, int32_t, int32_t, int32_t, int32_t, int32_t);
-    void (*shiftRing)();
-    void (*verticalRow)(uint16_t* out, size_t width, size_t row);
+    void (*enlargeRow)(uint16_t* ring, uint16_t* scratch, int32_t outWidth);
+    void (*verticalRow)(uint16_t* out, const uint16_t* const ring[4], size_t width, size_t row);
 };
 
 bool BuildFloatWeights(int32_t inSize, int32_t outSize, bool horizontal) {
@@ -50,33 +50,26 @@ bool BuildFixedWeights(int32_t inSize, int32_t outSize, bool horizontal) {
         outSize);
 }
 
-void VerticalRowFloat(uint16_t* out, size_t width, size_t row) {
-    float* const* t = cubicState.verticalWeights.table;
-    const double w0 = t[0][row], w1 = t[1][row], w2 = t[2][row], w3 = t[3][row];
-    uint16_t* const* ring = cubicState.ring.rows;
-    const uint16_t *r0 = ring[0] + kLeftMargin, *r1 = ring[1] + kLeftMargin,
-                   *r2 = ring[2] + kLeftMargin, *r3 = ring[3] + kLeftMargin;
-    for (size_t x = 0; x < width; ++x) {
-        const double sum = ((r0[x] * w3 + r1[x] * w2) + r2[x] * w1) + r3[x] * w0;
-        out[x] = ToSample16(sum);
-    }
+void EnlargeFloat(uint16_t* ring, uint16_t* scratch, int32_t outWidth) {
+    EnlargeRow(ring, scratch, outWidth, kLeftMargin, cubicState.horizontalIndex,
+               cubicState.horizontalWeights);
 }
 
-void VerticalRowFixed(uint16_t* out, size_t width, size_t row) {
-    int32_t* const* t = cubicState.verticalWeightsFixed.table;
-    const int32_t w0 = t[0][row], w1 = t[1][row], w2 = t[2][row], w3 = t[3][row];
-    uint16_t* const* ring = cubicState.ring.rows;
-    const uint16_t *r0 = ring[0] + kLeftMargin, *r1 = ring[1] + kLeftMargin,
-                   *r2 = ring[2] + kLeftMargin, *r3 = ring[3] + kLeftMargin;
-    for (size_t x = 0; x < width; ++x) {
-        const int32_t sum = r0[x] * w3 + r1[x] * w2 + r2[x] * w1 + r3[x] * w0;
-        out[x] = FixedToSample16(sum);
-    }
+void EnlargeFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth) {
+    EnlargeRowFixed(ring, scratch, outWidth, kLeftMargin, cubicState.horizontalIndex,
+                    cubicState.horizontalWeightsFixed);
 }
 
-constexpr NumberForm kFloatForm{BuildFloatWeights, HorizontalPass, ShiftRing, VerticalRowFloat};
-constexpr NumberForm kFixedForm{BuildFixedWeights, HorizontalPassFixed, ShiftRingFixed,
-                                VerticalRowFixed};
+void VerticalFloat(uint16_t* out, const uint16_t* const ring[4], size_t width, size_t row) {
+    VerticalRow(out, ring, width, kLeftMargin, cubicState.verticalWeights, row);
+}
+
+void VerticalFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, size_t row) {
+    VerticalRowFixed(out, ring, width, kLeftMargin, cubicState.verticalWeightsFixed, row);
+}
+
+constexpr NumberForm kFloatForm{BuildFloatWeights, EnlargeFloat, VerticalFloat};
+constexpr NumberForm kFixedForm{BuildFixedWeights, EnlargeFixed, VerticalFixed};
 
 // What the cubic methods can convert, checked before anything is allocated.
 bool Convertible(const ImageDesc& src, const ImageDesc& dst) {
@@ -95,43 +88,96 @@ void EnterGate() {
     }
 }
 
-void EnlargePlane(const NumberForm& form, int p, size_t width, size_t height) {
-    const PlaneImage& split = cubicState.splitRecords[p];
-    const auto w = static_cast<int32_t>(width);
-    for (int32_t row = -1; row <= 1; ++row)
-        form.horizontalPass(split, row, w, row + 2, kLeftMargin, kRightMargin);
-    int32_t last = -1;
-    for (size_t j = 0; j < height; ++j) {
-        while (last < cubicState.verticalIndex[j]) {
-            form.shiftRing();
-            form.horizontalPass(split, last + 3, w, 3, kLeftMargin, kRightMargin);
-            ++last;
-        }
-        form.verticalRow(PlaneRow(cubicState.fullRecords[p], uint16_t(j)), width, j);
+// Column dx and row dy of the red sample inside the 2x2 cell, by pattern.
+constexpr uint8_t kRedColumn[4] = {0, 1, 0, 1};
+constexpr uint8_t kRedRow[4] = {0, 0, 1, 1};
+
+// Where each plane of the set sits inside the cell.
+MosaicPlane PlaneOf(const ImageDesc& src, int p) {
+    const size_t dx = kRedColumn[src.bayerPattern], dy = kRedRow[src.bayerPattern];
+    const size_t rowOffset[4] = {dy, 1 - dy, dy, 1 - dy};  // R, B, Gr, Gb
+    const size_t columnOffset[4] = {dx, 1 - dx, 1 - dx, dx};
+    return {static_cast<const uint8_t*>(src.data),
+            src.width,
+            src.format == Bayer16,
+            rowOffset[p],
+            columnOffset[p],
+            int32_t(src.width >> 1),
+            int32_t(src.height >> 1)};
+}
+
+bool AllocateBands(size_t width) {
+    CubicState& s = cubicState;
+    s.ringWidth = int32_t(width) + kLeftMargin + kRightMargin;
+    const size_t ringBytes = size_t(s.ringWidth) * sizeof(uint16_t);
+    for (PlaneBand& band : s.bands) {
+        for (auto& row : band.ring)
+            if ((row = static_cast<uint16_t*>(CubicAlloc(ringBytes))) == nullptr) return false;
+        if ((band.row = static_cast<uint16_t*>(CubicAlloc(width * sizeof(uint16_t)))) == nullptr)
+            return false;
+    }
+    s.scratch = static_cast<uint16_t*>(CubicAlloc(width * sizeof(uint16_t)));
+    return s.scratch != nullptr;
+}
+
+void LoadRow(const NumberForm& form, const MosaicPlane& plane, int32_t row, uint16_t* ring,
+             int32_t width) {
+    LoadMosaicRow(plane, row, ring, kLeftMargin, kRightMargin);
+    form.enlargeRow(ring, cubicState.scratch, width);
+}
+
+// Moves the band's ring down the plane until ring rows 0..3 hold the
+// enlarged plane rows S - 1 .. S + 2. The rows rotate rather than copy: the
+// freed row is rewritten wherever it is read before it is read.
+void Advance(const NumberForm& form, const MosaicPlane& plane, PlaneBand& band, int32_t anchor,
+             int32_t width) {
+    while (band.last < anchor) {
+        uint16_t* freed = band.ring[0];
+        band.ring[0] = band.ring[1];
+        band.ring[1] = band.ring[2];
+        band.ring[2] = band.ring[3];
+        band.ring[3] = freed;
+        LoadRow(form, plane, band.last + 3, freed, width);
+        ++band.last;
     }
 }
 
-// Steps 2 to 11; false on the first failed allocation.
+// Allocates the tables and bands, then converts row by row; false on the
+// first failed allocation, before any output is written.
 bool Convert(const NumberForm& form, const ImageDesc& src, const ImageDesc& dst) {
     CubicState& s = cubicState;
     const uint32_t W = src.width, H = src.height, pattern = src.bayerPattern;
     const auto pw = static_cast<int32_t>(W >> 1), ph = static_cast<int32_t>(H >> 1);
     const auto w = static_cast<int32_t>(W), h = static_cast<int32_t>(H);
 
-    if (!SplitBayerPlanes(src, s.splitPlanes, pw, ph, W, H, pattern)) return false;
     s.lowBound = 1.1754943508222875e-38;
     s.highBound = 3.4028234663852886e+38;
     if (!BuildSourceIndex(s.horizontalIndex, pw, w)) return false;
     if (!BuildSourceIndex(s.verticalIndex, ph, h)) return false;
     if (!form.buildWeights(pw, w, true) || !form.buildWeights(ph, h, false)) return false;
-    if (!CreateRowRing(kRingRows, w, kLeftMargin, kRightMargin)) return false;
-    if (!CreatePlaneSet(s.fullPlanes, w, h)) return false;
+    if (!AllocateBands(W)) return false;
+
+    MosaicPlane planes[4];
     for (int p = 0; p < 4; ++p) {
-        s.splitRecords[p] = *s.splitPlanes[p];
-        s.fullRecords[p] = *s.fullPlanes[p];
+        planes[p] = PlaneOf(src, p);
+        PlaneBand& band = s.bands[p];
+        for (int32_t row = -1; row <= 1; ++row)
+            LoadRow(form, planes[p], row, band.ring[row + 2], w);
+        band.last = -1;
     }
-    for (int p = 0; p < 4; ++p) EnlargePlane(form, p, W, H);
-    RecombinePlanes(dst, s.fullRecords, dst.format, W, H, pattern);
+    // RGB48 takes its row 0 from row 1 and never reads plane row 0.
+    const bool rowZeroCopied = dst.format == RGB48;
+    const uint16_t* rows[4];
+    for (int p = 0; p < 4; ++p) rows[p] = s.bands[p].row;
+    for (uint32_t j = 0; j < H; ++j) {
+        for (int p = 0; p < 4; ++p) {
+            PlaneBand& band = s.bands[p];
+            Advance(form, planes[p], band, s.verticalIndex[j], w);
+            form.verticalRow(band.row, band.ring, W, j);
+        }
+        if (j > 0 || !rowZeroCopied) RecombinePlaneRow(dst, rows, dst.format, W, j, pattern);
+    }
+    if (rowZeroCopied) CopyRecombinedRowOneToZero(dst, W);
     return true;
 }
 

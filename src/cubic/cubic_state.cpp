@@ -14,11 +14,6 @@ void FreeTable(T*& table) {
     table = nullptr;
 }
 
-void FreePlane(PlaneImage*& plane) {
-    ReleasePlane(plane);
-    plane = nullptr;
-}
-
 }  // namespace
 
 void ReleaseCubicState() {
@@ -34,10 +29,11 @@ void ReleaseCubicState() {
     FreeTable(s.horizontalIndex);
     FreeTable(s.verticalIndex);
     for (auto& row : s.ring.rows) FreeTable(row);
-    for (int i = 0; i < 4; ++i) {
-        FreePlane(s.splitPlanes[i]);
-        FreePlane(s.fullPlanes[i]);
+    for (PlaneBand& band : s.bands) {
+        for (auto& row : band.ring) FreeTable(row);
+        FreeTable(band.row);
     }
+    FreeTable(s.scratch);
 }
 
 }  // namespace orvex

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "api/formats.h"
 #include "api/samples.h"
 
 namespace orvex {
@@ -55,25 +56,11 @@ void RecombineRow(uint8_t* out, const uint16_t* const src[4], size_t width, uint
     for (size_t x = 1; x < width; ++x) pixel(x, x - 1);
 }
 
-template <class Layout>
-void RecombineRows(const ImageDesc& dst, const PlaneImage planes[4], size_t width, size_t height,
-                   const uint8_t start[4], uint32_t maxValue, size_t firstRow) {
-    constexpr size_t kRowBytes = Layout::kPixelSamples * Layout::Sample::kBytes;
-    auto* base = static_cast<uint8_t*>(dst.data);
-    for (size_t y = firstRow; y < height; ++y) {
-        // Each plane is read from its start column on; pixel x reads offset x - 1.
-        const uint16_t* src[4];
-        for (int p = 0; p < 4; ++p) src[p] = PlaneRow(planes[p], uint16_t(y)) + start[p];
-        RecombineRow<Layout>(base + y * width * kRowBytes, src, width, maxValue);
-    }
-}
+using RowFn = void (*)(uint8_t*, const uint16_t* const[4], size_t, uint32_t);
 
-using RowsFn = void (*)(const ImageDesc&, const PlaneImage[4], size_t, size_t, const uint8_t[4],
-                        uint32_t, size_t);
-
-constexpr RowsFn kRowLoops[5] = {RecombineRows<PackedBGR24>, RecombineRows<PackedARGB32>,
-                                 RecombineRows<PackedRGB48>, RecombineRows<PackedBGRA32>,
-                                 RecombineRows<PackedRGB24>};
+constexpr RowFn kRowLoops[5] = {RecombineRow<PackedBGR24>, RecombineRow<PackedARGB32>,
+                                RecombineRow<PackedRGB48>, RecombineRow<PackedBGRA32>,
+                                RecombineRow<PackedRGB24>};
 
 uint32_t MaxValue(uint16_t bitDepth) {
     return bitDepth >= 16 ? 65535u : (uint32_t(1) << bitDepth) - 1;
@@ -81,21 +68,33 @@ uint32_t MaxValue(uint16_t bitDepth) {
 
 }  // namespace
 
+void RecombinePlaneRow(const ImageDesc& dst, const uint16_t* const planeRows[4], uint32_t format,
+                       uint32_t width, uint32_t y, uint32_t pattern) {
+    const size_t rowBytes = size_t(width) * kBytesPerPixel[format];
+    const uint16_t* src[4];
+    for (int p = 0; p < 4; ++p) src[p] = planeRows[p] + kStartColumns[pattern][p];
+    kRowLoops[format - BGR24](static_cast<uint8_t*>(dst.data) + y * rowBytes, src, width,
+                              MaxValue(dst.bitDepth));
+}
+
+void CopyRecombinedRowOneToZero(const ImageDesc& dst, uint32_t width) {
+    auto* base = static_cast<uint8_t*>(dst.data);
+    std::memcpy(base, base + 6 * size_t(width), 6 * size_t(width));
+}
+
 bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t format,
                      uint32_t width, uint32_t height, uint32_t pattern) {
     if (format < BGR24 || format > RGB24 || pattern > BGGR || width == 0 || height == 0)
         return true;
-    const uint32_t maxValue = MaxValue(dst.bitDepth);
-    const size_t w = width, h = height;
-    if (format == RGB48) {
-        // Row 0 of RGB48 is a copy of row 1; plane row 0 is not read.
-        if (h < 2) return true;
-        kRowLoops[format - BGR24](dst, planes, w, h, kStartColumns[pattern], maxValue, 1);
-        auto* base = static_cast<uint8_t*>(dst.data);
-        std::memcpy(base, base + 6 * w, 6 * w);
-    } else {
-        kRowLoops[format - BGR24](dst, planes, w, h, kStartColumns[pattern], maxValue, 0);
+    // RGB48 skips plane row 0 and copies output row 1 into row 0.
+    const bool rowZeroCopied = format == RGB48;
+    if (rowZeroCopied && height < 2) return true;
+    for (uint32_t y = rowZeroCopied ? 1 : 0; y < height; ++y) {
+        const uint16_t* rows[4];
+        for (int p = 0; p < 4; ++p) rows[p] = PlaneRow(planes[p], uint16_t(y));
+        RecombinePlaneRow(dst, rows, format, width, y, pattern);
     }
+    if (rowZeroCopied) CopyRecombinedRowOneToZero(dst, width);
     return true;
 }
 

@@ -15,4 +15,11 @@ namespace orvex {
 bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t format,
                      uint32_t width, uint32_t height, uint32_t pattern);
 
+// One output row y from the four plane rows of that row (formats 8 to 12,
+// patterns 0 to 3; the caller checks). RecombinePlanes is this row by row.
+void RecombinePlaneRow(const ImageDesc& dst, const uint16_t* const planeRows[4], uint32_t format,
+                       uint32_t width, uint32_t y, uint32_t pattern);
+// RGB48's row 0 is a copy of its row 1.
+void CopyRecombinedRowOneToZero(const ImageDesc& dst, uint32_t width);
+
 }  // namespace orvex

@@ -1,0 +1,143 @@
+// Single-threaded throughput of every method, the zoom, memcpy of the same
+// output (the memory limit) and, when built with OpenCV, its Bayer
+// conversions of the same frames. Compare ratios from one run only.
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "orvex.h"
+
+#if ORVEX_BENCH_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
+namespace {
+
+struct Size {
+    uint32_t w, h;
+};
+constexpr Size kSizes[] = {{1280, 1024}, {4096, 3072}};
+
+std::vector<uint8_t> Mosaic(Size s, bool wide) {
+    std::vector<uint8_t> m(size_t(s.w) * s.h * (wide ? 2 : 1));
+    std::mt19937 rng(7);
+    for (auto& b : m) b = static_cast<uint8_t>(rng());
+    if (wide)
+        for (size_t i = 1; i < m.size(); i += 2) m[i] &= 0x0F;  // 12-bit samples
+    return m;
+}
+
+void SetRate(benchmark::State& state, Size s) {
+    state.counters["Mpix/s"] = benchmark::Counter(double(s.w) * s.h * double(state.iterations()) / 1e6,
+                                                  benchmark::Counter::kIsRate);
+}
+
+void Demosaic(benchmark::State& state, uint32_t method, uint32_t format) {
+    const Size s = kSizes[state.range(0)];
+    const bool wide = format == RGB48 || format == PlanarRGB48;
+    std::vector<uint8_t> src = Mosaic(s, wide);
+    std::vector<uint8_t> dst(Orvex_CalcImageSize(format, s.w, s.h));
+    ImageDesc in{}, out{};
+    in.data = src.data();
+    in.format = wide ? Bayer16 : Bayer8;
+    in.width = s.w;
+    in.height = s.h;
+    in.bitDepth = wide ? 12 : 8;
+    in.bayerPattern = RGGB;
+    out.data = dst.data();
+    out.format = format;
+    for (auto _ : state) {
+        Orvex_BayerToRgb(method, &in, &out);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+
+void Zoom(benchmark::State& state, uint32_t format) {
+    const Size s = kSizes[state.range(0)];
+    const bool wide = format == Bayer16;
+    std::vector<uint8_t> src = Mosaic(s, wide);
+    std::vector<uint8_t> dst(src.size() * 2);
+    ImageDesc in{}, out{};
+    in.data = src.data();
+    in.format = format;
+    in.width = s.w;
+    in.height = s.h;
+    in.bayerPattern = GRBG;
+    out.data = dst.data();
+    out.width = s.w;
+    out.height = 2 * s.h;
+    for (auto _ : state) {
+        Orvex_BayerZoomVert(2, &in, &out);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+
+// memcpy of as many bytes as the conversion writes.
+void Copy(benchmark::State& state, uint32_t bytesPerPixel) {
+    const Size s = kSizes[state.range(0)];
+    std::vector<uint8_t> src(size_t(s.w) * s.h * bytesPerPixel, 1), dst(src.size());
+    for (auto _ : state) {
+        std::memcpy(dst.data(), src.data(), src.size());
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+
+#if ORVEX_BENCH_OPENCV
+void OpenCv(benchmark::State& state, int code, bool wide) {
+    cv::setNumThreads(1);
+    const Size s = kSizes[state.range(0)];
+    std::vector<uint8_t> src = Mosaic(s, wide);
+    cv::Mat in(int(s.h), int(s.w), wide ? CV_16UC1 : CV_8UC1, src.data());
+    cv::Mat out(int(s.h), int(s.w), wide ? CV_16UC3 : CV_8UC3);
+    for (auto _ : state) {
+        cv::cvtColor(in, out, code);
+        benchmark::DoNotOptimize(out.data);
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+#endif
+
+#define ORVEX_SIZES ->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()
+
+BENCHMARK_CAPTURE(Copy, memcpy_3B, 3) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Copy, memcpy_4B, 4) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Copy, memcpy_6B, 6) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Copy, memcpy_2B_zoom8, 2) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Copy, memcpy_4B_zoom16, 4) ORVEX_SIZES;
+
+BENCHMARK_CAPTURE(Demosaic, block_8_BGR24, MethodBlock, BGR24) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, block_8_BGRA32, MethodBlock, BGRA32) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, block_16_RGB48, MethodBlock, RGB48) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, bilinear_8_BGR24, MethodBilinear, BGR24) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, bilinear_8_BGRA32, MethodBilinear, BGRA32) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, bilinear_16_RGB48, MethodBilinear, RGB48) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, cubic_8_BGR24, MethodBicubicFloat, BGR24) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, cubic_8_BGRA32, MethodBicubicFloat, BGRA32) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, cubic_16_RGB48, MethodBicubicFloat, RGB48) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, cubicfixed_8_BGR24, MethodBicubicFixed, BGR24) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, cubicfixed_8_BGRA32, MethodBicubicFixed, BGRA32) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Demosaic, cubicfixed_16_RGB48, MethodBicubicFixed, RGB48) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Zoom, zoom_Bayer8, Bayer8) ORVEX_SIZES;
+BENCHMARK_CAPTURE(Zoom, zoom_Bayer16, Bayer16) ORVEX_SIZES;
+
+#if ORVEX_BENCH_OPENCV
+BENCHMARK_CAPTURE(OpenCv, opencv_bilinear_8, cv::COLOR_BayerBG2BGR, false) ORVEX_SIZES;
+BENCHMARK_CAPTURE(OpenCv, opencv_edgeaware_8, cv::COLOR_BayerBG2BGR_EA, false) ORVEX_SIZES;
+BENCHMARK_CAPTURE(OpenCv, opencv_vng_8, cv::COLOR_BayerBG2BGR_VNG, false) ORVEX_SIZES;
+BENCHMARK_CAPTURE(OpenCv, opencv_bilinear_16, cv::COLOR_BayerBG2BGR, true) ORVEX_SIZES;
+BENCHMARK_CAPTURE(OpenCv, opencv_edgeaware_16, cv::COLOR_BayerBG2BGR_EA, true) ORVEX_SIZES;
+#endif
+
+}  // namespace
+
+BENCHMARK_MAIN();

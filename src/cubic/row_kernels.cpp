@@ -1,0 +1,118 @@
+#include "cubic/row_kernels.h"
+
+#include <cstring>
+
+#include "api/samples.h"
+#include "cubic/cubic_state.h"
+
+namespace orvex {
+namespace {
+
+template <class S>
+void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out) {
+    const uint8_t* row = p.mosaic + (mosaicRow * p.rowStride + p.columnOffset) * S::kBytes;
+    for (int32_t l = 0; l < p.width; ++l)
+        out[l] = static_cast<uint16_t>(S::Load(row, 2 * size_t(l)));
+}
+
+struct FloatForm {
+    using Weight = float;
+    using Sum = double;
+    static uint16_t Sample(double sum) { return FloatSum16(sum, cubicState.lowBound); }
+};
+
+struct FixedForm {
+    using Weight = int32_t;
+    using Sum = int32_t;
+    static uint16_t Sample(int32_t sum) { return FixedSum16(sum); }
+};
+
+// One output of the horizontal pass, in the pass's association order.
+template <class Form>
+uint16_t HorizontalOutput(const uint16_t* ring, int32_t q,
+                          const CubicWeightSet<typename Form::Weight>& w, size_t x) {
+    using Sum = typename Form::Sum;
+    const Sum sum = ((Sum(ring[q + 1]) * w.table[1][x] + Sum(ring[q + 2]) * w.table[0][x]) +
+                     Sum(ring[q - 1]) * w.table[3][x]) +
+                    Sum(ring[q]) * w.table[2][x];
+    return Form::Sample(sum);
+}
+
+template <class Form>
+void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm, const int32_t* index,
+             const CubicWeightSet<typename Form::Weight>& w) {
+    using Sum = typename Form::Sum;
+    constexpr int32_t kInPlace = 4;  // outputs below this may read outputs
+    const int32_t bulkEnd = outWidth;
+    if (bulkEnd > kInPlace) {
+        const uint16_t* in = ring + lm;
+        const int32_t pw = index[outWidth - 1] + 1;
+        if (outWidth == 2 * pw) {
+            // Even outputs sit on input samples, odd ones halfway: the
+            // weights repeat with period 2 and the anchor of 2k and 2k + 1 is k.
+            const Sum e0 = w.table[0][0], e1 = w.table[1][0], e2 = w.table[2][0],
+                      e3 = w.table[3][0];
+            const Sum o0 = w.table[0][1], o1 = w.table[1][1], o2 = w.table[2][1],
+                      o3 = w.table[3][1];
+            for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                const Sum a = in[k - 1], b = in[k], c = in[k + 1], d = in[k + 2];
+                scratch[2 * k] = Form::Sample(((c * e1 + d * e0) + a * e3) + b * e2);
+                scratch[2 * k + 1] = Form::Sample(((c * o1 + d * o0) + a * o3) + b * o2);
+            }
+        } else {
+            for (int32_t x = kInPlace; x < outWidth; ++x)
+                scratch[x] = HorizontalOutput<Form>(ring, index[x] + lm, w, size_t(x));
+        }
+        std::memcpy(ring + lm + kInPlace, scratch + kInPlace,
+                    size_t(outWidth - kInPlace) * sizeof(uint16_t));
+    }
+    for (int32_t x = (outWidth < kInPlace ? outWidth : kInPlace) - 1; x >= 0; --x)
+        ring[x + lm] = HorizontalOutput<Form>(ring, index[x] + lm, w, size_t(x));
+}
+
+template <class Form>
+void Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+              const CubicWeightSet<typename Form::Weight>& w, size_t row) {
+    using Sum = typename Form::Sum;
+    const Sum w0 = w.table[0][row], w1 = w.table[1][row], w2 = w.table[2][row],
+              w3 = w.table[3][row];
+    const uint16_t *r0 = ring[0] + lm, *r1 = ring[1] + lm, *r2 = ring[2] + lm, *r3 = ring[3] + lm;
+    for (size_t x = 0; x < width; ++x)
+        out[x] =
+            Form::Sample(((Sum(r0[x]) * w3 + Sum(r1[x]) * w2) + Sum(r2[x]) * w1) + Sum(r3[x]) * w0);
+}
+
+}  // namespace
+
+void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_t lm, int32_t rm) {
+    const int32_t r = row < 0 ? 0 : (row >= plane.height ? plane.height - 1 : row);
+    const size_t mosaicRow = 2 * size_t(r) + plane.rowOffset;
+    if (plane.wide)
+        Extract<Sample16>(plane, mosaicRow, ring + lm);
+    else
+        Extract<Sample8>(plane, mosaicRow, ring + lm);
+    for (int32_t i = 0; i < lm; ++i) ring[i] = ring[lm];
+    for (int32_t i = 0; i < rm; ++i) ring[plane.width + lm + i] = ring[plane.width + lm - 1];
+}
+
+void EnlargeRow(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+                const int32_t* index, const CubicWeightSet<float>& weights) {
+    Enlarge<FloatForm>(ring, scratch, outWidth, lm, index, weights);
+}
+
+void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+                     const int32_t* index, const CubicWeightSet<int32_t>& weights) {
+    Enlarge<FixedForm>(ring, scratch, outWidth, lm, index, weights);
+}
+
+void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+                 const CubicWeightSet<float>& weights, size_t row) {
+    Vertical<FloatForm>(out, ring, width, lm, weights, row);
+}
+
+void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+                      const CubicWeightSet<int32_t>& weights, size_t row) {
+    Vertical<FixedForm>(out, ring, width, lm, weights, row);
+}
+
+}  // namespace orvex

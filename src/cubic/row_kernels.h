@@ -1,0 +1,61 @@
+// Row kernels of the banded cubic conversion: extraction of a plane row from
+// the mosaic, the horizontal and vertical passes on explicit rows, in both
+// number forms. They give the same samples as HorizontalPass, the
+// drivers' vertical sums and ToSample16, written so the compiler can
+// vectorise them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "cubic/cubic_weights.h"
+
+namespace orvex {
+
+// A plane of the mosaic read in place: plane sample (r, l) is mosaic sample
+// (2r + rowOffset, 2l + columnOffset).
+struct MosaicPlane {
+    const uint8_t* mosaic;
+    size_t rowStride;  // samples per mosaic row
+    bool wide;         // 16-bit samples
+    size_t rowOffset, columnOffset;
+    int32_t width, height;  // plane size
+};
+
+// Plane row `row` (clamped into the plane) between its replicated edges:
+// ring[lm..lm+pw-1] the row, ring[0..lm-1] its first and ring[pw+lm..pw+lm+rm-1]
+// its last sample.
+void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_t lm, int32_t rm);
+
+// Step 6 of the horizontal pass on one ring row, for output widths of 2 or
+// 2 + 1 times the plane width. Outputs 4 and up read input samples only and
+// go through `scratch` (outWidth samples); outputs 3 to 0 follow in place,
+// in that order, so output 1 still reads output 2 for its S + 2 tap.
+void EnlargeRow(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+                const int32_t* index, const CubicWeightSet<float>& weights);
+void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+                     const int32_t* index, const CubicWeightSet<int32_t>& weights);
+
+// Vertical pass of one output row from the four ring rows S - 1 .. S + 2
+// (positions lm .. lm + width - 1), weights of entry `row`.
+void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+                 const CubicWeightSet<float>& weights, size_t row);
+void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+                      const CubicWeightSet<int32_t>& weights, size_t row);
+
+// ToSample16 without the rounding call: the same sample for every sum.
+inline uint16_t FloatSum16(double sum, double lowBound) {
+    const float f = static_cast<float>(sum);
+    // Adding and removing 1.5 x 2^23 rounds 0 <= f < 2^22 to the nearest
+    // integer, ties to even, in single precision.
+    const float r = (f + 12582912.0f) - 12582912.0f;
+    if (sum < lowBound) return 0;
+    return f > 65535.0f ? uint16_t(65535) : static_cast<uint16_t>(static_cast<int32_t>(r));
+}
+
+inline uint16_t FixedSum16(int32_t sum) {
+    const int32_t v = sum >> 10;
+    return static_cast<uint16_t>(v < 0 ? 0 : (v > 65535 ? 65535 : v));
+}
+
+}  // namespace orvex
