@@ -1,6 +1,7 @@
 #include "cubic/row_kernels.h"
 
 #include <cstring>
+#include <type_traits>
 
 #include "api/samples.h"
 #include "cubic/cubic_state.h"
@@ -18,30 +19,32 @@ void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out) {
 struct FloatForm {
     using Weight = float;
     using Sum = double;
-    static uint16_t Sample(double sum) { return FloatSum16(sum, cubicState.lowBound); }
+    double lowBound = cubicState.lowBound;
+    uint16_t Sample(double sum) const { return FloatSum16(sum, lowBound); }
 };
 
 struct FixedForm {
     using Weight = int32_t;
     using Sum = int32_t;
-    static uint16_t Sample(int32_t sum) { return FixedSum16(sum); }
+    uint16_t Sample(int32_t sum) const { return FixedSum16(sum); }
 };
 
 // One output of the horizontal pass, in the pass's association order.
 template <class Form>
-uint16_t HorizontalOutput(const uint16_t* ring, int32_t q,
+ORVEX_INLINE uint16_t HorizontalOutput(const Form& form, const uint16_t* ring, int32_t q,
                           const CubicWeightSet<typename Form::Weight>& w, size_t x) {
     using Sum = typename Form::Sum;
     const Sum sum = ((Sum(ring[q + 1]) * w.table[1][x] + Sum(ring[q + 2]) * w.table[0][x]) +
                      Sum(ring[q - 1]) * w.table[3][x]) +
                     Sum(ring[q]) * w.table[2][x];
-    return Form::Sample(sum);
+    return form.Sample(sum);
 }
 
 template <class Form>
-void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm, const int32_t* index,
+ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm, const int32_t* index,
              const CubicWeightSet<typename Form::Weight>& w) {
     using Sum = typename Form::Sum;
+    const Form form;
     constexpr int32_t kInPlace = 4;  // outputs below this may read outputs
     const int32_t bulkEnd = outWidth;
     if (bulkEnd > kInPlace) {
@@ -56,30 +59,44 @@ void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm, co
                       o3 = w.table[3][1];
             for (int32_t k = kInPlace / 2; k < pw; ++k) {
                 const Sum a = in[k - 1], b = in[k], c = in[k + 1], d = in[k + 2];
-                scratch[2 * k] = Form::Sample(((c * e1 + d * e0) + a * e3) + b * e2);
-                scratch[2 * k + 1] = Form::Sample(((c * o1 + d * o0) + a * o3) + b * o2);
+                scratch[2 * k] = form.Sample(((c * e1 + d * e0) + a * e3) + b * e2);
+                scratch[2 * k + 1] = form.Sample(((c * o1 + d * o0) + a * o3) + b * o2);
             }
         } else {
             for (int32_t x = kInPlace; x < outWidth; ++x)
-                scratch[x] = HorizontalOutput<Form>(ring, index[x] + lm, w, size_t(x));
+                scratch[x] = HorizontalOutput(form, ring, index[x] + lm, w, size_t(x));
         }
         std::memcpy(ring + lm + kInPlace, scratch + kInPlace,
                     size_t(outWidth - kInPlace) * sizeof(uint16_t));
     }
     for (int32_t x = (outWidth < kInPlace ? outWidth : kInPlace) - 1; x >= 0; --x)
-        ring[x + lm] = HorizontalOutput<Form>(ring, index[x] + lm, w, size_t(x));
+        ring[x + lm] = HorizontalOutput(form, ring, index[x] + lm, w, size_t(x));
+}
+
+// True when the row's weights pick ring row S alone (phase 0): the sum is
+// then that row's sample exactly, in both number forms.
+template <class Weight>
+bool PicksAnchorRow(const CubicWeightSet<Weight>& w, size_t row) {
+    const Weight unit = std::is_same_v<Weight, float> ? Weight(1) : Weight(1024);
+    return w.table[0][row] == 0 && w.table[1][row] == 0 && w.table[2][row] == unit &&
+           w.table[3][row] == 0;
 }
 
 template <class Form>
-void Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+ORVEX_INLINE void Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
               const CubicWeightSet<typename Form::Weight>& w, size_t row) {
     using Sum = typename Form::Sum;
+    if (PicksAnchorRow(w, row)) {
+        std::memcpy(out, ring[1] + lm, width * sizeof(uint16_t));
+        return;
+    }
+    const Form form;
     const Sum w0 = w.table[0][row], w1 = w.table[1][row], w2 = w.table[2][row],
               w3 = w.table[3][row];
     const uint16_t *r0 = ring[0] + lm, *r1 = ring[1] + lm, *r2 = ring[2] + lm, *r3 = ring[3] + lm;
     for (size_t x = 0; x < width; ++x)
         out[x] =
-            Form::Sample(((Sum(r0[x]) * w3 + Sum(r1[x]) * w2) + Sum(r2[x]) * w1) + Sum(r3[x]) * w0);
+            form.Sample(((Sum(r0[x]) * w3 + Sum(r1[x]) * w2) + Sum(r2[x]) * w1) + Sum(r3[x]) * w0);
 }
 
 }  // namespace
@@ -95,22 +112,22 @@ void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_
     for (int32_t i = 0; i < rm; ++i) ring[plane.width + lm + i] = ring[plane.width + lm - 1];
 }
 
-void EnlargeRow(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+ORVEX_ROW_KERNEL void EnlargeRow(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
                 const int32_t* index, const CubicWeightSet<float>& weights) {
     Enlarge<FloatForm>(ring, scratch, outWidth, lm, index, weights);
 }
 
-void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+ORVEX_ROW_KERNEL void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
                      const int32_t* index, const CubicWeightSet<int32_t>& weights) {
     Enlarge<FixedForm>(ring, scratch, outWidth, lm, index, weights);
 }
 
-void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+ORVEX_ROW_KERNEL void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
                  const CubicWeightSet<float>& weights, size_t row) {
     Vertical<FloatForm>(out, ring, width, lm, weights, row);
 }
 
-void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+ORVEX_ROW_KERNEL void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
                       const CubicWeightSet<int32_t>& weights, size_t row) {
     Vertical<FixedForm>(out, ring, width, lm, weights, row);
 }

@@ -48,9 +48,9 @@ inline uint16_t FloatSum16(double sum, double lowBound) {
     const float f = static_cast<float>(sum);
     // Adding and removing 1.5 x 2^23 rounds 0 <= f < 2^22 to the nearest
     // integer, ties to even, in single precision.
-    const float r = (f + 12582912.0f) - 12582912.0f;
-    if (sum < lowBound) return 0;
-    return f > 65535.0f ? uint16_t(65535) : static_cast<uint16_t>(static_cast<int32_t>(r));
+    const auto rounded = static_cast<int32_t>((f + 12582912.0f) - 12582912.0f);
+    const int32_t limited = f > 65535.0f ? 65535 : rounded;
+    return static_cast<uint16_t>(sum < lowBound ? 0 : limited);
 }
 
 inline uint16_t FixedSum16(int32_t sum) {
