@@ -45,12 +45,18 @@ uint32_t Limit(uint32_t v, uint32_t maxValue) {
 }
 
 template <class Layout>
-void RecombineRow(uint8_t* out, const uint16_t* const src[4], size_t width, uint32_t maxValue) {
+ORVEX_ROW_KERNEL void RecombineRow(uint8_t* out, const uint16_t* const src[4], size_t width,
+                                   uint32_t maxValue) {
     constexpr size_t kStride = Layout::kPixelSamples * Layout::Sample::kBytes;
-    auto pixel = [&](size_t x, size_t col) {
-        const uint32_t g = (uint32_t(src[PlaneGr][col]) + src[PlaneGb][col]) >> 1;
-        Layout::Put(out + x * kStride, Limit(src[PlaneR][col], maxValue), Limit(g, maxValue),
-                    Limit(src[PlaneB][col], maxValue));
+    // Local copies: the byte stores below could otherwise alias the array.
+    const uint16_t* const r = src[PlaneR];
+    const uint16_t* const b = src[PlaneB];
+    const uint16_t* const gr = src[PlaneGr];
+    const uint16_t* const gb = src[PlaneGb];
+    auto pixel = [=](size_t x, size_t col) {
+        const uint32_t g = (uint32_t(gr[col]) + gb[col]) >> 1;
+        Layout::Put(out + x * kStride, Limit(r[col], maxValue), Limit(g, maxValue),
+                    Limit(b[col], maxValue));
     };
     pixel(0, 0);
     for (size_t x = 1; x < width; ++x) pixel(x, x - 1);
