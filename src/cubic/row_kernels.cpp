@@ -40,6 +40,15 @@ ORVEX_INLINE uint16_t HorizontalOutput(const Form& form, const uint16_t* ring, i
     return form.Sample(sum);
 }
 
+// True when entry i of the weights picks the anchor S alone (phase 0): the
+// sum is then that sample exactly, in both number forms.
+template <class Weight>
+bool PicksAnchorSample(const CubicWeightSet<Weight>& w, size_t i) {
+    const Weight unit = std::is_same_v<Weight, float> ? Weight(1) : Weight(1024);
+    return w.table[0][i] == 0 && w.table[1][i] == 0 && w.table[2][i] == unit &&
+           w.table[3][i] == 0;
+}
+
 template <class Form>
 ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm, const int32_t* index,
              const CubicWeightSet<typename Form::Weight>& w) {
@@ -57,10 +66,19 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
                       e3 = w.table[3][0];
             const Sum o0 = w.table[0][1], o1 = w.table[1][1], o2 = w.table[2][1],
                       o3 = w.table[3][1];
-            for (int32_t k = kInPlace / 2; k < pw; ++k) {
-                const Sum a = in[k - 1], b = in[k], c = in[k + 1], d = in[k + 2];
-                scratch[2 * k] = form.Sample(((c * e1 + d * e0) + a * e3) + b * e2);
-                scratch[2 * k + 1] = form.Sample(((c * o1 + d * o0) + a * o3) + b * o2);
+            if (PicksAnchorSample(w, 0)) {
+                // Phase 0 weights pick the anchor sample itself.
+                for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                    const Sum a = in[k - 1], b = in[k], c = in[k + 1], d = in[k + 2];
+                    scratch[2 * k] = in[k];
+                    scratch[2 * k + 1] = form.Sample(((c * o1 + d * o0) + a * o3) + b * o2);
+                }
+            } else {
+                for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                    const Sum a = in[k - 1], b = in[k], c = in[k + 1], d = in[k + 2];
+                    scratch[2 * k] = form.Sample(((c * e1 + d * e0) + a * e3) + b * e2);
+                    scratch[2 * k + 1] = form.Sample(((c * o1 + d * o0) + a * o3) + b * o2);
+                }
             }
         } else {
             for (int32_t x = kInPlace; x < outWidth; ++x)
@@ -73,20 +91,11 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
         ring[x + lm] = HorizontalOutput(form, ring, index[x] + lm, w, size_t(x));
 }
 
-// True when the row's weights pick ring row S alone (phase 0): the sum is
-// then that row's sample exactly, in both number forms.
-template <class Weight>
-bool PicksAnchorRow(const CubicWeightSet<Weight>& w, size_t row) {
-    const Weight unit = std::is_same_v<Weight, float> ? Weight(1) : Weight(1024);
-    return w.table[0][row] == 0 && w.table[1][row] == 0 && w.table[2][row] == unit &&
-           w.table[3][row] == 0;
-}
-
 template <class Form>
 ORVEX_INLINE void Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
               const CubicWeightSet<typename Form::Weight>& w, size_t row) {
     using Sum = typename Form::Sum;
-    if (PicksAnchorRow(w, row)) {
+    if (PicksAnchorSample(w, row)) {
         std::memcpy(out, ring[1] + lm, width * sizeof(uint16_t));
         return;
     }
