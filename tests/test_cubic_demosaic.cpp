@@ -470,6 +470,17 @@ TEST(CubicDrivers, EveryAllocationFailureLeavesNothingBehind) {
     }
 }
 
+TEST(CubicDrivers, WorkingMemoryStaysSmallForLargeFrames) {
+    const size_t w = 4096, h = 3072;
+    std::vector<uint8_t> mosaic(w * h * 2, 0x11);
+    for (const uint32_t method : {MethodBicubicFloat, MethodBicubicFixed}) {
+        FailCubicAllocationAt(0);
+        const Converted c = Convert(method, mosaic.data(), Bayer16, w, h, RGGB, RGB48, 12);
+        EXPECT_EQ(c.result, 0);
+        EXPECT_LE(CubicBytesRequested(), size_t(16) << 20);
+    }
+}
+
 TEST(CubicDrivers, ConcurrentConversionsWaitTheirTurn) {
     const size_t w = 64, h = 48;
     std::vector<uint8_t> a(w * h), b(w * h);

@@ -11,7 +11,10 @@ void CubicFree(void* p);
 
 // Test seam: the k-th CubicAlloc from now on (k >= 1) returns null; 0 disarms.
 void FailCubicAllocationAt(int k);
-// Number of CubicAlloc calls since the last FailCubicAllocationAt.
+// Number of CubicAlloc calls, and the bytes they asked for, since the last
+// FailCubicAllocationAt. A conversion frees only at its end, so the bytes are
+// its peak working memory.
 int CubicAllocationCount();
+size_t CubicBytesRequested();
 
 }  // namespace orvex
