@@ -4,7 +4,9 @@
 // (bottom), columns L (left) and R (right). A regular cell has T = y, B = y + 1,
 // L = x, R = x + 1; an odd last column mirrors to L = w - 1, R = w - 2 and an
 // odd last row to T = h - 1, B = h - 2, so the same cell rule serves all three.
+#include <algorithm>
 #include <cstddef>
+#include <cstring>
 
 #include "api/samples.h"
 #include "block/block_demosaic.h"
@@ -32,7 +34,8 @@ struct GreenCorner {
     }
 };
 
-template <class S>
+// kStep 0: the pixel step known only at run time.
+template <class S, size_t kStep>
 struct Channels {
     uint8_t* top;
     uint8_t* green;
@@ -40,31 +43,74 @@ struct Channels {
     size_t step;
 
     void Put(size_t pixel, const Triple& t) const {
-        const size_t at = pixel * step;
+        const size_t at = pixel * (kStep ? kStep : step);
         S::Store(top, at, t.top);
         S::Store(green, at, t.green);
         S::Store(bottom, at, t.bottom);
     }
 };
 
-template <class S, class Corner>
-void BlockCells(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top, uint8_t* green,
-                uint8_t* bottom, uint8_t pixelStep) {
+// Copies output row y onto row y + 1, as up to three gapless runs of
+// samples: one run for a packed layout of three channels, one per plane for
+// a planar layout. runs 0: the channels have gaps and are written one by one.
+struct RowCopy {
+    uint8_t* start[3];
+    size_t runs;
+    size_t runBytes;
+
+    void Duplicate(size_t y) const {
+        for (size_t i = 0; i < runs; ++i)
+            std::memcpy(start[i] + (y + 1) * runBytes, start[i] + y * runBytes, runBytes);
+    }
+};
+
+template <class S, size_t kStep>
+RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, size_t w) {
+    if constexpr (kStep == 1) {
+        return {{top, green, bottom}, 3, w * S::kBytes};
+    } else if constexpr (kStep == 3) {
+        uint8_t* first = std::min({top, green, bottom});
+        const size_t b = S::kBytes;
+        const bool packed = std::max({top, green, bottom}) == first + 2 * b &&
+                            top != green && green != bottom && top != bottom;
+        if (packed) return {{first, nullptr, nullptr}, 1, 3 * w * b};
+    }
+    return {{nullptr, nullptr, nullptr}, 0, 0};
+}
+
+template <class S, class Corner, size_t kStep>
+ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_t height,
+                                     uint8_t* top, uint8_t* green, uint8_t* bottom,
+                                     uint8_t pixelStep) {
     const size_t w = width;
     const size_t h = height;
     // Narrower or shorter than a cell: the odd rules would read outside the mosaic.
     if (w < 2 || h < 2) return;
-    const Channels<S> out{top, green, bottom, pixelStep};
+    const Channels<S, kStep> out{top, green, bottom, pixelStep};
     const size_t ew = w & ~size_t(1);
     const size_t eh = h & ~size_t(1);
     const size_t q = w - 1;
     auto row = [&](size_t i) { return src + i * w * S::kBytes; };
 
+    // Both rows of a row pair carry the same pixels. Where the channels
+    // fill their rows without gaps (no alpha between pixels), the second row
+    // is a copy of the first.
+    const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, w);
     for (size_t y = 0; y < eh; y += 2) {
         const uint8_t* rowT = row(y);
         const uint8_t* rowB = row(y + 1);
         const size_t p0 = y * w;
         const size_t p1 = p0 + w;
+        if (copy.runs != 0) {
+            for (size_t x = 0; x < ew; x += 2) {
+                const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
+                out.Put(p0 + x, t);
+                out.Put(p0 + x + 1, t);
+            }
+            if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
+            copy.Duplicate(y);
+            continue;
+        }
         for (size_t x = 0; x < ew; x += 2) {
             const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
             out.Put(p0 + x, t);
@@ -89,6 +135,20 @@ void BlockCells(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* to
             out.Put(p0 + x + 1, t);
         }
         if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
+    }
+}
+
+// The pixel steps of the colour layouts get kernels of their own, so the
+// stores of a row have a fixed pattern the compiler can vectorise.
+template <class S, class Corner>
+void BlockCells(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top, uint8_t* green,
+                uint8_t* bottom, uint8_t pixelStep) {
+    switch (pixelStep) {
+        case 1: return BlockCellsStep<S, Corner, 1>(src, width, height, top, green, bottom, 1);
+        case 3: return BlockCellsStep<S, Corner, 3>(src, width, height, top, green, bottom, 3);
+        case 4: return BlockCellsStep<S, Corner, 4>(src, width, height, top, green, bottom, 4);
+        default:
+            return BlockCellsStep<S, Corner, 0>(src, width, height, top, green, bottom, pixelStep);
     }
 }
 
