@@ -139,3 +139,39 @@ TEST(BilinearRounding, WritesNothingForUnsupportedInput) {
 }
 
 }  // namespace
+
+namespace {
+
+// The fused rows against the four-pass drivers, across chunk boundaries.
+TEST(BilinearRows, MatchFourPassDrivers) {
+    const std::pair<size_t, size_t> sizes[] = {{3, 3},   {4, 5},   {9, 8},   {257, 4},
+                                               {258, 5}, {513, 3}, {600, 7}, {31, 33}};
+    uint32_t seed = 900;
+    for (const auto& [w, h] : sizes) {
+        for (const bool wide : {false, true}) {
+            for (const uint8_t step : {1, 3, 4, 5}) {
+                for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+                    SCOPED_TRACE(testing::Message() << w << "x" << h << " wide " << wide << " step "
+                                                    << int(step) << " pattern " << pattern);
+                    const size_t bytes = wide ? 2 : 1;
+                    GuardedBuffer mosaic(w * h * bytes, true);
+                    FillRandom(mosaic.data(), mosaic.size(), seed++);
+                    // Planes for step 1, channels one sample apart otherwise.
+                    const size_t apart = step == 1 ? w * h * bytes : bytes;
+                    const size_t size = w * h * step * bytes + 2 * apart;
+                    GuardedBuffer fused(size), passes(size);
+                    auto run = [&](auto driver, GuardedBuffer& out) {
+                        driver(pattern, mosaic.data(), uint16_t(w), uint16_t(h), out.data(),
+                               out.data() + apart, out.data() + 2 * apart, step);
+                    };
+                    run(wide ? orvex::BilinearRows16 : orvex::BilinearRows8, fused);
+                    run(wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8, passes);
+                    ASSERT_EQ(fused.Payload(), passes.Payload());
+                    ASSERT_TRUE(fused.GuardsIntact());
+                }
+            }
+        }
+    }
+}
+
+}  // namespace

@@ -21,6 +21,13 @@ void BilinearDemosaic8(uint32_t pattern, const uint8_t* src, uint16_t width, uin
 void BilinearDemosaic16(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
                         uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step);
 
+// The same conversion with each interior row done in one fused pass; the
+// router uses these, the four-pass drivers are the plain form.
+void BilinearRows8(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
+                   uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step);
+void BilinearRows16(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
+                    uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step);
+
 // Pass kernels: cells sites per row, every second site of every second row,
 // starting at the mosaic site `first` and the output positions out0..out2.
 // At red/blue sites: out0 = cross mean, out1 = centre, out2 = diagonal mean.

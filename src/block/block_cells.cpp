@@ -71,8 +71,8 @@ RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, size_t w) {
     } else if constexpr (kStep == 3) {
         uint8_t* first = std::min({top, green, bottom});
         const size_t b = S::kBytes;
-        const bool packed = std::max({top, green, bottom}) == first + 2 * b &&
-                            top != green && green != bottom && top != bottom;
+        const bool packed = std::max({top, green, bottom}) == first + 2 * b && top != green &&
+                            green != bottom && top != bottom;
         if (packed) return {{first, nullptr, nullptr}, 1, 3 * w * b};
     }
     return {{nullptr, nullptr, nullptr}, 0, 0};
@@ -144,9 +144,12 @@ template <class S, class Corner>
 void BlockCells(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top, uint8_t* green,
                 uint8_t* bottom, uint8_t pixelStep) {
     switch (pixelStep) {
-        case 1: return BlockCellsStep<S, Corner, 1>(src, width, height, top, green, bottom, 1);
-        case 3: return BlockCellsStep<S, Corner, 3>(src, width, height, top, green, bottom, 3);
-        case 4: return BlockCellsStep<S, Corner, 4>(src, width, height, top, green, bottom, 4);
+        case 1:
+            return BlockCellsStep<S, Corner, 1>(src, width, height, top, green, bottom, 1);
+        case 3:
+            return BlockCellsStep<S, Corner, 3>(src, width, height, top, green, bottom, 3);
+        case 4:
+            return BlockCellsStep<S, Corner, 4>(src, width, height, top, green, bottom, 4);
         default:
             return BlockCellsStep<S, Corner, 0>(src, width, height, top, green, bottom, pixelStep);
     }

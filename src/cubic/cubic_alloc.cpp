@@ -34,5 +34,7 @@ int CubicAllocationCount() {
 }  // namespace orvex
 
 namespace orvex {
-size_t CubicBytesRequested() { return bytesRequested.load(std::memory_order_relaxed); }
+size_t CubicBytesRequested() {
+    return bytesRequested.load(std::memory_order_relaxed);
+}
 }  // namespace orvex

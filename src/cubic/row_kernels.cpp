@@ -32,7 +32,7 @@ struct FixedForm {
 // One output of the horizontal pass, in the pass's association order.
 template <class Form>
 ORVEX_INLINE uint16_t HorizontalOutput(const Form& form, const uint16_t* ring, int32_t q,
-                          const CubicWeightSet<typename Form::Weight>& w, size_t x) {
+                                       const CubicWeightSet<typename Form::Weight>& w, size_t x) {
     using Sum = typename Form::Sum;
     const Sum sum = ((Sum(ring[q + 1]) * w.table[1][x] + Sum(ring[q + 2]) * w.table[0][x]) +
                      Sum(ring[q - 1]) * w.table[3][x]) +
@@ -45,13 +45,12 @@ ORVEX_INLINE uint16_t HorizontalOutput(const Form& form, const uint16_t* ring, i
 template <class Weight>
 bool PicksAnchorSample(const CubicWeightSet<Weight>& w, size_t i) {
     const Weight unit = std::is_same_v<Weight, float> ? Weight(1) : Weight(1024);
-    return w.table[0][i] == 0 && w.table[1][i] == 0 && w.table[2][i] == unit &&
-           w.table[3][i] == 0;
+    return w.table[0][i] == 0 && w.table[1][i] == 0 && w.table[2][i] == unit && w.table[3][i] == 0;
 }
 
 template <class Form>
-ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm, const int32_t* index,
-             const CubicWeightSet<typename Form::Weight>& w) {
+ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
+                          const int32_t* index, const CubicWeightSet<typename Form::Weight>& w) {
     using Sum = typename Form::Sum;
     const Form form;
     constexpr int32_t kInPlace = 4;  // outputs below this may read outputs
@@ -93,7 +92,7 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
 
 template <class Form>
 ORVEX_INLINE void Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-              const CubicWeightSet<typename Form::Weight>& w, size_t row) {
+                           const CubicWeightSet<typename Form::Weight>& w, size_t row) {
     using Sum = typename Form::Sum;
     if (PicksAnchorSample(w, row)) {
         std::memcpy(out, ring[1] + lm, width * sizeof(uint16_t));
@@ -122,22 +121,24 @@ void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_
 }
 
 ORVEX_ROW_KERNEL void EnlargeRow(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
-                const int32_t* index, const CubicWeightSet<float>& weights) {
+                                 const int32_t* index, const CubicWeightSet<float>& weights) {
     Enlarge<FloatForm>(ring, scratch, outWidth, lm, index, weights);
 }
 
-ORVEX_ROW_KERNEL void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
-                     const int32_t* index, const CubicWeightSet<int32_t>& weights) {
+ORVEX_ROW_KERNEL void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth,
+                                      int32_t lm, const int32_t* index,
+                                      const CubicWeightSet<int32_t>& weights) {
     Enlarge<FixedForm>(ring, scratch, outWidth, lm, index, weights);
 }
 
-ORVEX_ROW_KERNEL void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-                 const CubicWeightSet<float>& weights, size_t row) {
+ORVEX_ROW_KERNEL void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                                  int32_t lm, const CubicWeightSet<float>& weights, size_t row) {
     Vertical<FloatForm>(out, ring, width, lm, weights, row);
 }
 
-ORVEX_ROW_KERNEL void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-                      const CubicWeightSet<int32_t>& weights, size_t row) {
+ORVEX_ROW_KERNEL void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                                       int32_t lm, const CubicWeightSet<int32_t>& weights,
+                                       size_t row) {
     Vertical<FixedForm>(out, ring, width, lm, weights, row);
 }
 

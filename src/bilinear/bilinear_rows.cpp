@@ -1,0 +1,130 @@
+// Fused form of the bilinear demosaic: each interior row is one pass over its
+// two alternating site kinds. Every pixel is written once from the same
+// neighbours and means as in the four phase passes, so the order of the
+// writes does not change the result; the passes stay as the plain form.
+#include <cstddef>
+
+#include "api/samples.h"
+#include "bilinear/bilinear_demosaic.h"
+
+namespace orvex {
+namespace {
+
+enum SiteKind { RedSite, BlueSite, GreenOnRedRow, GreenOnBlueRow };
+
+// Pixels of a row handled per chunk; the chunk's means live on the stack.
+constexpr size_t kChunk = 256;
+
+struct Means {
+    uint16_t cross[kChunk], diag[kChunk], horiz[kChunk], vert[kChunk], centre[kChunk];
+};
+
+// Every mean at every pixel of [x0, x0 + n): the straight loops vectorise,
+// and each site then takes the two it needs.
+template <class S>
+ORVEX_INLINE void ComputeMeans(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
+                               size_t n, Means& m) {
+    for (size_t i = 0; i < n; ++i) {
+        const size_t x = x0 + i;
+        const uint32_t l = S::Load(c, x - 1), r = S::Load(c, x + 1);
+        const uint32_t up = S::Load(u, x), down = S::Load(d, x);
+        m.horiz[i] = static_cast<uint16_t>((l + r + 1) >> 1);
+        m.vert[i] = static_cast<uint16_t>((up + down + 1) >> 1);
+        m.cross[i] = static_cast<uint16_t>((l + r + up + down + 2) >> 2);
+        m.diag[i] = static_cast<uint16_t>(
+            (S::Load(u, x - 1) + S::Load(u, x + 1) + S::Load(d, x - 1) + S::Load(d, x + 1) + 2) >>
+            2);
+        m.centre[i] = static_cast<uint16_t>(S::Load(c, x));
+    }
+}
+
+// The channel values of a site kind, from its means.
+template <SiteKind kKind>
+ORVEX_INLINE void Pick(const Means& m, size_t i, uint16_t& r, uint16_t& g, uint16_t& b) {
+    if constexpr (kKind == RedSite) {
+        r = m.centre[i], g = m.cross[i], b = m.diag[i];
+    } else if constexpr (kKind == BlueSite) {
+        r = m.diag[i], g = m.cross[i], b = m.centre[i];
+    } else if constexpr (kKind == GreenOnRedRow) {
+        r = m.horiz[i], g = m.centre[i], b = m.vert[i];
+    } else {
+        r = m.vert[i], g = m.centre[i], b = m.horiz[i];
+    }
+}
+
+// One interior row: kinds kOdd at odd columns, kEven at even columns.
+template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
+ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
+                               uint8_t* outR, uint8_t* outG, uint8_t* outB) {
+    Means m;
+    uint16_t r[kChunk], g[kChunk], b[kChunk];
+    // Chunks start at odd columns (kChunk is even), so kOdd sits at even i.
+    for (size_t x0 = 1; x0 + 1 < w; x0 += kChunk) {
+        const size_t n = w - 1 - x0 < kChunk ? w - 1 - x0 : kChunk;
+        ComputeMeans<S>(u, c, d, x0, n, m);
+        size_t i = 0;
+        for (; i + 1 < n; i += 2) {
+            Pick<kOdd>(m, i, r[i], g[i], b[i]);
+            Pick<kEven>(m, i + 1, r[i + 1], g[i + 1], b[i + 1]);
+        }
+        if (i < n) Pick<kOdd>(m, i, r[i], g[i], b[i]);
+        const size_t at = x0 * kStep;
+        for (size_t k = 0; k < n; ++k) {
+            S::Store(outR, at + k * kStep, r[k]);
+            S::Store(outG, at + k * kStep, g[k]);
+            S::Store(outB, at + k * kStep, b[k]);
+        }
+    }
+}
+
+using RowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, uint8_t*, uint8_t*,
+                       uint8_t*);
+
+// The two kinds of a row always come in one of four orders.
+template <class S, size_t kStep>
+constexpr RowFn kCombos[4] = {
+    FusedRow<S, BlueSite, GreenOnBlueRow, kStep>, FusedRow<S, GreenOnBlueRow, BlueSite, kStep>,
+    FusedRow<S, GreenOnRedRow, RedSite, kStep>, FusedRow<S, RedSite, GreenOnRedRow, kStep>};
+
+// Combo of the odd and of the even rows, by pattern.
+constexpr uint8_t kRowCombos[4][2] = {
+    {2, 0},  // RGGB: even rows G on R row / R, odd rows B / G on B row
+    {3, 1},  // GRBG
+    {0, 2},  // GBRG
+    {1, 3},  // BGGR
+};
+
+template <class S>
+bool FusedRows(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height, uint8_t* r,
+               uint8_t* g, uint8_t* b, uint8_t step) {
+    const RowFn* combos = step == 1   ? kCombos<S, 1>
+                          : step == 3 ? kCombos<S, 3>
+                          : step == 4 ? kCombos<S, 4>
+                                      : nullptr;
+    if (combos == nullptr) return false;
+    const size_t w = width, row = w * S::kBytes, outRow = w * step * S::kBytes;
+    for (size_t y = 1; y + 1 < height; ++y) {
+        const uint8_t* c = src + y * row;
+        const size_t o = y * outRow;
+        combos[kRowCombos[pattern][y & 1]](c - row, c, c + row, w, r + o, g + o, b + o);
+    }
+    return true;
+}
+
+}  // namespace
+
+void BilinearRows8(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
+                   uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step) {
+    if (pattern > BGGR || width < 3 || height < 3) return;
+    if (!FusedRows<Sample8>(pattern, src, width, height, r, g, b, step))
+        BilinearDemosaic8(pattern, src, width, height, r, g, b, step);
+}
+
+void BilinearRows16(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
+                    uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step) {
+    if (pattern > BGGR || width < 3 || height < 3) return;
+    if (!FusedRows<Sample16>(pattern, src, width, height, r, g, b, step))
+        BilinearDemosaic16(pattern, src, width, height, r, g, b, step);
+}
+
+}  // namespace orvex
