@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <random>
 
 #include "cubic/cubic_alloc.h"
 #include "cubic/cubic_state.h"
 #include "cubic/cubic_weights.h"
+#include "cubic/row_kernels.h"
 #include "cubic/row_ring.h"
 
 namespace {
@@ -186,6 +188,25 @@ TEST(HorizontalPass, RowsOutsideThePlaneRepeatItsEdges) {
         EXPECT_EQ(out[2], out[4]);
         EXPECT_NE(out[0], out[2]);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(CubicSamples, VectorisableFormsEqualTheConversions) {
+    cubicState.lowBound = 1.1754943508222875e-38;
+    cubicState.highBound = 3.4028234663852886e+38;
+    std::mt19937_64 rng(5);
+    std::uniform_real_distribution<double> any(-1000.0, 70000.0);
+    auto check = [](double sum) {
+        ASSERT_EQ(orvex::FloatSum16(sum, cubicState.lowBound), orvex::ToSample16(sum)) << sum;
+    };
+    for (int64_t k = -64; k <= 65540 * 8; ++k) check(double(k) / 8);  // every tie and eighth
+    for (int i = 0; i < 200000; ++i) check(any(rng));
+    for (double s : {1e-39, 1.1754943508222875e-38, 65535.49999, 65535.5, 65536.0, 1e9}) check(s);
+    for (int32_t sum : {-1, 0, 1023, 1024, 65535 * 1024 + 1023, 65536 * 1024, INT32_MAX, INT32_MIN})
+        EXPECT_EQ(orvex::FixedSum16(sum), orvex::FixedToSample16(sum)) << sum;
 }
 
 }  // namespace
