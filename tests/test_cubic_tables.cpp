@@ -205,6 +205,22 @@ TEST(CubicSamples, VectorisableFormsEqualTheConversions) {
     for (int64_t k = -64; k <= 65540 * 8; ++k) check(double(k) / 8);  // every tie and eighth
     for (int i = 0; i < 200000; ++i) check(any(rng));
     for (double s : {1e-39, 1.1754943508222875e-38, 65535.49999, 65535.5, 65536.0, 1e9}) check(s);
+    // Phase 0.5 in integers, against the double-precision sum it replaces.
+    CubicWeightSet<float> half{};
+    ASSERT_TRUE(BuildCubicWeights(half, 1, 2));
+    const float* w[4] = {half.table[0] + 1, half.table[1] + 1, half.table[2] + 1,
+                         half.table[3] + 1};
+    ASSERT_TRUE(orvex::IsHalfPhase(*w[0], *w[1], *w[2], *w[3]));
+    std::uniform_int_distribution<int32_t> sample(0, 65535), small(0, 40);
+    for (int i = 0; i < 300000; ++i) {
+        int32_t r[4];
+        for (auto& v : r) v = i % 3 ? sample(rng) : (i % 2 ? small(rng) : 65535 - small(rng));
+        const double sum = ((double(r[0]) * *w[3] + double(r[1]) * *w[2]) + double(r[2]) * *w[1]) +
+                           double(r[3]) * *w[0];
+        ASSERT_EQ(orvex::HalfPhaseSum16(r[0] + r[3], r[1] + r[2]), orvex::ToSample16(sum))
+            << r[0] << " " << r[1] << " " << r[2] << " " << r[3];
+    }
+    FreeSet(half);
     for (int32_t sum : {-1, 0, 1023, 1024, 65535 * 1024 + 1023, 65536 * 1024, INT32_MAX, INT32_MIN})
         EXPECT_EQ(orvex::FixedSum16(sum), orvex::FixedToSample16(sum)) << sum;
 }

@@ -36,7 +36,8 @@ void WaitForGate() {
 struct NumberForm {
     bool (*buildWeights)(int32_t inSize, int32_t outSize, bool horizontal);
     void (*enlargeRow)(uint16_t* ring, uint16_t* scratch, int32_t outWidth);
-    void (*verticalRow)(uint16_t* out, const uint16_t* const ring[4], size_t width, size_t row);
+    const uint16_t* (*verticalRow)(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                                   size_t row);
 };
 
 bool BuildFloatWeights(int32_t inSize, int32_t outSize, bool horizontal) {
@@ -60,12 +61,14 @@ void EnlargeFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth) {
                     cubicState.horizontalWeightsFixed);
 }
 
-void VerticalFloat(uint16_t* out, const uint16_t* const ring[4], size_t width, size_t row) {
-    VerticalRow(out, ring, width, kLeftMargin, cubicState.verticalWeights, row);
+const uint16_t* VerticalFloat(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                              size_t row) {
+    return VerticalRow(out, ring, width, kLeftMargin, cubicState.verticalWeights, row);
 }
 
-void VerticalFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, size_t row) {
-    VerticalRowFixed(out, ring, width, kLeftMargin, cubicState.verticalWeightsFixed, row);
+const uint16_t* VerticalFixed(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                              size_t row) {
+    return VerticalRowFixed(out, ring, width, kLeftMargin, cubicState.verticalWeightsFixed, row);
 }
 
 constexpr NumberForm kFloatForm{BuildFloatWeights, EnlargeFloat, VerticalFloat};
@@ -168,12 +171,11 @@ bool Convert(const NumberForm& form, const ImageDesc& src, const ImageDesc& dst)
     // RGB48 takes its row 0 from row 1 and never reads plane row 0.
     const bool rowZeroCopied = dst.format == RGB48;
     const uint16_t* rows[4];
-    for (int p = 0; p < 4; ++p) rows[p] = s.bands[p].row;
     for (uint32_t j = 0; j < H; ++j) {
         for (int p = 0; p < 4; ++p) {
             PlaneBand& band = s.bands[p];
             Advance(form, planes[p], band, s.verticalIndex[j], w);
-            form.verticalRow(band.row, band.ring, W, j);
+            rows[p] = form.verticalRow(band.row, band.ring, W, j);
         }
         if (j > 0 || !rowZeroCopied) RecombinePlaneRow(dst, rows, dst.format, W, j, pattern);
     }

@@ -65,7 +65,25 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
                       e3 = w.table[3][0];
             const Sum o0 = w.table[0][1], o1 = w.table[1][1], o2 = w.table[2][1],
                       o3 = w.table[3][1];
-            if (PicksAnchorSample(w, 0)) {
+            const bool symmetric = std::is_integral_v<Sum> && o0 == o3 && o1 == o2;
+            const bool halfPhase =
+                std::is_floating_point_v<Sum> &&
+                IsHalfPhase(w.table[0][1], w.table[1][1], w.table[2][1], w.table[3][1]);
+            if (PicksAnchorSample(w, 0) && halfPhase) {
+                for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                    scratch[2 * k] = in[k];
+                    scratch[2 * k + 1] =
+                        HalfPhaseSum16(int32_t(in[k - 1]) + in[k + 2], int32_t(in[k]) + in[k + 1]);
+                }
+            } else if (PicksAnchorSample(w, 0) && symmetric) {
+                // Phase 0 picks the anchor sample; the integer sum of the
+                // symmetric phase 0.5 does not depend on its order.
+                for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                    scratch[2 * k] = in[k];
+                    scratch[2 * k + 1] = form.Sample((Sum(in[k - 1]) + Sum(in[k + 2])) * o0 +
+                                                     (Sum(in[k]) + Sum(in[k + 1])) * o1);
+                }
+            } else if (PicksAnchorSample(w, 0)) {
                 // Phase 0 weights pick the anchor sample itself.
                 for (int32_t k = kInPlace / 2; k < pw; ++k) {
                     const Sum a = in[k - 1], b = in[k], c = in[k + 1], d = in[k + 2];
@@ -91,20 +109,36 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
 }
 
 template <class Form>
-ORVEX_INLINE void Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-                           const CubicWeightSet<typename Form::Weight>& w, size_t row) {
+ORVEX_INLINE const uint16_t* Vertical(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                                      int32_t lm, const CubicWeightSet<typename Form::Weight>& w,
+                                      size_t row) {
     using Sum = typename Form::Sum;
-    if (PicksAnchorSample(w, row)) {
-        std::memcpy(out, ring[1] + lm, width * sizeof(uint16_t));
-        return;
-    }
+    // Phase 0: the output row is ring row S itself.
+    if (PicksAnchorSample(w, row)) return ring[1] + lm;
     const Form form;
     const Sum w0 = w.table[0][row], w1 = w.table[1][row], w2 = w.table[2][row],
               w3 = w.table[3][row];
     const uint16_t *r0 = ring[0] + lm, *r1 = ring[1] + lm, *r2 = ring[2] + lm, *r3 = ring[3] + lm;
+    if constexpr (std::is_floating_point_v<Sum>) {
+        if (IsHalfPhase(w.table[0][row], w.table[1][row], w.table[2][row], w.table[3][row])) {
+            for (size_t x = 0; x < width; ++x)
+                out[x] = HalfPhaseSum16(int32_t(r0[x]) + r3[x], int32_t(r1[x]) + r2[x]);
+            return out;
+        }
+    } else {
+        // Integer sums do not depend on their order: a symmetric phase (0.5)
+        // needs two products instead of four.
+        if (w0 == w3 && w1 == w2) {
+            for (size_t x = 0; x < width; ++x)
+                out[x] =
+                    form.Sample((Sum(r0[x]) + Sum(r3[x])) * w0 + (Sum(r1[x]) + Sum(r2[x])) * w1);
+            return out;
+        }
+    }
     for (size_t x = 0; x < width; ++x)
         out[x] =
             form.Sample(((Sum(r0[x]) * w3 + Sum(r1[x]) * w2) + Sum(r2[x]) * w1) + Sum(r3[x]) * w0);
+    return out;
 }
 
 }  // namespace
@@ -131,15 +165,17 @@ ORVEX_ROW_KERNEL void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t
     Enlarge<FixedForm>(ring, scratch, outWidth, lm, index, weights);
 }
 
-ORVEX_ROW_KERNEL void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width,
-                                  int32_t lm, const CubicWeightSet<float>& weights, size_t row) {
-    Vertical<FloatForm>(out, ring, width, lm, weights, row);
+ORVEX_ROW_KERNEL const uint16_t* VerticalRow(uint16_t* out, const uint16_t* const ring[4],
+                                             size_t width, int32_t lm,
+                                             const CubicWeightSet<float>& weights, size_t row) {
+    return Vertical<FloatForm>(out, ring, width, lm, weights, row);
 }
 
-ORVEX_ROW_KERNEL void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width,
-                                       int32_t lm, const CubicWeightSet<int32_t>& weights,
-                                       size_t row) {
-    Vertical<FixedForm>(out, ring, width, lm, weights, row);
+ORVEX_ROW_KERNEL const uint16_t* VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4],
+                                                  size_t width, int32_t lm,
+                                                  const CubicWeightSet<int32_t>& weights,
+                                                  size_t row) {
+    return Vertical<FixedForm>(out, ring, width, lm, weights, row);
 }
 
 }  // namespace orvex

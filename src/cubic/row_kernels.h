@@ -37,11 +37,12 @@ void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_
                      const int32_t* index, const CubicWeightSet<int32_t>& weights);
 
 // Vertical pass of one output row from the four ring rows S - 1 .. S + 2
-// (positions lm .. lm + width - 1), weights of entry `row`.
-void VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-                 const CubicWeightSet<float>& weights, size_t row);
-void VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-                      const CubicWeightSet<int32_t>& weights, size_t row);
+// (positions lm .. lm + width - 1), weights of entry `row`. Returns the
+// output row: `out`, or ring row S itself where the weights pick it alone.
+const uint16_t* VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
+                            const CubicWeightSet<float>& weights, size_t row);
+const uint16_t* VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width,
+                                 int32_t lm, const CubicWeightSet<int32_t>& weights, size_t row);
 
 // ToSample16 without the rounding call: the same sample for every sum.
 inline uint16_t FloatSum16(double sum, double lowBound) {
@@ -51,6 +52,22 @@ inline uint16_t FloatSum16(double sum, double lowBound) {
     const auto rounded = static_cast<int32_t>((f + 12582912.0f) - 12582912.0f);
     const int32_t limited = f > 65535.0f ? 65535 : rounded;
     return static_cast<uint16_t>(sum < lowBound ? 0 : limited);
+}
+
+// Phase 0.5 of the single-precision weights is exact eighths, (-1, 5, 5, -1) / 8.
+// Every product and sum of its double-precision pass is then exact, and so is
+// the rounding to single precision: what remains is rounding an exact
+// multiple of 1/8 to the nearest integer, ties to even, which integers do
+// alike. outer = samples S - 1 + S + 2, inner = S + S + 1.
+inline bool IsHalfPhase(float w0, float w1, float w2, float w3) {
+    return w0 == -0.125f && w3 == -0.125f && w1 == 0.625f && w2 == 0.625f;
+}
+
+inline uint16_t HalfPhaseSum16(int32_t outer, int32_t inner) {
+    const int32_t eighths = 5 * inner - outer;
+    // Halves go up from odd integers and down from even ones.
+    const int32_t rounded = (eighths + 3 + ((eighths >> 3) & 1)) >> 3;
+    return static_cast<uint16_t>(eighths <= 0 ? 0 : (rounded > 65535 ? 65535 : rounded));
 }
 
 inline uint16_t FixedSum16(int32_t sum) {
