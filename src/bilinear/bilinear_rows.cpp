@@ -2,7 +2,6 @@
 // two alternating site kinds. Every pixel is written once from the same
 // neighbours and means as in the four phase passes, so the order of the
 // writes does not change the result; the passes stay as the plain form.
-#include <algorithm>
 #include <cstddef>
 
 #include "api/samples.h"
@@ -53,25 +52,6 @@ ORVEX_INLINE void Pick(const Means& m, size_t i, uint16_t& r, uint16_t& g, uint1
     }
 }
 
-// Three channels that fill consecutive samples of a pixel: the pixel's first
-// sample and which channel (0 R, 1 G, 2 B) sits in each of its samples.
-struct PackedPixels {
-    uint8_t* base;
-    uint8_t lane[3];
-};
-
-inline PackedPixels PackedPixelsOf(uint8_t* r, uint8_t* g, uint8_t* b, size_t sampleBytes) {
-    uint8_t* base = std::min({r, g, b});
-    const size_t offsets[3] = {size_t(r - base), size_t(g - base), size_t(b - base)};
-    PackedPixels p{base, {3, 3, 3}};
-    for (uint8_t ch = 0; ch < 3; ++ch) {
-        const size_t sample = offsets[ch] / sampleBytes;
-        if (offsets[ch] % sampleBytes != 0 || sample > 2 || p.lane[sample] != 3) return {};
-        p.lane[sample] = ch;
-    }
-    return p;
-}
-
 // One interior row: kinds kOdd at odd columns, kEven at even columns.
 template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
 ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
@@ -92,15 +72,8 @@ ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t
         const size_t at = x0 * kStep;
         if (kStep == 3 && packed.base != nullptr) {
             // One store stream of whole pixels instead of three strided ones.
-            const uint16_t* lane0 = packed.lane[0] == 0 ? r : packed.lane[0] == 1 ? g : b;
-            const uint16_t* lane1 = packed.lane[1] == 0 ? r : packed.lane[1] == 1 ? g : b;
-            const uint16_t* lane2 = packed.lane[2] == 0 ? r : packed.lane[2] == 1 ? g : b;
-            uint8_t* px = packed.base;
-            for (size_t k = 0; k < n; ++k) {
-                S::Store(px, at + 3 * k, lane0[k]);
-                S::Store(px, at + 3 * k + 1, lane1[k]);
-                S::Store(px, at + 3 * k + 2, lane2[k]);
-            }
+            const uint16_t* const values[3] = {r, g, b};
+            StorePackedPixels<S>(packed, x0, n, values);
             continue;
         }
         for (size_t k = 0; k < n; ++k) {

@@ -4,7 +4,6 @@
 // (bottom), columns L (left) and R (right). A regular cell has T = y, B = y + 1,
 // L = x, R = x + 1; an odd last column mirrors to L = w - 1, R = w - 2 and an
 // odd last row to T = h - 1, B = h - 2, so the same cell rule serves all three.
-#include <algorithm>
 #include <cstddef>
 #include <cstring>
 
@@ -65,17 +64,34 @@ struct RowCopy {
 };
 
 template <class S, size_t kStep>
-RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, size_t w) {
-    if constexpr (kStep == 1) {
-        return {{top, green, bottom}, 3, w * S::kBytes};
-    } else if constexpr (kStep == 3) {
-        uint8_t* first = std::min({top, green, bottom});
-        const size_t b = S::kBytes;
-        const bool packed = std::max({top, green, bottom}) == first + 2 * b && top != green &&
-                            green != bottom && top != bottom;
-        if (packed) return {{first, nullptr, nullptr}, 1, 3 * w * b};
-    }
+RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, const PackedPixels& packed,
+                  size_t w) {
+    if constexpr (kStep == 1) return {{top, green, bottom}, 3, w * S::kBytes};
+    if (kStep == 3 && packed.base != nullptr)
+        return {{packed.base, nullptr, nullptr}, 1, 3 * w * S::kBytes};
     return {{nullptr, nullptr, nullptr}, 0, 0};
+}
+
+// Pixels of a row written per chunk from per-channel values on the stack.
+constexpr size_t kChunk = 256;
+
+// The first row of a row pair as one stream of packed pixels: both pixels
+// of each cell take its triple.
+template <class S, class Corner>
+ORVEX_INLINE void PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
+                                const PackedPixels& packed, size_t firstPixel) {
+    uint16_t t[kChunk], g[kChunk], b[kChunk];
+    const uint16_t* const values[3] = {t, g, b};
+    for (size_t x0 = 0; x0 < ew; x0 += kChunk) {
+        const size_t n = ew - x0 < kChunk ? ew - x0 : kChunk;
+        for (size_t i = 0; i < n; i += 2) {
+            const Triple c = Corner::template Cell<S>(rowT, rowB, x0 + i, x0 + i + 1);
+            t[i] = t[i + 1] = static_cast<uint16_t>(c.top);
+            g[i] = g[i + 1] = static_cast<uint16_t>(c.green);
+            b[i] = b[i + 1] = static_cast<uint16_t>(c.bottom);
+        }
+        StorePackedPixels<S>(packed, firstPixel + x0, n, values);
+    }
 }
 
 template <class S, class Corner, size_t kStep>
@@ -95,12 +111,20 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
     // Both rows of a row pair carry the same pixels. Where the channels
     // fill their rows without gaps (no alpha between pixels), the second row
     // is a copy of the first.
-    const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, w);
+    // The kernel's channels are top, green, bottom: lane values 0, 1, 2.
+    const PackedPixels packed = PackedPixelsOf(top, green, bottom, S::kBytes);
+    const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, packed, w);
     for (size_t y = 0; y < eh; y += 2) {
         const uint8_t* rowT = row(y);
         const uint8_t* rowB = row(y + 1);
         const size_t p0 = y * w;
         const size_t p1 = p0 + w;
+        if (kStep == 3 && copy.runs == 1) {
+            PackedPairRow<S, Corner>(rowT, rowB, ew, packed, p0);
+            if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
+            copy.Duplicate(y);
+            continue;
+        }
         if (copy.runs != 0) {
             for (size_t x = 0; x < ew; x += 2) {
                 const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
