@@ -54,28 +54,10 @@ class BlockLayouts : public testing::TestWithParam<LayoutPattern> {};
 
 TEST_P(BlockLayouts, MatchesReferenceOnRandomMosaics) {
     const auto& [layout, pattern] = GetParam();
-    const std::pair<size_t, size_t> sizes[] = {{2, 2}, {3, 2}, {2, 3},   {3, 3},   {4, 4}, {5, 7},
-                                               {8, 9}, {9, 8}, {16, 11}, {31, 17}, {64, 2}};
-    uint32_t seed = 1;
-    for (const auto& [w, h] : sizes) {
-        for (bool odd : {false, true}) {
-            SCOPED_TRACE(testing::Message() << w << "x" << h << (odd ? " odd address" : ""));
-            GuardedBuffer mosaic(w * h * layout.sampleBytes, odd);
-            FillRandom(mosaic.data(), mosaic.size(), seed++);
-            const uint32_t dstSize = Orvex_CalcImageSize(layout.format, w, h);
-            GuardedBuffer out(dstSize, odd);
-            ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
-            ImageDesc dst = MakeDesc(out.data(), layout.format, 0, 0, 0, 0);
-            EXPECT_EQ(Orvex_BayerToRgb(MethodBlock, &src, &dst), 0);
-
-            const Mosaic m{w, h, layout.sampleBytes, mosaic.data()};
-            const auto expected =
-                ReferenceBlock(m, pattern, layout, std::vector<uint8_t>(dstSize, kCanary));
-            ASSERT_EQ(out.Payload(), expected);
-            ASSERT_TRUE(out.GuardsIntact());
-            ASSERT_TRUE(mosaic.GuardsIntact());
-        }
-    }
+    const std::vector<std::pair<size_t, size_t>> sizes = {{2, 2},   {3, 2},   {2, 3}, {3, 3},
+                                                          {4, 4},   {5, 7},   {8, 9}, {9, 8},
+                                                          {16, 11}, {31, 17}, {64, 2}};
+    CheckAgainstReference(MethodBlock, layout, pattern, sizes, ReferenceBlock, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayoutsAndPatterns, BlockLayouts,

@@ -142,4 +142,32 @@ inline std::string LayoutPatternName(const testing::TestParamInfo<LayoutPattern>
     return std::string(std::get<0>(info.param).name) + "_" + PatternName(std::get<1>(info.param));
 }
 
+using Reference = std::vector<uint8_t> (*)(const Mosaic&, uint32_t pattern, const LayoutRef&,
+                                           std::vector<uint8_t> canvas);
+
+// Converts random mosaics of each size, at even and odd addresses, and
+// compares the whole destination (canary-filled) with the reference.
+inline void CheckAgainstReference(uint32_t method, const LayoutRef& layout, uint32_t pattern,
+                                  const std::vector<std::pair<size_t, size_t>>& sizes,
+                                  Reference reference, uint32_t seed) {
+    for (const auto& [w, h] : sizes) {
+        for (bool odd : {false, true}) {
+            SCOPED_TRACE(testing::Message() << w << "x" << h << (odd ? " odd address" : ""));
+            GuardedBuffer mosaic(w * h * layout.sampleBytes, odd);
+            FillRandom(mosaic.data(), mosaic.size(), seed++);
+            const uint32_t dstSize = Orvex_CalcImageSize(layout.format, w, h);
+            GuardedBuffer out(dstSize, odd);
+            ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
+            ImageDesc dst = MakeDesc(out.data(), layout.format, 0, 0, 0, 0);
+            EXPECT_EQ(Orvex_BayerToRgb(method, &src, &dst), 0);
+
+            const Mosaic m{w, h, layout.sampleBytes, mosaic.data()};
+            ASSERT_EQ(out.Payload(),
+                      reference(m, pattern, layout, std::vector<uint8_t>(dstSize, kCanary)));
+            ASSERT_TRUE(out.GuardsIntact());
+            ASSERT_TRUE(mosaic.GuardsIntact());
+        }
+    }
+}
+
 }  // namespace testsupport
