@@ -226,3 +226,48 @@ TEST(CubicSamples, VectorisableFormsEqualTheConversions) {
 }
 
 }  // namespace
+
+namespace {
+
+// The banded pass (scratch for outputs 4 and up) against the plain in-place pass.
+TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
+    std::mt19937 rng(17);
+    for (const int32_t pw : {1, 2, 3, 5, 8, 33, 150}) {
+        for (const int32_t ow : {2 * pw, 2 * pw + 1}) {
+            for (const bool fixed : {false, true}) {
+                SCOPED_TRACE(testing::Message() << pw << "->" << ow << (fixed ? " fixed" : ""));
+                std::vector<uint16_t> row(static_cast<size_t>(pw));
+                for (auto& v : row) v = rng() % 3 == 0 ? 65535 : uint16_t(rng());
+                const auto plain = EnlargeRows({row}, ow, fixed, {0})[0];
+
+                ASSERT_TRUE(BuildSourceIndex(cubicState.horizontalIndex, pw, ow));
+                ASSERT_TRUE(fixed
+                                ? BuildCubicWeightsFixed(cubicState.horizontalWeightsFixed, pw, ow)
+                                : BuildCubicWeights(cubicState.horizontalWeights, pw, ow));
+                std::vector<uint16_t> ring(static_cast<size_t>(ow) + 3),
+                    scratch(static_cast<size_t>(ow));
+                // Plane samples 2l of a one-row mosaic: lay the row out at even columns.
+                std::vector<uint16_t> mosaic(2 * static_cast<size_t>(pw));
+                for (int32_t l = 0; l < pw; ++l) mosaic[2 * size_t(l)] = row[size_t(l)];
+                const MosaicPlane wide{reinterpret_cast<const uint8_t*>(mosaic.data()),
+                                       2 * size_t(pw),
+                                       true,
+                                       0,
+                                       0,
+                                       pw,
+                                       1};
+                LoadMosaicRow(wide, 0, ring.data(), 1, 2);
+                if (fixed)
+                    EnlargeRowFixed(ring.data(), scratch.data(), ow, 1, cubicState.horizontalIndex,
+                                    cubicState.horizontalWeightsFixed);
+                else
+                    EnlargeRow(ring.data(), scratch.data(), ow, 1, cubicState.horizontalIndex,
+                               cubicState.horizontalWeights);
+                EXPECT_EQ(std::vector<uint16_t>(ring.begin() + 1, ring.begin() + 1 + ow), plain);
+                ReleaseCubicState();
+            }
+        }
+    }
+}
+
+}  // namespace
