@@ -20,6 +20,11 @@ void ZoomSpreadRows16(const uint8_t* srcData, uint8_t* dstData, uint32_t width, 
 void ZoomInterpolate8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
 void ZoomInterpolate16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
 
+// The same pass with each interpolated row done in one fused pass; the zoom
+// uses these, the four run-kernel calls above are the plain form.
+void ZoomInterpolateRows8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
+void ZoomInterpolateRows16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
+
 // Run kernels: start addresses the first middle site of the first row; each
 // of rowCount rows lies 4 rows below the previous one. runCode: 0 rows 4k+2,
 // even columns; 2 rows 4k+2, odd columns; 1 rows 4k+1, even columns; 3 rows

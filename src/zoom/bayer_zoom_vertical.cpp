@@ -17,10 +17,10 @@ void BayerZoomVertical(const ImageDesc& src, const ImageDesc& dst) {
     const auto h = static_cast<uint16_t>(dst.height);
     if (wide) {
         ZoomSpreadRows16(from, to, src.width, src.height);
-        ZoomInterpolate16(to, w, h, src.bayerPattern);
+        ZoomInterpolateRows16(to, w, h, src.bayerPattern);
     } else {
         ZoomSpreadRows8(from, to, src.width, src.height);
-        ZoomInterpolate8(to, w, h, src.bayerPattern);
+        ZoomInterpolateRows8(to, w, h, src.bayerPattern);
     }
 }
 
