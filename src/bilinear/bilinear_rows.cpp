@@ -12,43 +12,30 @@ namespace {
 
 enum SiteKind { RedSite, BlueSite, GreenOnRedRow, GreenOnBlueRow };
 
-// Pixels of a row handled per chunk; the chunk's means live on the stack.
+// Pixels of a row handled per chunk; their channel values live on the stack.
 constexpr size_t kChunk = 256;
 
-struct Means {
-    uint16_t cross[kChunk], diag[kChunk], horiz[kChunk], vert[kChunk], centre[kChunk];
-};
-
-// Every mean at every pixel of [x0, x0 + n): the straight loops vectorise,
-// and each site then takes the two it needs.
-template <class S>
-ORVEX_INLINE void ComputeMeans(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
-                               size_t n, Means& m) {
-    for (size_t i = 0; i < n; ++i) {
-        const size_t x = x0 + i;
-        const uint32_t l = S::Load(c, x - 1), r = S::Load(c, x + 1);
-        const uint32_t up = S::Load(u, x), down = S::Load(d, x);
-        m.horiz[i] = static_cast<uint16_t>((l + r + 1) >> 1);
-        m.vert[i] = static_cast<uint16_t>((up + down + 1) >> 1);
-        m.cross[i] = static_cast<uint16_t>((l + r + up + down + 2) >> 2);
-        m.diag[i] = static_cast<uint16_t>(
+// The channel values of one site of a kind, from the means it needs.
+template <class S, SiteKind kKind>
+ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
+                             uint16_t& r, uint16_t& g, uint16_t& b) {
+    const uint32_t l = S::Load(c, x - 1), rt = S::Load(c, x + 1);
+    const uint32_t up = S::Load(u, x), down = S::Load(d, x);
+    const auto centre = static_cast<uint16_t>(S::Load(c, x));
+    if constexpr (kKind == RedSite || kKind == BlueSite) {
+        const auto cross = static_cast<uint16_t>((l + rt + up + down + 2) >> 2);
+        const auto diag = static_cast<uint16_t>(
             (S::Load(u, x - 1) + S::Load(u, x + 1) + S::Load(d, x - 1) + S::Load(d, x + 1) + 2) >>
             2);
-        m.centre[i] = static_cast<uint16_t>(S::Load(c, x));
-    }
-}
-
-// The channel values of a site kind, from its means.
-template <SiteKind kKind>
-ORVEX_INLINE void Pick(const Means& m, size_t i, uint16_t& r, uint16_t& g, uint16_t& b) {
-    if constexpr (kKind == RedSite) {
-        r = m.centre[i], g = m.cross[i], b = m.diag[i];
-    } else if constexpr (kKind == BlueSite) {
-        r = m.diag[i], g = m.cross[i], b = m.centre[i];
-    } else if constexpr (kKind == GreenOnRedRow) {
-        r = m.horiz[i], g = m.centre[i], b = m.vert[i];
+        r = kKind == RedSite ? centre : diag;
+        g = cross;
+        b = kKind == RedSite ? diag : centre;
     } else {
-        r = m.vert[i], g = m.centre[i], b = m.horiz[i];
+        const auto horiz = static_cast<uint16_t>((l + rt + 1) >> 1);
+        const auto vert = static_cast<uint16_t>((up + down + 1) >> 1);
+        r = kKind == GreenOnRedRow ? horiz : vert;
+        g = centre;
+        b = kKind == GreenOnRedRow ? vert : horiz;
     }
 }
 
@@ -57,18 +44,16 @@ template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
 ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
                                uint8_t* outR, uint8_t* outG, uint8_t* outB) {
     const PackedPixels packed = PackedPixelsOf(outR, outG, outB, S::kBytes);
-    Means m;
     uint16_t r[kChunk], g[kChunk], b[kChunk];
     // Chunks start at odd columns (kChunk is even), so kOdd sits at even i.
     for (size_t x0 = 1; x0 + 1 < w; x0 += kChunk) {
         const size_t n = w - 1 - x0 < kChunk ? w - 1 - x0 : kChunk;
-        ComputeMeans<S>(u, c, d, x0, n, m);
         size_t i = 0;
         for (; i + 1 < n; i += 2) {
-            Pick<kOdd>(m, i, r[i], g[i], b[i]);
-            Pick<kEven>(m, i + 1, r[i + 1], g[i + 1], b[i + 1]);
+            SiteValues<S, kOdd>(u, c, d, x0 + i, r[i], g[i], b[i]);
+            SiteValues<S, kEven>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
         }
-        if (i < n) Pick<kOdd>(m, i, r[i], g[i], b[i]);
+        if (i < n) SiteValues<S, kOdd>(u, c, d, x0 + i, r[i], g[i], b[i]);
         const size_t at = x0 * kStep;
         if (kStep == 3 && packed.base != nullptr) {
             // One store stream of whole pixels instead of three strided ones.
