@@ -192,6 +192,96 @@ INSTANTIATE_TEST_SUITE_P(PackedLayoutsAndPatterns, CubicLayouts,
                                           testing::Values(RGGB, GRBG, GBRG, BGGR)),
                          LayoutPatternName);
 
+// ---- The banded driver against the whole-plane routines. ----
+
+// The conversion as a sequence of whole planes: split, ring passes with
+// HorizontalPass and ShiftRing, plain vertical sums, RecombinePlanes.
+std::vector<uint8_t> WholePlaneConversion(bool fixed, const uint8_t* mosaic, uint32_t srcFormat,
+                                          uint32_t W, uint32_t H, uint32_t pattern, uint32_t format,
+                                          uint16_t bitDepth) {
+    CubicState& s = cubicState;
+    s.lowBound = 1.1754943508222875e-38;
+    s.highBound = 3.4028234663852886e+38;
+    const auto pw = int32_t(W / 2), ph = int32_t(H / 2), w = int32_t(W), h = int32_t(H);
+    ImageDesc src = MakeDesc(const_cast<uint8_t*>(mosaic), srcFormat, W, H, bitDepth, pattern);
+    PlaneImage* split[4] = {};
+    PlaneImage* full[4] = {};
+    EXPECT_TRUE(SplitBayerPlanes(src, split, pw, ph, W, H, pattern));
+    EXPECT_TRUE(BuildSourceIndex(s.horizontalIndex, pw, w));
+    EXPECT_TRUE(BuildSourceIndex(s.verticalIndex, ph, h));
+    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(s.horizontalWeightsFixed, pw, w)
+                      : BuildCubicWeights(s.horizontalWeights, pw, w));
+    CubicWeightSet<float> vf{};
+    CubicWeightSet<int32_t> vq{};
+    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(vq, ph, h) : BuildCubicWeights(vf, ph, h));
+    EXPECT_TRUE(CreateRowRing(4, w, 1, 2));
+    EXPECT_TRUE(CreatePlaneSet(full, w, h));
+    PlaneImage records[4];
+    for (int p = 0; p < 4; ++p) {
+        records[p] = *full[p];
+        const auto pass = fixed ? HorizontalPassFixed : HorizontalPass;
+        for (int32_t row = -1; row <= 1; ++row) pass(*split[p], row, w, row + 2, 1, 2);
+        int32_t last = -1;
+        for (int32_t j = 0; j < h; ++j) {
+            while (last < s.verticalIndex[j]) {
+                (fixed ? ShiftRingFixed : ShiftRing)();
+                pass(*split[p], last + 3, w, 3, 1, 2);
+                ++last;
+            }
+            uint16_t* out = PlaneRow(records[p], uint16_t(j));
+            const uint16_t* const* r = s.ring.rows;
+            for (int32_t x = 1; x <= w; ++x) {
+                if (fixed) {
+                    const int32_t sum = r[0][x] * vq.table[3][j] + r[1][x] * vq.table[2][j] +
+                                        r[2][x] * vq.table[1][j] + r[3][x] * vq.table[0][j];
+                    out[x - 1] = FixedToSample16(sum);
+                } else {
+                    const double sum =
+                        ((r[0][x] * double(vf.table[3][j]) + r[1][x] * double(vf.table[2][j])) +
+                         r[2][x] * double(vf.table[1][j])) +
+                        r[3][x] * double(vf.table[0][j]);
+                    out[x - 1] = ToSample16(sum);
+                }
+            }
+        }
+    }
+    std::vector<uint8_t> bytes(Orvex_CalcImageSize(format, W, H), kCanary);
+    ImageDesc dst = MakeDesc(bytes.data(), format, W, H, bitDepth, 0);
+    RecombinePlanes(dst, records, format, W, H, pattern);
+    for (int p = 0; p < 4; ++p) {
+        ReleasePlane(split[p]);
+        ReleasePlane(full[p]);
+        CubicFree(vf.table[p]);
+        CubicFree(vq.table[p]);
+    }
+    ReleaseCubicState();
+    return bytes;
+}
+
+TEST(CubicDrivers, BandedConversionEqualsTheWholePlaneRoutines) {
+    const std::pair<uint32_t, uint32_t> sizes[] = {{130, 70}, {77, 41}, {64, 3}, {3, 64}};
+    uint32_t seed = 70;
+    for (const auto& [w, h] : sizes) {
+        for (const uint32_t srcFormat : {Bayer8, Bayer16}) {
+            std::vector<uint8_t> mosaic(size_t(w) * h * 2);
+            FillRandom(mosaic.data(), mosaic.size(), seed++);
+            for (const uint32_t format : {BGR24, RGB48, ARGB32}) {
+                const uint32_t pattern = seed % 4;
+                for (const bool fixed : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << w << "x" << h << " format " << format
+                                                    << (fixed ? " fixed" : " float"));
+                    const Converted banded =
+                        Convert(fixed ? MethodBicubicFixed : MethodBicubicFloat, mosaic.data(),
+                                srcFormat, w, h, pattern, format, 12);
+                    ASSERT_EQ(banded.result, 0);
+                    ASSERT_EQ(banded.bytes, WholePlaneConversion(fixed, mosaic.data(), srcFormat, w,
+                                                                 h, pattern, format, 12));
+                }
+            }
+        }
+    }
+}
+
 // ---- Worked values. ----
 
 // Output of a conversion to RGB24 with bitDepth 8, as rows of (R, G, B).
