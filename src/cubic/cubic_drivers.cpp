@@ -1,5 +1,6 @@
-// Drivers of the two cubic methods: gate, split, tables, ring, full-size
-// planes, per-plane enlargement, recombination, release.
+// Drivers of the two cubic methods: gate, tables, then the image row by row:
+// each output row advances the four plane rings down the mosaic, takes one
+// vertical sum per plane and recombines the four plane rows; release.
 #include <cstddef>
 
 #if defined(_WIN32)
@@ -21,7 +22,6 @@ namespace {
 
 constexpr int32_t kLeftMargin = 1;
 constexpr int32_t kRightMargin = 2;
-constexpr int32_t kRingRows = 4;
 constexpr unsigned kGatePollMilliseconds = 250;
 
 void WaitForGate() {
