@@ -56,9 +56,12 @@ ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const 
 using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*,
                        size_t, size_t);
 
+using BorderFn = void (*)(uint8_t*, uint16_t, uint16_t, uint16_t);
+
 template <class S>
 void InterpolateRows(uint8_t* dst, uint16_t width, uint16_t height, uint32_t pattern,
-                     void (*border)(uint8_t*, uint16_t, uint16_t, uint16_t)) {
+                     BorderFn colourCornerBorder, BorderFn greenCornerBorder) {
+    if (width < 5 || height < 6 || pattern > BGGR) return;
     const size_t w = width, h = height;
     const size_t n = (w + (w & 1) - 4) / 2;
     const size_t row = w * S::kBytes;
@@ -72,23 +75,20 @@ void InterpolateRows(uint8_t* dst, uint16_t width, uint16_t height, uint32_t pat
         evenPhase(at(r), at(r - 2), at(r + 2), at(r - 2), at(r + 1), w, n);
     for (size_t r = 5; r + 3 <= h; r += 4)  // rows 4k + 1: lean on the row two below
         oddPhase(at(r), at(r + 2), at(r - 2), at(r + 2), at(r - 1), w, n);
-    border(dst, width, height, static_cast<uint16_t>(n));
+    (colourCorner ? colourCornerBorder : greenCornerBorder)(dst, width, height,
+                                                            static_cast<uint16_t>(n));
 }
 
 }  // namespace
 
 void ZoomInterpolateRows8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
-    if (width < 5 || height < 6 || pattern > BGGR) return;
-    const bool colourCorner = pattern == RGGB || pattern == BGGR;
-    InterpolateRows<Sample8>(dstData, width, height, pattern,
-                             colourCorner ? ZoomBorderColourCorner8 : ZoomBorderGreenCorner8);
+    InterpolateRows<Sample8>(dstData, width, height, pattern, ZoomBorderColourCorner8,
+                             ZoomBorderGreenCorner8);
 }
 
 void ZoomInterpolateRows16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
-    if (width < 5 || height < 6 || pattern > BGGR) return;
-    const bool colourCorner = pattern == RGGB || pattern == BGGR;
-    InterpolateRows<Sample16>(dstData, width, height, pattern,
-                              colourCorner ? ZoomBorderColourCorner16 : ZoomBorderGreenCorner16);
+    InterpolateRows<Sample16>(dstData, width, height, pattern, ZoomBorderColourCorner16,
+                              ZoomBorderGreenCorner16);
 }
 
 }  // namespace orvex
