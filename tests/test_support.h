@@ -12,11 +12,26 @@
 #include <tuple>
 #include <vector>
 
+#include "api/simd.h"
 #include "orvex.h"
 
 namespace testsupport {
 
 inline constexpr uint8_t kCanary = 0xA5;
+
+// Every kernel width, from the plain loops up; levels the processor lacks
+// fall back to the widest it has.
+inline constexpr orvex::SimdLevel kSimdLevels[] = {orvex::SimdLevel::None, orvex::SimdLevel::Sse2,
+                                                   orvex::SimdLevel::Ssse3, orvex::SimdLevel::Avx2};
+
+// Runs the kernels no wider than a level for the life of the object.
+class SimdCap {
+  public:
+    explicit SimdCap(orvex::SimdLevel level) { orvex::CapSimdLevel(level); }
+    ~SimdCap() { orvex::CapSimdLevel(orvex::SimdLevel::Avx2); }
+    SimdCap(const SimdCap&) = delete;
+    SimdCap& operator=(const SimdCap&) = delete;
+};
 
 // A byte buffer with guard bytes on both sides. The payload may start at an
 // odd address, to exercise 16-bit access at any alignment.

@@ -25,6 +25,14 @@ void ZoomInterpolate16(uint8_t* dstData, uint16_t width, uint16_t height, uint32
 void ZoomInterpolateRows8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
 void ZoomInterpolateRows16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
 
+// Spread and fused interpolation in one pass down the destination (height is
+// the destination's): the rows each interpolated row reads are copied just
+// before it, while they are still in cache.
+void ZoomRows8(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
+               uint32_t pattern);
+void ZoomRows16(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
+                uint32_t pattern);
+
 // Run kernels: start addresses the first middle site of the first row; each
 // of rowCount rows lies 4 rows below the previous one. runCode: 0 rows 4k+2,
 // even columns; 2 rows 4k+2, odd columns; 1 rows 4k+1, even columns; 3 rows

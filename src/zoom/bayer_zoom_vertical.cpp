@@ -15,13 +15,7 @@ void BayerZoomVertical(const ImageDesc& src, const ImageDesc& dst) {
     auto* to = static_cast<uint8_t*>(dst.data);
     const auto w = static_cast<uint16_t>(dst.width);
     const auto h = static_cast<uint16_t>(dst.height);
-    if (wide) {
-        ZoomSpreadRows16(from, to, src.width, src.height);
-        ZoomInterpolateRows16(to, w, h, src.bayerPattern);
-    } else {
-        ZoomSpreadRows8(from, to, src.width, src.height);
-        ZoomInterpolateRows8(to, w, h, src.bayerPattern);
-    }
+    (wide ? ZoomRows16 : ZoomRows8)(from, to, w, h, src.bayerPattern);
 }
 
 }  // namespace orvex

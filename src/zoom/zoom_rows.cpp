@@ -4,10 +4,12 @@
 // the order of the writes does not change the result; the four run-kernel
 // calls stay as the plain form.
 #include <cstddef>
+#include <cstring>
 #include <type_traits>
 
 #include "api/samples.h"
 #include "zoom/bayer_zoom.h"
+#include "zoom/zoom_middle_sites.h"
 
 namespace orvex {
 namespace {
@@ -30,8 +32,11 @@ ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const 
     auto green = [&](size_t c) {
         return A((A(S::Load(diag, c - 1)) + A(S::Load(same, c)) + A(S::Load(diag, c + 1)) + 2) / 3);
     };
-    // Middle sites of both runs: columns 2 .. 2n + 1, one of each kind per pair.
-    for (size_t c = 2; c < 2 * n + 2; c += 2) {
+    // Middle sites of both runs: columns 2 .. 2n + 1, one of each kind per
+    // pair; whole vectors first, the rest site by site.
+    const auto middle = S::kBytes == 1 ? ZoomMiddleSites8 : ZoomMiddleSites16;
+    for (size_t c = middle(out, heavy, light, same, diag, 2, 2 * n + 2, kEvenColour); c < 2 * n + 2;
+         c += 2) {
         if constexpr (kEvenColour) {
             S::Store(out, c, colour(c));
             S::Store(out, c + 1, green(c + 1));
@@ -58,37 +63,62 @@ using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*,
 
 using BorderFn = void (*)(uint8_t*, uint16_t, uint16_t, uint16_t);
 
+// Runs the phase kernels on the interpolated rows 4k - 2 and 4k + 1 once the
+// copied rows they read (4k - 4 .. 4k + 3) are in place. Without a source,
+// the copied rows are already in the destination.
 template <class S>
-void InterpolateRows(uint8_t* dst, uint16_t width, uint16_t height, uint32_t pattern,
-                     BorderFn colourCornerBorder, BorderFn greenCornerBorder) {
-    if (width < 5 || height < 6 || pattern > BGGR) return;
+void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height, uint32_t pattern,
+              BorderFn colourCornerBorder, BorderFn greenCornerBorder) {
     const size_t w = width, h = height;
-    const size_t n = (w + (w & 1) - 4) / 2;
     const size_t row = w * S::kBytes;
+    const size_t srcRows = h / 2;
+    const bool interpolate = width >= 5 && height >= 6 && pattern <= BGGR;
+    const size_t n = interpolate ? (w + (w & 1) - 4) / 2 : 0;
     const bool colourCorner = pattern == RGGB || pattern == BGGR;
     // Even-phase rows hold colour sites at even columns for colour-corner
     // patterns; odd-phase rows the other way round.
     const RowFn evenPhase = colourCorner ? InterpolatedRow<S, true> : InterpolatedRow<S, false>;
     const RowFn oddPhase = colourCorner ? InterpolatedRow<S, false> : InterpolatedRow<S, true>;
     auto at = [&](size_t r) { return dst + r * row; };
-    for (size_t r = 2; r + 3 <= h; r += 4)  // rows 4k + 2: lean on the row two above
-        evenPhase(at(r), at(r - 2), at(r + 2), at(r - 2), at(r + 1), w, n);
-    for (size_t r = 5; r + 3 <= h; r += 4)  // rows 4k + 1: lean on the row two below
-        oddPhase(at(r), at(r + 2), at(r - 2), at(r + 2), at(r - 1), w, n);
-    (colourCorner ? colourCornerBorder : greenCornerBorder)(dst, width, height,
-                                                            static_cast<uint16_t>(n));
+    for (size_t k = 0; 2 * k <= srcRows; ++k) {
+        if (src != nullptr) {
+            if (2 * k < srcRows) std::memcpy(at(4 * k), src + 2 * k * row, row);
+            if (2 * k + 1 < srcRows) std::memcpy(at(4 * k + 3), src + (2 * k + 1) * row, row);
+        }
+        if (!interpolate || k == 0) continue;
+        const size_t r2 = 4 * k - 2, r1 = 4 * k + 1;
+        if (r2 + 3 <= h)  // rows 4k + 2: lean on the row two above
+            evenPhase(at(r2), at(r2 - 2), at(r2 + 2), at(r2 - 2), at(r2 + 1), w, n);
+        if (r1 + 3 <= h)  // rows 4k + 1: lean on the row two below
+            oddPhase(at(r1), at(r1 + 2), at(r1 - 2), at(r1 + 2), at(r1 - 1), w, n);
+    }
+    if (interpolate)
+        (colourCorner ? colourCornerBorder : greenCornerBorder)(dst, width, height,
+                                                                static_cast<uint16_t>(n));
 }
 
 }  // namespace
 
 void ZoomInterpolateRows8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
-    InterpolateRows<Sample8>(dstData, width, height, pattern, ZoomBorderColourCorner8,
-                             ZoomBorderGreenCorner8);
+    ZoomPass<Sample8>(nullptr, dstData, width, height, pattern, ZoomBorderColourCorner8,
+                      ZoomBorderGreenCorner8);
 }
 
 void ZoomInterpolateRows16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
-    InterpolateRows<Sample16>(dstData, width, height, pattern, ZoomBorderColourCorner16,
-                              ZoomBorderGreenCorner16);
+    ZoomPass<Sample16>(nullptr, dstData, width, height, pattern, ZoomBorderColourCorner16,
+                       ZoomBorderGreenCorner16);
+}
+
+void ZoomRows8(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
+               uint32_t pattern) {
+    ZoomPass<Sample8>(srcData, dstData, width, height, pattern, ZoomBorderColourCorner8,
+                      ZoomBorderGreenCorner8);
+}
+
+void ZoomRows16(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
+                uint32_t pattern) {
+    ZoomPass<Sample16>(srcData, dstData, width, height, pattern, ZoomBorderColourCorner16,
+                       ZoomBorderGreenCorner16);
 }
 
 }  // namespace orvex

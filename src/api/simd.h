@@ -1,0 +1,23 @@
+// Vector instruction sets the row kernels may use. SSE2 is the baseline of
+// every x86 target we build for (x86-64, and 32-bit Windows with -msse2);
+// wider sets are compiled per function and picked at run time.
+#pragma once
+
+#if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
+#define ORVEX_SIMD_X86 1
+#include <immintrin.h>
+#define ORVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
+#define ORVEX_TARGET_AVX2 __attribute__((target("avx2")))
+#endif
+
+namespace orvex {
+
+enum class SimdLevel : int { None = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3 };
+
+// The widest set both the processor and the cap allow.
+SimdLevel ActiveSimdLevel();
+
+// Caps the sets the kernels use (tests run every kernel width on one machine).
+void CapSimdLevel(SimdLevel cap);
+
+}  // namespace orvex

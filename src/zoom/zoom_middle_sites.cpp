@@ -1,0 +1,184 @@
+// Columns are taken in pairs, one pair per lane twice the sample width: the
+// low half of a lane is the pair's even column, the high half its odd one.
+// Each half reads only the terms of its own site kind (colour: 2 x heavy +
+// light, green: diagonal left + same + diagonal right), so no lane computes
+// a value it throws away and the loop has no branch. The division by 3 is a
+// multiply by its reciprocal, exact in the range of the sums: 8-bit sums stay
+// below 32768, where the high half of t x 0x5556 is t / 3; 16-bit sums are
+// exact in single precision, and (t + 0.5) / 3 lies at least 1/6 from an
+// integer, far beyond the rounding error of one multiply.
+#include "zoom/zoom_middle_sites.h"
+
+#include "api/simd.h"
+
+namespace orvex {
+
+#if defined(ORVEX_SIMD_X86)
+namespace {
+
+#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
+
+ORVEX_VECTOR_INLINE __m128i Load(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i Load2(const uint8_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// Lane operations of one sample width and vector width.
+struct Ops8 {  // 8-bit samples in 16-bit lanes, 16 columns
+    using V = __m128i;
+    static constexpr size_t kColumns = 16, kBytes = 1;
+    static V Load(const uint8_t* p) { return orvex::Load(p); }
+    static V Even(V v) { return _mm_and_si128(v, _mm_set1_epi16(0x00FF)); }
+    static V Odd(V v) { return _mm_srli_epi16(v, 8); }
+    static V Add(V a, V b) { return _mm_add_epi16(a, b); }
+    static V Sum(V a, V b, V c) { return Add(Add(a, b), Add(c, _mm_set1_epi16(2))); }
+    static V Third(V t) { return _mm_mulhi_epu16(t, _mm_set1_epi16(0x5556)); }
+    static V Join(V even, V odd) { return _mm_or_si128(even, _mm_slli_epi16(odd, 8)); }
+    static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+};
+
+struct Ops16 {  // 16-bit samples in 32-bit lanes, 8 columns
+    using V = __m128i;
+    static constexpr size_t kColumns = 8, kBytes = 2;
+    static V Load(const uint8_t* p) { return orvex::Load(p); }
+    static V Even(V v) { return _mm_and_si128(v, _mm_set1_epi32(0xFFFF)); }
+    static V Odd(V v) { return _mm_srli_epi32(v, 16); }
+    static V Add(V a, V b) { return _mm_add_epi32(a, b); }
+    static V Sum(V a, V b, V c) { return Add(Add(a, b), Add(c, _mm_set1_epi32(2))); }
+    static V Third(V t) {
+        const __m128 q =
+            _mm_mul_ps(_mm_add_ps(_mm_cvtepi32_ps(t), _mm_set1_ps(0.5f)), _mm_set1_ps(1.0f / 3.0f));
+        return _mm_cvttps_epi32(q);
+    }
+    static V Join(V even, V odd) { return _mm_or_si128(even, _mm_slli_epi32(odd, 16)); }
+    static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+};
+
+struct Ops8x2 {  // 8-bit samples in 16-bit lanes, 32 columns
+    using V = __m256i;
+    static constexpr size_t kColumns = 32, kBytes = 1;
+    ORVEX_TARGET_AVX2 static V Load(const uint8_t* p) { return Load2(p); }
+    ORVEX_TARGET_AVX2 static V Even(V v) { return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF)); }
+    ORVEX_TARGET_AVX2 static V Odd(V v) { return _mm256_srli_epi16(v, 8); }
+    ORVEX_TARGET_AVX2 static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
+    ORVEX_TARGET_AVX2 static V Sum(V a, V b, V c) {
+        return Add(Add(a, b), Add(c, _mm256_set1_epi16(2)));
+    }
+    ORVEX_TARGET_AVX2 static V Third(V t) {
+        return _mm256_mulhi_epu16(t, _mm256_set1_epi16(0x5556));
+    }
+    ORVEX_TARGET_AVX2 static V Join(V even, V odd) {
+        return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
+    }
+    ORVEX_TARGET_AVX2 static void Store(uint8_t* p, V v) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+    }
+};
+
+struct Ops16x2 {  // 16-bit samples in 32-bit lanes, 16 columns
+    using V = __m256i;
+    static constexpr size_t kColumns = 16, kBytes = 2;
+    ORVEX_TARGET_AVX2 static V Load(const uint8_t* p) { return Load2(p); }
+    ORVEX_TARGET_AVX2 static V Even(V v) { return _mm256_and_si256(v, _mm256_set1_epi32(0xFFFF)); }
+    ORVEX_TARGET_AVX2 static V Odd(V v) { return _mm256_srli_epi32(v, 16); }
+    ORVEX_TARGET_AVX2 static V Add(V a, V b) { return _mm256_add_epi32(a, b); }
+    ORVEX_TARGET_AVX2 static V Sum(V a, V b, V c) {
+        return Add(Add(a, b), Add(c, _mm256_set1_epi32(2)));
+    }
+    ORVEX_TARGET_AVX2 static V Third(V t) {
+        const __m256 q = _mm256_mul_ps(_mm256_add_ps(_mm256_cvtepi32_ps(t), _mm256_set1_ps(0.5f)),
+                                       _mm256_set1_ps(1.0f / 3.0f));
+        return _mm256_cvttps_epi32(q);
+    }
+    ORVEX_TARGET_AVX2 static V Join(V even, V odd) {
+        return _mm256_or_si256(even, _mm256_slli_epi32(odd, 16));
+    }
+    ORVEX_TARGET_AVX2 static void Store(uint8_t* p, V v) {
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+    }
+};
+
+// The kernel body, shared by every width. With colour sites at even columns,
+// a pair's green site (odd column) has its diagonal neighbours at the even
+// columns of this pair and the next; otherwise the green site is the even
+// column and its neighbours are the odd columns of the previous pair and
+// this one. The loads then reach one column past the last pair, which the
+// bound keeps inside the run.
+#define ORVEX_MIDDLE_SITES_BODY(O)                                                  \
+    using V = typename O::V;                                                        \
+    constexpr size_t kB = O::kBytes, kStep = O::kColumns;                           \
+    for (; c + kStep + 1 <= end; c += kStep) {                                      \
+        const V h = O::Load(heavy + kB * c), l = O::Load(light + kB * c);           \
+        const V s = O::Load(same + kB * c);                                         \
+        if (kEvenColour) {                                                          \
+            const V d0 = O::Load(diag + kB * c), d1 = O::Load(diag + kB * (c + 2)); \
+            const V he = O::Even(h);                                                \
+            const V colour = O::Third(O::Sum(he, he, O::Even(l)));                  \
+            const V green = O::Third(O::Sum(O::Even(d0), O::Odd(s), O::Even(d1)));  \
+            O::Store(out + kB * c, O::Join(colour, green));                         \
+        } else {                                                                    \
+            const V d0 = O::Load(diag + kB * (c - 2)), d1 = O::Load(diag + kB * c); \
+            const V ho = O::Odd(h);                                                 \
+            const V colour = O::Third(O::Sum(ho, ho, O::Odd(l)));                   \
+            const V green = O::Third(O::Sum(O::Odd(d0), O::Even(s), O::Odd(d1)));   \
+            O::Store(out + kB * c, O::Join(green, colour));                         \
+        }                                                                           \
+    }                                                                               \
+    return c;
+
+#define ORVEX_MIDDLE_SITES_ARGS                                                    \
+    uint8_t *out, const uint8_t *heavy, const uint8_t *light, const uint8_t *same, \
+        const uint8_t *diag, size_t c, size_t end
+
+template <class O, bool kEvenColour>
+size_t MiddleSites(ORVEX_MIDDLE_SITES_ARGS) {
+    ORVEX_MIDDLE_SITES_BODY(O)
+}
+
+template <class O, bool kEvenColour>
+ORVEX_TARGET_AVX2 size_t MiddleSitesAvx2(ORVEX_MIDDLE_SITES_ARGS) {
+    ORVEX_MIDDLE_SITES_BODY(O)
+}
+
+template <class Narrow, class Wide>
+size_t Dispatch(uint8_t* out, const uint8_t* heavy, const uint8_t* light, const uint8_t* same,
+                const uint8_t* diag, size_t c, size_t end, bool evenColour) {
+    const SimdLevel level = ActiveSimdLevel();
+    if (level >= SimdLevel::Avx2)
+        c = (evenColour ? MiddleSitesAvx2<Wide, true>
+                        : MiddleSitesAvx2<Wide, false>)(out, heavy, light, same, diag, c, end);
+    if (level >= SimdLevel::Sse2)
+        c = (evenColour ? MiddleSites<Narrow, true>
+                        : MiddleSites<Narrow, false>)(out, heavy, light, same, diag, c, end);
+    return c;
+}
+
+}  // namespace
+#endif
+
+size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
+                        const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
+                        bool evenColour) {
+#if defined(ORVEX_SIMD_X86)
+    return Dispatch<Ops8, Ops8x2>(out, heavy, light, same, diag, first, end, evenColour);
+#else
+    (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
+    return first;
+#endif
+}
+
+size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
+                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
+                         bool evenColour) {
+#if defined(ORVEX_SIMD_X86)
+    return Dispatch<Ops16, Ops16x2>(out, heavy, light, same, diag, first, end, evenColour);
+#else
+    (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
+    return first;
+#endif
+}
+
+}  // namespace orvex

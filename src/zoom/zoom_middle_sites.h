@@ -1,0 +1,22 @@
+// Vector kernels for the middle sites of an interpolated zoom row: colour
+// sites (2 x heavy + light + 2) / 3 and green sites (diag left + same +
+// diag right + 2) / 3, alternating by column.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace orvex {
+
+// Writes columns first, first + 1, ... in whole vectors while they stay below
+// end, and returns the first column left to the caller. first is even; the
+// colour sites are the even columns when evenColour is set, else the odd ones.
+// 16-bit rows are byte addresses of 16-bit samples; columns count samples.
+size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
+                        const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
+                        bool evenColour);
+size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
+                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
+                         bool evenColour);
+
+}  // namespace orvex
