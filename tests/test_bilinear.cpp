@@ -124,32 +124,39 @@ TEST(BilinearRounding, WritesNothingForUnsupportedInput) {
 
 namespace {
 
-// The fused rows against the four-pass drivers, across chunk boundaries.
+// The fused rows against the four-pass drivers, across chunk and vector
+// boundaries, at every vector width, in R-first and B-first channel order.
 TEST(BilinearRows, MatchFourPassDrivers) {
-    const std::pair<size_t, size_t> sizes[] = {{3, 3},   {4, 5},   {9, 8},   {257, 4},
-                                               {258, 5}, {513, 3}, {600, 7}, {31, 33}};
+    const std::pair<size_t, size_t> sizes[] = {{3, 3},   {4, 5},   {9, 8},   {257, 4}, {258, 5},
+                                               {513, 3}, {600, 7}, {31, 33}, {35, 4},  {66, 3}};
     uint32_t seed = 900;
-    for (const auto& [w, h] : sizes) {
-        for (const bool wide : {false, true}) {
-            for (const uint8_t step : {1, 3, 4, 5}) {
-                for (uint32_t pattern = 0; pattern < 4; ++pattern) {
-                    SCOPED_TRACE(testing::Message() << w << "x" << h << " wide " << wide << " step "
-                                                    << int(step) << " pattern " << pattern);
-                    const size_t bytes = wide ? 2 : 1;
-                    GuardedBuffer mosaic(w * h * bytes, true);
-                    FillRandom(mosaic.data(), mosaic.size(), seed++);
-                    // Planes for step 1, channels one sample apart otherwise.
-                    const size_t apart = step == 1 ? w * h * bytes : bytes;
-                    const size_t size = w * h * step * bytes + 2 * apart;
-                    GuardedBuffer fused(size), passes(size);
-                    auto run = [&](auto driver, GuardedBuffer& out) {
-                        driver(pattern, mosaic.data(), uint16_t(w), uint16_t(h), out.data(),
-                               out.data() + apart, out.data() + 2 * apart, step);
-                    };
-                    run(wide ? orvex::BilinearRows16 : orvex::BilinearRows8, fused);
-                    run(wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8, passes);
-                    ASSERT_EQ(fused.Payload(), passes.Payload());
-                    ASSERT_TRUE(fused.GuardsIntact());
+    for (const auto level : kSimdLevels) {
+        SimdCap cap(level);
+        for (const auto& [w, h] : sizes) {
+            for (const bool wide : {false, true}) {
+                for (const uint8_t step : {1, 3, 4, 5}) {
+                    for (uint32_t pattern = 0; pattern < 8; ++pattern) {
+                        SCOPED_TRACE(testing::Message()
+                                     << w << "x" << h << " wide " << wide << " step " << int(step)
+                                     << " pattern " << pattern % 4 << " level " << int(level));
+                        const size_t bytes = wide ? 2 : 1;
+                        GuardedBuffer mosaic(w * h * bytes, true);
+                        FillRandom(mosaic.data(), mosaic.size(), seed++);
+                        // Planes for step 1, channels one sample apart otherwise;
+                        // patterns 4..7 put blue first.
+                        const size_t apart = step == 1 ? w * h * bytes : bytes;
+                        const size_t size = w * h * step * bytes + 2 * apart;
+                        const size_t red = pattern < 4 ? 0 : 2 * apart, blue = 2 * apart - red;
+                        GuardedBuffer fused(size), passes(size);
+                        auto run = [&](auto driver, GuardedBuffer& out) {
+                            driver(pattern % 4, mosaic.data(), uint16_t(w), uint16_t(h),
+                                   out.data() + red, out.data() + apart, out.data() + blue, step);
+                        };
+                        run(wide ? orvex::BilinearRows16 : orvex::BilinearRows8, fused);
+                        run(wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8, passes);
+                        ASSERT_EQ(fused.Payload(), passes.Payload());
+                        ASSERT_TRUE(fused.GuardsIntact());
+                    }
                 }
             }
         }

@@ -6,6 +6,7 @@
 
 #include "api/samples.h"
 #include "bilinear/bilinear_demosaic.h"
+#include "bilinear/bilinear_vector_rows.h"
 
 namespace orvex {
 namespace {
@@ -39,21 +40,22 @@ ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* 
     }
 }
 
-// One interior row: kinds kOdd at odd columns, kEven at even columns.
-template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
-ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
-                               uint8_t* outR, uint8_t* outG, uint8_t* outB) {
-    const PackedPixels packed = PackedPixelsOf(outR, outG, outB, S::kBytes);
+// Pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and the kinds
+// alternating from there.
+template <class S, SiteKind kFirst, SiteKind kSecond, size_t kStep>
+ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
+                            size_t count, uint8_t* outR, uint8_t* outG, uint8_t* outB,
+                            const PackedPixels& packed) {
     uint16_t r[kChunk], g[kChunk], b[kChunk];
-    // Chunks start at odd columns (kChunk is even), so kOdd sits at even i.
-    for (size_t x0 = 1; x0 + 1 < w; x0 += kChunk) {
-        const size_t n = w - 1 - x0 < kChunk ? w - 1 - x0 : kChunk;
+    // kChunk is even, so every chunk starts with kFirst.
+    for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
+        const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
         size_t i = 0;
         for (; i + 1 < n; i += 2) {
-            SiteValues<S, kOdd>(u, c, d, x0 + i, r[i], g[i], b[i]);
-            SiteValues<S, kEven>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
+            SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
+            SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
         }
-        if (i < n) SiteValues<S, kOdd>(u, c, d, x0 + i, r[i], g[i], b[i]);
+        if (i < n) SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
         const size_t at = x0 * kStep;
         if (kStep == 3 && packed.base != nullptr) {
             // One store stream of whole pixels instead of three strided ones.
@@ -67,6 +69,29 @@ ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t
             S::Store(outB, at + k * kStep, b[k]);
         }
     }
+}
+
+// One interior row: kinds kOdd at odd columns, kEven at even columns. Packed
+// RGB / BGR pixels go through the vector kernels from column 2 on.
+template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
+ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
+                               uint8_t* outR, uint8_t* outG, uint8_t* outB) {
+    const PackedPixels packed = PackedPixelsOf(outR, outG, outB, S::kBytes);
+    size_t x = 1;
+    if (kStep == 3 && packed.base != nullptr && packed.lane[1] == 1) {
+        constexpr bool kRedRow = kOdd == RedSite || kEven == RedSite;
+        constexpr BilinearRowKinds kinds{kRedRow, kEven == RedSite || kEven == BlueSite};
+        const auto vectorRow = S::kBytes == 1 ? BilinearVectorRow8 : BilinearVectorRow16;
+        const size_t next = vectorRow(u, c, d, 2, w, packed.base, packed.lane[0] == 0, kinds);
+        if (next > 2) {
+            ScalarRun<S, kOdd, kEven, kStep>(u, c, d, 1, 1, outR, outG, outB, packed);
+            x = next;
+        }
+    }
+    if (x & 1)
+        ScalarRun<S, kOdd, kEven, kStep>(u, c, d, x, w - 1 - x, outR, outG, outB, packed);
+    else
+        ScalarRun<S, kEven, kOdd, kStep>(u, c, d, x, w - 1 - x, outR, outG, outB, packed);
 }
 
 using RowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, uint8_t*, uint8_t*,

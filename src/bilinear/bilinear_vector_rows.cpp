@@ -1,0 +1,222 @@
+// Every column computes all the means a site may need, in the sample width:
+// a rounded mean of two samples is the unsigned average instruction, and the
+// rounded mean of four is the average of the two pair averages, one less
+// where both roundings went up without cancelling:
+//   (a + b + c + d + 2) >> 2 = avg(p, q) - (((a ^ b) | (c ^ d)) & (p ^ q) & 1)
+// with p = avg(a, b), q = avg(c, d). Each channel then picks its value by a
+// fixed column-parity mask, and the three channels are interleaved into
+// whole pixels by byte shuffles.
+#include "bilinear/bilinear_vector_rows.h"
+
+#include "api/simd.h"
+
+namespace orvex {
+
+#if defined(ORVEX_SIMD_X86)
+namespace {
+
+#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
+
+// Shuffle masks that gather 16-byte pieces of packed pixels from three
+// channel vectors: masks[piece][channel][byte], 0x80 for bytes of other channels.
+struct InterleaveMasks {
+    uint8_t m[3][3][16];
+};
+
+constexpr InterleaveMasks MakeInterleaveMasks(size_t sampleBytes) {
+    InterleaveMasks t{};
+    for (size_t piece = 0; piece < 3; ++piece)
+        for (size_t i = 0; i < 16; ++i) {
+            const size_t k = 16 * piece + i;  // byte of the 48 the pieces cover
+            const size_t sample = k / sampleBytes, channel = sample % 3;
+            const size_t from = (sample / 3) * sampleBytes + k % sampleBytes;
+            for (size_t ch = 0; ch < 3; ++ch)
+                t.m[piece][ch][i] = static_cast<uint8_t>(ch == channel ? from : 0x80);
+        }
+    return t;
+}
+
+alignas(16) constexpr InterleaveMasks kMasks8 = MakeInterleaveMasks(1);
+alignas(16) constexpr InterleaveMasks kMasks16 = MakeInterleaveMasks(2);
+
+ORVEX_VECTOR_INLINE __m128i Mask(const InterleaveMasks& t, size_t piece, size_t ch) {
+    return _mm_load_si128(reinterpret_cast<const __m128i*>(t.m[piece][ch]));
+}
+
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i Mask2(const InterleaveMasks& t, size_t piece,
+                                                    size_t ch) {
+    return _mm256_broadcastsi128_si256(Mask(t, piece, ch));
+}
+
+// Lane operations of a sample width and a vector width. Colour(even) is the
+// lane mask of the colour sites' column parity.
+template <size_t kE>
+struct Ssse3Ops {
+    using V = __m128i;
+    static constexpr size_t kBytes = kE, kColumns = 16 / kE;
+    ORVEX_TARGET_SSSE3 static V Load(const uint8_t* p) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    }
+    ORVEX_TARGET_SSSE3 static V Avg(V a, V b) {
+        return kE == 1 ? _mm_avg_epu8(a, b) : _mm_avg_epu16(a, b);
+    }
+    ORVEX_TARGET_SSSE3 static V Mean4(V a, V b, V c, V d) {
+        const V p = Avg(a, b), q = Avg(c, d);
+        const V one = kE == 1 ? _mm_set1_epi8(1) : _mm_set1_epi16(1);
+        const V odd = _mm_and_si128(_mm_or_si128(_mm_xor_si128(a, b), _mm_xor_si128(c, d)),
+                                    _mm_and_si128(_mm_xor_si128(p, q), one));
+        return kE == 1 ? _mm_sub_epi8(Avg(p, q), odd) : _mm_sub_epi16(Avg(p, q), odd);
+    }
+    ORVEX_TARGET_SSSE3 static V Colour(bool even) {
+        const V lowHalf = kE == 1 ? _mm_set1_epi16(0x00FF) : _mm_set1_epi32(0xFFFF);
+        return even ? lowHalf : _mm_xor_si128(lowHalf, _mm_set1_epi8(-1));
+    }
+    // b where the mask is set, else a.
+    ORVEX_TARGET_SSSE3 static V Pick(V a, V b, V mask) {
+        return _mm_or_si128(_mm_and_si128(mask, b), _mm_andnot_si128(mask, a));
+    }
+    ORVEX_TARGET_SSSE3 static void Store3(uint8_t* out, V s0, V s1, V s2) {
+        const InterleaveMasks& t = kE == 1 ? kMasks8 : kMasks16;
+        for (size_t piece = 0; piece < 3; ++piece) {
+            const V v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(s0, Mask(t, piece, 0)),
+                                                  _mm_shuffle_epi8(s1, Mask(t, piece, 1))),
+                                     _mm_shuffle_epi8(s2, Mask(t, piece, 2)));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * piece), v);
+        }
+    }
+};
+
+template <size_t kE>
+struct Avx2Ops {
+    using V = __m256i;
+    static constexpr size_t kBytes = kE, kColumns = 32 / kE;
+    ORVEX_TARGET_AVX2 static V Load(const uint8_t* p) {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    }
+    ORVEX_TARGET_AVX2 static V Avg(V a, V b) {
+        return kE == 1 ? _mm256_avg_epu8(a, b) : _mm256_avg_epu16(a, b);
+    }
+    ORVEX_TARGET_AVX2 static V Mean4(V a, V b, V c, V d) {
+        const V p = Avg(a, b), q = Avg(c, d);
+        const V one = kE == 1 ? _mm256_set1_epi8(1) : _mm256_set1_epi16(1);
+        const V odd =
+            _mm256_and_si256(_mm256_or_si256(_mm256_xor_si256(a, b), _mm256_xor_si256(c, d)),
+                             _mm256_and_si256(_mm256_xor_si256(p, q), one));
+        return kE == 1 ? _mm256_sub_epi8(Avg(p, q), odd) : _mm256_sub_epi16(Avg(p, q), odd);
+    }
+    ORVEX_TARGET_AVX2 static V Colour(bool even) {
+        const V lowHalf = kE == 1 ? _mm256_set1_epi16(0x00FF) : _mm256_set1_epi32(0xFFFF);
+        return even ? lowHalf : _mm256_xor_si256(lowHalf, _mm256_set1_epi8(-1));
+    }
+    ORVEX_TARGET_AVX2 static V Pick(V a, V b, V mask) { return _mm256_blendv_epi8(a, b, mask); }
+    // Each 128-bit half shuffles its own pixels into three pieces; the halves'
+    // pieces are then put in order across the 96 bytes.
+    ORVEX_TARGET_AVX2 static void Store3(uint8_t* out, V s0, V s1, V s2) {
+        const InterleaveMasks& t = kE == 1 ? kMasks8 : kMasks16;
+        V p[3];
+        for (size_t piece = 0; piece < 3; ++piece)
+            p[piece] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(s0, Mask2(t, piece, 0)),
+                                                       _mm256_shuffle_epi8(s1, Mask2(t, piece, 1))),
+                                       _mm256_shuffle_epi8(s2, Mask2(t, piece, 2)));
+        auto* o = reinterpret_cast<__m256i*>(out);
+        _mm256_storeu_si256(o, _mm256_permute2x128_si256(p[0], p[1], 0x20));
+        _mm256_storeu_si256(o + 1, _mm256_permute2x128_si256(p[2], p[0], 0x30));
+        _mm256_storeu_si256(o + 2, _mm256_permute2x128_si256(p[1], p[2], 0x31));
+    }
+};
+
+// The kernel body, the same for every width; a macro because each width's
+// copy must be compiled for its own instruction set.
+#define ORVEX_BILINEAR_ROW_BODY(O)                                                     \
+    using V = typename O::V;                                                           \
+    constexpr size_t kE = O::kBytes, kStep = O::kColumns;                              \
+    const V colour = O::Colour(kEvenColour);                                           \
+    for (; x + kStep + 1 <= width; x += kStep) {                                       \
+        const V cl = O::Load(c + kE * (x - 1)), cc = O::Load(c + kE * x);              \
+        const V cr = O::Load(c + kE * (x + 1));                                        \
+        const V uc = O::Load(u + kE * x), dc = O::Load(d + kE * x);                    \
+        const V horiz = O::Avg(cl, cr), vert = O::Avg(uc, dc);                         \
+        const V cross = O::Mean4(cl, cr, uc, dc);                                      \
+        const V diag = O::Mean4(O::Load(u + kE * (x - 1)), O::Load(u + kE * (x + 1)),  \
+                                O::Load(d + kE * (x - 1)), O::Load(d + kE * (x + 1))); \
+        const V g = O::Pick(cc, cross, colour);                                        \
+        const V own = O::Pick(horiz, cc, colour);    /* the row's colour channel */    \
+        const V other = O::Pick(vert, diag, colour); /* the other colour channel */    \
+        const V r = kRedRow ? own : other, b = kRedRow ? other : own;                  \
+        if (kRedFirst)                                                                 \
+            O::Store3(out + 3 * kE * x, r, g, b);                                      \
+        else                                                                           \
+            O::Store3(out + 3 * kE * x, b, g, r);                                      \
+    }                                                                                  \
+    return x;
+
+#define ORVEX_BILINEAR_ROW_ARGS \
+    const uint8_t *u, const uint8_t *c, const uint8_t *d, size_t x, size_t width, uint8_t *out
+
+template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
+ORVEX_TARGET_SSSE3 size_t RowSsse3(ORVEX_BILINEAR_ROW_ARGS) {
+    ORVEX_BILINEAR_ROW_BODY(O)
+}
+
+template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
+ORVEX_TARGET_AVX2 size_t RowAvx2(ORVEX_BILINEAR_ROW_ARGS) {
+    ORVEX_BILINEAR_ROW_BODY(O)
+}
+
+using RowFn = size_t (*)(ORVEX_BILINEAR_ROW_ARGS);
+
+// Kernels by [red row][even colour][red first].
+template <class O, bool kA, bool kB, bool kC>
+constexpr RowFn kSsse3 = RowSsse3<O, kA, kB, kC>;
+template <class O, bool kA, bool kB, bool kC>
+constexpr RowFn kAvx2 = RowAvx2<O, kA, kB, kC>;
+
+template <class O>
+constexpr RowFn kSsse3Rows[2][2][2] = {
+    {{kSsse3<O, false, false, false>, kSsse3<O, false, false, true>},
+     {kSsse3<O, false, true, false>, kSsse3<O, false, true, true>}},
+    {{kSsse3<O, true, false, false>, kSsse3<O, true, false, true>},
+     {kSsse3<O, true, true, false>, kSsse3<O, true, true, true>}}};
+template <class O>
+constexpr RowFn kAvx2Rows[2][2][2] = {
+    {{kAvx2<O, false, false, false>, kAvx2<O, false, false, true>},
+     {kAvx2<O, false, true, false>, kAvx2<O, false, true, true>}},
+    {{kAvx2<O, true, false, false>, kAvx2<O, true, false, true>},
+     {kAvx2<O, true, true, false>, kAvx2<O, true, true, true>}}};
+
+template <size_t kE>
+size_t VectorRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x, size_t width,
+                 uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
+    const SimdLevel level = ActiveSimdLevel();
+    const size_t row = kinds.redRow, even = kinds.evenColour, first = redFirst;
+    if (level >= SimdLevel::Avx2)
+        x = kAvx2Rows<Avx2Ops<kE>>[row][even][first](u, c, d, x, width, out);
+    if (level >= SimdLevel::Ssse3)
+        x = kSsse3Rows<Ssse3Ops<kE>>[row][even][first](u, c, d, x, width, out);
+    return x;
+}
+
+}  // namespace
+#endif
+
+size_t BilinearVectorRow8(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
+                          size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
+#if defined(ORVEX_SIMD_X86)
+    return VectorRow<1>(u, c, d, first, width, out, redFirst, kinds);
+#else
+    (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
+    return first;
+#endif
+}
+
+size_t BilinearVectorRow16(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
+                           size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
+#if defined(ORVEX_SIMD_X86)
+    return VectorRow<2>(u, c, d, first, width, out, redFirst, kinds);
+#else
+    (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
+    return first;
+#endif
+}
+
+}  // namespace orvex
