@@ -22,13 +22,14 @@ inline constexpr uint8_t kCanary = 0xA5;
 // Every kernel width, from the plain loops up; levels the processor lacks
 // fall back to the widest it has.
 inline constexpr orvex::SimdLevel kSimdLevels[] = {orvex::SimdLevel::None, orvex::SimdLevel::Sse2,
-                                                   orvex::SimdLevel::Ssse3, orvex::SimdLevel::Avx2};
+                                                   orvex::SimdLevel::Ssse3, orvex::SimdLevel::Avx2,
+                                                   orvex::SimdLevel::Avx512};
 
 // Runs the kernels no wider than a level for the life of the object.
 class SimdCap {
   public:
     explicit SimdCap(orvex::SimdLevel level) { orvex::CapSimdLevel(level); }
-    ~SimdCap() { orvex::CapSimdLevel(orvex::SimdLevel::Avx2); }
+    ~SimdCap() { orvex::CapSimdLevel(orvex::SimdLevel::Avx512); }
     SimdCap(const SimdCap&) = delete;
     SimdCap& operator=(const SimdCap&) = delete;
 };

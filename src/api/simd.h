@@ -8,11 +8,13 @@
 #include <immintrin.h>
 #define ORVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
 #define ORVEX_TARGET_AVX2 __attribute__((target("avx2")))
+#define ORVEX_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512bw")))
 #endif
 
 namespace orvex {
 
-enum class SimdLevel : int { None = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3 };
+// Avx512 stands for the F and BW subsets (byte-masked stores).
+enum class SimdLevel : int { None = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3, Avx512 = 4 };
 
 // The widest set both the processor and the cap allow.
 SimdLevel ActiveSimdLevel();

@@ -8,6 +8,8 @@ namespace {
 SimdLevel DetectedLevel() {
 #if defined(ORVEX_SIMD_X86)
     __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
+        return SimdLevel::Avx512;
     if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
     if (__builtin_cpu_supports("ssse3")) return SimdLevel::Ssse3;
     return SimdLevel::Sse2;
@@ -16,7 +18,7 @@ SimdLevel DetectedLevel() {
 #endif
 }
 
-std::atomic<int> capLevel{static_cast<int>(SimdLevel::Avx2)};
+std::atomic<int> capLevel{static_cast<int>(SimdLevel::Avx512)};
 
 }  // namespace
 

@@ -72,16 +72,20 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
 }
 
 // One interior row: kinds kOdd at odd columns, kEven at even columns. Packed
-// RGB / BGR pixels go through the vector kernels from column 2 on.
+// RGB / BGR pixels, of three or four bytes, go through the vector kernels
+// from column 2 on.
 template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
 ORVEX_ROW_KERNEL void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
                                uint8_t* outR, uint8_t* outG, uint8_t* outB) {
     const PackedPixels packed = PackedPixelsOf(outR, outG, outB, S::kBytes);
     size_t x = 1;
-    if (kStep == 3 && packed.base != nullptr && packed.lane[1] == 1) {
+    constexpr bool kQuad = kStep == 4 && S::kBytes == 1;
+    if ((kStep == 3 || kQuad) && packed.base != nullptr && packed.lane[1] == 1) {
         constexpr bool kRedRow = kOdd == RedSite || kEven == RedSite;
         constexpr BilinearRowKinds kinds{kRedRow, kEven == RedSite || kEven == BlueSite};
-        const auto vectorRow = S::kBytes == 1 ? BilinearVectorRow8 : BilinearVectorRow16;
+        const auto vectorRow = kQuad            ? BilinearVectorQuadRow8
+                               : S::kBytes == 1 ? BilinearVectorRow8
+                                                : BilinearVectorRow16;
         const size_t next = vectorRow(u, c, d, 2, w, packed.base, packed.lane[0] == 0, kinds);
         if (next > 2) {
             ScalarRun<S, kOdd, kEven, kStep>(u, c, d, 1, 1, outR, outG, outB, packed);

@@ -144,22 +144,65 @@ struct Avx2Ops {
         const V other = O::Pick(vert, diag, colour); /* the other colour channel */    \
         const V r = kRedRow ? own : other, b = kRedRow ? other : own;                  \
         if (kRedFirst)                                                                 \
-            O::Store3(out + 3 * kE * x, r, g, b);                                      \
+            P::Store(out + P::kPixelBytes * kE * x, r, g, b);                          \
         else                                                                           \
-            O::Store3(out + 3 * kE * x, b, g, r);                                      \
+            P::Store(out + P::kPixelBytes * kE * x, b, g, r);                          \
     }                                                                                  \
     return x;
 
 #define ORVEX_BILINEAR_ROW_ARGS \
     const uint8_t *u, const uint8_t *c, const uint8_t *d, size_t x, size_t width, uint8_t *out
 
+// Pixel stores: three packed samples, or three bytes of a four-byte pixel.
+template <class O>
+struct Packed3 {
+    static constexpr size_t kPixelBytes = 3;
+    ORVEX_TARGET_SSSE3 static void Store(uint8_t* out, typename O::V s0, typename O::V s1,
+                                         typename O::V s2) {
+        O::Store3(out, s0, s1, s2);
+    }
+};
+
+// 32 pixels as two 64-byte pieces of 32-bit words s0 | s1 << 8 | s2 << 16,
+// stored with the fourth byte of each word masked off.
+struct Quad8 {
+    static constexpr size_t kPixelBytes = 4;
+    // Zero-masking forms: the plain ones leave lanes "undefined" that GCC 12
+    // then warns about.
+    static constexpr __mmask16 kAll = 0xFFFF;
+    ORVEX_TARGET_AVX512 static __m512i Words(__m128i s0, __m128i s1, __m128i s2) {
+        return _mm512_or_si512(
+            _mm512_or_si512(_mm512_maskz_cvtepu8_epi32(kAll, s0),
+                            _mm512_maskz_slli_epi32(kAll, _mm512_maskz_cvtepu8_epi32(kAll, s1), 8)),
+            _mm512_maskz_slli_epi32(kAll, _mm512_maskz_cvtepu8_epi32(kAll, s2), 16));
+    }
+    ORVEX_TARGET_AVX512 static void Store(uint8_t* out, __m256i s0, __m256i s1, __m256i s2) {
+        const __mmask64 channels = 0x7777777777777777ULL;
+        _mm512_mask_storeu_epi8(out, channels,
+                                Words(_mm256_castsi256_si128(s0), _mm256_castsi256_si128(s1),
+                                      _mm256_castsi256_si128(s2)));
+        _mm512_mask_storeu_epi8(
+            out + 64, channels,
+            Words(_mm256_extracti128_si256(s0, 1), _mm256_extracti128_si256(s1, 1),
+                  _mm256_extracti128_si256(s2, 1)));
+    }
+};
+
 template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
 ORVEX_TARGET_SSSE3 size_t RowSsse3(ORVEX_BILINEAR_ROW_ARGS) {
+    using P = Packed3<O>;
     ORVEX_BILINEAR_ROW_BODY(O)
 }
 
 template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
 ORVEX_TARGET_AVX2 size_t RowAvx2(ORVEX_BILINEAR_ROW_ARGS) {
+    using P = Packed3<O>;
+    ORVEX_BILINEAR_ROW_BODY(O)
+}
+
+template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
+ORVEX_TARGET_AVX512 size_t RowQuadAvx512(ORVEX_BILINEAR_ROW_ARGS) {
+    using P = Quad8;
     ORVEX_BILINEAR_ROW_BODY(O)
 }
 
@@ -170,6 +213,8 @@ template <class O, bool kA, bool kB, bool kC>
 constexpr RowFn kSsse3 = RowSsse3<O, kA, kB, kC>;
 template <class O, bool kA, bool kB, bool kC>
 constexpr RowFn kAvx2 = RowAvx2<O, kA, kB, kC>;
+template <class O, bool kA, bool kB, bool kC>
+constexpr RowFn kQuad = RowQuadAvx512<O, kA, kB, kC>;
 
 template <class O>
 constexpr RowFn kSsse3Rows[2][2][2] = {
@@ -183,6 +228,13 @@ constexpr RowFn kAvx2Rows[2][2][2] = {
      {kAvx2<O, false, true, false>, kAvx2<O, false, true, true>}},
     {{kAvx2<O, true, false, false>, kAvx2<O, true, false, true>},
      {kAvx2<O, true, true, false>, kAvx2<O, true, true, true>}}};
+
+template <class O>
+constexpr RowFn kQuadRows[2][2][2] = {
+    {{kQuad<O, false, false, false>, kQuad<O, false, false, true>},
+     {kQuad<O, false, true, false>, kQuad<O, false, true, true>}},
+    {{kQuad<O, true, false, false>, kQuad<O, true, false, true>},
+     {kQuad<O, true, true, false>, kQuad<O, true, true, true>}}};
 
 template <size_t kE>
 size_t VectorRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x, size_t width,
@@ -198,6 +250,17 @@ size_t VectorRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
 
 }  // namespace
 #endif
+
+size_t BilinearVectorQuadRow8(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
+                              size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
+#if defined(ORVEX_SIMD_X86)
+    if (ActiveSimdLevel() >= SimdLevel::Avx512)
+        return kQuadRows<Avx2Ops<1>>[kinds.redRow][kinds.evenColour][redFirst](u, c, d, first,
+                                                                               width, out);
+#endif
+    (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
+    return first;
+}
 
 size_t BilinearVectorRow8(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
                           size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
