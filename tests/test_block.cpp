@@ -54,10 +54,13 @@ class BlockLayouts : public testing::TestWithParam<LayoutPattern> {};
 
 TEST_P(BlockLayouts, MatchesReferenceOnRandomMosaics) {
     const auto& [layout, pattern] = GetParam();
-    const std::vector<std::pair<size_t, size_t>> sizes = {{2, 2},   {3, 2},   {2, 3}, {3, 3},
-                                                          {4, 4},   {5, 7},   {8, 9}, {9, 8},
-                                                          {16, 11}, {31, 17}, {64, 2}};
-    CheckAgainstReference(MethodBlock, layout, pattern, sizes, ReferenceBlock, 1);
+    const std::vector<std::pair<size_t, size_t>> sizes = {
+        {2, 2}, {3, 2},   {2, 3},   {3, 3},  {4, 4},  {5, 7}, {8, 9},
+        {9, 8}, {16, 11}, {31, 17}, {64, 2}, {50, 3}, {97, 4}};
+    for (const auto level : kSimdLevels) {
+        SimdCap cap(level);
+        CheckAgainstReference(MethodBlock, layout, pattern, sizes, ReferenceBlock, 1);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(AllLayoutsAndPatterns, BlockLayouts,

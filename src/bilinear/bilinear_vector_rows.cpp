@@ -8,6 +8,7 @@
 // whole pixels by byte shuffles.
 #include "bilinear/bilinear_vector_rows.h"
 
+#include "api/pixel_interleave.h"
 #include "api/simd.h"
 
 namespace orvex {
@@ -15,38 +16,8 @@ namespace orvex {
 #if defined(ORVEX_SIMD_X86)
 namespace {
 
-#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
-
-// Shuffle masks that gather 16-byte pieces of packed pixels from three
-// channel vectors: masks[piece][channel][byte], 0x80 for bytes of other channels.
-struct InterleaveMasks {
-    uint8_t m[3][3][16];
-};
-
-constexpr InterleaveMasks MakeInterleaveMasks(size_t sampleBytes) {
-    InterleaveMasks t{};
-    for (size_t piece = 0; piece < 3; ++piece)
-        for (size_t i = 0; i < 16; ++i) {
-            const size_t k = 16 * piece + i;  // byte of the 48 the pieces cover
-            const size_t sample = k / sampleBytes, channel = sample % 3;
-            const size_t from = (sample / 3) * sampleBytes + k % sampleBytes;
-            for (size_t ch = 0; ch < 3; ++ch)
-                t.m[piece][ch][i] = static_cast<uint8_t>(ch == channel ? from : 0x80);
-        }
-    return t;
-}
-
-alignas(16) constexpr InterleaveMasks kMasks8 = MakeInterleaveMasks(1);
-alignas(16) constexpr InterleaveMasks kMasks16 = MakeInterleaveMasks(2);
-
-ORVEX_VECTOR_INLINE __m128i Mask(const InterleaveMasks& t, size_t piece, size_t ch) {
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(t.m[piece][ch]));
-}
-
-ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i Mask2(const InterleaveMasks& t, size_t piece,
-                                                    size_t ch) {
-    return _mm256_broadcastsi128_si256(Mask(t, piece, ch));
-}
+using simd::Interleave3Avx2;
+using simd::Interleave3Ssse3;
 
 // Lane operations of a sample width and a vector width. Colour(even) is the
 // lane mask of the colour sites' column parity.
@@ -76,13 +47,7 @@ struct Ssse3Ops {
         return _mm_or_si128(_mm_and_si128(mask, b), _mm_andnot_si128(mask, a));
     }
     ORVEX_TARGET_SSSE3 static void Store3(uint8_t* out, V s0, V s1, V s2) {
-        const InterleaveMasks& t = kE == 1 ? kMasks8 : kMasks16;
-        for (size_t piece = 0; piece < 3; ++piece) {
-            const V v = _mm_or_si128(_mm_or_si128(_mm_shuffle_epi8(s0, Mask(t, piece, 0)),
-                                                  _mm_shuffle_epi8(s1, Mask(t, piece, 1))),
-                                     _mm_shuffle_epi8(s2, Mask(t, piece, 2)));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 16 * piece), v);
-        }
+        Interleave3Ssse3<kE>(out, s0, s1, s2);
     }
 };
 
@@ -109,19 +74,8 @@ struct Avx2Ops {
         return even ? lowHalf : _mm256_xor_si256(lowHalf, _mm256_set1_epi8(-1));
     }
     ORVEX_TARGET_AVX2 static V Pick(V a, V b, V mask) { return _mm256_blendv_epi8(a, b, mask); }
-    // Each 128-bit half shuffles its own pixels into three pieces; the halves'
-    // pieces are then put in order across the 96 bytes.
     ORVEX_TARGET_AVX2 static void Store3(uint8_t* out, V s0, V s1, V s2) {
-        const InterleaveMasks& t = kE == 1 ? kMasks8 : kMasks16;
-        V p[3];
-        for (size_t piece = 0; piece < 3; ++piece)
-            p[piece] = _mm256_or_si256(_mm256_or_si256(_mm256_shuffle_epi8(s0, Mask2(t, piece, 0)),
-                                                       _mm256_shuffle_epi8(s1, Mask2(t, piece, 1))),
-                                       _mm256_shuffle_epi8(s2, Mask2(t, piece, 2)));
-        auto* o = reinterpret_cast<__m256i*>(out);
-        _mm256_storeu_si256(o, _mm256_permute2x128_si256(p[0], p[1], 0x20));
-        _mm256_storeu_si256(o + 1, _mm256_permute2x128_si256(p[2], p[0], 0x30));
-        _mm256_storeu_si256(o + 2, _mm256_permute2x128_si256(p[1], p[2], 0x31));
+        Interleave3Avx2<kE>(out, s0, s1, s2);
     }
 };
 

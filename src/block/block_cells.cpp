@@ -6,9 +6,11 @@
 // odd last row to T = h - 1, B = h - 2, so the same cell rule serves all three.
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "api/samples.h"
 #include "block/block_demosaic.h"
+#include "block/block_vector_rows.h"
 
 namespace orvex {
 namespace {
@@ -77,12 +79,17 @@ constexpr size_t kChunk = 256;
 
 // The first row of a row pair as one stream of packed pixels: both pixels
 // of each cell take its triple.
+// 8-bit RGB / BGR rows go through the vector kernel first.
 template <class S, class Corner>
 ORVEX_INLINE void PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
                                 const PackedPixels& packed, size_t firstPixel) {
+    size_t x = 0;
+    if (S::kBytes == 1 && packed.lane[1] == 1)
+        x = BlockVectorPairRow8(rowT, rowB, 0, ew, packed.base + 3 * firstPixel,
+                                std::is_same_v<Corner, ColourCorner>, packed.lane[0] == 0);
     uint16_t t[kChunk], g[kChunk], b[kChunk];
     const uint16_t* const values[3] = {t, g, b};
-    for (size_t x0 = 0; x0 < ew; x0 += kChunk) {
+    for (size_t x0 = x; x0 < ew; x0 += kChunk) {
         const size_t n = ew - x0 < kChunk ? ew - x0 : kChunk;
         for (size_t i = 0; i < n; i += 2) {
             const Triple c = Corner::template Cell<S>(rowT, rowB, x0 + i, x0 + i + 1);
