@@ -24,7 +24,7 @@ using simd::Interleave3Ssse3;
 template <size_t kE>
 struct Ssse3Ops {
     using V = __m128i;
-    static constexpr size_t kBytes = kE, kColumns = 16 / kE;
+    static constexpr size_t kBytes = kE, kColumns = 16 / kE, kPixelBytes = 3;
     ORVEX_TARGET_SSSE3 static V Load(const uint8_t* p) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     }
@@ -46,7 +46,7 @@ struct Ssse3Ops {
     ORVEX_TARGET_SSSE3 static V Pick(V a, V b, V mask) {
         return _mm_or_si128(_mm_and_si128(mask, b), _mm_andnot_si128(mask, a));
     }
-    ORVEX_TARGET_SSSE3 static void Store3(uint8_t* out, V s0, V s1, V s2) {
+    ORVEX_TARGET_SSSE3 static void Store(uint8_t* out, V s0, V s1, V s2) {
         Interleave3Ssse3<kE>(out, s0, s1, s2);
     }
 };
@@ -54,7 +54,7 @@ struct Ssse3Ops {
 template <size_t kE>
 struct Avx2Ops {
     using V = __m256i;
-    static constexpr size_t kBytes = kE, kColumns = 32 / kE;
+    static constexpr size_t kBytes = kE, kColumns = 32 / kE, kPixelBytes = 3;
     ORVEX_TARGET_AVX2 static V Load(const uint8_t* p) {
         return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
     }
@@ -74,7 +74,7 @@ struct Avx2Ops {
         return even ? lowHalf : _mm256_xor_si256(lowHalf, _mm256_set1_epi8(-1));
     }
     ORVEX_TARGET_AVX2 static V Pick(V a, V b, V mask) { return _mm256_blendv_epi8(a, b, mask); }
-    ORVEX_TARGET_AVX2 static void Store3(uint8_t* out, V s0, V s1, V s2) {
+    ORVEX_TARGET_AVX2 static void Store(uint8_t* out, V s0, V s1, V s2) {
         Interleave3Avx2<kE>(out, s0, s1, s2);
     }
 };
@@ -107,16 +107,8 @@ struct Avx2Ops {
 #define ORVEX_BILINEAR_ROW_ARGS \
     const uint8_t *u, const uint8_t *c, const uint8_t *d, size_t x, size_t width, uint8_t *out
 
-// Pixel stores: three packed samples, or three bytes of a four-byte pixel.
-template <class O>
-struct Packed3 {
-    static constexpr size_t kPixelBytes = 3;
-    ORVEX_TARGET_SSSE3 static void Store(uint8_t* out, typename O::V s0, typename O::V s1,
-                                         typename O::V s2) {
-        O::Store3(out, s0, s1, s2);
-    }
-};
-
+// Pixel stores: the lane operations store three packed samples (P = O);
+// Quad8 stores three bytes of a four-byte pixel.
 // 32 pixels as two 64-byte pieces of 32-bit words s0 | s1 << 8 | s2 << 16,
 // stored with the fourth byte of each word masked off.
 struct Quad8 {
@@ -144,13 +136,13 @@ struct Quad8 {
 
 template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
 ORVEX_TARGET_SSSE3 size_t RowSsse3(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = Packed3<O>;
+    using P = O;
     ORVEX_BILINEAR_ROW_BODY(O)
 }
 
 template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
 ORVEX_TARGET_AVX2 size_t RowAvx2(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = Packed3<O>;
+    using P = O;
     ORVEX_BILINEAR_ROW_BODY(O)
 }
 
