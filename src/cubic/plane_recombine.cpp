@@ -7,6 +7,7 @@
 
 #include "api/formats.h"
 #include "api/samples.h"
+#include "cubic/recombine_vector_rows.h"
 
 namespace orvex {
 namespace {
@@ -26,6 +27,7 @@ template <class S, int kR, int kG, int kB, int kAlpha, int kPixel>
 struct Packed {
     using Sample = S;
     static constexpr size_t kPixelSamples = kPixel;
+    static constexpr int kRedSample = kR;
     static void Put(uint8_t* px, uint32_t r, uint32_t g, uint32_t b) {
         S::Store(px, kR, r);
         S::Store(px, kG, g);
@@ -59,7 +61,10 @@ ORVEX_ROW_KERNEL void RecombineRow(uint8_t* out, const uint16_t* const src[4], s
                     Limit(b[col], maxValue));
     };
     pixel(0, 0);
-    for (size_t x = 1; x < width; ++x) pixel(x, x - 1);
+    size_t x = 1;
+    if constexpr (Layout::Sample::kBytes == 1 && Layout::kPixelSamples == 3)
+        x = RecombineVectorRow8(out, r, gr, gb, b, 1, width, maxValue, Layout::kRedSample == 0);
+    for (; x < width; ++x) pixel(x, x - 1);
 }
 
 using RowFn = void (*)(uint8_t*, const uint16_t* const[4], size_t, uint32_t);
