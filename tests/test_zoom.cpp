@@ -282,3 +282,28 @@ TEST(BayerZoom, FusedRowsMatchTheRunKernels) {
 }
 
 }  // namespace
+
+namespace {
+
+// Outputs beyond the streaming size: copies bypass the caches and the
+// interpolated rows read the source rows; the bytes are the plain passes'.
+TEST(BayerZoom, LargeOutputsMatchThePlainPasses) {
+    const size_t W = 4099, H = 2048;  // odd width: rows start at every alignment
+    for (const bool wide : {false, true}) {
+        const size_t bytes = wide ? 2 : 1;
+        std::vector<uint8_t> mosaic(W * H * bytes);
+        testsupport::FillRandom(mosaic.data(), mosaic.size(), 77);
+        std::vector<uint8_t> fused(2 * mosaic.size()), plain(2 * mosaic.size());
+        ImageDesc s = testsupport::MakeDesc(mosaic.data(), wide ? Bayer16 : Bayer8, W, H,
+                                            wide ? 16 : 8, GRBG);
+        ImageDesc d = testsupport::MakeDesc(fused.data(), wide ? Bayer16 : Bayer8, W, 2 * H,
+                                            wide ? 16 : 8, GRBG);
+        ASSERT_EQ(Orvex_BayerZoomVert(2, &s, &d), 0);
+        (wide ? orvex::ZoomSpreadRows16 : orvex::ZoomSpreadRows8)(mosaic.data(), plain.data(), W,
+                                                                  H);
+        (wide ? orvex::ZoomInterpolate16 : orvex::ZoomInterpolate8)(plain.data(), W, 2 * H, GRBG);
+        ASSERT_TRUE(fused == plain) << "wide " << wide;
+    }
+}
+
+}  // namespace

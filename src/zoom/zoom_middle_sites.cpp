@@ -57,27 +57,6 @@ struct Ops16 {  // 16-bit samples in 32-bit lanes, 8 columns
     static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 };
 
-struct Ops8x2 {  // 8-bit samples in 16-bit lanes, 32 columns
-    using V = __m256i;
-    static constexpr size_t kColumns = 32, kBytes = 1;
-    ORVEX_TARGET_AVX2 static V Load(const uint8_t* p) { return Load2(p); }
-    ORVEX_TARGET_AVX2 static V Even(V v) { return _mm256_and_si256(v, _mm256_set1_epi16(0x00FF)); }
-    ORVEX_TARGET_AVX2 static V Odd(V v) { return _mm256_srli_epi16(v, 8); }
-    ORVEX_TARGET_AVX2 static V Add(V a, V b) { return _mm256_add_epi16(a, b); }
-    ORVEX_TARGET_AVX2 static V Sum(V a, V b, V c) {
-        return Add(Add(a, b), Add(c, _mm256_set1_epi16(2)));
-    }
-    ORVEX_TARGET_AVX2 static V Third(V t) {
-        return _mm256_mulhi_epu16(t, _mm256_set1_epi16(0x5556));
-    }
-    ORVEX_TARGET_AVX2 static V Join(V even, V odd) {
-        return _mm256_or_si256(even, _mm256_slli_epi16(odd, 8));
-    }
-    ORVEX_TARGET_AVX2 static void Store(uint8_t* p, V v) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-    }
-};
-
 struct Ops16x2 {  // 16-bit samples in 32-bit lanes, 16 columns
     using V = __m256i;
     static constexpr size_t kColumns = 16, kBytes = 2;
@@ -143,13 +122,46 @@ ORVEX_TARGET_AVX2 size_t MiddleSitesAvx2(ORVEX_MIDDLE_SITES_ARGS) {
     ORVEX_MIDDLE_SITES_BODY(O)
 }
 
-template <class Narrow, class Wide>
-size_t Dispatch(uint8_t* out, const uint8_t* heavy, const uint8_t* light, const uint8_t* same,
-                const uint8_t* diag, size_t c, size_t end, bool evenColour) {
+// 8-bit sites with AVX2: a multiply-add of unsigned bytes by signed weights
+// sums a lane's two bytes, so each site's terms are first gathered into one
+// lane by loads one column apart and a byte blend: colour 2 x heavy + light
+// as (heavy, light) x (2, 1), green as (diag, same) x (1, 1) plus the other
+// diagonal neighbour.
+template <bool kEvenColour>
+ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
+    const __m256i low = _mm256_set1_epi16(0x00FF), two = _mm256_set1_epi16(2);
+    const __m256i third = _mm256_set1_epi16(0x5556);
+    const __m256i colourWeights = _mm256_set1_epi16(0x0102),
+                  greenWeights = _mm256_set1_epi16(0x0101);
+    // Even colour: colour at c + 2j (low byte), green at c + 2j + 1 (high byte),
+    // whose neighbours are diag c + 2j and c + 2j + 2. Odd colour: one column on.
+    constexpr ptrdiff_t kColour = kEvenColour ? 0 : 1, kGreen = kEvenColour ? 0 : -1;
+    for (; c + 33 <= end; c += 32) {
+        const __m256i pairC =
+            _mm256_blendv_epi8(Load2(light + c + kColour - 1), Load2(heavy + c + kColour), low);
+        const __m256i pairG =
+            _mm256_blendv_epi8(Load2(same + c + kGreen), Load2(diag + c + kGreen), low);
+        const __m256i tc = _mm256_add_epi16(_mm256_maddubs_epi16(pairC, colourWeights), two);
+        const __m256i tg =
+            _mm256_add_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(pairG, greenWeights), two),
+                             _mm256_and_si256(Load2(diag + c + kGreen + 2), low));
+        const __m256i qc = _mm256_mulhi_epu16(tc, third), qg = _mm256_mulhi_epu16(tg, third);
+        const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
+                            _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)));
+    }
+    return c;
+}
+
+using MiddleFn = size_t (*)(ORVEX_MIDDLE_SITES_ARGS);
+
+template <class Narrow>
+size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, uint8_t* out, const uint8_t* heavy,
+                const uint8_t* light, const uint8_t* same, const uint8_t* diag, size_t c,
+                size_t end, bool evenColour) {
     const SimdLevel level = ActiveSimdLevel();
     if (level >= SimdLevel::Avx2)
-        c = (evenColour ? MiddleSitesAvx2<Wide, true>
-                        : MiddleSitesAvx2<Wide, false>)(out, heavy, light, same, diag, c, end);
+        c = (evenColour ? wideEven : wideOdd)(out, heavy, light, same, diag, c, end);
     if (level >= SimdLevel::Sse2)
         c = (evenColour ? MiddleSites<Narrow, true>
                         : MiddleSites<Narrow, false>)(out, heavy, light, same, diag, c, end);
@@ -163,7 +175,8 @@ size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light
                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                         bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops8, Ops8x2>(out, heavy, light, same, diag, first, end, evenColour);
+    return Dispatch<Ops8>(Paired8Avx2<true>, Paired8Avx2<false>, out, heavy, light, same, diag,
+                          first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
     return first;
@@ -174,7 +187,8 @@ size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* ligh
                          const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                          bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops16, Ops16x2>(out, heavy, light, same, diag, first, end, evenColour);
+    return Dispatch<Ops16>(MiddleSitesAvx2<Ops16x2, true>, MiddleSitesAvx2<Ops16x2, false>, out,
+                           heavy, light, same, diag, first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
     return first;

@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "api/samples.h"
+#include "api/stream_copy.h"
 #include "zoom/bayer_zoom.h"
 #include "zoom/zoom_middle_sites.h"
 
@@ -80,18 +81,27 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
     const RowFn evenPhase = colourCorner ? InterpolatedRow<S, true> : InterpolatedRow<S, false>;
     const RowFn oddPhase = colourCorner ? InterpolatedRow<S, false> : InterpolatedRow<S, true>;
     auto at = [&](size_t r) { return dst + r * row; };
+    // The interpolated rows read the copied rows from the source where there
+    // is one (rows 4k and 4k + 3 are source rows 2k and 2k + 1), so the copies
+    // may bypass the caches for large outputs.
+    auto copied = [&](size_t r) { return src != nullptr ? src + (r / 2) * row : at(r); };
+    const bool streaming = src != nullptr && h * row >= kStreamingOutputBytes;
+    const auto copy = streaming ? StreamCopy : [](void* d, const void* s, size_t bytes) {
+        std::memcpy(d, s, bytes);
+    };
     for (size_t k = 0; 2 * k <= srcRows; ++k) {
         if (src != nullptr) {
-            if (2 * k < srcRows) std::memcpy(at(4 * k), src + 2 * k * row, row);
-            if (2 * k + 1 < srcRows) std::memcpy(at(4 * k + 3), src + (2 * k + 1) * row, row);
+            if (2 * k < srcRows) copy(at(4 * k), src + 2 * k * row, row);
+            if (2 * k + 1 < srcRows) copy(at(4 * k + 3), src + (2 * k + 1) * row, row);
         }
         if (!interpolate || k == 0) continue;
         const size_t r2 = 4 * k - 2, r1 = 4 * k + 1;
         if (r2 + 3 <= h)  // rows 4k + 2: lean on the row two above
-            evenPhase(at(r2), at(r2 - 2), at(r2 + 2), at(r2 - 2), at(r2 + 1), w, n);
+            evenPhase(at(r2), copied(r2 - 2), copied(r2 + 2), copied(r2 - 2), copied(r2 + 1), w, n);
         if (r1 + 3 <= h)  // rows 4k + 1: lean on the row two below
-            oddPhase(at(r1), at(r1 + 2), at(r1 - 2), at(r1 + 2), at(r1 - 1), w, n);
+            oddPhase(at(r1), copied(r1 + 2), copied(r1 - 2), copied(r1 + 2), copied(r1 - 1), w, n);
     }
+    if (streaming) StreamFence();
     if (interpolate)
         (colourCorner ? colourCornerBorder : greenCornerBorder)(dst, width, height,
                                                                 static_cast<uint16_t>(n));

@@ -1,0 +1,18 @@
+// Copies for outputs much larger than the caches.
+#pragma once
+
+#include <cstddef>
+
+namespace orvex {
+
+// Outputs from this size on are written with streaming stores where the
+// processor has them: they would only evict the caches' useful contents,
+// and a streaming store saves reading each line before it is overwritten.
+inline constexpr size_t kStreamingOutputBytes = size_t(16) << 20;
+
+// memcpy whose stores bypass the caches. Call StreamFence before anything
+// else reads or publishes the destination.
+void StreamCopy(void* dst, const void* src, size_t bytes);
+void StreamFence();
+
+}  // namespace orvex
