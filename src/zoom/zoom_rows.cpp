@@ -72,7 +72,6 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
               BorderFn colourCornerBorder, BorderFn greenCornerBorder) {
     const size_t w = width, h = height;
     const size_t row = w * S::kBytes;
-    const size_t srcRows = h / 2;
     const bool interpolate = width >= 5 && height >= 6 && pattern <= BGGR;
     const size_t n = interpolate ? (w + (w & 1) - 4) / 2 : 0;
     const bool colourCorner = pattern == RGGB || pattern == BGGR;
@@ -82,24 +81,24 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
     const RowFn oddPhase = colourCorner ? InterpolatedRow<S, false> : InterpolatedRow<S, true>;
     auto at = [&](size_t r) { return dst + r * row; };
     // The interpolated rows read the copied rows from the source where there
-    // is one (rows 4k and 4k + 3 are source rows 2k and 2k + 1), so the copies
-    // may bypass the caches for large outputs.
+    // is one (rows 4k and 4k + 3 are source rows 2k and 2k + 1), so nothing
+    // reads the destination back: it is written as one stream, row after
+    // row, and large outputs may bypass the caches.
     auto copied = [&](size_t r) { return src != nullptr ? src + (r / 2) * row : at(r); };
     const bool streaming = src != nullptr && h * row >= kStreamingOutputBytes;
     const auto copy = streaming ? StreamCopy : [](void* d, const void* s, size_t bytes) {
         std::memcpy(d, s, bytes);
     };
-    for (size_t k = 0; 2 * k <= srcRows; ++k) {
-        if (src != nullptr) {
-            if (2 * k < srcRows) copy(at(4 * k), src + 2 * k * row, row);
-            if (2 * k + 1 < srcRows) copy(at(4 * k + 3), src + (2 * k + 1) * row, row);
+    for (size_t r = 0; r < h; ++r) {
+        const size_t phase = r % 4;
+        if (phase == 0 || phase == 3) {
+            if (src != nullptr) copy(at(r), copied(r), row);
+        } else if (interpolate && r + 3 <= h) {
+            if (phase == 2)  // rows 4k + 2: lean on the row two above
+                evenPhase(at(r), copied(r - 2), copied(r + 2), copied(r - 2), copied(r + 1), w, n);
+            else if (r >= 5)  // rows 4k + 1: lean on the row two below
+                oddPhase(at(r), copied(r + 2), copied(r - 2), copied(r + 2), copied(r - 1), w, n);
         }
-        if (!interpolate || k == 0) continue;
-        const size_t r2 = 4 * k - 2, r1 = 4 * k + 1;
-        if (r2 + 3 <= h)  // rows 4k + 2: lean on the row two above
-            evenPhase(at(r2), copied(r2 - 2), copied(r2 + 2), copied(r2 - 2), copied(r2 + 1), w, n);
-        if (r1 + 3 <= h)  // rows 4k + 1: lean on the row two below
-            oddPhase(at(r1), copied(r1 + 2), copied(r1 - 2), copied(r1 + 2), copied(r1 - 1), w, n);
     }
     if (streaming) StreamFence();
     if (interpolate)
