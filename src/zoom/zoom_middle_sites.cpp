@@ -155,13 +155,23 @@ ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
 
 using MiddleFn = size_t (*)(ORVEX_MIDDLE_SITES_ARGS);
 
+// Columns left after the whole vectors are covered by one more vector ending
+// at the run's end: it rewrites some columns with the values they already
+// hold (the kernels read copied rows only), instead of leaving them to the
+// site-by-site loop.
 template <class Narrow>
-size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, uint8_t* out, const uint8_t* heavy,
-                const uint8_t* light, const uint8_t* same, const uint8_t* diag, size_t c,
-                size_t end, bool evenColour) {
+size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, size_t wideColumns, uint8_t* out,
+                const uint8_t* heavy, const uint8_t* light, const uint8_t* same,
+                const uint8_t* diag, size_t c, size_t end, bool evenColour) {
     const SimdLevel level = ActiveSimdLevel();
-    if (level >= SimdLevel::Avx2)
-        c = (evenColour ? wideEven : wideOdd)(out, heavy, light, same, diag, c, end);
+    if (level >= SimdLevel::Avx2) {
+        const MiddleFn wide = evenColour ? wideEven : wideOdd;
+        const size_t first = c;
+        c = wide(out, heavy, light, same, diag, c, end);
+        const size_t last = (end - wideColumns - 1) & ~size_t(1);  // even, like every start
+        if (c != first && c < last + wideColumns)
+            c = wide(out, heavy, light, same, diag, last, end);
+    }
     if (level >= SimdLevel::Sse2)
         c = (evenColour ? MiddleSites<Narrow, true>
                         : MiddleSites<Narrow, false>)(out, heavy, light, same, diag, c, end);
@@ -175,7 +185,7 @@ size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light
                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                         bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops8>(Paired8Avx2<true>, Paired8Avx2<false>, out, heavy, light, same, diag,
+    return Dispatch<Ops8>(Paired8Avx2<true>, Paired8Avx2<false>, 32, out, heavy, light, same, diag,
                           first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
@@ -187,7 +197,7 @@ size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* ligh
                          const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                          bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops16>(MiddleSitesAvx2<Ops16x2, true>, MiddleSitesAvx2<Ops16x2, false>, out,
+    return Dispatch<Ops16>(MiddleSitesAvx2<Ops16x2, true>, MiddleSitesAvx2<Ops16x2, false>, 16, out,
                            heavy, light, same, diag, first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
