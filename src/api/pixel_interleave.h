@@ -9,8 +9,6 @@
 
 #if defined(ORVEX_SIMD_X86)
 
-#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
-
 namespace orvex::simd {
 
 // Shuffle masks that gather 16-byte pieces of packed pixels from three

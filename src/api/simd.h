@@ -8,6 +8,9 @@
 #include <immintrin.h>
 #define ORVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
 #define ORVEX_TARGET_AVX2 __attribute__((target("avx2")))
+// Vector helpers must inline into their kernels: a call would pass wide
+// vectors under the baseline ABI.
+#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
 #define ORVEX_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512bw")))
 #endif
 

@@ -42,25 +42,24 @@ ORVEX_TARGET_SSSE3 size_t RowSsse3(uint8_t* out, const uint16_t* r, const uint16
     return x;
 }
 
-ORVEX_TARGET_AVX2 inline __attribute__((always_inline)) __m256i Load16(const uint16_t* p) {
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i Load16(const uint16_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
 // Limited low bytes of 16 samples, still in 16-bit lanes.
-ORVEX_TARGET_AVX2 inline __attribute__((always_inline)) __m256i Bytes(__m256i v, __m256i limit) {
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i Bytes(__m256i v, __m256i limit) {
     return _mm256_and_si256(_mm256_min_epu16(v, limit), _mm256_set1_epi16(0x00FF));
 }
 
-ORVEX_TARGET_AVX2 inline __attribute__((always_inline)) __m256i GreenBytes(const uint16_t* p,
-                                                                           const uint16_t* q,
-                                                                           __m256i limit) {
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i GreenBytes(const uint16_t* p, const uint16_t* q,
+                                                         __m256i limit) {
     const __m256i a = Load16(p), c = Load16(q);
     const __m256i odd = _mm256_and_si256(_mm256_xor_si256(a, c), _mm256_set1_epi16(1));
     return Bytes(_mm256_sub_epi16(_mm256_avg_epu16(a, c), odd), limit);
 }
 
 // The pack works within 128-bit halves; the quadword permute restores order.
-ORVEX_TARGET_AVX2 inline __attribute__((always_inline)) __m256i Pack(__m256i lo, __m256i hi) {
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i Pack(__m256i lo, __m256i hi) {
     return _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
 }
 

@@ -16,8 +16,6 @@ namespace orvex {
 #if defined(ORVEX_SIMD_X86)
 namespace {
 
-#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
-
 ORVEX_VECTOR_INLINE __m128i Load(const uint8_t* p) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
 }
