@@ -154,33 +154,26 @@ ORVEX_TARGET_AVX512 size_t RowQuadAvx512(ORVEX_BILINEAR_ROW_ARGS) {
 
 using RowFn = size_t (*)(ORVEX_BILINEAR_ROW_ARGS);
 
+// Each width's kernel as a type, so one table template serves them all.
+template <class O, bool kA, bool kB, bool kC>
+struct Ssse3Kernel {
+    static constexpr RowFn kFn = RowSsse3<O, kA, kB, kC>;
+};
+template <class O, bool kA, bool kB, bool kC>
+struct Avx2Kernel {
+    static constexpr RowFn kFn = RowAvx2<O, kA, kB, kC>;
+};
+template <class O, bool kA, bool kB, bool kC>
+struct QuadKernel {
+    static constexpr RowFn kFn = RowQuadAvx512<O, kA, kB, kC>;
+};
+
 // Kernels by [red row][even colour][red first].
-template <class O, bool kA, bool kB, bool kC>
-constexpr RowFn kSsse3 = RowSsse3<O, kA, kB, kC>;
-template <class O, bool kA, bool kB, bool kC>
-constexpr RowFn kAvx2 = RowAvx2<O, kA, kB, kC>;
-template <class O, bool kA, bool kB, bool kC>
-constexpr RowFn kQuad = RowQuadAvx512<O, kA, kB, kC>;
-
-template <class O>
-constexpr RowFn kSsse3Rows[2][2][2] = {
-    {{kSsse3<O, false, false, false>, kSsse3<O, false, false, true>},
-     {kSsse3<O, false, true, false>, kSsse3<O, false, true, true>}},
-    {{kSsse3<O, true, false, false>, kSsse3<O, true, false, true>},
-     {kSsse3<O, true, true, false>, kSsse3<O, true, true, true>}}};
-template <class O>
-constexpr RowFn kAvx2Rows[2][2][2] = {
-    {{kAvx2<O, false, false, false>, kAvx2<O, false, false, true>},
-     {kAvx2<O, false, true, false>, kAvx2<O, false, true, true>}},
-    {{kAvx2<O, true, false, false>, kAvx2<O, true, false, true>},
-     {kAvx2<O, true, true, false>, kAvx2<O, true, true, true>}}};
-
-template <class O>
-constexpr RowFn kQuadRows[2][2][2] = {
-    {{kQuad<O, false, false, false>, kQuad<O, false, false, true>},
-     {kQuad<O, false, true, false>, kQuad<O, false, true, true>}},
-    {{kQuad<O, true, false, false>, kQuad<O, true, false, true>},
-     {kQuad<O, true, true, false>, kQuad<O, true, true, true>}}};
+template <template <class, bool, bool, bool> class K, class O>
+constexpr RowFn kRows[2][2][2] = {{{K<O, false, false, false>::kFn, K<O, false, false, true>::kFn},
+                                   {K<O, false, true, false>::kFn, K<O, false, true, true>::kFn}},
+                                  {{K<O, true, false, false>::kFn, K<O, true, false, true>::kFn},
+                                   {K<O, true, true, false>::kFn, K<O, true, true, true>::kFn}}};
 
 template <size_t kE>
 size_t VectorRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x, size_t width,
@@ -188,9 +181,9 @@ size_t VectorRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
     const SimdLevel level = ActiveSimdLevel();
     const size_t row = kinds.redRow, even = kinds.evenColour, first = redFirst;
     if (level >= SimdLevel::Avx2)
-        x = kAvx2Rows<Avx2Ops<kE>>[row][even][first](u, c, d, x, width, out);
+        x = kRows<Avx2Kernel, Avx2Ops<kE>>[row][even][first](u, c, d, x, width, out);
     if (level >= SimdLevel::Ssse3)
-        x = kSsse3Rows<Ssse3Ops<kE>>[row][even][first](u, c, d, x, width, out);
+        x = kRows<Ssse3Kernel, Ssse3Ops<kE>>[row][even][first](u, c, d, x, width, out);
     return x;
 }
 
@@ -201,8 +194,8 @@ size_t BilinearVectorQuadRow8(const uint8_t* u, const uint8_t* c, const uint8_t*
                               size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
 #if defined(ORVEX_SIMD_X86)
     if (ActiveSimdLevel() >= SimdLevel::Avx512)
-        return kQuadRows<Avx2Ops<1>>[kinds.redRow][kinds.evenColour][redFirst](u, c, d, first,
-                                                                               width, out);
+        return kRows<QuadKernel, Avx2Ops<1>>[kinds.redRow][kinds.evenColour][redFirst](
+            u, c, d, first, width, out);
 #endif
     (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
     return first;
