@@ -1,6 +1,9 @@
 // Vertical zoom against a per-site reference built from the row and site rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "api/stream_copy.h"
 #include "orvex.h"
 #include "test_support.h"
 #include "zoom/bayer_zoom.h"
@@ -303,6 +306,35 @@ TEST(BayerZoom, LargeOutputsMatchThePlainPasses) {
                                                                   H);
         (wide ? orvex::ZoomInterpolate16 : orvex::ZoomInterpolate8)(plain.data(), W, 2 * H, GRBG);
         ASSERT_TRUE(fused == plain) << "wide " << wide;
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Row copies of every length up to a few vectors, from and to every
+// alignment within a vector, write exactly the destination's bytes.
+TEST(RowCopy, CopiesExactlyTheRowAtEveryAlignment) {
+    std::vector<uint8_t> src(300);
+    FillRandom(src.data(), src.size(), 5);
+    for (const auto level : kSimdLevels) {
+        SimdCap cap(level);
+        for (size_t bytes = 0; bytes <= 200; ++bytes) {
+            for (size_t from = 0; from < 32; from += 7) {
+                for (size_t to = 0; to < 32; to += 5) {
+                    GuardedBuffer dst(to + bytes);
+                    orvex::CopyRow(dst.data() + to, src.data() + from, bytes);
+                    const auto payload = dst.Payload();
+                    ASSERT_TRUE(dst.GuardsIntact() &&
+                                std::all_of(payload.begin(), payload.begin() + to,
+                                            [](uint8_t b) { return b == kCanary; }))
+                        << bytes << " bytes from +" << from << " to +" << to;
+                    ASSERT_EQ(0, std::memcmp(dst.data() + to, src.data() + from, bytes))
+                        << bytes << " bytes from +" << from << " to +" << to;
+                }
+            }
+        }
     }
 }
 

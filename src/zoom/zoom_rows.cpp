@@ -4,7 +4,6 @@
 // the order of the writes does not change the result; the four run-kernel
 // calls stay as the plain form.
 #include <cstddef>
-#include <cstring>
 #include <type_traits>
 
 #include "api/samples.h"
@@ -86,9 +85,7 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
     // row, and large outputs may bypass the caches.
     auto copied = [&](size_t r) { return src != nullptr ? src + (r / 2) * row : at(r); };
     const bool streaming = src != nullptr && h * row >= kStreamingOutputBytes;
-    const auto copy = streaming ? StreamCopy : [](void* d, const void* s, size_t bytes) {
-        std::memcpy(d, s, bytes);
-    };
+    const auto copy = streaming ? StreamCopy : CopyRow;
     for (size_t r = 0; r < h; ++r) {
         const size_t phase = r % 4;
         if (phase == 0 || phase == 3) {
