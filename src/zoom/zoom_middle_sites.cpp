@@ -55,29 +55,6 @@ struct Ops16 {  // 16-bit samples in 32-bit lanes, 8 columns
     static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 };
 
-struct Ops16x2 {  // 16-bit samples in 32-bit lanes, 16 columns
-    using V = __m256i;
-    static constexpr size_t kColumns = 16, kBytes = 2;
-    ORVEX_TARGET_AVX2 static V Load(const uint8_t* p) { return Load2(p); }
-    ORVEX_TARGET_AVX2 static V Even(V v) { return _mm256_and_si256(v, _mm256_set1_epi32(0xFFFF)); }
-    ORVEX_TARGET_AVX2 static V Odd(V v) { return _mm256_srli_epi32(v, 16); }
-    ORVEX_TARGET_AVX2 static V Add(V a, V b) { return _mm256_add_epi32(a, b); }
-    ORVEX_TARGET_AVX2 static V Sum(V a, V b, V c) {
-        return Add(Add(a, b), Add(c, _mm256_set1_epi32(2)));
-    }
-    ORVEX_TARGET_AVX2 static V Third(V t) {
-        const __m256 q = _mm256_mul_ps(_mm256_add_ps(_mm256_cvtepi32_ps(t), _mm256_set1_ps(0.5f)),
-                                       _mm256_set1_ps(1.0f / 3.0f));
-        return _mm256_cvttps_epi32(q);
-    }
-    ORVEX_TARGET_AVX2 static V Join(V even, V odd) {
-        return _mm256_or_si256(even, _mm256_slli_epi32(odd, 16));
-    }
-    ORVEX_TARGET_AVX2 static void Store(uint8_t* p, V v) {
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
-    }
-};
-
 // The kernel body, shared by every width. With colour sites at even columns,
 // a pair's green site (odd column) has its diagonal neighbours at the even
 // columns of this pair and the next; otherwise the green site is the even
@@ -115,11 +92,6 @@ size_t MiddleSites(ORVEX_MIDDLE_SITES_ARGS) {
     ORVEX_MIDDLE_SITES_BODY(O)
 }
 
-template <class O, bool kEvenColour>
-ORVEX_TARGET_AVX2 size_t MiddleSitesAvx2(ORVEX_MIDDLE_SITES_ARGS) {
-    ORVEX_MIDDLE_SITES_BODY(O)
-}
-
 // 8-bit sites with AVX2: a multiply-add of unsigned bytes by signed weights
 // sums a lane's two bytes, so each site's terms are first gathered into one
 // lane by loads one column apart and a byte blend: colour 2 x heavy + light
@@ -147,6 +119,47 @@ ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
         const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
                             _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)));
+    }
+    return c;
+}
+
+// 16-bit sites with AVX2 in the same arrangement: a site's two terms share
+// a 32-bit lane, and the multiply-add of signed words sums them. Samples
+// are shifted into the signed range first (x ^ 0x8000 = x - 32768), and the
+// shift comes back with the rounding terms when the sum is converted:
+// 98304 + 2.5 for colour, 65536 + 2.5 for green, which yields exactly the
+// t + 0.5 of the narrow kernel.
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i LoadColumn(const uint8_t* row, ptrdiff_t column) {
+    return Load2(row + 2 * column);
+}
+
+// (sum + offset) / 3 in single precision, truncated.
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i ThirdOf(__m256i sum, __m256 offset, __m256 third) {
+    return _mm256_cvttps_epi32(
+        _mm256_mul_ps(_mm256_add_ps(_mm256_cvtepi32_ps(sum), offset), third));
+}
+
+template <bool kEvenColour>
+ORVEX_TARGET_AVX2 size_t Paired16Avx2(ORVEX_MIDDLE_SITES_ARGS) {
+    const __m256i bias = _mm256_set1_epi16(int16_t(0x8000)), low = _mm256_set1_epi32(0xFFFF);
+    const __m256i colourWeights = _mm256_set1_epi32(0x00010002),
+                  greenWeights = _mm256_set1_epi32(0x00010001);
+    const __m256 third = _mm256_set1_ps(1.0f / 3.0f);
+    const __m256 colourOffset = _mm256_set1_ps(98306.5f), greenOffset = _mm256_set1_ps(65538.5f);
+    constexpr ptrdiff_t kColour = kEvenColour ? 0 : 1, kGreen = kEvenColour ? 0 : -1;
+    for (; c + 17 <= end; c += 16) {
+        const ptrdiff_t cc = ptrdiff_t(c) + kColour, cg = ptrdiff_t(c) + kGreen;
+        const __m256i pairC = _mm256_xor_si256(
+            _mm256_blend_epi16(LoadColumn(heavy, cc), LoadColumn(light, cc - 1), 0xAA), bias);
+        const __m256i pairG = _mm256_xor_si256(
+            _mm256_blend_epi16(LoadColumn(diag, cg), LoadColumn(same, cg), 0xAA), bias);
+        const __m256i qc = ThirdOf(_mm256_madd_epi16(pairC, colourWeights), colourOffset, third);
+        const __m256i tg = _mm256_add_epi32(_mm256_madd_epi16(pairG, greenWeights),
+                                            _mm256_and_si256(LoadColumn(diag, cg + 2), low));
+        const __m256i qg = ThirdOf(tg, greenOffset, third);
+        const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * c),
+                            _mm256_or_si256(even, _mm256_slli_epi32(odd, 16)));
     }
     return c;
 }
@@ -195,8 +208,8 @@ size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* ligh
                          const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                          bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops16>(MiddleSitesAvx2<Ops16x2, true>, MiddleSitesAvx2<Ops16x2, false>, 16, out,
-                           heavy, light, same, diag, first, end, evenColour);
+    return Dispatch<Ops16>(Paired16Avx2<true>, Paired16Avx2<false>, 16, out, heavy, light, same,
+                           diag, first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
     return first;
