@@ -1,5 +1,5 @@
 // Vector kernels for the interior of a fused bilinear row written as packed
-// pixels (BGR24, RGB24, RGB48; BGRA32 and ARGB32 where byte masks exist).
+// pixels (BGR24, RGB24, RGB48, BGRA32, ARGB32).
 #pragma once
 
 #include <cstddef>
@@ -26,7 +26,8 @@ size_t BilinearVectorRow16(const uint8_t* u, const uint8_t* c, const uint8_t* d,
 
 // The same for four-byte pixels (BGRA32, ARGB32): out is the first channel
 // byte of pixel 0, the three channel bytes follow it, and the fourth byte of
-// every pixel is neither read nor written (byte-masked stores).
+// every pixel is neither read nor written (byte-masked stores where the
+// processor has them, else stores of two bytes and one).
 size_t BilinearVectorQuadRow8(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
                               size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds);
 
