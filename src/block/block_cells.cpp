@@ -5,10 +5,10 @@
 // L = x, R = x + 1; an odd last column mirrors to L = w - 1, R = w - 2 and an
 // odd last row to T = h - 1, B = h - 2, so the same cell rule serves all three.
 #include <cstddef>
-#include <cstring>
 #include <type_traits>
 
 #include "api/samples.h"
+#include "api/stream_copy.h"
 #include "block/block_demosaic.h"
 #include "block/block_vector_rows.h"
 
@@ -59,9 +59,11 @@ struct RowCopy {
     size_t runs;
     size_t runBytes;
 
-    void Duplicate(size_t y) const {
+    // Bytes from offset from on of each run.
+    void Duplicate(size_t y, size_t from = 0) const {
         for (size_t i = 0; i < runs; ++i)
-            std::memcpy(start[i] + (y + 1) * runBytes, start[i] + y * runBytes, runBytes);
+            CopyRow(start[i] + (y + 1) * runBytes + from, start[i] + y * runBytes + from,
+                    runBytes - from);
     }
 };
 
@@ -78,15 +80,18 @@ RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, const PackedPix
 constexpr size_t kChunk = 256;
 
 // The first row of a row pair as one stream of packed pixels: both pixels
-// of each cell take its triple.
-// 8-bit RGB / BGR rows go through the vector kernel first.
+// of each cell take its triple. 8-bit RGB / BGR rows go through the vector
+// kernel first, which writes both rows of the pair; returns the first
+// column written into the first row only.
 template <class S, class Corner>
-ORVEX_INLINE void PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
-                                const PackedPixels& packed, size_t firstPixel) {
+ORVEX_INLINE size_t PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
+                                  const PackedPixels& packed, size_t firstPixel, size_t w) {
     size_t x = 0;
     if (S::kBytes == 1 && packed.lane[1] == 1)
         x = BlockVectorPairRow8(rowT, rowB, 0, ew, packed.base + 3 * firstPixel,
+                                packed.base + 3 * (firstPixel + w),
                                 std::is_same_v<Corner, ColourCorner>, packed.lane[0] == 0);
+    const size_t both = x;
     uint16_t t[kChunk], g[kChunk], b[kChunk];
     const uint16_t* const values[3] = {t, g, b};
     for (size_t x0 = x; x0 < ew; x0 += kChunk) {
@@ -99,6 +104,7 @@ ORVEX_INLINE void PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t
         }
         StorePackedPixels<S>(packed, firstPixel + x0, n, values);
     }
+    return both;
 }
 
 template <class S, class Corner, size_t kStep>
@@ -127,9 +133,9 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
         const size_t p0 = y * w;
         const size_t p1 = p0 + w;
         if (kStep == 3 && copy.runs == 1) {
-            PackedPairRow<S, Corner>(rowT, rowB, ew, packed, p0);
+            const size_t both = PackedPairRow<S, Corner>(rowT, rowB, ew, packed, p0, w);
             if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
-            copy.Duplicate(y);
+            copy.Duplicate(y, 3 * S::kBytes * both);
             continue;
         }
         if (copy.runs != 0) {
