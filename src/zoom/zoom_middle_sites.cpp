@@ -92,6 +92,23 @@ size_t MiddleSites(ORVEX_MIDDLE_SITES_ARGS) {
     ORVEX_MIDDLE_SITES_BODY(O)
 }
 
+// Runs a kernel's step over whole vectors from column c, then, if any ran,
+// one more vector ending at the run's end: it rewrites some columns with
+// the values they already hold (the kernels read copied rows only),
+// instead of leaving them to the site-by-site loop. Steps start at even
+// columns and read one column past their vector.
+template <size_t kColumns, class Step>
+ORVEX_VECTOR_INLINE size_t WholeVectors(size_t c, size_t end, Step step) {
+    if (c + kColumns + 1 > end) return c;
+    for (; c + kColumns + 1 <= end; c += kColumns) step(c);
+    const size_t last = (end - kColumns - 1) & ~size_t(1);
+    if (c < last + kColumns) {
+        step(last);
+        c = last + kColumns;
+    }
+    return c;
+}
+
 // 8-bit sites with AVX2: a multiply-add of unsigned bytes by signed weights
 // sums a lane's two bytes, so each site's terms are first gathered into one
 // lane by loads one column apart and a byte blend: colour 2 x heavy + light
@@ -106,7 +123,7 @@ ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
     // Even colour: colour at c + 2j (low byte), green at c + 2j + 1 (high byte),
     // whose neighbours are diag c + 2j and c + 2j + 2. Odd colour: one column on.
     constexpr ptrdiff_t kColour = kEvenColour ? 0 : 1, kGreen = kEvenColour ? 0 : -1;
-    for (; c + 33 <= end; c += 32) {
+    return WholeVectors<32>(c, end, [&](size_t c) ORVEX_TARGET_AVX2 {
         const __m256i pairC =
             _mm256_blendv_epi8(Load2(light + c + kColour - 1), Load2(heavy + c + kColour), low);
         const __m256i pairG =
@@ -119,8 +136,7 @@ ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
         const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
                             _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)));
-    }
-    return c;
+    });
 }
 
 // 16-bit sites with AVX2 in the same arrangement: a site's two terms share
@@ -147,7 +163,7 @@ ORVEX_TARGET_AVX2 size_t Paired16Avx2(ORVEX_MIDDLE_SITES_ARGS) {
     const __m256 third = _mm256_set1_ps(1.0f / 3.0f);
     const __m256 colourOffset = _mm256_set1_ps(98306.5f), greenOffset = _mm256_set1_ps(65538.5f);
     constexpr ptrdiff_t kColour = kEvenColour ? 0 : 1, kGreen = kEvenColour ? 0 : -1;
-    for (; c + 17 <= end; c += 16) {
+    return WholeVectors<16>(c, end, [&](size_t c) ORVEX_TARGET_AVX2 {
         const ptrdiff_t cc = ptrdiff_t(c) + kColour, cg = ptrdiff_t(c) + kGreen;
         const __m256i pairC = _mm256_xor_si256(
             _mm256_blend_epi16(LoadColumn(heavy, cc), LoadColumn(light, cc - 1), 0xAA), bias);
@@ -160,30 +176,19 @@ ORVEX_TARGET_AVX2 size_t Paired16Avx2(ORVEX_MIDDLE_SITES_ARGS) {
         const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * c),
                             _mm256_or_si256(even, _mm256_slli_epi32(odd, 16)));
-    }
-    return c;
+    });
 }
 
 using MiddleFn = size_t (*)(ORVEX_MIDDLE_SITES_ARGS);
 
-// Columns left after the whole vectors are covered by one more vector ending
-// at the run's end: it rewrites some columns with the values they already
-// hold (the kernels read copied rows only), instead of leaving them to the
-// site-by-site loop.
 template <class Narrow>
-size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, size_t wideColumns, uint8_t* out,
-                const uint8_t* heavy, const uint8_t* light, const uint8_t* same,
-                const uint8_t* diag, size_t c, size_t end, bool evenColour) {
+size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, uint8_t* out, const uint8_t* heavy,
+                const uint8_t* light, const uint8_t* same, const uint8_t* diag, size_t c,
+                size_t end, bool evenColour) {
     const SimdLevel level = ActiveSimdLevel();
-    if (level >= SimdLevel::Avx2) {
-        const MiddleFn wide = evenColour ? wideEven : wideOdd;
-        const size_t first = c;
-        c = wide(out, heavy, light, same, diag, c, end);
-        const size_t last = (end - wideColumns - 1) & ~size_t(1);  // even, like every start
-        if (c != first && c < last + wideColumns)
-            c = wide(out, heavy, light, same, diag, last, end);
-    }
-    if (level >= SimdLevel::Sse2)
+    if (level >= SimdLevel::Avx2)
+        c = (evenColour ? wideEven : wideOdd)(out, heavy, light, same, diag, c, end);
+    if (level >= SimdLevel::Sse2 && c + Narrow::kColumns + 1 <= end)
         c = (evenColour ? MiddleSites<Narrow, true>
                         : MiddleSites<Narrow, false>)(out, heavy, light, same, diag, c, end);
     return c;
@@ -196,7 +201,7 @@ size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light
                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                         bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops8>(Paired8Avx2<true>, Paired8Avx2<false>, 32, out, heavy, light, same, diag,
+    return Dispatch<Ops8>(Paired8Avx2<true>, Paired8Avx2<false>, out, heavy, light, same, diag,
                           first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
@@ -208,8 +213,8 @@ size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* ligh
                          const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
                          bool evenColour) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops16>(Paired16Avx2<true>, Paired16Avx2<false>, 16, out, heavy, light, same,
-                           diag, first, end, evenColour);
+    return Dispatch<Ops16>(Paired16Avx2<true>, Paired16Avx2<false>, out, heavy, light, same, diag,
+                           first, end, evenColour);
 #else
     (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
     return first;
