@@ -2,9 +2,9 @@
 #include "cubic/plane_image.h"
 
 #include <cstddef>
-#include <cstring>
 #include <new>
 
+#include "api/stream_copy.h"
 #include "cubic/cubic_alloc.h"
 
 namespace orvex {
@@ -27,7 +27,7 @@ uint16_t* PlaneRow(const PlaneImage& plane, uint16_t row) {
 }
 
 void CopyPlaneRow(const PlaneImage& plane, uint16_t row, uint16_t* dst) {
-    std::memcpy(dst, PlaneRow(plane, row), size_t(plane.width) * size_t(plane.bytesPerSample));
+    CopyRow(dst, PlaneRow(plane, row), size_t(plane.width) * size_t(plane.bytesPerSample));
 }
 
 void GetPlaneSize(const PlaneImage& plane, int16_t& width, int16_t& height) {

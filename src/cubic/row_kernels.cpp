@@ -1,9 +1,9 @@
 #include "cubic/row_kernels.h"
 
-#include <cstring>
 #include <type_traits>
 
 #include "api/samples.h"
+#include "api/stream_copy.h"
 #include "cubic/cubic_state.h"
 
 namespace orvex {
@@ -101,8 +101,8 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
             for (int32_t x = kInPlace; x < outWidth; ++x)
                 scratch[x] = HorizontalOutput(form, ring, index[x] + lm, w, size_t(x));
         }
-        std::memcpy(ring + lm + kInPlace, scratch + kInPlace,
-                    size_t(outWidth - kInPlace) * sizeof(uint16_t));
+        CopyRow(ring + lm + kInPlace, scratch + kInPlace,
+                size_t(outWidth - kInPlace) * sizeof(uint16_t));
     }
     for (int32_t x = (outWidth < kInPlace ? outWidth : kInPlace) - 1; x >= 0; --x)
         ring[x + lm] = HorizontalOutput(form, ring, index[x] + lm, w, size_t(x));

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include "api/stream_copy.h"
 #include "cubic/cubic_alloc.h"
 #include "cubic/cubic_state.h"
 
@@ -32,7 +33,7 @@ uint16_t* LoadRingRow(const PlaneImage& plane, int32_t srcRow, int32_t ringRow, 
 void ShiftRows() {
     const size_t bytes = size_t(cubicState.ringWidth) * sizeof(uint16_t);
     uint16_t* const* rows = cubicState.ring.rows;
-    for (int i = 0; i < 3; ++i) std::memcpy(rows[i], rows[i + 1], bytes);
+    for (int i = 0; i < 3; ++i) CopyRow(rows[i], rows[i + 1], bytes);
 }
 
 }  // namespace
