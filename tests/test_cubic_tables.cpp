@@ -10,6 +10,7 @@
 #include "cubic/cubic_weights.h"
 #include "cubic/row_kernels.h"
 #include "cubic/row_ring.h"
+#include "test_support.h"
 
 namespace {
 
@@ -230,41 +231,116 @@ TEST(CubicSamples, VectorisableFormsEqualTheConversions) {
 namespace {
 
 // The banded pass (scratch for outputs 4 and up) against the plain in-place pass.
+// Every vector width, down to the plain loops.
 TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
     std::mt19937 rng(17);
-    for (const int32_t pw : {1, 2, 3, 5, 8, 33, 150}) {
-        for (const int32_t ow : {2 * pw, 2 * pw + 1}) {
-            for (const bool fixed : {false, true}) {
-                SCOPED_TRACE(testing::Message() << pw << "->" << ow << (fixed ? " fixed" : ""));
-                std::vector<uint16_t> row(static_cast<size_t>(pw));
-                for (auto& v : row) v = rng() % 3 == 0 ? 65535 : uint16_t(rng());
-                const auto plain = EnlargeRows({row}, ow, fixed, {0})[0];
+    for (const auto level : testsupport::kSimdLevels)
+        for (const int32_t pw : {1, 2, 3, 5, 8, 17, 18, 33, 150}) {
+            for (const int32_t ow : {2 * pw, 2 * pw + 1}) {
+                for (const bool fixed : {false, true}) {
+                    SCOPED_TRACE(testing::Message() << pw << "->" << ow << (fixed ? " fixed" : "")
+                                                    << " level " << int(level));
+                    testsupport::SimdCap cap(level);
+                    std::vector<uint16_t> row(static_cast<size_t>(pw));
+                    for (auto& v : row) v = rng() % 3 == 0 ? 65535 : uint16_t(rng());
+                    const auto plain = EnlargeRows({row}, ow, fixed, {0})[0];
 
-                ASSERT_TRUE(BuildSourceIndex(cubicState.horizontalIndex, pw, ow));
-                ASSERT_TRUE(fixed
-                                ? BuildCubicWeightsFixed(cubicState.horizontalWeightsFixed, pw, ow)
-                                : BuildCubicWeights(cubicState.horizontalWeights, pw, ow));
-                std::vector<uint16_t> ring(static_cast<size_t>(ow) + 3),
-                    scratch(static_cast<size_t>(ow));
-                // Plane samples 2l of a one-row mosaic: lay the row out at even columns.
-                std::vector<uint16_t> mosaic(2 * static_cast<size_t>(pw));
-                for (int32_t l = 0; l < pw; ++l) mosaic[2 * size_t(l)] = row[size_t(l)];
-                const MosaicPlane wide{reinterpret_cast<const uint8_t*>(mosaic.data()),
-                                       2 * size_t(pw),
-                                       true,
-                                       0,
-                                       0,
-                                       pw,
-                                       1};
-                LoadMosaicRow(wide, 0, ring.data(), 1, 2);
-                if (fixed)
-                    EnlargeRowFixed(ring.data(), scratch.data(), ow, 1, cubicState.horizontalIndex,
-                                    cubicState.horizontalWeightsFixed);
-                else
-                    EnlargeRow(ring.data(), scratch.data(), ow, 1, cubicState.horizontalIndex,
-                               cubicState.horizontalWeights);
-                EXPECT_EQ(std::vector<uint16_t>(ring.begin() + 1, ring.begin() + 1 + ow), plain);
-                ReleaseCubicState();
+                    ASSERT_TRUE(BuildSourceIndex(cubicState.horizontalIndex, pw, ow));
+                    ASSERT_TRUE(
+                        fixed ? BuildCubicWeightsFixed(cubicState.horizontalWeightsFixed, pw, ow)
+                              : BuildCubicWeights(cubicState.horizontalWeights, pw, ow));
+                    std::vector<uint16_t> ring(static_cast<size_t>(ow) + 3),
+                        scratch(static_cast<size_t>(ow));
+                    // Plane samples 2l of a one-row mosaic: lay the row out at even columns.
+                    std::vector<uint16_t> mosaic(2 * static_cast<size_t>(pw));
+                    for (int32_t l = 0; l < pw; ++l) mosaic[2 * size_t(l)] = row[size_t(l)];
+                    const MosaicPlane wide{reinterpret_cast<const uint8_t*>(mosaic.data()),
+                                           2 * size_t(pw),
+                                           true,
+                                           0,
+                                           0,
+                                           pw,
+                                           1};
+                    LoadMosaicRow(wide, 0, ring.data(), 1, 2);
+                    if (fixed)
+                        EnlargeRowFixed(ring.data(), scratch.data(), ow, 1,
+                                        cubicState.horizontalIndex,
+                                        cubicState.horizontalWeightsFixed);
+                    else
+                        EnlargeRow(ring.data(), scratch.data(), ow, 1, cubicState.horizontalIndex,
+                                   cubicState.horizontalWeights);
+                    EXPECT_EQ(std::vector<uint16_t>(ring.begin() + 1, ring.begin() + 1 + ow),
+                              plain);
+                    ReleaseCubicState();
+                }
+            }
+        }
+}
+
+}  // namespace
+
+namespace {
+
+// The symmetric phase of the vertical pass at every vector width against its
+// formula, on random samples of any 16-bit value: the 2x weights and weights
+// that drive the sums past both limits.
+TEST(VerticalPass, SymmetricFixedRowsMatchTheFormula) {
+    std::mt19937 rng(41);
+    CubicWeightSet<int32_t> twice{};
+    ASSERT_TRUE(BuildCubicWeightsFixed(twice, 4, 8));
+    const std::pair<int32_t, int32_t> weights[] = {
+        {twice.table[0][1], twice.table[1][1]}, {-300, 900}, {1500, -200}, {-5000, 8000}};
+    for (const auto level : testsupport::kSimdLevels) {
+        testsupport::SimdCap cap(level);
+        for (const auto& [w0, w1] : weights) {
+            for (const size_t width : {1, 15, 16, 17, 40, 100}) {
+                std::vector<uint16_t> rows[4];
+                for (auto& r : rows) {
+                    r.resize(width + 3);
+                    for (auto& v : r) v = rng() % 4 == 0 ? 65535 : uint16_t(rng());
+                }
+                const uint16_t* ring[4] = {rows[0].data(), rows[1].data(), rows[2].data(),
+                                           rows[3].data()};
+                int32_t table[4][2] = {{0, w0}, {0, w1}, {0, w1}, {0, w0}};
+                const CubicWeightSet<int32_t> set{{table[0], table[1], table[2], table[3]}};
+                std::vector<uint16_t> out(width);
+                VerticalRowFixed(out.data(), ring, width, 1, set, 1);
+                for (size_t x = 0; x < width; ++x) {
+                    const int32_t sum = (int32_t(ring[0][x + 1]) + ring[3][x + 1]) * w0 +
+                                        (int32_t(ring[1][x + 1]) + ring[2][x + 1]) * w1;
+                    ASSERT_EQ(out[x], FixedSum16(sum))
+                        << w0 << "," << w1 << " width " << width << " x " << x;
+                }
+            }
+        }
+    }
+    FreeSet(twice);
+}
+
+// Plane rows read out of mosaic rows of both sample widths, at both column
+// offsets, where the row ends one sample after the plane's last one or on
+// it; the mosaic is sized exactly, so reads past its end are caught.
+TEST(MosaicRows, LoadReadsEverySecondSampleWithinTheRow) {
+    for (const auto level : testsupport::kSimdLevels) {
+        testsupport::SimdCap cap(level);
+        for (const bool wide : {false, true}) {
+            for (const size_t mosaicWidth : {31, 32, 33, 64, 65, 70}) {
+                for (const size_t offset : {0, 1}) {
+                    const size_t rows = 3, bytes = wide ? 2 : 1;
+                    std::vector<uint8_t> mosaic(mosaicWidth * rows * bytes);
+                    testsupport::FillRandom(mosaic.data(), mosaic.size(), 7);
+                    const auto pw = int32_t((mosaicWidth - offset + 1) / 2);
+                    const MosaicPlane plane{mosaic.data(), mosaicWidth, wide, 0, offset, pw, 2};
+                    std::vector<uint16_t> ring(size_t(pw) + 3);
+                    LoadMosaicRow(plane, 1, ring.data(), 1, 2);  // the last mosaic row
+                    for (int32_t l = 0; l < pw; ++l) {
+                        const size_t at = mosaicWidth * 2 + offset + 2 * size_t(l);
+                        const uint16_t expected =
+                            wide ? testsupport::Load16(mosaic.data(), at) : mosaic[at];
+                        ASSERT_EQ(ring[size_t(l) + 1], expected)
+                            << mosaicWidth << " +" << offset << " wide " << wide << " l " << l;
+                    }
+                }
             }
         }
     }

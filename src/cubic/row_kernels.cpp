@@ -5,6 +5,8 @@
 #include "api/samples.h"
 #include "api/stream_copy.h"
 #include "cubic/cubic_state.h"
+#include "cubic/extract_vector_rows.h"
+#include "cubic/symmetric_vector_rows.h"
 
 namespace orvex {
 namespace {
@@ -12,8 +14,10 @@ namespace {
 template <class S>
 void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out) {
     const uint8_t* row = p.mosaic + (mosaicRow * p.rowStride + p.columnOffset) * S::kBytes;
-    for (int32_t l = 0; l < p.width; ++l)
-        out[l] = static_cast<uint16_t>(S::Load(row, 2 * size_t(l)));
+    const auto vectors = S::kBytes == 1 ? ExtractVectorRow8 : ExtractVectorRow16;
+    for (size_t l = vectors(out, row, size_t(p.width), p.rowStride - p.columnOffset);
+         l < size_t(p.width); ++l)
+        out[l] = static_cast<uint16_t>(S::Load(row, 2 * l));
 }
 
 struct FloatForm {
@@ -78,7 +82,11 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
             } else if (PicksAnchorSample(w, 0) && symmetric) {
                 // Phase 0 picks the anchor sample; the integer sum of the
                 // symmetric phase 0.5 does not depend on its order.
-                for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                int32_t k = kInPlace / 2;
+                if constexpr (std::is_integral_v<Sum>)
+                    k = int32_t(
+                        EnlargeSymmetricVectorRow(scratch, in, size_t(k), size_t(pw), o0, o1));
+                for (; k < pw; ++k) {
                     scratch[2 * k] = in[k];
                     scratch[2 * k + 1] = form.Sample((Sum(in[k - 1]) + Sum(in[k + 2])) * o0 +
                                                      (Sum(in[k]) + Sum(in[k + 1])) * o1);
@@ -129,7 +137,8 @@ ORVEX_INLINE const uint16_t* Vertical(uint16_t* out, const uint16_t* const ring[
         // Integer sums do not depend on their order: a symmetric phase (0.5)
         // needs two products instead of four.
         if (w0 == w3 && w1 == w2) {
-            for (size_t x = 0; x < width; ++x)
+            for (size_t x = VerticalSymmetricVectorRow(out, r0, r1, r2, r3, 0, width, w0, w1);
+                 x < width; ++x)
                 out[x] =
                     form.Sample((Sum(r0[x]) + Sum(r3[x])) * w0 + (Sum(r1[x]) + Sum(r2[x])) * w1);
             return out;
