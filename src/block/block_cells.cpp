@@ -148,7 +148,12 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
             copy.Duplicate(y);
             continue;
         }
-        for (size_t x = 0; x < ew; x += 2) {
+        size_t x0 = 0;
+        if (kStep == 4 && S::kBytes == 1 && packed.base != nullptr && packed.lane[1] == 1)
+            x0 = BlockVectorQuadPairRow8(rowT, rowB, 0, ew, packed.base + 4 * p0,
+                                         packed.base + 4 * p1, std::is_same_v<Corner, ColourCorner>,
+                                         packed.lane[0] == 0);
+        for (size_t x = x0; x < ew; x += 2) {
             const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
             out.Put(p0 + x, t);
             out.Put(p0 + x + 1, t);

@@ -7,6 +7,7 @@
 #include "block/block_vector_rows.h"
 
 #include "api/pixel_interleave.h"
+#include "api/quad_pixel_stores.h"
 #include "api/simd.h"
 
 namespace orvex {
@@ -59,6 +60,51 @@ ORVEX_TARGET_AVX2 size_t PairRowAvx2(ORVEX_BLOCK_ROW_ARGS) {
                          _mm256_storeu_si256)
 }
 
+// Four-byte pixels take their channels in pixel order: each cell's values
+// are copied into both bytes of its lane first.
+#define ORVEX_BLOCK_QUAD_BODY(kColumns, V, load, and_, srli, slli, add, or_, set1) \
+    const V low = set1(0x00FF);                                                    \
+    for (; x + kColumns <= end; x += kColumns) {                                   \
+        const V t = load(reinterpret_cast<const V*>(rowT + x));                    \
+        const V b = load(reinterpret_cast<const V*>(rowB + x));                    \
+        const V top = kColourCorner ? and_(t, low) : srli(t, 8);                   \
+        const V bottom = kColourCorner ? srli(b, 8) : and_(b, low);                \
+        const V green = kColourCorner ? srli(add(and_(b, low), srli(t, 8)), 1)     \
+                                      : srli(add(and_(t, low), srli(b, 8)), 1);    \
+        const V tt = or_(top, slli(top, 8)), gg = or_(green, slli(green, 8));      \
+        const V bb = or_(bottom, slli(bottom, 8));                                 \
+        if (kTopFirst)                                                             \
+            P::StoreBoth(out + 4 * x, below + 4 * x, tt, gg, bb);                  \
+        else                                                                       \
+            P::StoreBoth(out + 4 * x, below + 4 * x, bb, gg, tt);                  \
+    }                                                                              \
+    return x;
+
+#define ORVEX_BLOCK_QUAD_SSSE3                                                         \
+    ORVEX_BLOCK_QUAD_BODY(16, __m128i, _mm_loadu_si128, _mm_and_si128, _mm_srli_epi16, \
+                          _mm_slli_epi16, _mm_add_epi16, _mm_or_si128, _mm_set1_epi16)
+#define ORVEX_BLOCK_QUAD_AVX2                                                                   \
+    ORVEX_BLOCK_QUAD_BODY(32, __m256i, _mm256_loadu_si256, _mm256_and_si256, _mm256_srli_epi16, \
+                          _mm256_slli_epi16, _mm256_add_epi16, _mm256_or_si256, _mm256_set1_epi16)
+
+template <bool kColourCorner, bool kTopFirst>
+ORVEX_TARGET_SSSE3 size_t QuadPairRowSsse3(ORVEX_BLOCK_ROW_ARGS) {
+    using P = simd::QuadPiecesSsse3;
+    ORVEX_BLOCK_QUAD_SSSE3
+}
+
+template <bool kColourCorner, bool kTopFirst>
+ORVEX_TARGET_AVX2 size_t QuadPairRowAvx2(ORVEX_BLOCK_ROW_ARGS) {
+    using P = simd::QuadPiecesAvx2;
+    ORVEX_BLOCK_QUAD_AVX2
+}
+
+template <bool kColourCorner, bool kTopFirst>
+ORVEX_TARGET_AVX512 size_t QuadPairRowAvx512(ORVEX_BLOCK_ROW_ARGS) {
+    using P = simd::QuadMaskedAvx512;
+    ORVEX_BLOCK_QUAD_AVX2
+}
+
 using PairRowFn = size_t (*)(ORVEX_BLOCK_ROW_ARGS);
 
 // By [colour corner][top first].
@@ -67,8 +113,41 @@ constexpr PairRowFn kSsse3Rows[2][2] = {{PairRowSsse3<false, false>, PairRowSsse
 constexpr PairRowFn kAvx2Rows[2][2] = {{PairRowAvx2<false, false>, PairRowAvx2<false, true>},
                                        {PairRowAvx2<true, false>, PairRowAvx2<true, true>}};
 
+template <template <bool, bool> class K>
+constexpr PairRowFn kRowTable[2][2] = {{K<false, false>::kFn, K<false, true>::kFn},
+                                       {K<true, false>::kFn, K<true, true>::kFn}};
+
+template <bool kA, bool kB>
+struct QuadSsse3 {
+    static constexpr PairRowFn kFn = QuadPairRowSsse3<kA, kB>;
+};
+template <bool kA, bool kB>
+struct QuadAvx2 {
+    static constexpr PairRowFn kFn = QuadPairRowAvx2<kA, kB>;
+};
+template <bool kA, bool kB>
+struct QuadAvx512 {
+    static constexpr PairRowFn kFn = QuadPairRowAvx512<kA, kB>;
+};
+
 }  // namespace
 #endif
+
+size_t BlockVectorQuadPairRow8(const uint8_t* rowT, const uint8_t* rowB, size_t first, size_t end,
+                               uint8_t* out, uint8_t* below, bool colourCorner, bool topFirst) {
+#if defined(ORVEX_SIMD_X86)
+    const SimdLevel level = ActiveSimdLevel();
+    if (level >= SimdLevel::Avx512)
+        first = kRowTable<QuadAvx512>[colourCorner][topFirst](rowT, rowB, first, end, out, below);
+    else if (level >= SimdLevel::Avx2)
+        first = kRowTable<QuadAvx2>[colourCorner][topFirst](rowT, rowB, first, end, out, below);
+    if (level >= SimdLevel::Ssse3)
+        first = kRowTable<QuadSsse3>[colourCorner][topFirst](rowT, rowB, first, end, out, below);
+#else
+    (void)rowT, (void)rowB, (void)end, (void)out, (void)below, (void)colourCorner, (void)topFirst;
+#endif
+    return first;
+}
 
 size_t BlockVectorPairRow8(const uint8_t* rowT, const uint8_t* rowB, size_t first, size_t end,
                            uint8_t* out, uint8_t* below, bool colourCorner, bool topFirst) {
