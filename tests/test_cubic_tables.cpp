@@ -282,9 +282,9 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
 namespace {
 
 // The symmetric phase of the vertical pass at every vector width against its
-// formula, on random samples of any 16-bit value: the 2x weights and weights
-// that drive the sums past both limits.
-TEST(VerticalPass, SymmetricFixedRowsMatchTheFormula) {
+// formula, on random samples of any 16-bit value: the 2x weights, weights
+// that drive the sums past both limits, and the single-precision half phase.
+TEST(VerticalPass, SymmetricRowsMatchTheFormula) {
     std::mt19937 rng(41);
     CubicWeightSet<int32_t> twice{};
     ASSERT_TRUE(BuildCubicWeightsFixed(twice, 4, 8));
@@ -303,13 +303,19 @@ TEST(VerticalPass, SymmetricFixedRowsMatchTheFormula) {
                                            rows[3].data()};
                 int32_t table[4][2] = {{0, w0}, {0, w1}, {0, w1}, {0, w0}};
                 const CubicWeightSet<int32_t> set{{table[0], table[1], table[2], table[3]}};
-                std::vector<uint16_t> out(width);
+                std::vector<uint16_t> out(width), half(width);
                 VerticalRowFixed(out.data(), ring, width, 1, set, 1);
+                // The single-precision half phase, exact in eighths.
+                float eighths[4][2] = {{0, -0.125f}, {0, 0.625f}, {0, 0.625f}, {0, -0.125f}};
+                const CubicWeightSet<float> halfPhase{
+                    {eighths[0], eighths[1], eighths[2], eighths[3]}};
+                VerticalRow(half.data(), ring, width, 1, halfPhase, 1);
                 for (size_t x = 0; x < width; ++x) {
-                    const int32_t sum = (int32_t(ring[0][x + 1]) + ring[3][x + 1]) * w0 +
-                                        (int32_t(ring[1][x + 1]) + ring[2][x + 1]) * w1;
-                    ASSERT_EQ(out[x], FixedSum16(sum))
+                    const int32_t outer = int32_t(ring[0][x + 1]) + ring[3][x + 1];
+                    const int32_t inner = int32_t(ring[1][x + 1]) + ring[2][x + 1];
+                    ASSERT_EQ(out[x], FixedSum16(outer * w0 + inner * w1))
                         << w0 << "," << w1 << " width " << width << " x " << x;
+                    ASSERT_EQ(half[x], HalfPhaseSum16(outer, inner)) << width << " x " << x;
                 }
             }
         }

@@ -74,7 +74,10 @@ ORVEX_INLINE void Enlarge(uint16_t* ring, uint16_t* scratch, int32_t outWidth, i
                 std::is_floating_point_v<Sum> &&
                 IsHalfPhase(w.table[0][1], w.table[1][1], w.table[2][1], w.table[3][1]);
             if (PicksAnchorSample(w, 0) && halfPhase) {
-                for (int32_t k = kInPlace / 2; k < pw; ++k) {
+                for (auto k = int32_t(EnlargeSymmetricVectorRow(scratch, in, kInPlace / 2,
+                                                                size_t(pw), -1, 5,
+                                                                SymmetricRounding::EighthsToEven));
+                     k < pw; ++k) {
                     scratch[2 * k] = in[k];
                     scratch[2 * k + 1] =
                         HalfPhaseSum16(int32_t(in[k - 1]) + in[k + 2], int32_t(in[k]) + in[k + 1]);
@@ -129,7 +132,9 @@ ORVEX_INLINE const uint16_t* Vertical(uint16_t* out, const uint16_t* const ring[
     const uint16_t *r0 = ring[0] + lm, *r1 = ring[1] + lm, *r2 = ring[2] + lm, *r3 = ring[3] + lm;
     if constexpr (std::is_floating_point_v<Sum>) {
         if (IsHalfPhase(w.table[0][row], w.table[1][row], w.table[2][row], w.table[3][row])) {
-            for (size_t x = 0; x < width; ++x)
+            for (size_t x = VerticalSymmetricVectorRow(out, r0, r1, r2, r3, 0, width, -1, 5,
+                                                       SymmetricRounding::EighthsToEven);
+                 x < width; ++x)
                 out[x] = HalfPhaseSum16(int32_t(r0[x]) + r3[x], int32_t(r1[x]) + r2[x]);
             return out;
         }
