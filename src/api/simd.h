@@ -3,6 +3,8 @@
 // wider sets are compiled per function and picked at run time.
 #pragma once
 
+#include <atomic>
+
 #if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
 #define ORVEX_SIMD_X86 1
 #include <immintrin.h>
@@ -19,8 +21,17 @@ namespace orvex {
 // Avx512 stands for the F and BW subsets (byte-masked stores).
 enum class SimdLevel : int { None = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3, Avx512 = 4 };
 
-// The widest set both the processor and the cap allow.
-SimdLevel ActiveSimdLevel();
+namespace detail {
+// The widest set both the processor and the cap allow; None until the
+// library's static initialisation has looked at the processor.
+extern std::atomic<int> activeSimdLevel;
+}  // namespace detail
+
+// The widest set both the processor and the cap allow. Kernels ask once per
+// row, so this is one relaxed load.
+inline SimdLevel ActiveSimdLevel() {
+    return static_cast<SimdLevel>(detail::activeSimdLevel.load(std::memory_order_relaxed));
+}
 
 // Caps the sets the kernels use (tests run every kernel width on one machine).
 void CapSimdLevel(SimdLevel cap);

@@ -18,18 +18,15 @@ SimdLevel DetectedLevel() {
 #endif
 }
 
-std::atomic<int> capLevel{static_cast<int>(SimdLevel::Avx512)};
+const SimdLevel detectedLevel = DetectedLevel();
 
 }  // namespace
 
-SimdLevel ActiveSimdLevel() {
-    static const SimdLevel detected = DetectedLevel();
-    const int cap = capLevel.load(std::memory_order_relaxed);
-    return static_cast<int>(detected) < cap ? detected : static_cast<SimdLevel>(cap);
-}
+std::atomic<int> detail::activeSimdLevel{static_cast<int>(detectedLevel)};
 
 void CapSimdLevel(SimdLevel cap) {
-    capLevel.store(static_cast<int>(cap), std::memory_order_relaxed);
+    const SimdLevel active = detectedLevel < cap ? detectedLevel : cap;
+    detail::activeSimdLevel.store(static_cast<int>(active), std::memory_order_relaxed);
 }
 
 }  // namespace orvex
