@@ -113,22 +113,15 @@ constexpr PairRowFn kSsse3Rows[2][2] = {{PairRowSsse3<false, false>, PairRowSsse
 constexpr PairRowFn kAvx2Rows[2][2] = {{PairRowAvx2<false, false>, PairRowAvx2<false, true>},
                                        {PairRowAvx2<true, false>, PairRowAvx2<true, true>}};
 
-template <template <bool, bool> class K>
-constexpr PairRowFn kRowTable[2][2] = {{K<false, false>::kFn, K<false, true>::kFn},
-                                       {K<true, false>::kFn, K<true, true>::kFn}};
-
-template <bool kA, bool kB>
-struct QuadSsse3 {
-    static constexpr PairRowFn kFn = QuadPairRowSsse3<kA, kB>;
-};
-template <bool kA, bool kB>
-struct QuadAvx2 {
-    static constexpr PairRowFn kFn = QuadPairRowAvx2<kA, kB>;
-};
-template <bool kA, bool kB>
-struct QuadAvx512 {
-    static constexpr PairRowFn kFn = QuadPairRowAvx512<kA, kB>;
-};
+constexpr PairRowFn kQuadSsse3Rows[2][2] = {
+    {QuadPairRowSsse3<false, false>, QuadPairRowSsse3<false, true>},
+    {QuadPairRowSsse3<true, false>, QuadPairRowSsse3<true, true>}};
+constexpr PairRowFn kQuadAvx2Rows[2][2] = {
+    {QuadPairRowAvx2<false, false>, QuadPairRowAvx2<false, true>},
+    {QuadPairRowAvx2<true, false>, QuadPairRowAvx2<true, true>}};
+constexpr PairRowFn kQuadAvx512Rows[2][2] = {
+    {QuadPairRowAvx512<false, false>, QuadPairRowAvx512<false, true>},
+    {QuadPairRowAvx512<true, false>, QuadPairRowAvx512<true, true>}};
 
 }  // namespace
 #endif
@@ -138,11 +131,11 @@ size_t BlockVectorQuadPairRow8(const uint8_t* rowT, const uint8_t* rowB, size_t 
 #if defined(ORVEX_SIMD_X86)
     const SimdLevel level = ActiveSimdLevel();
     if (level >= SimdLevel::Avx512)
-        first = kRowTable<QuadAvx512>[colourCorner][topFirst](rowT, rowB, first, end, out, below);
+        first = kQuadAvx512Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
     else if (level >= SimdLevel::Avx2)
-        first = kRowTable<QuadAvx2>[colourCorner][topFirst](rowT, rowB, first, end, out, below);
+        first = kQuadAvx2Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
     if (level >= SimdLevel::Ssse3)
-        first = kRowTable<QuadSsse3>[colourCorner][topFirst](rowT, rowB, first, end, out, below);
+        first = kQuadSsse3Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
 #else
     (void)rowT, (void)rowB, (void)end, (void)out, (void)below, (void)colourCorner, (void)topFirst;
 #endif
