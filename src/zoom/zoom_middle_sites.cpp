@@ -1,8 +1,12 @@
 // Columns are taken in pairs, one pair per lane twice the sample width: the
-// low half of a lane is the pair's even column, the high half its odd one.
-// Each half reads only the terms of its own site kind (colour: 2 x heavy +
-// light, green: diagonal left + same + diagonal right), so no lane computes
-// a value it throws away and the loop has no branch. The division by 3 is a
+// low half of a lane is the pair's colour site, the high half the green site
+// to its right. Each half reads only the terms of its own site kind
+// (colour: 2 x heavy + light, green: diagonal left + heavy + diagonal
+// right), so no lane computes a value it throws away and the loop has no
+// branch. Pairs start at the row's colour columns, even or odd, so one
+// kernel serves both phases and each vector reads four row vectors: heavy,
+// which holds a green site's own column too, light one column early, and
+// the diagonal row at the pair's column and two on. The division by 3 is a
 // multiply by its reciprocal, exact in the range of the sums: 8-bit sums stay
 // below 32768, where the high half of t x 0x5556 is t / 3; 16-bit sums are
 // exact in single precision, and (t + 0.5) / 3 lies at least 1/6 from an
@@ -55,53 +59,38 @@ struct Ops16 {  // 16-bit samples in 32-bit lanes, 8 columns
     static void Store(uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 };
 
-// The kernel body, shared by every width. With colour sites at even columns,
-// a pair's green site (odd column) has its diagonal neighbours at the even
-// columns of this pair and the next; otherwise the green site is the even
-// column and its neighbours are the odd columns of the previous pair and
-// this one. The loads then reach one column past the last pair, which the
-// bound keeps inside the run.
-#define ORVEX_MIDDLE_SITES_BODY(O)                                                  \
-    using V = typename O::V;                                                        \
-    constexpr size_t kB = O::kBytes, kStep = O::kColumns;                           \
-    for (; c + kStep + 1 <= end; c += kStep) {                                      \
-        const V h = O::Load(heavy + kB * c), l = O::Load(light + kB * c);           \
-        const V s = O::Load(same + kB * c);                                         \
-        if (kEvenColour) {                                                          \
-            const V d0 = O::Load(diag + kB * c), d1 = O::Load(diag + kB * (c + 2)); \
-            const V he = O::Even(h);                                                \
-            const V colour = O::Third(O::Sum(he, he, O::Even(l)));                  \
-            const V green = O::Third(O::Sum(O::Even(d0), O::Odd(s), O::Even(d1)));  \
-            O::Store(out + kB * c, O::Join(colour, green));                         \
-        } else {                                                                    \
-            const V d0 = O::Load(diag + kB * (c - 2)), d1 = O::Load(diag + kB * c); \
-            const V ho = O::Odd(h);                                                 \
-            const V colour = O::Third(O::Sum(ho, ho, O::Odd(l)));                   \
-            const V green = O::Third(O::Sum(O::Odd(d0), O::Even(s), O::Odd(d1)));   \
-            O::Store(out + kB * c, O::Join(green, colour));                         \
-        }                                                                           \
-    }                                                                               \
-    return c;
+#define ORVEX_MIDDLE_SITES_ARGS                                                              \
+    uint8_t *out, const uint8_t *heavy, const uint8_t *light, const uint8_t *diag, size_t c, \
+        size_t end
 
-#define ORVEX_MIDDLE_SITES_ARGS                                                    \
-    uint8_t *out, const uint8_t *heavy, const uint8_t *light, const uint8_t *same, \
-        const uint8_t *diag, size_t c, size_t end
-
-template <class O, bool kEvenColour>
+// The pair at column c + 2j: colour from heavy and light at c + 2j, green
+// from heavy at c + 2j + 1 and diag at c + 2j and c + 2j + 2. The loads
+// reach one column past the last pair, which the bound keeps inside the run.
+template <class O>
 size_t MiddleSites(ORVEX_MIDDLE_SITES_ARGS) {
-    ORVEX_MIDDLE_SITES_BODY(O)
+    using V = typename O::V;
+    constexpr size_t kB = O::kBytes, kStep = O::kColumns;
+    for (; c + kStep + 1 <= end; c += kStep) {
+        const V h = O::Load(heavy + kB * c), l = O::Load(light + kB * c);
+        const V d0 = O::Load(diag + kB * c), d1 = O::Load(diag + kB * (c + 2));
+        const V he = O::Even(h);
+        const V colour = O::Third(O::Sum(he, he, O::Even(l)));
+        const V green = O::Third(O::Sum(O::Even(d0), O::Odd(h), O::Even(d1)));
+        O::Store(out + kB * c, O::Join(colour, green));
+    }
+    return c;
 }
 
 // Runs a kernel's step over whole vectors from column c, then, if any ran,
 // one more vector ending at the run's end: it rewrites some columns with
 // the values they already hold (the kernels read copied rows only),
-// instead of leaving them to the site-by-site loop. Steps start at even
-// columns and read one column past their vector.
+// instead of leaving them to the site-by-site loop. Steps start at columns
+// of c's parity and read one column past their vector.
 template <size_t kColumns, class Step>
 ORVEX_VECTOR_INLINE size_t WholeVectors(size_t c, size_t end, Step step) {
     if (c + kColumns + 1 > end) return c;
     for (; c + kColumns + 1 <= end; c += kColumns) step(c);
-    const size_t last = (end - kColumns - 1) & ~size_t(1);
+    const size_t bound = end - kColumns - 1, last = bound - ((bound ^ c) & 1);
     if (c < last + kColumns) {
         step(last);
         c = last + kColumns;
@@ -111,31 +100,25 @@ ORVEX_VECTOR_INLINE size_t WholeVectors(size_t c, size_t end, Step step) {
 
 // 8-bit sites with AVX2: a multiply-add of unsigned bytes by signed weights
 // sums a lane's two bytes, so each site's terms are first gathered into one
-// lane by loads one column apart and a byte blend: colour 2 x heavy + light
-// as (heavy, light) x (2, 1), green as (diag, same) x (1, 1) plus the other
-// diagonal neighbour.
-template <bool kEvenColour>
+// lane by a byte blend: colour 2 x heavy + light as (heavy, light) x (2, 1),
+// light read one column early; green as (diag, heavy) x (1, 1) plus the
+// other diagonal neighbour.
 ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
     const __m256i low = _mm256_set1_epi16(0x00FF), two = _mm256_set1_epi16(2);
     const __m256i third = _mm256_set1_epi16(0x5556);
     const __m256i colourWeights = _mm256_set1_epi16(0x0102),
                   greenWeights = _mm256_set1_epi16(0x0101);
-    // Even colour: colour at c + 2j (low byte), green at c + 2j + 1 (high byte),
-    // whose neighbours are diag c + 2j and c + 2j + 2. Odd colour: one column on.
-    constexpr ptrdiff_t kColour = kEvenColour ? 0 : 1, kGreen = kEvenColour ? 0 : -1;
     return WholeVectors<32>(c, end, [&](size_t c) ORVEX_TARGET_AVX2 {
-        const __m256i pairC =
-            _mm256_blendv_epi8(Load2(light + c + kColour - 1), Load2(heavy + c + kColour), low);
-        const __m256i pairG =
-            _mm256_blendv_epi8(Load2(same + c + kGreen), Load2(diag + c + kGreen), low);
+        const __m256i h = Load2(heavy + c);
+        const __m256i pairC = _mm256_blendv_epi8(Load2(light + c - 1), h, low);
+        const __m256i pairG = _mm256_blendv_epi8(h, Load2(diag + c), low);
         const __m256i tc = _mm256_add_epi16(_mm256_maddubs_epi16(pairC, colourWeights), two);
         const __m256i tg =
             _mm256_add_epi16(_mm256_add_epi16(_mm256_maddubs_epi16(pairG, greenWeights), two),
-                             _mm256_and_si256(Load2(diag + c + kGreen + 2), low));
+                             _mm256_and_si256(Load2(diag + c + 2), low));
         const __m256i qc = _mm256_mulhi_epu16(tc, third), qg = _mm256_mulhi_epu16(tg, third);
-        const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + c),
-                            _mm256_or_si256(even, _mm256_slli_epi16(odd, 8)));
+                            _mm256_or_si256(qc, _mm256_slli_epi16(qg, 8)));
     });
 }
 
@@ -145,7 +128,7 @@ ORVEX_TARGET_AVX2 size_t Paired8Avx2(ORVEX_MIDDLE_SITES_ARGS) {
 // shift comes back with the rounding terms when the sum is converted:
 // 98304 + 2.5 for colour, 65536 + 2.5 for green, which yields exactly the
 // t + 0.5 of the narrow kernel.
-ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i LoadColumn(const uint8_t* row, ptrdiff_t column) {
+ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i LoadColumn(const uint8_t* row, size_t column) {
     return Load2(row + 2 * column);
 }
 
@@ -155,42 +138,35 @@ ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE __m256i ThirdOf(__m256i sum, __m256 offset
         _mm256_mul_ps(_mm256_add_ps(_mm256_cvtepi32_ps(sum), offset), third));
 }
 
-template <bool kEvenColour>
 ORVEX_TARGET_AVX2 size_t Paired16Avx2(ORVEX_MIDDLE_SITES_ARGS) {
     const __m256i bias = _mm256_set1_epi16(int16_t(0x8000)), low = _mm256_set1_epi32(0xFFFF);
     const __m256i colourWeights = _mm256_set1_epi32(0x00010002),
                   greenWeights = _mm256_set1_epi32(0x00010001);
     const __m256 third = _mm256_set1_ps(1.0f / 3.0f);
     const __m256 colourOffset = _mm256_set1_ps(98306.5f), greenOffset = _mm256_set1_ps(65538.5f);
-    constexpr ptrdiff_t kColour = kEvenColour ? 0 : 1, kGreen = kEvenColour ? 0 : -1;
     return WholeVectors<16>(c, end, [&](size_t c) ORVEX_TARGET_AVX2 {
-        const ptrdiff_t cc = ptrdiff_t(c) + kColour, cg = ptrdiff_t(c) + kGreen;
-        const __m256i pairC = _mm256_xor_si256(
-            _mm256_blend_epi16(LoadColumn(heavy, cc), LoadColumn(light, cc - 1), 0xAA), bias);
-        const __m256i pairG = _mm256_xor_si256(
-            _mm256_blend_epi16(LoadColumn(diag, cg), LoadColumn(same, cg), 0xAA), bias);
+        const __m256i h = LoadColumn(heavy, c);
+        const __m256i pairC =
+            _mm256_xor_si256(_mm256_blend_epi16(h, LoadColumn(light, c - 1), 0xAA), bias);
+        const __m256i pairG =
+            _mm256_xor_si256(_mm256_blend_epi16(LoadColumn(diag, c), h, 0xAA), bias);
         const __m256i qc = ThirdOf(_mm256_madd_epi16(pairC, colourWeights), colourOffset, third);
         const __m256i tg = _mm256_add_epi32(_mm256_madd_epi16(pairG, greenWeights),
-                                            _mm256_and_si256(LoadColumn(diag, cg + 2), low));
+                                            _mm256_and_si256(LoadColumn(diag, c + 2), low));
         const __m256i qg = ThirdOf(tg, greenOffset, third);
-        const __m256i even = kEvenColour ? qc : qg, odd = kEvenColour ? qg : qc;
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 2 * c),
-                            _mm256_or_si256(even, _mm256_slli_epi32(odd, 16)));
+                            _mm256_or_si256(qc, _mm256_slli_epi32(qg, 16)));
     });
 }
 
 using MiddleFn = size_t (*)(ORVEX_MIDDLE_SITES_ARGS);
 
 template <class Narrow>
-size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, uint8_t* out, const uint8_t* heavy,
-                const uint8_t* light, const uint8_t* same, const uint8_t* diag, size_t c,
-                size_t end, bool evenColour) {
+size_t Dispatch(MiddleFn wide, ORVEX_MIDDLE_SITES_ARGS) {
     const SimdLevel level = ActiveSimdLevel();
-    if (level >= SimdLevel::Avx2)
-        c = (evenColour ? wideEven : wideOdd)(out, heavy, light, same, diag, c, end);
+    if (level >= SimdLevel::Avx2) c = wide(out, heavy, light, diag, c, end);
     if (level >= SimdLevel::Sse2 && c + Narrow::kColumns + 1 <= end)
-        c = (evenColour ? MiddleSites<Narrow, true>
-                        : MiddleSites<Narrow, false>)(out, heavy, light, same, diag, c, end);
+        c = MiddleSites<Narrow>(out, heavy, light, diag, c, end);
     return c;
 }
 
@@ -198,25 +174,21 @@ size_t Dispatch(MiddleFn wideEven, MiddleFn wideOdd, uint8_t* out, const uint8_t
 #endif
 
 size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                        const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
-                        bool evenColour) {
+                        const uint8_t* diag, size_t first, size_t end) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops8>(Paired8Avx2<true>, Paired8Avx2<false>, out, heavy, light, same, diag,
-                          first, end, evenColour);
+    return Dispatch<Ops8>(Paired8Avx2, out, heavy, light, diag, first, end);
 #else
-    (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
+    (void)out, (void)heavy, (void)light, (void)diag, (void)end;
     return first;
 #endif
 }
 
 size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
-                         bool evenColour) {
+                         const uint8_t* diag, size_t first, size_t end) {
 #if defined(ORVEX_SIMD_X86)
-    return Dispatch<Ops16>(Paired16Avx2<true>, Paired16Avx2<false>, out, heavy, light, same, diag,
-                           first, end, evenColour);
+    return Dispatch<Ops16>(Paired16Avx2, out, heavy, light, diag, first, end);
 #else
-    (void)out, (void)heavy, (void)light, (void)same, (void)diag, (void)end, (void)evenColour;
+    (void)out, (void)heavy, (void)light, (void)diag, (void)end;
     return first;
 #endif
 }

@@ -1,5 +1,5 @@
 // Vector kernels for the middle sites of an interpolated zoom row: colour
-// sites (2 x heavy + light + 2) / 3 and green sites (diag left + same +
+// sites (2 x heavy + light + 2) / 3 and green sites (diag left + heavy +
 // diag right + 2) / 3, alternating by column.
 #pragma once
 
@@ -8,15 +8,15 @@
 
 namespace orvex {
 
-// Writes columns first, first + 1, ... in whole vectors while they stay below
-// end, and returns the first column left to the caller. first is even; the
-// colour sites are the even columns when evenColour is set, else the odd ones.
+// Writes columns first, first + 1, ... in whole vectors of (colour, green)
+// pairs while they stay below end, and returns the first column left to the
+// caller, of first's parity. first is a colour column: the colour sites are
+// first, first + 2, ..., the green sites between them. heavy also gives a
+// green site its own column; every read lies in columns first - 1 .. end.
 // 16-bit rows are byte addresses of 16-bit samples; columns count samples.
 size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                        const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
-                        bool evenColour);
+                        const uint8_t* diag, size_t first, size_t end);
 size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                         const uint8_t* same, const uint8_t* diag, size_t first, size_t end,
-                         bool evenColour);
+                         const uint8_t* diag, size_t first, size_t end);
 
 }  // namespace orvex

@@ -19,47 +19,45 @@ template <class S>
 using Acc = std::conditional_t<S::kBytes == 1, uint16_t, uint32_t>;
 
 // One interpolated row. heavy/light: the copied rows of the row's phase (the
-// colour weights 2 : 1); same: the row giving a green site its own column;
+// colour weights 2 : 1); heavy also gives a green site its own column;
 // diag: the row of the other phase next to it.
 template <class S, bool kEvenColour>
 ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                                      const uint8_t* same, const uint8_t* diag, size_t w,
-                                      size_t n) {
+                                      const uint8_t* diag, size_t w, size_t n) {
     using A = Acc<S>;
     auto colour = [&](size_t c) {
         return A((A(2) * A(S::Load(heavy, c)) + A(S::Load(light, c)) + 2) / 3);
     };
     auto green = [&](size_t c) {
-        return A((A(S::Load(diag, c - 1)) + A(S::Load(same, c)) + A(S::Load(diag, c + 1)) + 2) / 3);
+        return A((A(S::Load(diag, c - 1)) + A(S::Load(heavy, c)) + A(S::Load(diag, c + 1)) + 2) /
+                 3);
     };
-    // Middle sites of both runs: columns 2 .. 2n + 1, one of each kind per
-    // pair; whole vectors first, the rest site by site.
+    // Middle sites of both runs: columns 2 .. 2n + 1, in (colour, green)
+    // pairs from the first colour column; whole vectors first, the rest
+    // site by site. With colour at odd columns, column 2 is green and
+    // column 2n + 1 a colour site without its pair.
+    const size_t cp = kEvenColour ? 0 : 1, gp = 1 - cp, end = 2 * n + 2;
+    if (!kEvenColour) S::Store(out, 2, green(2));
     const auto middle = S::kBytes == 1 ? ZoomMiddleSites8 : ZoomMiddleSites16;
-    for (size_t c = middle(out, heavy, light, same, diag, 2, 2 * n + 2, kEvenColour); c < 2 * n + 2;
-         c += 2) {
-        if constexpr (kEvenColour) {
-            S::Store(out, c, colour(c));
-            S::Store(out, c + 1, green(c + 1));
-        } else {
-            S::Store(out, c, green(c));
-            S::Store(out, c + 1, colour(c + 1));
-        }
+    size_t c = middle(out, heavy, light, diag, 2 + cp, end);
+    for (; c + 1 < end; c += 2) {
+        S::Store(out, c, colour(c));
+        S::Store(out, c + 1, green(c + 1));
     }
+    if (c < end) S::Store(out, c, colour(c));
     // First sites: the colour site takes the value two columns to its right.
-    const size_t cp = kEvenColour ? 0 : 1, gp = 1 - cp;
     S::Store(out, cp, colour(cp + 2));
-    S::Store(out, gp, (S::Load(same, gp) + 2 * S::Load(diag, gp + 1) + 2) / 3);
+    S::Store(out, gp, (S::Load(heavy, gp) + 2 * S::Load(diag, gp + 1) + 2) / 3);
     // Last sites: column 2n + 2 always, column 2n + 3 for even widths.
-    for (size_t c = 2 * n + 2; c < w; ++c) {
+    for (c = end; c < w; ++c) {
         if ((c % 2 == cp))
             S::Store(out, c, colour(c));
         else
-            S::Store(out, c, (S::Load(same, c) + 2 * S::Load(diag, c - 1) + 2) / 3);
+            S::Store(out, c, (S::Load(heavy, c) + 2 * S::Load(diag, c - 1) + 2) / 3);
     }
 }
 
-using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*,
-                       size_t, size_t);
+using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t);
 
 using BorderFn = void (*)(uint8_t*, uint16_t, uint16_t, uint16_t);
 
@@ -92,9 +90,9 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
             if (src != nullptr) copy(at(r), copied(r), row);
         } else if (interpolate && r + 3 <= h) {
             if (phase == 2)  // rows 4k + 2: lean on the row two above
-                evenPhase(at(r), copied(r - 2), copied(r + 2), copied(r - 2), copied(r + 1), w, n);
+                evenPhase(at(r), copied(r - 2), copied(r + 2), copied(r + 1), w, n);
             else if (r >= 5)  // rows 4k + 1: lean on the row two below
-                oddPhase(at(r), copied(r + 2), copied(r - 2), copied(r + 2), copied(r - 1), w, n);
+                oddPhase(at(r), copied(r + 2), copied(r - 2), copied(r - 1), w, n);
         }
     }
     if (streaming) StreamFence();
