@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "api/simd.h"
+
 namespace orvex {
 
 // Writes columns first, first + 1, ... in whole vectors of (colour, green)
@@ -14,9 +16,10 @@ namespace orvex {
 // first, first + 2, ..., the green sites between them. heavy also gives a
 // green site its own column; every read lies in columns first - 1 .. end.
 // 16-bit rows are byte addresses of 16-bit samples; columns count samples.
+// No kernel wider than widest runs.
 size_t ZoomMiddleSites8(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                        const uint8_t* diag, size_t first, size_t end);
+                        const uint8_t* diag, size_t first, size_t end, SimdLevel widest);
 size_t ZoomMiddleSites16(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                         const uint8_t* diag, size_t first, size_t end);
+                         const uint8_t* diag, size_t first, size_t end, SimdLevel widest);
 
 }  // namespace orvex
