@@ -164,4 +164,19 @@ TEST(BlockCells, ImageWiderThanTheSizeRuleCanCountWritesNothing) {
     EXPECT_EQ(out.Payload(), std::vector<uint8_t>(out.size(), kCanary));
 }
 
+// Three-byte 8-bit outputs of 16 MiB and more are staged and streamed past
+// the caches; odd sizes put the rows at every alignment and leave a last
+// column and row for the plain stores.
+TEST(BlockCells, LargeOutputsMatchTheReference) {
+    const LayoutRef* bgr = nullptr;
+    const LayoutRef* rgb = nullptr;
+    for (const LayoutRef& l : ColourLayouts()) {
+        if (l.format == BGR24) bgr = &l;
+        if (l.format == RGB24) rgb = &l;
+    }
+    ASSERT_TRUE(bgr != nullptr && rgb != nullptr);
+    CheckAgainstReference(MethodBlock, *bgr, RGGB, {{4099, 1367}}, ReferenceBlock, 3);
+    CheckAgainstReference(MethodBlock, *rgb, GBRG, {{4099, 1367}}, ReferenceBlock, 5);
+}
+
 }  // namespace

@@ -80,17 +80,17 @@ RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, const PackedPix
 constexpr size_t kChunk = 256;
 
 // The first row of a row pair as one stream of packed pixels: both pixels
-// of each cell take its triple. 8-bit RGB / BGR rows go through the vector
-// kernel first, which writes both rows of the pair; returns the first
-// column written into the first row only.
+// of each cell take its triple. row.base: pixel 0 of the row. 8-bit RGB /
+// BGR rows go through the vector kernel first, which writes the same
+// pixels into below as well; returns the first column written into the
+// first row only.
 template <class S, class Corner>
 ORVEX_INLINE size_t PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
-                                  const PackedPixels& packed, size_t firstPixel, size_t w) {
+                                  const PackedPixels& row, uint8_t* below) {
     size_t x = 0;
-    if (S::kBytes == 1 && packed.lane[1] == 1)
-        x = BlockVectorPairRow8(rowT, rowB, 0, ew, packed.base + 3 * firstPixel,
-                                packed.base + 3 * (firstPixel + w),
-                                std::is_same_v<Corner, ColourCorner>, packed.lane[0] == 0);
+    if (S::kBytes == 1 && row.lane[1] == 1)
+        x = BlockVectorPairRow8(rowT, rowB, 0, ew, row.base, below,
+                                std::is_same_v<Corner, ColourCorner>, row.lane[0] == 0);
     const size_t both = x;
     uint16_t t[kChunk], g[kChunk], b[kChunk];
     const uint16_t* const values[3] = {t, g, b};
@@ -102,9 +102,29 @@ ORVEX_INLINE size_t PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size
             g[i] = g[i + 1] = static_cast<uint16_t>(c.green);
             b[i] = b[i + 1] = static_cast<uint16_t>(c.bottom);
         }
-        StorePackedPixels<S>(packed, firstPixel + x0, n, values);
+        StorePackedPixels<S>(row, x0, n, values);
     }
     return both;
+}
+
+// Pixels of a streamed row pair staged at a time.
+constexpr size_t kStagedPixels = 1024;
+
+// A row pair of a large output: its pixels are put together on the stack,
+// a stretch at a time, and streamed into both rows, so no output line is
+// read before it is overwritten. top, below: pixel 0 of the two rows.
+template <class S, class Corner>
+void StreamedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew, const uint8_t lane[3],
+                     uint8_t* top, uint8_t* below) {
+    constexpr size_t kPixelBytes = 3 * S::kBytes;
+    alignas(64) uint8_t staged[kStagedPixels * kPixelBytes];
+    const PackedPixels stage{staged, {lane[0], lane[1], lane[2]}};
+    for (size_t x0 = 0; x0 < ew; x0 += kStagedPixels) {
+        const size_t n = ew - x0 < kStagedPixels ? ew - x0 : kStagedPixels;
+        PackedPairRow<S, Corner>(rowT + S::kBytes * x0, rowB + S::kBytes * x0, n, stage, staged);
+        StreamCopy(top + kPixelBytes * x0, staged, kPixelBytes * n);
+        StreamCopy(below + kPixelBytes * x0, staged, kPixelBytes * n);
+    }
 }
 
 template <class S, class Corner, size_t kStep>
@@ -127,13 +147,30 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
     // The kernel's channels are top, green, bottom: lane values 0, 1, 2.
     const PackedPixels packed = PackedPixelsOf(top, green, bottom, S::kBytes);
     const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, packed, w);
+    // Large outputs of the 8-bit vector kernel bypass the caches (see
+    // StreamedPairRow); the other packed rows are bound by their per-sample
+    // stores, which staging would only add to.
+    const bool streaming = kStep == 3 && S::kBytes == 1 && copy.runs == 1 && packed.lane[1] == 1 &&
+                           copy.runBytes * h >= kStreamingOutputBytes;
     for (size_t y = 0; y < eh; y += 2) {
         const uint8_t* rowT = row(y);
         const uint8_t* rowB = row(y + 1);
         const size_t p0 = y * w;
         const size_t p1 = p0 + w;
         if (kStep == 3 && copy.runs == 1) {
-            const size_t both = PackedPairRow<S, Corner>(rowT, rowB, ew, packed, p0, w);
+            uint8_t* const first = packed.base + 3 * S::kBytes * p0;
+            uint8_t* const second = packed.base + 3 * S::kBytes * p1;
+            if (streaming) {
+                StreamedPairRow<S, Corner>(rowT, rowB, ew, packed.lane, first, second);
+                if (w & 1) {
+                    const Triple t = Corner::template Cell<S>(rowT, rowB, q, q - 1);
+                    out.Put(p0 + q, t);
+                    out.Put(p1 + q, t);
+                }
+                continue;
+            }
+            const size_t both = PackedPairRow<S, Corner>(
+                rowT, rowB, ew, {first, {packed.lane[0], packed.lane[1], packed.lane[2]}}, second);
             if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
             copy.Duplicate(y, 3 * S::kBytes * both);
             continue;
@@ -178,6 +215,7 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
         }
         if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
     }
+    if (streaming) StreamFence();
 }
 
 // The pixel steps of the colour layouts get kernels of their own, so the
