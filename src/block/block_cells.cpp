@@ -107,6 +107,13 @@ ORVEX_INLINE size_t PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size
     return both;
 }
 
+// The same pixel layout at another address.
+inline PackedPixels Rebased(const PackedPixels& packed, uint8_t* base) {
+    PackedPixels at = packed;
+    at.base = base;
+    return at;
+}
+
 // Pixels of a streamed row pair staged at a time.
 constexpr size_t kStagedPixels = 1024;
 
@@ -114,11 +121,11 @@ constexpr size_t kStagedPixels = 1024;
 // a stretch at a time, and streamed into both rows, so no output line is
 // read before it is overwritten. top, below: pixel 0 of the two rows.
 template <class S, class Corner>
-void StreamedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew, const uint8_t lane[3],
-                     uint8_t* top, uint8_t* below) {
+void StreamedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
+                     const PackedPixels& packed, uint8_t* top, uint8_t* below) {
     constexpr size_t kPixelBytes = 3 * S::kBytes;
     alignas(64) uint8_t staged[kStagedPixels * kPixelBytes];
-    const PackedPixels stage{staged, {lane[0], lane[1], lane[2]}};
+    const PackedPixels stage = Rebased(packed, staged);
     for (size_t x0 = 0; x0 < ew; x0 += kStagedPixels) {
         const size_t n = ew - x0 < kStagedPixels ? ew - x0 : kStagedPixels;
         PackedPairRow<S, Corner>(rowT + S::kBytes * x0, rowB + S::kBytes * x0, n, stage, staged);
@@ -161,7 +168,7 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
             uint8_t* const first = packed.base + 3 * S::kBytes * p0;
             uint8_t* const second = packed.base + 3 * S::kBytes * p1;
             if (streaming) {
-                StreamedPairRow<S, Corner>(rowT, rowB, ew, packed.lane, first, second);
+                StreamedPairRow<S, Corner>(rowT, rowB, ew, packed, first, second);
                 if (w & 1) {
                     const Triple t = Corner::template Cell<S>(rowT, rowB, q, q - 1);
                     out.Put(p0 + q, t);
@@ -169,8 +176,8 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
                 }
                 continue;
             }
-            const size_t both = PackedPairRow<S, Corner>(
-                rowT, rowB, ew, {first, {packed.lane[0], packed.lane[1], packed.lane[2]}}, second);
+            const size_t both =
+                PackedPairRow<S, Corner>(rowT, rowB, ew, Rebased(packed, first), second);
             if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
             copy.Duplicate(y, 3 * S::kBytes * both);
             continue;

@@ -226,7 +226,7 @@ using MiddleFn = size_t (*)(ORVEX_MIDDLE_SITES_ARGS);
 
 template <class Narrow>
 size_t Dispatch(MiddleFn widest, MiddleFn wide, ORVEX_MIDDLE_SITES_ARGS, SimdLevel cap) {
-    const SimdLevel level = ActiveSimdLevel() < cap ? ActiveSimdLevel() : cap;
+    const SimdLevel active = ActiveSimdLevel(), level = active < cap ? active : cap;
     if (level >= SimdLevel::Avx512) c = widest(out, heavy, light, diag, c, end);
     if (level >= SimdLevel::Avx2) c = wide(out, heavy, light, diag, c, end);
     if (level >= SimdLevel::Sse2 && c + Narrow::kColumns + 1 <= end)
