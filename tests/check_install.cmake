@@ -18,6 +18,14 @@ run(${CMAKE_COMMAND} -S ${SOURCE}/tests/install_consumer -B ${WORK}/consumer -G 
 run(${CMAKE_COMMAND} --build ${WORK}/consumer)
 run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR} ${WORK}/consumer/consumer)
 
+# The installed tool finds the library beside it, under any prefix.
+if(EXISTS ${prefix}/bin/orvex)
+    run(${prefix}/bin/orvex --version)
+    if(NOT last_output MATCHES "^orvex ")
+        message(FATAL_ERROR "installed orvex --version gives: ${last_output}")
+    endif()
+endif()
+
 if(PKG_CONFIG)
     run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
         ${PKG_CONFIG} --cflags --libs orvex)

@@ -1,7 +1,10 @@
 // End-to-end runs of the orvex command-line tool on files the test writes.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <tiffio.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -21,6 +24,13 @@ struct ToolRun {
     std::string out, err;
 };
 
+std::string Slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
 class ToolTest : public testing::Test {
   protected:
     void SetUp() override {
@@ -34,17 +44,13 @@ class ToolTest : public testing::Test {
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
-    ToolRun Tool(const std::string& args) const {
+    // Runs the tool; `input` names a file for its standard input.
+    ToolRun Tool(const std::string& args, const std::string& input = "/dev/null") const {
         const std::string out = Path("stdout.txt"), err = Path("stderr.txt");
-        const std::string cmd = std::string(ORVEX_TOOL) + " " + args + " >" + out + " 2>" + err;
+        const std::string cmd =
+            std::string(ORVEX_TOOL) + " " + args + " <" + input + " >" + out + " 2>" + err;
         const int raw = std::system(cmd.c_str());
-        auto slurp = [](const std::string& p) {
-            std::ifstream f(p);
-            std::stringstream s;
-            s << f.rdbuf();
-            return s.str();
-        };
-        ToolRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(out), slurp(err)};
+        ToolRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
         fs::remove(out);
         fs::remove(err);
         return r;
@@ -104,6 +110,14 @@ std::vector<uint16_t> PackedSamples(const std::vector<uint8_t>& bytes, bool wide
     return v;
 }
 
+// The tool's documented scaling of `from`-bit data into `to`-bit samples:
+// v * (2^to - 1) / (2^from - 1), rounded.
+std::vector<uint16_t> Scaled(std::vector<uint16_t> v, uint32_t from, uint32_t to) {
+    const double ratio = double((1u << to) - 1) / double((1u << from) - 1);
+    for (uint16_t& x : v) x = static_cast<uint16_t>(std::lround(x * ratio));
+    return v;
+}
+
 TEST_F(ToolTest, EveryInputContainerToEveryOutputContainer) {
     for (const uint32_t depth : {8u, 12u}) {
         const Raster mosaic = RandomMosaic(14, 10, depth, depth);
@@ -136,9 +150,14 @@ TEST_F(ToolTest, EveryInputContainerToEveryOutputContainer) {
                         const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(f)), {});
                         EXPECT_EQ(bytes, expected);
                     } else {
+                        // PNG and TIFF hold 12-bit results scaled to 16 bits;
+                        // PPM states 4095 as its maximum.
+                        const bool scaled = wide && !padded && std::string(ext) != "ppm";
                         const LoadedImage got = ReadImage(out, {});
                         EXPECT_EQ(got.raster.channels, 3u);
-                        EXPECT_EQ(got.raster.samples, PackedSamples(expected, wide));
+                        EXPECT_EQ(got.raster.samples,
+                                  scaled ? Scaled(PackedSamples(expected, wide), depth, 16)
+                                         : PackedSamples(expected, wide));
                     }
                     fs::remove(out);
                 }
@@ -259,7 +278,7 @@ TEST_F(ToolTest, FailuresReportAndLeaveNoFile) {
         {"convert " + Path("tiny.pgm") + " " + out, kInputError, "outside what method"},
         {"convert " + in + " " + Path("out.jpg"), kUsageError, "unknown output type"},
         {"convert " + in + " " + Path("a.png") + " " + out, kUsageError, "-o DIR"},
-        {"convert -o " + Path("nowhere") + " " + in, kOutputError, "not a directory"},
+        {"convert -o " + Path("in.raw") + " " + in, kOutputError, "not a directory"},
         {"transmogrify " + in, kUsageError, ""},
         {"zoom " + Path("tiny.pgm") + " " + Path("z.pgm"), kInputError, "at least 5 x 3"},
     };
@@ -308,6 +327,351 @@ TEST_F(ToolTest, HelpAndFormats) {
     const ToolRun formats = Tool("formats");
     for (const char* name : {"PlanarRGB48", "BGRA32", "GBRG", "cubic-fixed"})
         EXPECT_NE(formats.out.find(name), std::string::npos) << name;
+}
+
+// ---- Inputs and results are never lost. ----
+
+TEST_F(ToolTest, AnOutputThatIsAnInputIsRefused) {
+    const Raster mosaic = RandomMosaic(10, 8, 8, 11);
+    fs::create_directories(Path("same"));
+    WriteImage(Path("same/x.tif"), mosaic, Container::Tiff, true);
+    WriteBytes(Path("same/f.raw"), RawBytes(mosaic), true);
+    WriteImage(Path("a.pgm"), mosaic, Container::Pgm, true);
+    fs::create_hard_link(Path("a.pgm"), Path("link.ppm"));
+    const std::string raw = " --width 10 --height 8";
+    const std::string cases[] = {
+        "convert " + Path("same/x.tif") + " " + Path("same/x.tif") + " --force",
+        "convert -o " + Path("same") + " --to raw " + Path("same/f.raw") + raw + " --force",
+        "convert -q -o " + Path("same") + " --to tif " + Path("a.pgm") + " " + Path("same/x.tif") +
+            " --force",
+        "zoom " + Path("a.pgm") + " " + Path("a.pgm") + " --force",
+        // Another name for the same file.
+        "convert " + Path("a.pgm") + " " + Path("link.ppm") + " --force",
+    };
+    const std::string files[] = {"same/x.tif", "same/f.raw", "a.pgm"};
+    std::map<std::string, std::string> before;
+    for (const std::string& f : files) before[f] = Slurp(Path(f));
+    for (const std::string& args : cases) {
+        SCOPED_TRACE(args);
+        const ToolRun r = Tool(args);
+        EXPECT_EQ(r.status, kOutputError) << r.err;
+        EXPECT_NE(r.err.find("is the input"), std::string::npos) << r.err;
+        for (const std::string& f : files) EXPECT_EQ(Slurp(Path(f)), before[f]) << f;
+    }
+    EXPECT_EQ(FileCount(), 3u);  // same/, a.pgm, link.ppm: no leftovers
+    EXPECT_EQ(std::distance(fs::directory_iterator(Path("same")), fs::directory_iterator()), 2);
+}
+
+TEST_F(ToolTest, BatchNameCollisionsAreRefusedBeforeAnyWork) {
+    const Raster mosaic = RandomMosaic(10, 8, 8, 12);
+    fs::create_directories(Path("a"));
+    fs::create_directories(Path("b"));
+    WriteImage(Path("a/x.pgm"), mosaic, Container::Pgm, true);
+    WriteImage(Path("b/x.pgm"), mosaic, Container::Pgm, true);
+    Raster wide = mosaic;
+    WriteImage(Path("a/x.png"), wide, Container::Png, true);
+    struct Case {
+        std::string args, first, second;
+    } const cases[] = {
+        {"convert -o " + Path("out") + " " + Path("a/x.pgm") + " " + Path("b/x.pgm"),
+         Path("a/x.pgm"), Path("b/x.pgm")},
+        {"convert -o " + Path("out") + " --force " + Path("a/x.pgm") + " " + Path("a/x.png"),
+         Path("a/x.pgm"), Path("a/x.png")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const ToolRun r = Tool(c.args);
+        EXPECT_EQ(r.status, kUsageError);
+        EXPECT_NE(r.err.find(c.first + " and " + c.second), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_FALSE(fs::exists(Path("out/x.png")));
+    }
+}
+
+// ---- Files the tool cannot read correctly are refused. ----
+
+// Writes a one-channel 8-bit TIFF marked the way camera raw files mark their
+// mosaic: a CFA photometric interpretation with TIFF/EP pattern tags, and
+// for DNG the version tag with the raw image in a sub-directory.
+void WriteCameraTiff(const std::string& path, bool dng, const uint8_t pattern[4]) {
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    auto directory = [&](uint16_t photometric, uint32_t subfile) {
+        TIFFSetField(tif, TIFFTAG_SUBFILETYPE, subfile);
+        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, 4u);
+        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, 4u);
+        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(1));
+        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
+        if (photometric == PHOTOMETRIC_CFA) {
+            const uint16_t dims[2] = {2, 2};
+            TIFFSetField(tif, TIFFTAG_CFAREPEATPATTERNDIM, dims);
+            TIFFSetField(tif, TIFFTAG_CFAPATTERN, uint16_t(4), pattern);
+        }
+        const uint8_t row[4] = {10, 20, 30, 40};
+        for (uint32_t y = 0; y < 4; ++y) TIFFWriteScanline(tif, const_cast<uint8_t*>(row), y);
+        TIFFWriteDirectory(tif);
+    };
+    if (dng) {
+        const uint8_t version[4] = {1, 4, 0, 0};
+        TIFFSetField(tif, TIFFTAG_DNGVERSION, version);
+        uint64_t sub[1] = {0};
+        TIFFSetField(tif, TIFFTAG_SUBIFD, uint16_t(1), sub);
+        directory(PHOTOMETRIC_MINISBLACK, FILETYPE_REDUCEDIMAGE);  // the preview
+    }
+    directory(PHOTOMETRIC_CFA, 0);
+    TIFFClose(tif);
+}
+
+TEST_F(ToolTest, CameraRawTiffsAreRefused) {
+    const uint8_t grbg[4] = {1, 0, 2, 1};
+    WriteCameraTiff(Path("ep.tif"), false, grbg);
+    WriteCameraTiff(Path("cam.dng"), true, grbg);
+    struct Case {
+        const char* file;
+        const char* what;
+    } const cases[] = {{"ep.tif", "TIFF/EP camera raw file with colour filter array GRBG"},
+                       {"cam.dng", "DNG camera raw file with colour filter array GRBG"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const ToolRun r = Tool("convert " + Path(c.file) + " " + Path("out.png"));
+        EXPECT_EQ(r.status, kInputError);
+        EXPECT_NE(r.err.find(c.what), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(Path("out.png")));
+    }
+}
+
+// ---- Containers state the range of what they hold. ----
+
+// Reads the maxval of a PPM/PGM header.
+uint32_t NetpbmMaximum(const std::string& bytes) {
+    std::istringstream in(bytes);
+    std::string magic;
+    uint32_t w, h, maxValue = 0;
+    in >> magic >> w >> h >> maxValue;
+    return maxValue;
+}
+
+// The sBIT value of a PNG, 0 when it has none.
+int PngSignificantBits(const std::string& bytes) {
+    const size_t at = bytes.find("sBIT");
+    return at == std::string::npos ? 0 : static_cast<unsigned char>(bytes[at + 4]);
+}
+
+uint32_t TiffMaxSampleValue(const std::string& path) {
+    TIFF* tif = TIFFOpen(path.c_str(), "r");
+    uint16_t v = 0;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_MAXSAMPLEVALUE, &v);
+    TIFFClose(tif);
+    return v;
+}
+
+TEST_F(ToolTest, OutputsStateTheRangeTheyHold) {
+    const Raster m8 = RandomMosaic(12, 10, 8, 21);
+    const Raster m12 = RandomMosaic(12, 10, 12, 22);
+    WriteImage(Path("m8.pgm"), m8, Container::Pgm, true);
+    WriteImage(Path("m12.pgm"), m12, Container::Pgm, true);
+    const auto lib8 = PackedSamples(Direct(m8, MethodBilinear, RGB48), true);
+    const auto lib12 = PackedSamples(Direct(m12, MethodBilinear, RGB48), true);
+    struct Case {
+        const char* input;
+        const char* out;
+        std::string options;
+        uint32_t depth;   // the range the container states (PPM maxval, TIFF maximum)
+        uint32_t stored;  // bits per sample of PNG/TIFF as read back
+        int sbit;         // PNG
+        std::vector<uint16_t> samples;
+    } const cases[] = {
+        {"m8.pgm", "o.ppm", "--layout RGB48", 8, 8, 0, lib8},
+        {"m8.pgm", "o.png", "--layout RGB48", 8, 8, 0, lib8},
+        {"m8.pgm", "o.png", "--layout RGB48 --bits 16", 16, 16, 8, Scaled(lib8, 8, 16)},
+        {"m12.pgm", "o.png", "", 16, 16, 12, Scaled(lib12, 12, 16)},
+        {"m12.pgm", "o.tif", "", 16, 16, 0, Scaled(lib12, 12, 16)},
+        {"m12.pgm", "o.png", "--bits 8", 8, 8, 0, Scaled(lib12, 12, 8)},
+        {"m12.pgm", "o.ppm", "", 12, 16, 0, lib12},
+        {"m12.pgm", "o.ppm", "--bits 16", 16, 16, 0, Scaled(lib12, 12, 16)},
+        {"m12.pgm", "o.png", "--no-scale", 16, 16, 0, lib12},
+        {"m12.pgm", "o.tif", "--no-scale", 12, 16, 0, lib12},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " -> " + c.out + " " + c.options);
+        const std::string out = Path(c.out);
+        const ToolRun r = Tool("convert " + Path(c.input) + " " + out + " " + c.options);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const LoadedImage got = ReadImage(out, {});
+        EXPECT_EQ(got.raster.samples, c.samples);
+        const std::string bytes = Slurp(out);
+        if (got.container == Container::Ppm) EXPECT_EQ(NetpbmMaximum(bytes), (1u << c.depth) - 1);
+        if (got.container == Container::Png) {
+            EXPECT_EQ(got.raster.bitDepth, c.stored);
+            EXPECT_EQ(PngSignificantBits(bytes), c.sbit);
+        }
+        if (got.container == Container::Tiff) {
+            EXPECT_EQ(got.raster.bitDepth, c.stored);
+            EXPECT_EQ(TiffMaxSampleValue(out), (1u << c.depth) - 1);
+        }
+        fs::remove(out);
+    }
+    // The full range maps onto the full range.
+    EXPECT_EQ(Scaled({0, 2048, 4095}, 12, 16), (std::vector<uint16_t>{0, 32776, 65535}));
+    const ToolRun refused =
+        Tool("convert " + Path("m12.pgm") + " " + Path("o.png") + " --no-scale --bits 8");
+    EXPECT_EQ(refused.status, kUsageError);
+    EXPECT_FALSE(fs::exists(Path("o.png")));
+}
+
+TEST_F(ToolTest, SamplesAboveTheDepthAreCountedAndClamped) {
+    Raster m = RandomMosaic(12, 10, 12, 23);
+    const size_t above = size_t(
+        std::count_if(m.samples.begin(), m.samples.end(), [](uint16_t v) { return v > 1023; }));
+    ASSERT_GT(above, 0u);
+    WriteBytes(Path("in.raw"), RawBytes(m), true);
+    const ToolRun r = Tool("convert " + Path("in.raw") + " " + Path("o.ppm") +
+                           " --width 12 --height 10 --depth 10");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find(std::to_string(above) + " samples above 1023"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    const std::string bytes = Slurp(Path("o.ppm"));
+    EXPECT_EQ(NetpbmMaximum(bytes), 1023u);
+    const Raster got = ReadImage(Path("o.ppm"), {}).raster;
+    EXPECT_LE(*std::max_element(got.samples.begin(), got.samples.end()), 1023);
+}
+
+TEST_F(ToolTest, EveryCommandWritesTheTypeItsOutputNames) {
+    const Raster mosaic = RandomMosaic(12, 6, 10, 24);
+    WriteImage(Path("in.pgm"), mosaic, Container::Pgm, true);
+    const std::string in = Path("in.pgm");
+    struct Case {
+        std::string args;
+        const char* out;
+        int status;
+        Container container;
+    } const cases[] = {
+        {"zoom " + in, "z.png", 0, Container::Png},
+        {"zoom " + in, "z.tif", 0, Container::Tiff},
+        {"zoom " + in, "z.pgm", 0, Container::Pgm},
+        {"zoom " + in, "z.ppm", kUsageError, Container::Raw},
+        {"zoom " + in, "z.jpg", kUsageError, Container::Raw},
+        {"demo --width 16 --height 16", "d.tif", 0, Container::Tiff},
+        {"demo --width 16 --height 16", "d.ppm", 0, Container::Ppm},
+        {"demo --width 16 --height 16", "d.jpg", kUsageError, Container::Raw},
+        {"demo --width 16 --height 16", "d.pgm", kUsageError, Container::Raw},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args + " " + c.out);
+        const ToolRun r = Tool(c.args + " " + Path(c.out));
+        EXPECT_EQ(r.status, c.status) << r.err;
+        if (c.status == 0)
+            EXPECT_EQ(ReadImage(Path(c.out), {}).container, c.container);
+        else
+            EXPECT_FALSE(fs::exists(Path(c.out)));
+    }
+    // A 10-bit zoom into a PNG is scaled like any other output.
+    const Raster png = ReadImage(Path("z.png"), {}).raster;
+    const Raster pgm = ReadImage(Path("z.pgm"), {}).raster;
+    EXPECT_EQ(png.samples, Scaled(pgm.samples, 10, 16));
+}
+
+// ---- What users asked for. ----
+
+TEST_F(ToolTest, StreamsFoldersVersionAndPatternCase) {
+    const Raster mosaic = RandomMosaic(12, 10, 8, 25);
+    WriteImage(Path("in.pgm"), mosaic, Container::Pgm, true);
+    ASSERT_EQ(Tool("convert " + Path("in.pgm") + " " + Path("file.ppm") + " --pattern GRBG").status,
+              0);
+    // Standard input to standard output, the type from --to; lower-case pattern.
+    const ToolRun piped = Tool("convert - - --to ppm --pattern grbg", Path("in.pgm"));
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(piped.out, Slurp(Path("file.ppm")));
+
+    // A missing output folder is made.
+    ASSERT_EQ(Tool("convert -q -o " + Path("new/deeper") + " " + Path("in.pgm")).status, 0);
+    EXPECT_TRUE(fs::exists(Path("new/deeper/in.png")));
+
+    const ToolRun version = Tool("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("orvex ", 0), 0u) << version.out;
+
+    // A missing input is reported even when the output exists.
+    const ToolRun missing = Tool("convert " + Path("missing.pgm") + " " + Path("file.ppm"));
+    EXPECT_EQ(missing.status, kInputError);
+    EXPECT_NE(missing.err.find("missing.pgm"), std::string::npos) << missing.err;
+}
+
+TEST_F(ToolTest, OptionsWithoutEffectAreReported) {
+    const Raster mosaic = RandomMosaic(12, 10, 8, 26);
+    WriteImage(Path("in.pgm"), mosaic, Container::Pgm, true);
+    const std::string in = Path("in.pgm");
+    struct Case {
+        std::string args;
+        const char* says;
+    } const cases[] = {
+        {"convert " + in + " " + Path("o.png") + " --width 12 --depth 10", "--depth"},
+        {"convert " + in + " " + Path("o.png") + " --to tiff", "--to has no effect"},
+        {"convert " + in + " " + Path("o.tif") + " --png-level 9", "--png-level has no effect"},
+        {"convert " + in + " " + Path("o.raw") + " --bits 16", "no effect on .raw"},
+        {"zoom " + in + " " + Path("o.pgm") + " --height 3", "--height"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const ToolRun r = Tool(c.args + " --force");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(ToolTest, BatchesAndCompressionLevelsGiveTheSameResults) {
+    std::string inputs;
+    for (uint32_t i = 0; i < 6; ++i) {
+        const std::string name = Path("f" + std::to_string(i) + ".pgm");
+        WriteImage(name, RandomMosaic(20 + i, 14, i % 2 ? 12 : 8, 30 + i), Container::Pgm, true);
+        inputs += " " + name;
+    }
+    WriteBytes(Path("bad.pgm"), {'P', '5', ' ', '9'}, true);
+    inputs += " " + Path("bad.pgm");
+    for (const char* jobs : {"1", "4"}) {
+        const ToolRun r = Tool(std::string("convert -q -j ") + jobs + " --method cubic -o " +
+                               Path(std::string("j") + jobs) + inputs);
+        EXPECT_EQ(r.status, kInputError) << r.err;  // the bad file, after all the others
+        EXPECT_NE(r.err.find("bad.pgm"), std::string::npos) << r.err;
+    }
+    for (uint32_t i = 0; i < 6; ++i) {
+        const std::string name = "/f" + std::to_string(i) + ".png";
+        const std::string one = Slurp(Path("j1") + name);
+        EXPECT_FALSE(one.empty());
+        EXPECT_EQ(one, Slurp(Path("j4") + name)) << name;
+    }
+    // Every PNG compression level holds the same pixels.
+    const Raster reference = ReadImage(Path("j1/f1.png"), {}).raster;
+    for (const char* level : {"0", "1", "6", "9"}) {
+        const std::string out = Path(std::string("level") + level + ".png");
+        ASSERT_EQ(
+            Tool("convert " + Path("f1.pgm") + " " + out + " --method cubic --png-level " + level)
+                .status,
+            0);
+        EXPECT_EQ(ReadImage(out, {}).raster.samples, reference.samples) << level;
+    }
+}
+
+TEST_F(ToolTest, DemoSheetLabelsItsPanels) {
+    ASSERT_EQ(Tool("demo " + Path("sheet.png") + " --width 320 --height 240").status, 0);
+    const Raster sheet = ReadImage(Path("sheet.png"), {}).raster;
+    for (uint32_t panel = 0; panel < 6; ++panel) {
+        const uint32_t ox = (panel % 3) * 320, oy = (panel / 3) * 240;
+        size_t ink = 0, backing = 0;
+        for (uint32_t y = oy; y < oy + 40; ++y)
+            for (uint32_t x = ox; x < ox + 200; ++x) {
+                const bool white = sheet.At(x, y, 0) == 255 && sheet.At(x, y, 1) == 255 &&
+                                   sheet.At(x, y, 2) == 255;
+                const bool black =
+                    sheet.At(x, y, 0) == 0 && sheet.At(x, y, 1) == 0 && sheet.At(x, y, 2) == 0;
+                ink += white;
+                backing += black;
+            }
+        EXPECT_GT(ink, 100u) << panel;
+        EXPECT_GT(backing, 400u) << panel;
+    }
 }
 
 }  // namespace

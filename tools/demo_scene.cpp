@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "sheet_text.h"
+
 namespace orvex_tool {
 namespace {
 
@@ -105,7 +107,8 @@ double Psnr(const Raster& reference, const Raster& image, uint32_t border) {
     return 10 * std::log10(peak * peak / (sum / double(count)));
 }
 
-Raster ContactSheet(const std::vector<const Raster*>& panels, uint32_t columns) {
+Raster ContactSheet(const std::vector<const Raster*>& panels, uint32_t columns,
+                    const std::vector<std::string>& labels) {
     const uint32_t pw = panels[0]->width, ph = panels[0]->height;
     const uint32_t rows = uint32_t((panels.size() + columns - 1) / columns);
     Raster sheet;
@@ -124,6 +127,17 @@ Raster ContactSheet(const std::vector<const Raster*>& panels, uint32_t columns) 
                     sheet.At(ox + x, oy + y, c) =
                         uint16_t(p.At(x, y, p.channels == 1 ? 0 : c) >> shift);
     }
+    // One size for every label, the largest that fits each panel with a
+    // margin of a few pixels.
+    constexpr uint32_t kMargin = 4;
+    uint32_t scale = 2;
+    for (const std::string& label : labels)
+        while (scale > 0 &&
+               (TextWidth(label, scale) + 2 * kMargin > pw || TextHeight(scale) + 2 * kMargin > ph))
+            --scale;
+    for (size_t i = 0; i < labels.size() && i < panels.size() && scale > 0; ++i)
+        DrawLabel(sheet, uint32_t(i % columns) * pw + kMargin, uint32_t(i / columns) * ph + kMargin,
+                  labels[i], scale, 255);
     return sheet;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "image_io.h"
@@ -21,7 +22,9 @@ Raster MosaicOf(const Raster& scene, uint32_t pattern);
 double Psnr(const Raster& reference, const Raster& image, uint32_t border);
 
 // Panels of equal size in rows of `columns`, as one 8-bit RGB image; grey
-// panels are shown as grey.
-Raster ContactSheet(const std::vector<const Raster*>& panels, uint32_t columns);
+// panels are shown as grey. Each panel's label, where given, is written into
+// its top-left corner, all at the largest size that fits every panel.
+Raster ContactSheet(const std::vector<const Raster*>& panels, uint32_t columns,
+                    const std::vector<std::string>& labels = {});
 
 }  // namespace orvex_tool

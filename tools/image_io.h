@@ -1,5 +1,6 @@
 // Image containers of the command-line tool: raw sample files, PGM/PPM,
 // PNG and TIFF, read into and written from one interleaved raster type.
+// The path "-" stands for standard input or standard output.
 #pragma once
 
 #include <cstdint>
@@ -32,10 +33,17 @@ struct Raster {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t channels = 1;
-    uint32_t bitDepth = 8;  // significant bits per sample, 1 to 16
+    // Samples range over 0 .. 2^bitDepth - 1 (1 to 16). PPM/PGM state it as
+    // their maxval, TIFF as MaxSampleValue when it is not 8 or 16.
+    uint32_t bitDepth = 8;
+    // Sample width of PNG and TIFF, 8 or 16; 0: the narrowest that holds bitDepth.
+    uint32_t storedBits = 0;
+    // Samples scaled up from data of this many bits (PNG sBIT); 0: not scaled.
+    uint32_t significantBits = 0;
     std::vector<uint16_t> samples;
 
     bool Wide() const { return bitDepth > 8; }
+    uint32_t StoredBits() const { return storedBits ? storedBits : (Wide() ? 16 : 8); }
     uint16_t& At(size_t x, size_t y, size_t c) { return samples[(y * width + x) * channels + c]; }
     uint16_t At(size_t x, size_t y, size_t c) const {
         return samples[(y * width + x) * channels + c];
@@ -53,19 +61,29 @@ struct RawGeometry {
 struct LoadedImage {
     Raster raster;
     Container container;
+    // Samples above the range the file declares (its maxval, or --depth for
+    // raw samples), clamped to it.
+    size_t clamped = 0;
 };
 
 // Reads a PGM, PPM, PNG or TIFF by its signature; anything else is taken as
-// raw samples of the given geometry (width and height 0: not given).
+// raw samples of the given geometry (width and height 0: not given). TIFF
+// files that are camera raw files (a colour filter array, or DNG) are refused.
 LoadedImage ReadImage(const std::string& path, const RawGeometry& raw);
 
 // The container an output file name asks for, by its extension.
 Container ContainerForPath(const std::string& path);
+// The container a type name (--to) asks for: png, tif, tiff, ppm, pgm, raw.
+Container ContainerForName(const std::string& name);
+
+// PNG compression: 0 stored, 1 Huffman coding only (fast), 2-9 deflate levels.
+constexpr int kDefaultPngLevel = 1;
 
 // Writes through a temporary file in the same folder and renames it into
 // place, so a failure leaves no partial file. Refuses to replace an existing
 // file unless overwrite is set.
-void WriteImage(const std::string& path, const Raster& image, Container container, bool overwrite);
+void WriteImage(const std::string& path, const Raster& image, Container container, bool overwrite,
+                int pngLevel = kDefaultPngLevel);
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes, bool overwrite);
 
 // Fails with an output error if path exists and overwrite is not set.

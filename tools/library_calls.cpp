@@ -1,6 +1,8 @@
 #include "library_calls.h"
 
+#include <cctype>
 #include <cstring>
+#include <mutex>
 
 namespace orvex_tool {
 namespace {
@@ -30,6 +32,19 @@ ImageDesc Describe(void* data, uint32_t format, uint32_t w, uint32_t h, uint32_t
     d.bayerPattern = pattern;
     return d;
 }
+
+bool SameName(const std::string& a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i]; ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return i == a.size() && b[i] == '\0';
+}
+
+// The cubic exports admit one conversion per process and make the others
+// poll every quarter second; queueing here hands the turn over at once.
+std::mutex cubicTurn;
 
 size_t SampleOffset(const LayoutInfo& l, uint32_t w, uint32_t h, size_t pixel, int channel) {
     return l.planar ? size_t(channel) * w * h + pixel : pixel * l.pixel + size_t(channel);
@@ -74,13 +89,13 @@ const MethodInfo& FindMethod(const std::string& name) {
 
 const LayoutInfo& FindLayout(const std::string& name) {
     for (const LayoutInfo& l : Layouts())
-        if (name == l.name) return l;
+        if (SameName(name, l.name)) return l;
     throw ToolError(kUsageError, "unknown layout '" + name + "' (see 'orvex formats')");
 }
 
 uint32_t FindPattern(const std::string& name) {
     for (uint32_t p = 0; p < 4; ++p)
-        if (name == PatternNames()[p]) return p;
+        if (SameName(name, PatternNames()[p])) return p;
     throw ToolError(kUsageError, "unknown pattern '" + name + "' (RGGB, GRBG, GBRG, BGGR)");
 }
 
@@ -122,6 +137,8 @@ std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, const Meth
     ImageDesc s =
         Describe(src.data(), wideSource ? Bayer16 : Bayer8, w, h, mosaic.bitDepth, pattern);
     ImageDesc d = Describe(dst.data(), layout.format, 0, 0, 0, 0);
+    std::unique_lock<std::mutex> turn(cubicTurn, std::defer_lock);
+    if (cubic) turn.lock();
     const int32_t result = Orvex_BayerToRgb(method.code, &s, &d);
     if (cubic && result != 0)
         throw ToolError(kInputError, source + ": the " + method.name + " conversion failed");
@@ -134,7 +151,8 @@ Raster LayoutToRaster(const std::vector<uint8_t>& bytes, const LayoutInfo& layou
     r.width = width;
     r.height = height;
     r.channels = layout.alpha >= 0 ? 4 : 3;
-    r.bitDepth = layout.wide ? (bitDepth > 8 ? bitDepth : 16) : 8;
+    // The methods keep the mosaic's range whatever the layout's sample width.
+    r.bitDepth = bitDepth;
     r.samples.resize(size_t(width) * height * r.channels);
     const int channels[4] = {layout.r, layout.g, layout.b, layout.alpha};
     for (size_t p = 0; p < size_t(width) * height; ++p) {

@@ -2,34 +2,133 @@
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <iostream>
 
+#include "batch.h"
 #include "demo_scene.h"
 #include "image_io.h"
 #include "library_calls.h"
 #include "progress.h"
+#include "sample_scaling.h"
 
 namespace {
 
 using namespace orvex_tool;
 
-struct RawOptions {
+const std::vector<std::string> kPatternNames = {"RGGB", "GRBG", "GBRG", "BGGR"};
+
+void Warn(const std::string& text) {
+    Err().Line("warning: " + text);
+}
+
+bool Given(const CLI::Option* option) {
+    return option->count() > 0;
+}
+
+// ---- options shared by the subcommands ----
+
+struct MosaicOptions {
     RawGeometry geometry;
     std::string pattern = "RGGB";
+    bool geometryGiven = false;
 };
 
-void AddMosaicOptions(CLI::App* cmd, RawOptions& o) {
-    cmd->add_option("--width", o.geometry.width, "Raw input: samples per row");
-    cmd->add_option("--height", o.geometry.height, "Raw input: rows");
-    cmd->add_option("--depth", o.geometry.depth,
-                    "Raw input: bits per sample, 8 to 16 (above 8: 16-bit little-endian samples)")
-        ->check(CLI::Range(8, 16))
+void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o, std::vector<CLI::Option*>& geometry) {
+    geometry.push_back(cmd->add_option("--width", o.geometry.width, "Raw input: samples per row"));
+    geometry.push_back(cmd->add_option("--height", o.geometry.height, "Raw input: rows"));
+    geometry.push_back(
+        cmd->add_option("--depth", o.geometry.depth,
+                        "Raw input: bits per sample, 8 to 16 (above 8: 16-bit little-endian "
+                        "samples); larger samples are clamped")
+            ->check(CLI::Range(8, 16))
+            ->capture_default_str());
+    cmd->add_option("--pattern", o.pattern, "Bayer pattern of the mosaic, any case")
+        ->transform(CLI::IsMember(kPatternNames, CLI::ignore_case))
         ->capture_default_str();
-    cmd->add_option("--pattern", o.pattern, "Bayer pattern of the mosaic")
-        ->check(CLI::IsMember({"RGGB", "GRBG", "GBRG", "BGGR"}))
-        ->capture_default_str();
+}
+
+struct OutputOptions {
+    SampleOptions samples;
+    int pngLevel = kDefaultPngLevel;
+    std::string to;
+    bool force = false;
+    CLI::Option *bits = nullptr, *noScale = nullptr, *level = nullptr, *toOption = nullptr;
+};
+
+void AddOutputOptions(CLI::App* cmd, OutputOptions& o, const std::string& toHelp,
+                      bool sampleOptions) {
+    o.toOption = cmd->add_option("--to", o.to, toHelp)
+                     ->transform(CLI::IsMember({"png", "tif", "tiff", "ppm", "pgm", "raw"},
+                                               CLI::ignore_case));
+    if (sampleOptions) {
+        o.bits = cmd->add_option("--bits", o.samples.bits,
+                                 "Sample width of PNG, TIFF, PPM outputs: 8 or 16 (default: 8 "
+                                 "for data of up to 8 bits, else 16; PPM: the data's own)")
+                     ->check(CLI::IsMember({8, 16}));
+        o.noScale = cmd->add_flag("--no-scale",
+                                  "Keep the data's values instead of scaling them "
+                                  "to the output's full range");
+    }
+    o.level = cmd->add_option("--png-level", o.pngLevel,
+                              "PNG compression: 0 none, 1 fast (Huffman only), 2-9 deflate "
+                              "levels (6: the usual default, slowest gains)")
+                  ->check(CLI::Range(0, 9))
+                  ->capture_default_str();
+    cmd->add_flag("--force", o.force, "Replace existing outputs (never an input)");
+}
+
+// Says which options the outputs cannot use, once, before any work.
+void WarnUnusedOutputOptions(const OutputOptions& o, const std::vector<Container>& containers,
+                             bool toUsed) {
+    auto any = [&](auto pred) { return std::any_of(containers.begin(), containers.end(), pred); };
+    if (Given(o.toOption) && !toUsed)
+        Warn("--to has no effect: the output's extension names its type");
+    if (Given(o.level) && !any([](Container c) { return c == Container::Png; }))
+        Warn("--png-level has no effect: no output is a PNG");
+    const bool sampleOptions = (o.bits && Given(o.bits)) || (o.noScale && Given(o.noScale));
+    if (sampleOptions && !any([](Container c) { return c != Container::Raw; }))
+        Warn("--bits and --no-scale have no effect on .raw outputs, which hold the layout's bytes");
+}
+
+std::string Stem(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = base.find_last_of('.');
+    return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
+}
+
+// Reports a missing or unreadable input before anything about the output.
+void ProbeInput(const std::string& path) {
+    struct stat st {};
+    if (path != "-" && stat(path.c_str(), &st) != 0)
+        throw ToolError(kInputError, path + ": " + std::strerror(errno));
+}
+
+// Reads a mosaic and says what the file's contents made the tool do.
+LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
+                       std::atomic<bool>& geometryWarned) {
+    LoadedImage loaded = ReadImage(path, mosaic.geometry);
+    const std::string name = path == "-" ? "standard input" : path;
+    if (loaded.clamped > 0) {
+        const uint32_t top = (1u << loaded.raster.bitDepth) - 1;
+        Warn(name + ": " + std::to_string(loaded.clamped) + " samples above " +
+             std::to_string(top) +
+             (loaded.container == Container::Raw
+                  ? " (--depth " + std::to_string(mosaic.geometry.depth) + ")"
+                  : " (the file's maximum value)") +
+             " clamped to " + std::to_string(top));
+    }
+    if (loaded.container != Container::Raw && mosaic.geometryGiven &&
+        !geometryWarned.exchange(true))
+        Warn("--width, --height and --depth describe raw samples; " + name + " is a " +
+             ContainerName(loaded.container) + " file, so they have no effect");
+    return loaded;
 }
 
 // ---- demo ----
@@ -40,18 +139,34 @@ struct DemoOptions {
     uint32_t depth = 8;
     uint32_t width = 640;
     uint32_t height = 480;
-    bool force = false;
+    OutputOptions out;
 };
+
+std::string Decibels(double db) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f dB", db);
+    return text;
+}
 
 int RunDemo(const DemoOptions& o) {
     const uint32_t pattern = FindPattern(o.pattern);
-    CheckWritable(o.output, o.force);
+    const bool stream = o.output == "-";
+    const Container container =
+        stream ? ContainerForName(o.out.to.empty() ? "png" : o.out.to) : ContainerForPath(o.output);
+    if (container == Container::Pgm)
+        throw ToolError(kUsageError, o.output + ": PGM holds grey images, use .ppm for colour");
+    WarnUnusedOutputOptions(o.out, {container}, stream);
+    CheckWritable(o.output, o.out.force);
     const Raster scene = SynthesiseScene(o.width, o.height, o.depth);
     const Raster mosaic = MosaicOf(scene, pattern);
     const LayoutInfo& layout = DefaultLayout(mosaic);
 
     std::vector<Raster> results;
-    std::printf("%-12s %12s %10s %10s\n", "method", "ms/frame", "MP/s", "PSNR dB");
+    std::vector<std::string> labels = {"scene", "mosaic " + std::string(PatternNames()[pattern]) +
+                                                    " " + std::to_string(o.depth) + "-bit"};
+    // The table goes to standard error when the sheet goes to standard output.
+    FILE* table = stream ? stderr : stdout;
+    std::fprintf(table, "%-12s %12s %10s %10s\n", "method", "ms/frame", "MP/s", "PSNR dB");
     for (const MethodInfo& method : Methods()) {
         // Repeat for at least a quarter second so short conversions are timed fairly.
         std::vector<uint8_t> bytes;
@@ -68,107 +183,135 @@ int RunDemo(const DemoOptions& o) {
         const double perFrame = seconds / double(frames);
         const double mp = double(o.width) * o.height / 1e6;
         // The bilinear method leaves a one-pixel border: compare inside it.
-        std::printf("%-12s %12.3f %10.1f %10.2f\n", method.name, perFrame * 1e3, mp / perFrame,
-                    Psnr(scene, results.back(), 2));
+        const double psnr = Psnr(scene, results.back(), 2);
+        std::fprintf(table, "%-12s %12.3f %10.1f %10.2f\n", method.name, perFrame * 1e3,
+                     mp / perFrame, psnr);
+        labels.push_back(std::string(method.name) + " " + Decibels(psnr));
     }
 
     std::vector<const Raster*> panels = {&scene, &mosaic};
     for (const Raster& r : results) panels.push_back(&r);
-    const Raster sheet = ContactSheet(panels, 3);
-    WriteImage(o.output, sheet, Container::Png, o.force);
-    std::printf("\n%s: %u x %u contact sheet, panels of %u x %u left to right, top to bottom:\n",
-                o.output.c_str(), sheet.width, sheet.height, o.width, o.height);
-    std::printf("  scene, mosaic (%s, %u-bit)", PatternNames()[pattern], o.depth);
-    for (const MethodInfo& m : Methods()) std::printf(", %s", m.name);
-    std::printf("\n");
+    const Raster sheet = ContactSheet(panels, 3, labels);
+    WriteImage(o.output, sheet, container, o.out.force, o.out.pngLevel);
+    std::fprintf(table,
+                 "\n%s: %u x %u contact sheet, panels of %u x %u left to right, top to "
+                 "bottom:\n  ",
+                 stream ? "standard output" : o.output.c_str(), sheet.width, sheet.height, o.width,
+                 o.height);
+    for (size_t i = 0; i < labels.size(); ++i)
+        std::fprintf(table, "%s%s", i ? ", " : "", labels[i].c_str());
+    std::fprintf(table, "\n");
     return kOk;
 }
 
 // ---- convert ----
 
 struct ConvertOptions {
-    RawOptions mosaic;
+    MosaicOptions mosaic;
+    OutputOptions out;
     std::vector<std::string> files;
     std::string outputDir;
-    std::string to = "png";
     std::string method = "bilinear";
     std::string layout;
-    bool force = false;
+    unsigned jobs = 0;
     bool quiet = false;
 };
 
-std::string Stem(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = base.find_last_of('.');
-    return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
-}
+struct ConvertJob {
+    Job job;
+    Container container;
+};
 
-void ConvertOne(const ConvertOptions& o, const std::string& in, const std::string& out) {
-    const Container container = ContainerForPath(out);
-    if (container == Container::Pgm)
-        throw ToolError(kUsageError, out + ": PGM holds grey images, use .ppm for colour");
-    const MethodInfo& method = FindMethod(o.method);
-    CheckWritable(out, o.force);
-    const LoadedImage loaded = ReadImage(in, o.mosaic.geometry);
+void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>& geometryWarned) {
+    ProbeInput(j.job.input);
+    CheckWritable(j.job.output, o.out.force);
+    const std::string name = j.job.input == "-" ? "standard input" : j.job.input;
+    const LoadedImage loaded = ReadMosaic(j.job.input, o.mosaic, geometryWarned);
     const Raster& mosaic = loaded.raster;
     const LayoutInfo& layout = o.layout.empty() ? DefaultLayout(mosaic) : FindLayout(o.layout);
     const std::vector<uint8_t> bytes =
-        Demosaic(mosaic, FindPattern(o.mosaic.pattern), method, layout, in);
-    if (container == Container::Raw)
-        WriteBytes(out, bytes, o.force);
-    else
-        WriteImage(out, LayoutToRaster(bytes, layout, mosaic.width, mosaic.height, mosaic.bitDepth),
-                   container, o.force);
+        Demosaic(mosaic, FindPattern(o.mosaic.pattern), FindMethod(o.method), layout, name);
+    if (j.container == Container::Raw) return WriteBytes(j.job.output, bytes, o.out.force);
+    Raster colour = LayoutToRaster(bytes, layout, mosaic.width, mosaic.height, mosaic.bitDepth);
+    WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
+               j.container, o.out.force, o.out.pngLevel);
 }
 
 int RunConvert(const ConvertOptions& o) {
-    std::vector<std::pair<std::string, std::string>> jobs;
-    if (!o.outputDir.empty()) {
-        struct stat st {};
-        if (stat(o.outputDir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-            throw ToolError(kOutputError, o.outputDir + ": not a directory");
-        for (const std::string& in : o.files)
-            jobs.emplace_back(in, o.outputDir + "/" + Stem(in) + "." + o.to);
+    FindMethod(o.method);
+    if (!o.layout.empty()) FindLayout(o.layout);
+    std::vector<ConvertJob> jobs;
+    const bool intoFolder = !o.outputDir.empty();
+    const std::string to = o.out.to.empty() ? "png" : o.out.to;
+    if (intoFolder) {
+        for (const std::string& in : o.files) {
+            if (in == "-")
+                throw ToolError(kUsageError, "standard input (-) needs a named output, not -o");
+            jobs.push_back({{in, o.outputDir + "/" + Stem(in) + "." + to}, ContainerForName(to)});
+        }
     } else {
         if (o.files.size() < 2)
             throw ToolError(kUsageError, "convert needs an input and an output (or -o DIR)");
-        for (size_t i = 0; i + 1 < o.files.size(); ++i)
-            jobs.emplace_back(o.files[i], o.files.back());
-        if (jobs.size() > 1)
+        if (o.files.size() > 2)
             throw ToolError(kUsageError, "several inputs need an output folder: -o DIR");
+        const std::string& out = o.files[1];
+        jobs.push_back(
+            {{o.files[0], out}, out == "-" ? ContainerForName(to) : ContainerForPath(out)});
     }
-    // Every frame is tried; the first failure decides the exit status.
-    int status = kOk;
-    Progress progress(jobs.size(), !o.quiet);
-    for (const auto& [in, out] : jobs) {
-        try {
-            ConvertOne(o, in, out);
-        } catch (const ToolError& e) {
-            std::fprintf(stderr, "\norvex: %s\n", e.what());
-            if (status == kOk) status = e.status();
-            if (e.status() == kUsageError) return status;
-        }
-        progress.Step();
+    std::vector<Container> containers;
+    for (const ConvertJob& j : jobs) {
+        if (j.container == Container::Pgm)
+            throw ToolError(kUsageError,
+                            j.job.output + ": PGM holds grey images, use .ppm for colour");
+        containers.push_back(j.container);
     }
-    return status;
+    WarnUnusedOutputOptions(o.out, containers, intoFolder || o.files.back() == "-");
+
+    std::vector<Job> plain;
+    for (const ConvertJob& j : jobs) plain.push_back(j.job);
+    CheckJobs(plain);
+    if (intoFolder) {
+        std::error_code ec;
+        std::filesystem::create_directories(o.outputDir, ec);
+        if (!std::filesystem::is_directory(o.outputDir))
+            throw ToolError(kOutputError, o.outputDir + ": not a directory" +
+                                              (ec ? " (" + ec.message() + ")" : ""));
+    }
+    std::atomic<bool> geometryWarned{false};
+    return RunJobs(plain, o.jobs, !o.quiet, [&](const Job& job) {
+        const size_t i = size_t(&job - plain.data());
+        ConvertOne(o, jobs[i], geometryWarned);
+    });
 }
 
 // ---- zoom ----
 
 struct ZoomOptions {
-    RawOptions mosaic;
+    MosaicOptions mosaic;
+    OutputOptions out;
     std::string input, output;
-    bool force = false;
 };
 
 int RunZoom(const ZoomOptions& o) {
-    CheckWritable(o.output, o.force);
-    const LoadedImage loaded = ReadImage(o.input, o.mosaic.geometry);
+    const bool stream = o.output == "-";
+    const bool named = !stream || !o.out.to.empty();
+    Container container = Container::Raw;
+    if (named) container = stream ? ContainerForName(o.out.to) : ContainerForPath(o.output);
+    if (named && container == Container::Ppm)
+        throw ToolError(kUsageError, o.output + ": PPM holds colour images, use .pgm for a mosaic");
+    CheckJobs({{o.input, o.output}});
+    ProbeInput(o.input);
+    CheckWritable(o.output, o.out.force);
+    std::atomic<bool> geometryWarned{false};
+    const LoadedImage loaded = ReadMosaic(o.input, o.mosaic, geometryWarned);
+    // Standard output without --to keeps the input's container.
+    if (!named) container = loaded.container == Container::Ppm ? Container::Pgm : loaded.container;
+    WarnUnusedOutputOptions(o.out, {container}, stream);
     if (loaded.raster.width < 5 || loaded.raster.height < 3)
         throw ToolError(kInputError, o.input + ": the zoom needs at least 5 x 3 samples");
     const Raster zoomed = ZoomMosaic(loaded.raster, FindPattern(o.mosaic.pattern), o.input);
-    WriteImage(o.output, zoomed, loaded.container, o.force);
+    WriteImage(o.output, ForContainer(zoomed, container, o.out.samples), container, o.out.force,
+               o.out.pngLevel);
     return kOk;
 }
 
@@ -185,8 +328,9 @@ int RunFormats() {
     for (const MethodInfo& m : Methods())
         std::printf("  %2u  %-12s %s\n", m.code, m.name, m.summary);
     std::printf(
-        "\nInputs: raw samples, PGM (P5), 8/16-bit grey PNG or TIFF\n"
-        "Outputs by extension: .png .tif .tiff .ppm .raw (.raw: the layout's bytes)\n");
+        "\nInputs: raw samples, PGM (P5), 8/16-bit grey PNG or TIFF, - for standard input\n"
+        "Outputs by extension: .png .tif .tiff .ppm .pgm .raw (.raw: the layout's bytes),\n"
+        "  - for standard output (type from --to)\n");
     return kOk;
 }
 
@@ -195,6 +339,7 @@ int RunFormats() {
 int main(int argc, char** argv) {
     CLI::App app{"orvex: turns raw Bayer mosaics into colour images"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "orvex " ORVEX_VERSION);
     app.footer(
         "Examples:\n"
         "  orvex demo                          synthetic scene through every method\n"
@@ -207,9 +352,10 @@ int main(int argc, char** argv) {
     DemoOptions demo;
     auto* demoCmd =
         app.add_subcommand("demo", "Convert a built-in synthetic scene with every method");
-    demoCmd->add_option("output", demo.output, "Contact sheet PNG")->capture_default_str();
-    demoCmd->add_option("--pattern", demo.pattern, "Bayer pattern")
-        ->check(CLI::IsMember({"RGGB", "GRBG", "GBRG", "BGGR"}))
+    demoCmd->add_option("output", demo.output, "Contact sheet: .png, .tif, .ppm, .raw or -")
+        ->capture_default_str();
+    demoCmd->add_option("--pattern", demo.pattern, "Bayer pattern, any case")
+        ->transform(CLI::IsMember(kPatternNames, CLI::ignore_case))
         ->capture_default_str();
     demoCmd->add_option("--depth", demo.depth, "Bits per sample of the scene")
         ->check(CLI::IsMember({8, 16}))
@@ -220,42 +366,58 @@ int main(int argc, char** argv) {
     demoCmd->add_option("--height", demo.height, "Scene height")
         ->check(CLI::Range(8, 8192))
         ->capture_default_str();
-    demoCmd->add_flag("--force", demo.force, "Replace an existing output");
+    AddOutputOptions(demoCmd, demo.out, "Type of the sheet written to standard output (-)", false);
     demoCmd->footer(
         "Example: orvex demo --depth 16 sheet.png\n"
         "Prints time per frame, megapixels per second and PSNR for each method and\n"
-        "writes a 3 x 2 contact sheet: scene, mosaic, block, bilinear, cubic, cubic-fixed.");
+        "writes a 3 x 2 contact sheet, each panel labelled: scene, mosaic, block,\n"
+        "bilinear, cubic, cubic-fixed.");
 
     ConvertOptions conv;
+    std::vector<CLI::Option*> convGeometry;
     auto* convCmd = app.add_subcommand("convert", "Demosaic mosaic files");
-    convCmd->add_option("files", conv.files, "IN... OUT, or inputs only with -o DIR")->required();
-    convCmd->add_option("-o,--output-dir", conv.outputDir, "Folder for the outputs of many inputs");
-    convCmd->add_option("--to", conv.to, "Output type with -o: png, tiff, ppm or raw")
-        ->check(CLI::IsMember({"png", "tif", "tiff", "ppm", "raw"}))
-        ->capture_default_str();
+    convCmd
+        ->add_option("files", conv.files,
+                     "IN... OUT, or inputs only with -o DIR; - for "
+                     "standard input or output")
+        ->required();
+    convCmd->add_option("-o,--output-dir", conv.outputDir,
+                        "Folder for the outputs of many inputs (created when missing)");
     convCmd->add_option("--method", conv.method, "block, bilinear, cubic or cubic-fixed")
         ->check(CLI::IsMember({"block", "bilinear", "cubic", "cubic-fixed"}))
         ->capture_default_str();
     convCmd->add_option("--layout", conv.layout,
                         "Library layout, e.g. RGB24, BGRA32, RGB48, PlanarRGB24 "
                         "(default RGB24, or RGB48 above 8 bits)");
-    AddMosaicOptions(convCmd, conv.mosaic);
-    convCmd->add_flag("--force", conv.force, "Replace existing outputs");
+    AddMosaicOptions(convCmd, conv.mosaic, convGeometry);
+    AddOutputOptions(convCmd, conv.out,
+                     "Output type with -o DIR or -: png, tiff, ppm or raw "
+                     "(default png)",
+                     true);
+    convCmd->add_option("-j,--jobs", conv.jobs, "Files converted at once (default: one per core)");
     convCmd->add_flag("-q,--quiet", conv.quiet, "No progress bar");
     convCmd->footer(
         "Examples:\n"
         "  orvex convert frame.raw frame.png --width 1280 --height 1024 --depth 12 --pattern GRBG\n"
         "  orvex convert frame.tif frame.ppm --method cubic-fixed --layout BGR24\n"
-        "  orvex convert -o out --to tiff shots/*.pgm\n"
-        "Inputs are never modified; outputs appear only when complete.");
+        "  orvex convert -o out --to tiff -j 4 shots/*.pgm\n"
+        "  cat frame.pgm | orvex convert - - --to ppm > frame.ppm\n"
+        "Image outputs are scaled to their full range (--bits, --no-scale). Inputs are\n"
+        "never modified or replaced; outputs appear only when complete.");
 
     ZoomOptions zoom;
-    auto* zoomCmd =
-        app.add_subcommand("zoom", "Vertical 2x zoom of a mosaic, in the input's container");
-    zoomCmd->add_option("input", zoom.input, "Mosaic file")->required();
-    zoomCmd->add_option("output", zoom.output, "Zoomed mosaic file")->required();
-    AddMosaicOptions(zoomCmd, zoom.mosaic);
-    zoomCmd->add_flag("--force", zoom.force, "Replace an existing output");
+    std::vector<CLI::Option*> zoomGeometry;
+    auto* zoomCmd = app.add_subcommand("zoom", "Vertical 2x zoom of a mosaic");
+    zoomCmd->add_option("input", zoom.input, "Mosaic file, or - for standard input")->required();
+    zoomCmd
+        ->add_option("output", zoom.output,
+                     "Zoomed mosaic: .pgm, .png, .tif or .raw, or - for standard output")
+        ->required();
+    AddMosaicOptions(zoomCmd, zoom.mosaic, zoomGeometry);
+    AddOutputOptions(zoomCmd, zoom.out,
+                     "Type written to standard output (-): pgm, png, tiff or raw "
+                     "(default: the input's)",
+                     true);
     zoomCmd->footer("Example: orvex zoom frame.raw tall.raw --width 640 --height 480");
 
     auto* formatsCmd =
@@ -267,16 +429,23 @@ int main(int argc, char** argv) {
     } catch (const CLI::ParseError& e) {
         return app.exit(e) == 0 ? kOk : kUsageError;
     }
+    auto anyGiven = [](const std::vector<CLI::Option*>& options) {
+        return std::any_of(options.begin(), options.end(), Given);
+    };
+    conv.mosaic.geometryGiven = anyGiven(convGeometry);
+    zoom.mosaic.geometryGiven = anyGiven(zoomGeometry);
+    conv.out.samples.scale = !Given(conv.out.noScale);
+    zoom.out.samples.scale = !Given(zoom.out.noScale);
     try {
         if (*demoCmd) return RunDemo(demo);
         if (*convCmd) return RunConvert(conv);
         if (*zoomCmd) return RunZoom(zoom);
         return RunFormats();
     } catch (const ToolError& e) {
-        std::fprintf(stderr, "orvex: %s\n", e.what());
+        Err().Line(e.what());
         return e.status();
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "orvex: %s\n", e.what());
+        Err().Line(e.what());
         return kOutputError;
     }
 }

@@ -6,23 +6,41 @@
 
 namespace orvex_tool {
 
-Progress::Progress(size_t total, bool enabled)
-    : total_(total),
-      active_(enabled && total > 1 && isatty(STDERR_FILENO)),
-      start_(std::chrono::steady_clock::now()) {
+Console& Err() {
+    static Console console;
+    return console;
+}
+
+void Console::Line(const std::string& text) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (active_) std::fputs("\r\033[K", stderr);  // the bar's line is reused
+    std::fprintf(stderr, "orvex: %s\n", text.c_str());
+    if (active_) Draw();
+    std::fflush(stderr);
+}
+
+void Console::StartProgress(size_t total, bool enabled) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    total_ = total;
+    done_ = 0;
+    active_ = enabled && total > 1 && isatty(STDERR_FILENO);
+    start_ = std::chrono::steady_clock::now();
     if (active_) Draw();
 }
 
-Progress::~Progress() {
-    if (active_) std::fputc('\n', stderr);
-}
-
-void Progress::Step() {
+void Console::Step() {
+    std::lock_guard<std::mutex> lock(mutex_);
     ++done_;
     if (active_) Draw();
 }
 
-void Progress::Draw() const {
+void Console::EndProgress() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (active_) std::fputc('\n', stderr);
+    active_ = false;
+}
+
+void Console::Draw() const {
     constexpr size_t kBar = 30;
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
