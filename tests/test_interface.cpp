@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "orvex.h"
 #include "test_support.h"
@@ -155,6 +157,20 @@ TEST(ShowMessageDeathTest, ReportsZeroWhenTheLineCannotBeWritten) {
             _exit(Orvex_ShowMSG(nullptr, "lost"));
         },
         testing::ExitedWithCode(0), "");
+}
+
+}  // namespace
+
+namespace {
+
+// The suite runs once more under ORVEX_SIMD=scalar (CTest); there no kernel
+// may use vector instructions.
+TEST(SimdEnvironment, ScalarCapsEveryKernel) {
+    const char* cap = std::getenv("ORVEX_SIMD");
+    if (cap == nullptr || std::string(cap) != "scalar") GTEST_SKIP() << "ORVEX_SIMD is not scalar";
+    EXPECT_EQ(orvex::ActiveSimdLevel(), orvex::SimdLevel::None);
+    testsupport::SimdCap widest(orvex::SimdLevel::Avx512);
+    EXPECT_EQ(orvex::ActiveSimdLevel(), orvex::SimdLevel::None);
 }
 
 }  // namespace

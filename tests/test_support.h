@@ -12,8 +12,8 @@
 #include <tuple>
 #include <vector>
 
-#include "api/simd.h"
 #include "orvex.h"
+#include "simd/simd.h"
 
 namespace testsupport {
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 #if defined(ORVEX_SIMD_X86)
 

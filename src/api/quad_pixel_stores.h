@@ -10,7 +10,7 @@
 #include <cstring>
 #include <utility>
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 #if defined(ORVEX_SIMD_X86)
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 

@@ -8,7 +8,7 @@
 
 #include "api/pixel_interleave.h"
 #include "api/quad_pixel_stores.h"
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 

@@ -3,7 +3,7 @@
 // lanes, which the pack interleaves by 128-bit lane and a permute restores.
 #include "cubic/extract_vector_rows.h"
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 

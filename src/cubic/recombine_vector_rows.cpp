@@ -5,7 +5,7 @@
 #include "cubic/recombine_vector_rows.h"
 
 #include "api/pixel_interleave.h"
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 

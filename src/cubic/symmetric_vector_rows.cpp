@@ -8,7 +8,7 @@
 // most 0).
 #include "cubic/symmetric_vector_rows.h"
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 

@@ -13,7 +13,7 @@
 // integer, far beyond the rounding error of one multiply.
 #include "zoom/zoom_middle_sites.h"
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "api/simd.h"
+#include "simd/simd.h"
 
 namespace orvex {
 
