@@ -6,10 +6,10 @@
 #include <chrono>
 #include <thread>
 
-#include "cubic/cubic_alloc.h"
+#include "api/cubic_gate.h"
 #include "cubic/cubic_demosaic.h"
-#include "cubic/cubic_state.h"
 #include "cubic/plane_recombine.h"
+#include "cubic/plane_recombine_whole.h"
 #include "cubic/row_ring.h"
 #include "orvex.h"
 #include "test_support.h"
@@ -31,19 +31,19 @@ struct RefTables {
 RefTables Tables(int32_t in, int32_t out, bool fixed) {
     RefTables t;
     int32_t* index = nullptr;
-    BuildSourceIndex(index, in, out);
+    BuildSourceIndex(ringState.memory, index, in, out);
     t.index.assign(index, index + out);
-    CubicFree(index);
+    ringState.memory.Free(index);
     CubicWeightSet<float> f{};
     CubicWeightSet<int32_t> q{};
     if (fixed)
-        BuildCubicWeightsFixed(q, in, out);
+        BuildCubicWeightsFixed(ringState.memory, q, in, out);
     else
-        BuildCubicWeights(f, in, out);
+        BuildCubicWeights(ringState.memory, f, in, out);
     for (int i = 0; i < 4; ++i) {
         for (int32_t x = 0; x < out; ++x) t.w[i].push_back(fixed ? q.table[i][x] : f.table[i][x]);
-        CubicFree(f.table[i]);
-        CubicFree(q.table[i]);
+        ringState.memory.Free(f.table[i]);
+        ringState.memory.Free(q.table[i]);
     }
     return t;
 }
@@ -147,10 +147,24 @@ struct Converted {
     bool guardsIntact;
 };
 
+// A cubic method with the memory it allocates from.
+using PlannedMethod = int32_t (*)(const ImageDesc&, const ImageDesc&, CubicMemory&);
+PlannedMethod Planned(uint32_t method) {
+    if (method == MethodBicubicFloat) return DemosaicBicubicFloat;
+    return DemosaicBicubicFixed;
+}
+
+// Through the export, or with `memory` straight through the method, which
+// then allocates from it and passes no gate.
 Converted Convert(uint32_t method, const uint8_t* mosaic, uint32_t srcFormat, size_t w, size_t h,
-                  uint32_t pattern, uint32_t dstFormat, uint16_t bitDepth, bool odd = false) {
+                  uint32_t pattern, uint32_t dstFormat, uint16_t bitDepth, bool odd = false,
+                  CubicMemory* memory = nullptr) {
     GuardedBuffer out(Orvex_CalcImageSize(dstFormat, w, h), odd);
     ImageDesc src = MakeDesc(const_cast<uint8_t*>(mosaic), srcFormat, w, h, bitDepth, pattern);
+    if (memory != nullptr) {
+        const ImageDesc dst = MakeDesc(out.data(), dstFormat, w, h, bitDepth, 0);
+        return {Planned(method)(src, dst, *memory), out.Payload(), out.GuardsIntact()};
+    }
     ImageDesc dst = MakeDesc(out.data(), dstFormat, 0, 0, 0, 0);
     const int32_t result = Orvex_BayerToRgb(method, &src, &dst);
     return {result, out.Payload(), out.GuardsIntact()};
@@ -199,21 +213,21 @@ INSTANTIATE_TEST_SUITE_P(PackedLayoutsAndPatterns, CubicLayouts,
 std::vector<uint8_t> WholePlaneConversion(bool fixed, const uint8_t* mosaic, uint32_t srcFormat,
                                           uint32_t W, uint32_t H, uint32_t pattern, uint32_t format,
                                           uint16_t bitDepth) {
-    CubicState& s = cubicState;
-    s.lowBound = 1.1754943508222875e-38;
-    s.highBound = 3.4028234663852886e+38;
+    RingState& s = ringState;
+    int32_t* verticalIndex = nullptr;
     const auto pw = int32_t(W / 2), ph = int32_t(H / 2), w = int32_t(W), h = int32_t(H);
     ImageDesc src = MakeDesc(const_cast<uint8_t*>(mosaic), srcFormat, W, H, bitDepth, pattern);
     PlaneImage* split[4] = {};
     PlaneImage* full[4] = {};
     EXPECT_TRUE(SplitBayerPlanes(src, split, pw, ph, W, H, pattern));
-    EXPECT_TRUE(BuildSourceIndex(s.horizontalIndex, pw, w));
-    EXPECT_TRUE(BuildSourceIndex(s.verticalIndex, ph, h));
-    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(s.horizontalWeightsFixed, pw, w)
-                      : BuildCubicWeights(s.horizontalWeights, pw, w));
+    EXPECT_TRUE(BuildSourceIndex(ringState.memory, s.horizontalIndex, pw, w));
+    EXPECT_TRUE(BuildSourceIndex(ringState.memory, verticalIndex, ph, h));
+    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(ringState.memory, s.horizontalWeightsFixed, pw, w)
+                      : BuildCubicWeights(ringState.memory, s.horizontalWeights, pw, w));
     CubicWeightSet<float> vf{};
     CubicWeightSet<int32_t> vq{};
-    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(vq, ph, h) : BuildCubicWeights(vf, ph, h));
+    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(ringState.memory, vq, ph, h)
+                      : BuildCubicWeights(ringState.memory, vf, ph, h));
     EXPECT_TRUE(CreateRowRing(4, w, 1, 2));
     EXPECT_TRUE(CreatePlaneSet(full, w, h));
     PlaneImage records[4];
@@ -223,7 +237,7 @@ std::vector<uint8_t> WholePlaneConversion(bool fixed, const uint8_t* mosaic, uin
         for (int32_t row = -1; row <= 1; ++row) pass(*split[p], row, w, row + 2, 1, 2);
         int32_t last = -1;
         for (int32_t j = 0; j < h; ++j) {
-            while (last < s.verticalIndex[j]) {
+            while (last < verticalIndex[j]) {
                 (fixed ? ShiftRingFixed : ShiftRing)();
                 pass(*split[p], last + 3, w, 3, 1, 2);
                 ++last;
@@ -251,10 +265,11 @@ std::vector<uint8_t> WholePlaneConversion(bool fixed, const uint8_t* mosaic, uin
     for (int p = 0; p < 4; ++p) {
         ReleasePlane(split[p]);
         ReleasePlane(full[p]);
-        CubicFree(vf.table[p]);
-        CubicFree(vq.table[p]);
+        ringState.memory.Free(vf.table[p]);
+        ringState.memory.Free(vq.table[p]);
     }
-    ReleaseCubicState();
+    ringState.memory.Free(verticalIndex);
+    ReleaseRingState();
     return bytes;
 }
 
@@ -517,20 +532,6 @@ TEST(RecombinePlanes, AlphaColumnZeroAndRgb48RowZero) {
 
 // ---- Failures, allocation seam and the busy gate. ----
 
-bool StateIsEmpty() {
-    const CubicState& s = cubicState;
-    for (int i = 0; i < 4; ++i) {
-        if (s.ring.rows[i] || s.bands[i].row || s.horizontalWeights.table[i] ||
-            s.verticalWeights.table[i] || s.horizontalWeightsFixed.table[i] ||
-            s.verticalWeightsFixed.table[i])
-            return false;
-        for (const uint16_t* row : s.bands[i].ring)
-            if (row) return false;
-    }
-    return s.horizontalIndex == nullptr && s.verticalIndex == nullptr && s.scratch == nullptr &&
-           s.busyCount == 0;
-}
-
 TEST(CubicDrivers, RejectsWhatItCannotConvert) {
     struct Case {
         const char* what;
@@ -553,16 +554,18 @@ TEST(CubicDrivers, RejectsWhatItCannotConvert) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         for (const uint32_t method : {MethodBicubicFloat, MethodBicubicFixed}) {
-            FailCubicAllocationAt(0);
             const uint32_t size =
                 c.w * c.h <= 65536 * 2 ? Orvex_CalcImageSize(c.dstFormat, c.w, c.h) : 64;
             GuardedBuffer out(size);
             ImageDesc src = MakeDesc(mosaic.data(), c.srcFormat, c.w, c.h, 8, c.pattern);
             ImageDesc dst = MakeDesc(out.data(), c.dstFormat, 0, 0, 0, 0);
             EXPECT_EQ(Orvex_BayerToRgb(method, &src, &dst), kCubicFailed);
-            EXPECT_EQ(CubicAllocationCount(), 0);
             EXPECT_EQ(out.Payload(), std::vector<uint8_t>(size, kCanary));
-            EXPECT_TRUE(StateIsEmpty());
+            EXPECT_EQ(CubicGate().load(), 0);
+            // Refused before anything is allocated.
+            CubicMemory memory;
+            EXPECT_EQ(Planned(method)(src, dst, memory), kCubicFailed);
+            EXPECT_EQ(memory.calls(), 0);
         }
     }
 }
@@ -572,22 +575,23 @@ TEST(CubicDrivers, EveryAllocationFailureLeavesNothingBehind) {
     std::vector<uint8_t> mosaic(w * h * 2);
     FillRandom(mosaic.data(), mosaic.size(), 99);
     for (const uint32_t method : {MethodBicubicFloat, MethodBicubicFixed}) {
-        FailCubicAllocationAt(0);
-        const Converted good = Convert(method, mosaic.data(), Bayer16, w, h, GRBG, BGRA32, 12);
-        const int allocations = CubicAllocationCount();
+        CubicMemory counted;
+        const Converted good =
+            Convert(method, mosaic.data(), Bayer16, w, h, GRBG, BGRA32, 12, false, &counted);
+        EXPECT_EQ(good.bytes,
+                  Convert(method, mosaic.data(), Bayer16, w, h, GRBG, BGRA32, 12).bytes);
+        EXPECT_EQ(counted.live(), 0);
+        const int allocations = counted.calls();
         ASSERT_GT(allocations, 20);
         for (int k = 1; k <= allocations; ++k) {
             SCOPED_TRACE(k);
-            FailCubicAllocationAt(k);
+            CubicMemory failing(k);
             const Converted failed =
-                Convert(method, mosaic.data(), Bayer16, w, h, GRBG, BGRA32, 12);
+                Convert(method, mosaic.data(), Bayer16, w, h, GRBG, BGRA32, 12, false, &failing);
             EXPECT_EQ(failed.result, kCubicFailed);
             EXPECT_EQ(failed.bytes, std::vector<uint8_t>(good.bytes.size(), kCanary));
-            EXPECT_TRUE(StateIsEmpty());
+            EXPECT_EQ(failing.live(), 0);
         }
-        FailCubicAllocationAt(0);
-        EXPECT_EQ(Convert(method, mosaic.data(), Bayer16, w, h, GRBG, BGRA32, 12).bytes,
-                  good.bytes);
     }
 }
 
@@ -595,10 +599,11 @@ TEST(CubicDrivers, WorkingMemoryStaysSmallForLargeFrames) {
     const size_t w = 4096, h = 3072;
     std::vector<uint8_t> mosaic(w * h * 2, 0x11);
     for (const uint32_t method : {MethodBicubicFloat, MethodBicubicFixed}) {
-        FailCubicAllocationAt(0);
-        const Converted c = Convert(method, mosaic.data(), Bayer16, w, h, RGGB, RGB48, 12);
+        CubicMemory memory;
+        const Converted c =
+            Convert(method, mosaic.data(), Bayer16, w, h, RGGB, RGB48, 12, false, &memory);
         EXPECT_EQ(c.result, 0);
-        EXPECT_LE(CubicBytesRequested(), size_t(16) << 20);
+        EXPECT_LE(memory.bytesRequested(), size_t(16) << 20);
     }
 }
 
@@ -618,13 +623,40 @@ TEST(CubicDrivers, ConcurrentConversionsWaitTheirTurn) {
     tb.join();
     EXPECT_EQ(gotA.bytes, expectA.bytes);
     EXPECT_EQ(gotB.bytes, expectB.bytes);
-    EXPECT_TRUE(StateIsEmpty());
+    EXPECT_EQ(CubicGate().load(), 0);
+}
+
+// Each conversion owns its plan: many run at once, past the exports' gate,
+// and give the bytes they give alone.
+TEST(CubicDrivers, PlansRunConcurrently) {
+    const size_t w = 150, h = 90;
+    std::vector<uint8_t> mosaic(w * h * 2);
+    FillRandom(mosaic.data(), mosaic.size(), 3);
+    struct Job {
+        uint32_t method, format, pattern;
+        Converted expected, got;
+    };
+    std::vector<Job> jobs;
+    for (const uint32_t method : {MethodBicubicFloat, MethodBicubicFixed})
+        for (const uint32_t format : {BGR24, RGB48, BGRA32})
+            jobs.push_back({method, format, uint32_t(jobs.size() % 4), {}, {}});
+    for (Job& j : jobs)
+        j.expected = Convert(j.method, mosaic.data(), Bayer16, w, h, j.pattern, j.format, 12);
+    std::vector<std::thread> threads;
+    for (Job& j : jobs)
+        threads.emplace_back([&mosaic, &j, w, h] {
+            CubicMemory memory;
+            j.got = Convert(j.method, mosaic.data(), Bayer16, w, h, j.pattern, j.format, 12, false,
+                            &memory);
+        });
+    for (std::thread& t : threads) t.join();
+    for (const Job& j : jobs) EXPECT_EQ(j.got.bytes, j.expected.bytes);
 }
 
 TEST(CubicDrivers, TheGateHoldsCubicButNotTheOtherMethods) {
     const size_t w = 8, h = 8;
     std::vector<uint8_t> mosaic(w * h, 50);
-    cubicState.busyCount = 1;  // a conversion is running
+    CubicGate() = 1;  // a conversion is running
 
     // Block and bilinear do not wait for it.
     for (const uint32_t method : {MethodBlock, MethodBilinear})
@@ -638,7 +670,7 @@ TEST(CubicDrivers, TheGateHoldsCubicButNotTheOtherMethods) {
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
     EXPECT_FALSE(finished);
-    cubicState.busyCount = 0;
+    CubicGate() = 0;
     waiter.join();
     EXPECT_EQ(got.result, 0);
     EXPECT_EQ(got.bytes, std::vector<uint8_t>(w * h * 3, 50));

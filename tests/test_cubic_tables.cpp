@@ -5,8 +5,6 @@
 #include <numeric>
 #include <random>
 
-#include "cubic/cubic_alloc.h"
-#include "cubic/cubic_state.h"
 #include "cubic/cubic_weights.h"
 #include "cubic/row_kernels.h"
 #include "cubic/row_ring.h"
@@ -19,7 +17,7 @@ using namespace orvex;
 template <class T>
 void FreeSet(CubicWeightSet<T>& set) {
     for (auto& t : set.table) {
-        CubicFree(t);
+        ringState.memory.Free(t);
         t = nullptr;
     }
 }
@@ -44,8 +42,8 @@ TEST(CubicWeights, WorkedPhases) {
         SCOPED_TRACE(testing::Message() << c.in << "->" << c.out << " x=" << c.x);
         CubicWeightSet<float> f{};
         CubicWeightSet<int32_t> q{};
-        ASSERT_TRUE(BuildCubicWeights(f, c.in, c.out));
-        ASSERT_TRUE(BuildCubicWeightsFixed(q, c.in, c.out));
+        ASSERT_TRUE(BuildCubicWeights(ringState.memory, f, c.in, c.out));
+        ASSERT_TRUE(BuildCubicWeightsFixed(ringState.memory, q, c.in, c.out));
         for (int i = 0; i < 4; ++i) {
             EXPECT_NEAR(f.table[i][c.x], c.w[i], 1e-7);
             EXPECT_EQ(q.table[i][c.x], c.fixed[i]);
@@ -61,7 +59,7 @@ TEST(CubicWeights, FixedPhasesNeedNotSumTo1024) {
     } const cases[] = {{3, 7, 2, 1025}, {2, 5, 1, 1023}, {4, 8, 1, 1024}};
     for (const Case& c : cases) {
         CubicWeightSet<int32_t> q{};
-        ASSERT_TRUE(BuildCubicWeightsFixed(q, c.in, c.out));
+        ASSERT_TRUE(BuildCubicWeightsFixed(ringState.memory, q, c.in, c.out));
         int32_t sum = 0;
         for (auto* t : q.table) sum += t[c.x];
         EXPECT_EQ(sum, c.sum) << c.in << "->" << c.out;
@@ -82,9 +80,9 @@ TEST(CubicWeights, SourceIndexTables) {
     };
     for (const Case& c : cases) {
         int32_t* index = nullptr;
-        ASSERT_TRUE(BuildSourceIndex(index, c.in, c.out));
+        ASSERT_TRUE(BuildSourceIndex(ringState.memory, index, c.in, c.out));
         EXPECT_EQ(std::vector<int32_t>(index, index + c.out), c.index);
-        CubicFree(index);
+        ringState.memory.Free(index);
     }
 }
 
@@ -112,8 +110,8 @@ TEST(CubicSamples, RoundToIntTiesToEven) {
 }
 
 TEST(CubicSamples, ConversionsClampBothEnds) {
-    cubicState.lowBound = 1.1754943508222875e-38;
-    cubicState.highBound = 3.4028234663852886e+38;
+    ringState.lowBound = 1.1754943508222875e-38;
+    ringState.highBound = 3.4028234663852886e+38;
     const std::pair<double, uint16_t> floats[] = {
         {-25.0, 0},       {0.0, 0},         {1e-39, 0},        {0.5, 0},         {1.5, 2},
         {65534.5, 65534}, {65535.4, 65535}, {81918.75, 65535}, {65536.0, 65535}, {1e300, 65535}};
@@ -134,22 +132,24 @@ std::vector<std::vector<uint16_t>> EnlargeRows(const std::vector<std::vector<uin
                                                const std::vector<int32_t>& sourceRows) {
     const auto pw = static_cast<int32_t>(rows[0].size());
     const auto ph = static_cast<int32_t>(rows.size());
-    cubicState.lowBound = 1.1754943508222875e-38;
-    cubicState.highBound = 3.4028234663852886e+38;
-    EXPECT_TRUE(BuildSourceIndex(cubicState.horizontalIndex, pw, outWidth));
-    EXPECT_TRUE(fixed ? BuildCubicWeightsFixed(cubicState.horizontalWeightsFixed, pw, outWidth)
-                      : BuildCubicWeights(cubicState.horizontalWeights, pw, outWidth));
+    ringState.lowBound = 1.1754943508222875e-38;
+    ringState.highBound = 3.4028234663852886e+38;
+    EXPECT_TRUE(BuildSourceIndex(ringState.memory, ringState.horizontalIndex, pw, outWidth));
+    EXPECT_TRUE(
+        fixed ? BuildCubicWeightsFixed(ringState.memory, ringState.horizontalWeightsFixed, pw,
+                                       outWidth)
+              : BuildCubicWeights(ringState.memory, ringState.horizontalWeights, pw, outWidth));
     EXPECT_TRUE(CreateRowRing(4, outWidth, 1, 2));
     PlaneImage* plane = CreatePlane(pw, ph);
     for (int32_t r = 0; r < ph; ++r) std::copy(rows[r].begin(), rows[r].end(), PlaneRow(*plane, r));
     std::vector<std::vector<uint16_t>> out;
     for (int32_t src : sourceRows) {
         (fixed ? HorizontalPassFixed : HorizontalPass)(*plane, src, outWidth, 3, 1, 2);
-        const uint16_t* ring = cubicState.ring.rows[3];
+        const uint16_t* ring = ringState.ring.rows[3];
         out.emplace_back(ring + 1, ring + 1 + outWidth);
     }
     ReleasePlane(plane);
-    ReleaseCubicState();
+    ReleaseRingState();
     return out;
 }
 
@@ -196,19 +196,19 @@ TEST(HorizontalPass, RowsOutsideThePlaneRepeatItsEdges) {
 namespace {
 
 TEST(CubicSamples, VectorisableFormsEqualTheConversions) {
-    cubicState.lowBound = 1.1754943508222875e-38;
-    cubicState.highBound = 3.4028234663852886e+38;
+    ringState.lowBound = 1.1754943508222875e-38;
+    ringState.highBound = 3.4028234663852886e+38;
     std::mt19937_64 rng(5);
     std::uniform_real_distribution<double> any(-1000.0, 70000.0);
     auto check = [](double sum) {
-        ASSERT_EQ(orvex::FloatSum16(sum, cubicState.lowBound), orvex::ToSample16(sum)) << sum;
+        ASSERT_EQ(orvex::FloatSum16(sum, ringState.lowBound), orvex::ToSample16(sum)) << sum;
     };
     for (int64_t k = -64; k <= 65540 * 8; ++k) check(double(k) / 8);  // every tie and eighth
     for (int i = 0; i < 200000; ++i) check(any(rng));
     for (double s : {1e-39, 1.1754943508222875e-38, 65535.49999, 65535.5, 65536.0, 1e9}) check(s);
     // Phase 0.5 in integers, against the double-precision sum it replaces.
     CubicWeightSet<float> half{};
-    ASSERT_TRUE(BuildCubicWeights(half, 1, 2));
+    ASSERT_TRUE(BuildCubicWeights(ringState.memory, half, 1, 2));
     const float* w[4] = {half.table[0] + 1, half.table[1] + 1, half.table[2] + 1,
                          half.table[3] + 1};
     ASSERT_TRUE(orvex::IsHalfPhase(*w[0], *w[1], *w[2], *w[3]));
@@ -245,10 +245,13 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
                     for (auto& v : row) v = rng() % 3 == 0 ? 65535 : uint16_t(rng());
                     const auto plain = EnlargeRows({row}, ow, fixed, {0})[0];
 
-                    ASSERT_TRUE(BuildSourceIndex(cubicState.horizontalIndex, pw, ow));
                     ASSERT_TRUE(
-                        fixed ? BuildCubicWeightsFixed(cubicState.horizontalWeightsFixed, pw, ow)
-                              : BuildCubicWeights(cubicState.horizontalWeights, pw, ow));
+                        BuildSourceIndex(ringState.memory, ringState.horizontalIndex, pw, ow));
+                    ASSERT_TRUE(fixed ? BuildCubicWeightsFixed(ringState.memory,
+                                                               ringState.horizontalWeightsFixed, pw,
+                                                               ow)
+                                      : BuildCubicWeights(ringState.memory,
+                                                          ringState.horizontalWeights, pw, ow));
                     std::vector<uint16_t> ring(static_cast<size_t>(ow) + 3),
                         scratch(static_cast<size_t>(ow));
                     // Plane samples 2l of a one-row mosaic: lay the row out at even columns.
@@ -264,14 +267,14 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
                     LoadMosaicRow(wide, 0, ring.data(), 1, 2);
                     if (fixed)
                         EnlargeRowFixed(ring.data(), scratch.data(), ow, 1,
-                                        cubicState.horizontalIndex,
-                                        cubicState.horizontalWeightsFixed);
+                                        ringState.horizontalIndex,
+                                        ringState.horizontalWeightsFixed);
                     else
-                        EnlargeRow(ring.data(), scratch.data(), ow, 1, cubicState.horizontalIndex,
-                                   cubicState.horizontalWeights);
+                        EnlargeRow(ring.data(), scratch.data(), ow, 1, ringState.horizontalIndex,
+                                   ringState.horizontalWeights);
                     EXPECT_EQ(std::vector<uint16_t>(ring.begin() + 1, ring.begin() + 1 + ow),
                               plain);
-                    ReleaseCubicState();
+                    ReleaseRingState();
                 }
             }
         }
@@ -287,7 +290,7 @@ namespace {
 TEST(VerticalPass, SymmetricRowsMatchTheFormula) {
     std::mt19937 rng(41);
     CubicWeightSet<int32_t> twice{};
-    ASSERT_TRUE(BuildCubicWeightsFixed(twice, 4, 8));
+    ASSERT_TRUE(BuildCubicWeightsFixed(ringState.memory, twice, 4, 8));
     const std::pair<int32_t, int32_t> weights[] = {
         {twice.table[0][1], twice.table[1][1]}, {-300, 900}, {1500, -200}, {-5000, 8000}};
     for (const auto level : testsupport::kSimdLevels) {

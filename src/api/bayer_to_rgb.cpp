@@ -1,6 +1,7 @@
 // Demosaic dispatcher: fills the destination descriptor, then runs the method.
 #include <iterator>
 
+#include "api/cubic_gate.h"
 #include "bilinear/bilinear_demosaic.h"
 #include "block/block_demosaic.h"
 #include "cubic/cubic_demosaic.h"
@@ -10,12 +11,20 @@ namespace {
 
 using Method = int32_t (*)(const ImageDesc&, const ImageDesc&);
 
+int32_t GatedCubicFloat(const ImageDesc& src, const ImageDesc& dst) {
+    return orvex::RunGatedCubic(orvex::DemosaicBicubicFloat, src, dst);
+}
+
+int32_t GatedCubicFixed(const ImageDesc& src, const ImageDesc& dst) {
+    return orvex::RunGatedCubic(orvex::DemosaicBicubicFixed, src, dst);
+}
+
 // Indexed by method code - 1.
 constexpr Method kMethods[] = {
     orvex::BilinearDemosaic,
     orvex::BlockDemosaic,
-    orvex::DemosaicBicubicFloat,
-    orvex::DemosaicBicubicFixed,
+    GatedCubicFloat,
+    GatedCubicFixed,
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-#include "cubic/cubic_alloc.h"
+#include "cubic/cubic_memory.h"
 
 namespace orvex {
 namespace {
@@ -31,10 +31,10 @@ int32_t ToFixed(double w) {
 }
 
 template <class T, T (*Convert)(double)>
-bool BuildWeights(CubicWeightSet<T>& set, int32_t inSize, int32_t outSize) {
+bool BuildWeights(CubicMemory& memory, CubicWeightSet<T>& set, int32_t inSize, int32_t outSize) {
     const size_t count = size_t(outSize > 0 ? outSize : 0);
     for (int i = 0; i < 4; ++i) {
-        set.table[i] = static_cast<T*>(CubicAlloc(count * sizeof(T)));
+        set.table[i] = static_cast<T*>(memory.Allocate(count * sizeof(T)));
         if (set.table[i] == nullptr) return false;
     }
     int32_t p = inSize, q = outSize;
@@ -52,9 +52,9 @@ bool BuildWeights(CubicWeightSet<T>& set, int32_t inSize, int32_t outSize) {
 
 }  // namespace
 
-bool BuildSourceIndex(int32_t*& index, int32_t inSize, int32_t outSize) {
+bool BuildSourceIndex(CubicMemory& memory, int32_t*& index, int32_t inSize, int32_t outSize) {
     const size_t count = size_t(outSize > 0 ? outSize : 0);
-    index = static_cast<int32_t*>(CubicAlloc(count * sizeof(int32_t)));
+    index = static_cast<int32_t*>(memory.Allocate(count * sizeof(int32_t)));
     if (index == nullptr) return false;
     for (size_t x = 0; x < count; ++x)
         index[x] = static_cast<int32_t>(int64_t(x) * inSize / outSize);
@@ -74,12 +74,14 @@ void ReduceRatio(int32_t& outSize, int32_t& inSize) {
     }
 }
 
-bool BuildCubicWeights(CubicWeightSet<float>& set, int32_t inSize, int32_t outSize) {
-    return BuildWeights<float, ToSingle>(set, inSize, outSize);
+bool BuildCubicWeights(CubicMemory& memory, CubicWeightSet<float>& set, int32_t inSize,
+                       int32_t outSize) {
+    return BuildWeights<float, ToSingle>(memory, set, inSize, outSize);
 }
 
-bool BuildCubicWeightsFixed(CubicWeightSet<int32_t>& set, int32_t inSize, int32_t outSize) {
-    return BuildWeights<int32_t, ToFixed>(set, inSize, outSize);
+bool BuildCubicWeightsFixed(CubicMemory& memory, CubicWeightSet<int32_t>& set, int32_t inSize,
+                            int32_t outSize) {
+    return BuildWeights<int32_t, ToFixed>(memory, set, inSize, outSize);
 }
 
 }  // namespace orvex

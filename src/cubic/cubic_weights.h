@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "cubic/cubic_memory.h"
+
 namespace orvex {
 
 // Four tables of outSize entries: table 0 weights input S + 2, table 1 S + 1,
@@ -14,9 +16,13 @@ struct CubicWeightSet {
     T* table[4];
 };
 
-bool BuildSourceIndex(int32_t*& index, int32_t inSize, int32_t outSize);
+// The builders allocate their tables from `memory`; on failure the tables
+// allocated so far stay in the set for the caller to free.
+bool BuildSourceIndex(CubicMemory& memory, int32_t*& index, int32_t inSize, int32_t outSize);
 void ReduceRatio(int32_t& outSize, int32_t& inSize);
-bool BuildCubicWeights(CubicWeightSet<float>& set, int32_t inSize, int32_t outSize);
-bool BuildCubicWeightsFixed(CubicWeightSet<int32_t>& set, int32_t inSize, int32_t outSize);
+bool BuildCubicWeights(CubicMemory& memory, CubicWeightSet<float>& set, int32_t inSize,
+                       int32_t outSize);
+bool BuildCubicWeightsFixed(CubicMemory& memory, CubicWeightSet<int32_t>& set, int32_t inSize,
+                            int32_t outSize);
 
 }  // namespace orvex

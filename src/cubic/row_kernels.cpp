@@ -4,7 +4,6 @@
 
 #include "api/samples.h"
 #include "api/stream_copy.h"
-#include "cubic/cubic_state.h"
 #include "cubic/extract_vector_rows.h"
 #include "cubic/symmetric_vector_rows.h"
 
@@ -23,8 +22,7 @@ void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out) {
 struct FloatForm {
     using Weight = float;
     using Sum = double;
-    double lowBound = cubicState.lowBound;
-    uint16_t Sample(double sum) const { return FloatSum16(sum, lowBound); }
+    uint16_t Sample(double sum) const { return FloatSum16(sum, kFloatLowBound); }
 };
 
 struct FixedForm {

@@ -44,6 +44,9 @@ const uint16_t* VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t
 const uint16_t* VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width,
                                  int32_t lm, const CubicWeightSet<int32_t>& weights, size_t row);
 
+// Single-precision sums below the smallest normal float give sample 0.
+inline constexpr double kFloatLowBound = 1.1754943508222875e-38;
+
 // ToSample16 without the rounding call: the same sample for every sum.
 inline uint16_t FloatSum16(double sum, double lowBound) {
     const float f = static_cast<float>(sum);

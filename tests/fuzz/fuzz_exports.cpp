@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "cubic/cubic_alloc.h"
+#include "cubic/cubic_demosaic.h"
 #include "orvex.h"
 
 namespace {
@@ -80,7 +80,7 @@ size_t SampleBytesRead(uint32_t method, const ImageDesc& src, const ImageDesc& d
 
 void FuzzDemosaic(FuzzedDataProvider& in) {
     const uint32_t method = Code(in, 6);
-    orvex::FailCubicAllocationAt(in.ConsumeIntegralInRange(0, 40));
+    const int failAt = in.ConsumeIntegralInRange(0, 40);
     ImageDesc src = Descriptor(in);
     ImageDesc dst = Descriptor(in);
     const size_t area = size_t(src.width) * src.height;
@@ -92,15 +92,28 @@ void FuzzDemosaic(FuzzedDataProvider& in) {
     dst.data = target.get();
     const ImageDesc srcBefore = src;
 
+    const bool cubic = method == 3 || method == 4;
+    if (cubic && failAt > 0) {
+        // The cubic method itself, one of its allocations failing: nothing
+        // written, nothing kept.
+        dst.bitDepth = src.bitDepth;
+        dst.width = src.width;
+        dst.height = src.height;
+        orvex::CubicMemory memory(failAt);
+        const int32_t planned = method == 3 ? orvex::DemosaicBicubicFloat(src, dst, memory)
+                                            : orvex::DemosaicBicubicFixed(src, dst, memory);
+        Check(memory.live() == 0);
+        if (planned != 0) Check(Unchanged(before, target.get()));
+        return;
+    }
     const int32_t result = Orvex_BayerToRgb(method, &src, &dst);
-    orvex::FailCubicAllocationAt(0);
 
     Check(std::memcmp(&src, &srcBefore, sizeof src) == 0);
     Check(dst.width == src.width && dst.height == src.height && dst.bitDepth == src.bitDepth);
     Check(dst.size == size);
     const bool untouched = Unchanged(before, target.get());
     if (method < 1 || method > 4) Check(result == int32_t(method - 1u) && untouched);
-    if ((method == 3 || method == 4) && result != 0) Check(untouched);
+    if (cubic && result != 0) Check(untouched);
 }
 
 void FuzzZoom(FuzzedDataProvider& in) {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "cubic/plane_recombine.h"
 #include "orvex.h"
 
 namespace orvex {
@@ -17,9 +18,6 @@ struct PlaneImage {
     int16_t bytesPerSample;
     uint16_t* data;
 };
-
-// Plane-set indices: the colour of a plane, whatever the mosaic's pattern.
-enum PlaneIndex { PlaneR = 0, PlaneB = 1, PlaneGr = 2, PlaneGb = 3 };
 
 PlaneImage* CreatePlane(int32_t width, int32_t height);
 uint16_t* PlaneRow(const PlaneImage& plane, uint16_t row);

@@ -1,12 +1,38 @@
 // The row ring and the horizontal cubic pass, in single precision and in
-// 1024-scaled integers.
+// 1024-scaled integers: the plain forms the banded kernels are checked
+// against. They work on one test-wide ring state.
 #pragma once
 
 #include <cstdint>
 
+#include "cubic/cubic_memory.h"
+#include "cubic/cubic_weights.h"
 #include "cubic/plane_image.h"
 
 namespace orvex {
+
+// Four rows of ringWidth samples: the horizontally enlarged plane rows
+// S - 1 .. S + 2 around the vertical anchor S.
+struct RowRing {
+    uint16_t* rows[4];
+};
+
+// The tables and ring of the plain passes; the tests fill the tables.
+struct RingState {
+    CubicMemory memory;
+    RowRing ring{};
+    int32_t ringWidth = 0;
+    double lowBound = 1.1754943508222875e-38;
+    double highBound = 3.4028234663852886e+38;
+    int32_t* horizontalIndex = nullptr;
+    CubicWeightSet<float> horizontalWeights{};
+    CubicWeightSet<int32_t> horizontalWeightsFixed{};
+};
+
+extern RingState ringState;
+
+// Frees everything the ring state holds and clears the references.
+void ReleaseRingState();
 
 bool CreateRowRing(int32_t rows, int32_t outWidth, int32_t leftMargin, int32_t rightMargin);
 

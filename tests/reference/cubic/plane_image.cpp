@@ -2,20 +2,27 @@
 #include "cubic/plane_image.h"
 
 #include <cstddef>
+#include <cstdlib>
 #include <new>
 
 #include "api/stream_copy.h"
-#include "cubic/cubic_alloc.h"
 
 namespace orvex {
+namespace {
+
+void* Allocate(size_t bytes) {
+    return std::malloc(bytes == 0 ? 1 : bytes);
+}
+
+}  // namespace
 
 PlaneImage* CreatePlane(int32_t width, int32_t height) {
-    void* record = CubicAlloc(sizeof(PlaneImage));
+    void* record = Allocate(sizeof(PlaneImage));
     if (record == nullptr) return nullptr;
     const size_t bytes = size_t(uint16_t(width)) * uint16_t(height) * 4;
-    void* samples = CubicAlloc(bytes);
+    void* samples = Allocate(bytes);
     if (samples == nullptr) {
-        CubicFree(record);
+        std::free(record);
         return nullptr;
     }
     return new (record) PlaneImage{static_cast<int16_t>(width), static_cast<int16_t>(height), 12, 2,
@@ -37,9 +44,9 @@ void GetPlaneSize(const PlaneImage& plane, int16_t& width, int16_t& height) {
 
 void ReleasePlane(PlaneImage* plane) {
     if (plane == nullptr) return;
-    CubicFree(plane->data);
+    std::free(plane->data);
     plane->~PlaneImage();
-    CubicFree(plane);
+    std::free(plane);
 }
 
 bool CreatePlaneSet(PlaneImage* set[4], int32_t width, int32_t height) {

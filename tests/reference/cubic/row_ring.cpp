@@ -7,10 +7,11 @@
 #include <cstring>
 
 #include "api/stream_copy.h"
-#include "cubic/cubic_alloc.h"
-#include "cubic/cubic_state.h"
 
 namespace orvex {
+
+RingState ringState;
+
 namespace {
 
 constexpr uint16_t kSampleMax = 65535;
@@ -23,7 +24,7 @@ uint16_t* LoadRingRow(const PlaneImage& plane, int32_t srcRow, int32_t ringRow, 
     int16_t pw, ph;
     GetPlaneSize(plane, pw, ph);
     const int32_t row = srcRow < 0 ? 0 : (srcRow >= ph ? ph - 1 : srcRow);
-    uint16_t* ring = cubicState.ring.rows[ringRow];
+    uint16_t* ring = ringState.ring.rows[ringRow];
     CopyPlaneRow(plane, static_cast<uint16_t>(row), ring + lm);
     for (int32_t i = 0; i < lm; ++i) ring[i] = ring[lm];
     for (int32_t i = 0; i < rm; ++i) ring[pw + lm + i] = ring[pw + lm - 1];
@@ -31,20 +32,20 @@ uint16_t* LoadRingRow(const PlaneImage& plane, int32_t srcRow, int32_t ringRow, 
 }
 
 void ShiftRows() {
-    const size_t bytes = size_t(cubicState.ringWidth) * sizeof(uint16_t);
-    uint16_t* const* rows = cubicState.ring.rows;
+    const size_t bytes = size_t(ringState.ringWidth) * sizeof(uint16_t);
+    uint16_t* const* rows = ringState.ring.rows;
     for (int i = 0; i < 3; ++i) CopyRow(rows[i], rows[i + 1], bytes);
 }
 
 }  // namespace
 
 bool CreateRowRing(int32_t rows, int32_t outWidth, int32_t leftMargin, int32_t rightMargin) {
-    RowRing& ring = cubicState.ring;
+    RowRing& ring = ringState.ring;
     for (auto& row : ring.rows) row = nullptr;
-    cubicState.ringWidth = outWidth + leftMargin + rightMargin;
-    const size_t bytes = size_t(cubicState.ringWidth) * sizeof(uint16_t);
+    ringState.ringWidth = outWidth + leftMargin + rightMargin;
+    const size_t bytes = size_t(ringState.ringWidth) * sizeof(uint16_t);
     for (int32_t i = 0; i < rows && i < 4; ++i) {
-        ring.rows[i] = static_cast<uint16_t*>(CubicAlloc(bytes));
+        ring.rows[i] = static_cast<uint16_t*>(ringState.memory.Allocate(bytes));
         if (ring.rows[i] == nullptr) return false;
     }
     return true;
@@ -54,8 +55,8 @@ void HorizontalPass(PlaneImage plane, int32_t srcRow, int32_t outWidth, int32_t 
                     int32_t leftMargin, int32_t rightMargin) {
     uint16_t* ring = LoadRingRow(plane, srcRow, ringRow, leftMargin, rightMargin);
     if (ring == nullptr) return;
-    const int32_t* index = cubicState.horizontalIndex;
-    float* const* w = cubicState.horizontalWeights.table;
+    const int32_t* index = ringState.horizontalIndex;
+    float* const* w = ringState.horizontalWeights.table;
     for (int32_t x = outWidth - 1; x >= 0; --x) {
         const uint16_t* s = ring + index[x] + leftMargin;
         const double sum =
@@ -69,8 +70,8 @@ void HorizontalPassFixed(PlaneImage plane, int32_t srcRow, int32_t outWidth, int
                          int32_t leftMargin, int32_t rightMargin) {
     uint16_t* ring = LoadRingRow(plane, srcRow, ringRow, leftMargin, rightMargin);
     if (ring == nullptr) return;
-    const int32_t* index = cubicState.horizontalIndex;
-    int32_t* const* w = cubicState.horizontalWeightsFixed.table;
+    const int32_t* index = ringState.horizontalIndex;
+    int32_t* const* w = ringState.horizontalWeightsFixed.table;
     for (int32_t x = outWidth - 1; x >= 0; --x) {
         const uint16_t* s = ring + index[x] + leftMargin;
         const int32_t sum = ((s[1] * w[1][x] + s[2] * w[0][x]) + s[-1] * w[3][x]) + s[0] * w[2][x];
@@ -86,9 +87,9 @@ void ShiftRingFixed() {
 }
 
 uint16_t ToSample16(double sum) {
-    if (sum < cubicState.lowBound) return 0;
+    if (sum < ringState.lowBound) return 0;
     const float f = static_cast<float>(sum);
-    if (f > static_cast<float>(cubicState.highBound)) return kSampleMax;
+    if (f > static_cast<float>(ringState.highBound)) return kSampleMax;
     const int32_t v = RoundToInt(f);
     return v > kSampleMax ? kSampleMax : static_cast<uint16_t>(v);
 }
@@ -106,6 +107,22 @@ int32_t RoundToInt(double x) {
     uint64_t bits;
     std::memcpy(&bits, &s, sizeof bits);
     return static_cast<int32_t>(static_cast<uint32_t>(bits));
+}
+
+void ReleaseRingState() {
+    RingState& s = ringState;
+    for (int i = 0; i < 4; ++i) {
+        s.memory.Free(s.horizontalWeights.table[i]);
+        s.memory.Free(s.horizontalWeightsFixed.table[i]);
+        s.horizontalWeights.table[i] = nullptr;
+        s.horizontalWeightsFixed.table[i] = nullptr;
+    }
+    s.memory.Free(s.horizontalIndex);
+    s.horizontalIndex = nullptr;
+    for (auto& row : s.ring.rows) {
+        s.memory.Free(row);
+        row = nullptr;
+    }
 }
 
 }  // namespace orvex
