@@ -7,6 +7,7 @@
 #include "orvex.h"
 #include "test_support.h"
 #include "zoom/bayer_zoom.h"
+#include "zoom/zoom_run_kernels.h"
 
 namespace {
 

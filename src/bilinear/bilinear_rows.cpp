@@ -1,7 +1,7 @@
 // Fused form of the bilinear demosaic: each interior row is one pass over its
 // two alternating site kinds. Every pixel is written once from the same
-// neighbours and means as in the four phase passes, so the order of the
-// writes does not change the result; the passes stay as the plain form.
+// neighbours and means as in the four phase passes of the plain form (kept
+// with the tests), so the order of the writes does not change the result.
 #include <cstddef>
 
 #include "api/samples.h"
@@ -116,20 +116,19 @@ constexpr uint8_t kRowCombos[4][2] = {
 };
 
 template <class S>
-bool FusedRows(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height, uint8_t* r,
+void FusedRows(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height, uint8_t* r,
                uint8_t* g, uint8_t* b, uint8_t step) {
     const RowFn* combos = step == 1   ? kCombos<S, 1>
                           : step == 3 ? kCombos<S, 3>
                           : step == 4 ? kCombos<S, 4>
                                       : nullptr;
-    if (combos == nullptr) return false;
+    if (combos == nullptr) return;  // no layout has another step
     const size_t w = width, row = w * S::kBytes, outRow = w * step * S::kBytes;
     for (size_t y = 1; y + 1 < height; ++y) {
         const uint8_t* c = src + y * row;
         const size_t o = y * outRow;
         combos[kRowCombos[pattern][y & 1]](c - row, c, c + row, w, r + o, g + o, b + o);
     }
-    return true;
 }
 
 }  // namespace
@@ -137,15 +136,13 @@ bool FusedRows(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t he
 void BilinearRows8(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
                    uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step) {
     if (pattern > BGGR || width < 3 || height < 3) return;
-    if (!FusedRows<Sample8>(pattern, src, width, height, r, g, b, step))
-        BilinearDemosaic8(pattern, src, width, height, r, g, b, step);
+    FusedRows<Sample8>(pattern, src, width, height, r, g, b, step);
 }
 
 void BilinearRows16(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
                     uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step) {
     if (pattern > BGGR || width < 3 || height < 3) return;
-    if (!FusedRows<Sample16>(pattern, src, width, height, r, g, b, step))
-        BilinearDemosaic16(pattern, src, width, height, r, g, b, step);
+    FusedRows<Sample16>(pattern, src, width, height, r, g, b, step);
 }
 
 }  // namespace orvex

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "zoom/bayer_zoom.h"
+#include "zoom/zoom_run_kernels.h"
 
 namespace orvex {
 namespace {

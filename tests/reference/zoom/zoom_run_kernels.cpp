@@ -1,5 +1,8 @@
-// Interpolation pass of the zoom: rows 4k+1 and 4k+2 from the copied rows,
-// in place in the destination, reading copied rows only.
+// The plain form of the zoom's interpolation pass: rows 4k+1 and 4k+2 from
+// the copied rows by four run-kernel calls, in place in the destination,
+// reading copied rows only; then the border rows.
+#include "zoom/zoom_run_kernels.h"
+
 #include <cstddef>
 
 #include "api/samples.h"
@@ -37,34 +40,6 @@ void GreenSites(uint8_t* start, uint16_t width, uint16_t n, uint16_t rowCount, u
         const uint8_t* same = rowsTwo ? out - 2 * row : out + 2 * row;
         const uint8_t* diagonal = rowsTwo ? out + row : out - row;
         zoom::GreenRun<S>(out, same, diagonal, n, false, hasLast);
-    }
-}
-
-// Row 1 and the bottom border row. greenOddPhase: the column parity of the
-// green sites in odd-phase rows (0 for colour-corner patterns, 1 otherwise).
-template <class S>
-void BorderPass(uint8_t* dst, uint16_t width, uint16_t height, uint16_t n, size_t greenOddPhase) {
-    const size_t w = width;
-    auto row = [&](size_t r, size_t col) { return dst + (r * w + col) * S::kBytes; };
-    auto colourCount = [&](size_t parity) { return (w - parity + 1) / 2; };
-
-    // An odd-phase row: greens at greenOddPhase, colours at the other parity.
-    const size_t g = greenOddPhase;
-    const size_t c = 1 - g;
-    zoom::CopyRun<S>(row(1, c), row(3, c), colourCount(c));
-    zoom::GreenRun<S>(row(1, g), row(3, g), row(0, g), n, g == 1, RunHasLast(width, g == 1));
-
-    const size_t h = height;
-    if (h % 4 == 0) {
-        // Even-phase row h - 2: the parities swap.
-        const size_t r = h - 2;
-        zoom::CopyRun<S>(row(r, g), row(h - 4, g), colourCount(g));
-        zoom::GreenRun<S>(row(r, c), row(h - 4, c), row(h - 1, c), n, false,
-                          RunHasLast(width, c == 1));
-    } else {
-        const size_t r = h - 1;
-        zoom::CopyRun<S>(row(r, c), row(h - 3, c), colourCount(c));
-        zoom::GreenPairRun<S>(row(r, g), row(h - 2, g), n, g == 1, RunHasLast(width, g == 1));
     }
 }
 
@@ -120,22 +95,6 @@ void ZoomColourSites16(uint8_t* start, uint16_t width, uint16_t pairCount, uint1
 void ZoomGreenSites16(uint8_t* start, uint16_t width, uint16_t pairCount, uint16_t rowCount,
                       uint8_t runCode) {
     GreenSites<Sample16>(start, width, pairCount, rowCount, runCode);
-}
-
-void ZoomBorderColourCorner8(uint8_t* dstData, uint16_t width, uint16_t height,
-                             uint16_t pairCount) {
-    BorderPass<Sample8>(dstData, width, height, pairCount, 0);
-}
-void ZoomBorderGreenCorner8(uint8_t* dstData, uint16_t width, uint16_t height, uint16_t pairCount) {
-    BorderPass<Sample8>(dstData, width, height, pairCount, 1);
-}
-void ZoomBorderColourCorner16(uint8_t* dstData, uint16_t width, uint16_t height,
-                              uint16_t pairCount) {
-    BorderPass<Sample16>(dstData, width, height, pairCount, 0);
-}
-void ZoomBorderGreenCorner16(uint8_t* dstData, uint16_t width, uint16_t height,
-                             uint16_t pairCount) {
-    BorderPass<Sample16>(dstData, width, height, pairCount, 1);
 }
 
 void ZoomInterpolate8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
