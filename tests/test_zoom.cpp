@@ -273,8 +273,15 @@ TEST(BayerZoom, FusedRowsMatchTheRunKernels) {
                         for (auto& b : fused) b = static_cast<uint8_t>(rng());
                         std::vector<uint8_t> plain = fused;
                         const auto W = uint16_t(w), H = uint16_t(h);
-                        (wide ? orvex::ZoomInterpolateRows16 : orvex::ZoomInterpolateRows8)(
-                            fused.data(), W, H, pattern);
+                        const orvex::ImageView view{
+                            fused.data(),
+                            ptrdiff_t(w * (wide ? 2 : 1)),
+                            0,
+                            W,
+                            H,
+                            wide ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8,
+                            pattern};
+                        orvex::ZoomInterpolateRows(view);
                         (wide ? orvex::ZoomInterpolate16 : orvex::ZoomInterpolate8)(plain.data(), W,
                                                                                     H, pattern);
                         ASSERT_EQ(fused, plain) << w << "x" << h << " pattern " << pattern;
@@ -336,6 +343,71 @@ TEST(RowCopy, CopiesExactlyTheRowAtEveryAlignment) {
                 }
             }
         }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Rows of one image in a buffer: `pad` bytes after each row (odd pads start
+// rows at odd addresses), top-down or bottom-up, canaries everywhere else.
+struct StridedRows {
+    StridedRows(size_t rowBytes, size_t rows, size_t pad, bool bottomUp)
+        : rowBytes(rowBytes), buffer((rowBytes + pad) * rows) {
+        const ptrdiff_t step = ptrdiff_t(rowBytes + pad);
+        stride = bottomUp ? -step : step;
+        first = buffer.data() + (bottomUp ? (rows - 1) * size_t(step) : 0);
+    }
+    uint8_t* Row(size_t y) { return first + ptrdiff_t(y) * stride; }
+
+    size_t rowBytes;
+    GuardedBuffer buffer;
+    ptrdiff_t stride;
+    uint8_t* first;
+};
+
+// The zoom through views whose rows are not packed gives the packed zoom's
+// rows and writes nothing between them.
+TEST(BayerZoom, StridedViewsMatchPackedRows) {
+    uint32_t seed = 40;
+    for (const auto level : {kSimdLevels[0], kSimdLevels[4]}) {
+        SimdCap cap(level);
+        for (const bool wide : {false, true})
+            for (const size_t w : {5, 8, 67})
+                for (const size_t h : {3, 5, 8})
+                    for (const size_t pad : {0, 3})
+                        for (const bool bottomUp : {false, true}) {
+                            const uint32_t pattern = seed % 4;
+                            SCOPED_TRACE(testing::Message()
+                                         << w << "x" << h << " wide " << wide << " pad " << pad
+                                         << " bottom-up " << bottomUp << " level " << int(level));
+                            const size_t bytes = wide ? 2 : 1, row = w * bytes;
+                            std::vector<uint8_t> mosaic(row * h), packed(2 * row * h, 0);
+                            FillRandom(mosaic.data(), mosaic.size(), seed++);
+                            ImageDesc s = MakeDesc(mosaic.data(), wide ? Bayer16 : Bayer8, w, h,
+                                                   wide ? 16 : 8, pattern);
+                            ImageDesc d = MakeDesc(packed.data(), s.format, w, 2 * h, 0, pattern);
+                            ASSERT_EQ(Orvex_BayerZoomVert(2, &s, &d), 0);
+
+                            StridedRows in(row, h, pad, bottomUp), out(row, 2 * h, pad, bottomUp);
+                            for (size_t y = 0; y < h; ++y)
+                                std::copy_n(&mosaic[y * row], row, in.Row(y));
+                            const uint32_t format =
+                                wide ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8;
+                            orvex::ZoomVertical(
+                                {in.first, in.stride, 0, uint32_t(w), uint32_t(h), format, pattern},
+                                {out.first, out.stride, 0, uint32_t(w), uint32_t(2 * h), format,
+                                 pattern});
+                            for (size_t y = 0; y < 2 * h; ++y) {
+                                ASSERT_TRUE(
+                                    std::equal(out.Row(y), out.Row(y) + row, &packed[y * row]))
+                                    << "row " << y;
+                                ASSERT_TRUE(std::all_of(out.Row(y) + row, out.Row(y) + row + pad,
+                                                        [](uint8_t b) { return b == kCanary; }));
+                            }
+                            EXPECT_TRUE(out.buffer.GuardsIntact());
+                        }
     }
 }
 

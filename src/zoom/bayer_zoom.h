@@ -4,32 +4,33 @@
 // addresses of 16-bit samples; positions and counts are in samples.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
-#include "orvex.h"
+#include "core/image_view.h"
 
 namespace orvex {
 
-void BayerZoomVertical(const ImageDesc& src, const ImageDesc& dst);
+// The zoom of a Mosaic8 or Mosaic16 view into a view of the same format,
+// width and pattern with twice its rows (the caller checks).
+void ZoomVertical(const SourceView& src, const ImageView& dst);
 
-// Interpolation pass on the destination alone, each interpolated row in one
-// fused pass (the plain four run-kernel form is kept with the tests).
-void ZoomInterpolateRows8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
-void ZoomInterpolateRows16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern);
+// The interpolation pass alone, on a destination whose copied rows (4k,
+// 4k + 3) are in place: each interpolated row in one fused pass (the plain
+// four run-kernel form is kept with the tests).
+void ZoomInterpolateRows(const ImageView& dst);
 
-// Spread and fused interpolation in one pass down the destination (height is
-// the destination's): the rows each interpolated row reads are copied just
-// before it, while they are still in cache.
-void ZoomRows8(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
-               uint32_t pattern);
-void ZoomRows16(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
-                uint32_t pattern);
-
-// Border pass: row 1 and the bottom border row (h - 2 when h mod 4 = 0, else h - 1).
-void ZoomBorderColourCorner8(uint8_t* dstData, uint16_t width, uint16_t height, uint16_t pairCount);
-void ZoomBorderGreenCorner8(uint8_t* dstData, uint16_t width, uint16_t height, uint16_t pairCount);
-void ZoomBorderColourCorner16(uint8_t* dstData, uint16_t width, uint16_t height,
-                              uint16_t pairCount);
-void ZoomBorderGreenCorner16(uint8_t* dstData, uint16_t width, uint16_t height, uint16_t pairCount);
+// Border pass: row 1 and the bottom border row (h - 2 when h mod 4 = 0, else
+// h - 1), rows `stride` bytes apart.
+using ZoomBorderFn = void (*)(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                              size_t pairCount);
+void ZoomBorderColourCorner8(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                             size_t pairCount);
+void ZoomBorderGreenCorner8(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                            size_t pairCount);
+void ZoomBorderColourCorner16(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                              size_t pairCount);
+void ZoomBorderGreenCorner16(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                             size_t pairCount);
 
 }  // namespace orvex

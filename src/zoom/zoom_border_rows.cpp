@@ -10,16 +10,17 @@ namespace orvex {
 namespace {
 
 // Odd-column runs have a last site only when the width is even.
-bool RunHasLast(uint16_t width, bool oddColumns) {
+bool RunHasLast(size_t width, bool oddColumns) {
     return !oddColumns || (width & 1) == 0;
 }
 
 // Row 1 and the bottom border row. greenOddPhase: the column parity of the
 // green sites in odd-phase rows (0 for colour-corner patterns, 1 otherwise).
 template <class S>
-void BorderPass(uint8_t* dst, uint16_t width, uint16_t height, uint16_t n, size_t greenOddPhase) {
+void BorderPass(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height, size_t n,
+                size_t greenOddPhase) {
     const size_t w = width;
-    auto row = [&](size_t r, size_t col) { return dst + (r * w + col) * S::kBytes; };
+    auto row = [&](size_t r, size_t col) { return dst + ptrdiff_t(r) * stride + col * S::kBytes; };
     auto colourCount = [&](size_t parity) { return (w - parity + 1) / 2; };
 
     // An odd-phase row: greens at greenOddPhase, colours at the other parity.
@@ -44,20 +45,21 @@ void BorderPass(uint8_t* dst, uint16_t width, uint16_t height, uint16_t n, size_
 
 }  // namespace
 
-void ZoomBorderColourCorner8(uint8_t* dstData, uint16_t width, uint16_t height,
-                             uint16_t pairCount) {
-    BorderPass<Sample8>(dstData, width, height, pairCount, 0);
+void ZoomBorderColourCorner8(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                             size_t pairCount) {
+    BorderPass<Sample8>(dst, stride, width, height, pairCount, 0);
 }
-void ZoomBorderGreenCorner8(uint8_t* dstData, uint16_t width, uint16_t height, uint16_t pairCount) {
-    BorderPass<Sample8>(dstData, width, height, pairCount, 1);
+void ZoomBorderGreenCorner8(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                            size_t pairCount) {
+    BorderPass<Sample8>(dst, stride, width, height, pairCount, 1);
 }
-void ZoomBorderColourCorner16(uint8_t* dstData, uint16_t width, uint16_t height,
-                              uint16_t pairCount) {
-    BorderPass<Sample16>(dstData, width, height, pairCount, 0);
+void ZoomBorderColourCorner16(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                              size_t pairCount) {
+    BorderPass<Sample16>(dst, stride, width, height, pairCount, 0);
 }
-void ZoomBorderGreenCorner16(uint8_t* dstData, uint16_t width, uint16_t height,
-                             uint16_t pairCount) {
-    BorderPass<Sample16>(dstData, width, height, pairCount, 1);
+void ZoomBorderGreenCorner16(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
+                             size_t pairCount) {
+    BorderPass<Sample16>(dst, stride, width, height, pairCount, 1);
 }
 
 }  // namespace orvex

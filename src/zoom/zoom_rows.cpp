@@ -1,8 +1,9 @@
 // Fused form of the zoom's interpolation pass: each interpolated row is one
 // pass over its alternating colour and green sites. Every site is computed
 // once with the formulas of the run kernels and reads copied rows only, so
-// the order of the writes does not change the result; the four run-kernel
-// calls stay as the plain form.
+// the order of the writes does not change the result (the four run-kernel
+// calls are the plain form, kept with the tests). Rows are reached through
+// the views' strides.
 #include <cstddef>
 #include <type_traits>
 
@@ -60,30 +61,31 @@ ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const 
 using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t,
                        SimdLevel);
 
-using BorderFn = void (*)(uint8_t*, uint16_t, uint16_t, uint16_t);
-
 // Runs the phase kernels on the interpolated rows 4k - 2 and 4k + 1 once the
 // copied rows they read (4k - 4 .. 4k + 3) are in place. Without a source,
 // the copied rows are already in the destination.
 template <class S>
-void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height, uint32_t pattern,
-              BorderFn colourCornerBorder, BorderFn greenCornerBorder) {
+void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride,
+              size_t width, size_t height, uint32_t pattern, ZoomBorderFn colourCornerBorder,
+              ZoomBorderFn greenCornerBorder) {
     const size_t w = width, h = height;
-    const size_t row = w * S::kBytes;
-    const bool interpolate = width >= 5 && height >= 6 && pattern <= BGGR;
+    const size_t rowBytes = w * S::kBytes;
+    const bool interpolate = width >= 5 && height >= 6 && pattern <= kBggr;
     const size_t n = interpolate ? (w + (w & 1) - 4) / 2 : 0;
-    const bool colourCorner = pattern == RGGB || pattern == BGGR;
+    const bool colourCorner = pattern == kRggb || pattern == kBggr;
     // Even-phase rows hold colour sites at even columns for colour-corner
     // patterns; odd-phase rows the other way round.
     const RowFn evenPhase = colourCorner ? InterpolatedRow<S, true> : InterpolatedRow<S, false>;
     const RowFn oddPhase = colourCorner ? InterpolatedRow<S, false> : InterpolatedRow<S, true>;
-    auto at = [&](size_t r) { return dst + r * row; };
+    auto at = [&](size_t r) { return dst + ptrdiff_t(r) * dstStride; };
     // The interpolated rows read the copied rows from the source where there
     // is one (rows 4k and 4k + 3 are source rows 2k and 2k + 1), so nothing
     // reads the destination back: it is written as one stream, row after
     // row, and large outputs may bypass the caches.
-    auto copied = [&](size_t r) { return src != nullptr ? src + (r / 2) * row : at(r); };
-    const bool streaming = src != nullptr && h * row >= kStreamingOutputBytes;
+    auto copied = [&](size_t r) {
+        return src != nullptr ? src + ptrdiff_t(r / 2) * srcStride : at(r);
+    };
+    const bool streaming = src != nullptr && h * rowBytes >= kStreamingOutputBytes;
     const auto copy = streaming ? StreamCopy : CopyRow;
     // Between streamed copies the 512-bit kernels measured slower than the
     // 256-bit ones (and faster in every other case).
@@ -91,7 +93,7 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
     for (size_t r = 0; r < h; ++r) {
         const size_t phase = r % 4;
         if (phase == 0 || phase == 3) {
-            if (src != nullptr) copy(at(r), copied(r), row);
+            if (src != nullptr) copy(at(r), copied(r), rowBytes);
         } else if (interpolate && r + 3 <= h) {
             if (phase == 2)  // rows 4k + 2: lean on the row two above
                 evenPhase(at(r), copied(r - 2), copied(r + 2), copied(r + 1), w, n, widest);
@@ -101,32 +103,31 @@ void ZoomPass(const uint8_t* src, uint8_t* dst, uint16_t width, uint16_t height,
     }
     if (streaming) StreamFence();
     if (interpolate)
-        (colourCorner ? colourCornerBorder : greenCornerBorder)(dst, width, height,
-                                                                static_cast<uint16_t>(n));
+        (colourCorner ? colourCornerBorder : greenCornerBorder)(dst, dstStride, width, height, n);
+}
+
+template <class S>
+void Zoom(const uint8_t* src, ptrdiff_t srcStride, const ImageView& dst) {
+    const bool wide = S::kBytes == 2;
+    ZoomPass<S>(src, srcStride, dst.data, dst.stride, dst.width, dst.height, dst.pattern,
+                wide ? ZoomBorderColourCorner16 : ZoomBorderColourCorner8,
+                wide ? ZoomBorderGreenCorner16 : ZoomBorderGreenCorner8);
 }
 
 }  // namespace
 
-void ZoomInterpolateRows8(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
-    ZoomPass<Sample8>(nullptr, dstData, width, height, pattern, ZoomBorderColourCorner8,
-                      ZoomBorderGreenCorner8);
+void ZoomVertical(const SourceView& src, const ImageView& dst) {
+    if (src.format == kFormatMosaic16)
+        Zoom<Sample16>(src.data, src.stride, dst);
+    else
+        Zoom<Sample8>(src.data, src.stride, dst);
 }
 
-void ZoomInterpolateRows16(uint8_t* dstData, uint16_t width, uint16_t height, uint32_t pattern) {
-    ZoomPass<Sample16>(nullptr, dstData, width, height, pattern, ZoomBorderColourCorner16,
-                       ZoomBorderGreenCorner16);
-}
-
-void ZoomRows8(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
-               uint32_t pattern) {
-    ZoomPass<Sample8>(srcData, dstData, width, height, pattern, ZoomBorderColourCorner8,
-                      ZoomBorderGreenCorner8);
-}
-
-void ZoomRows16(const uint8_t* srcData, uint8_t* dstData, uint16_t width, uint16_t height,
-                uint32_t pattern) {
-    ZoomPass<Sample16>(srcData, dstData, width, height, pattern, ZoomBorderColourCorner16,
-                       ZoomBorderGreenCorner16);
+void ZoomInterpolateRows(const ImageView& dst) {
+    if (dst.format == kFormatMosaic16)
+        Zoom<Sample16>(nullptr, 0, dst);
+    else
+        Zoom<Sample8>(nullptr, 0, dst);
 }
 
 }  // namespace orvex

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "api/samples.h"
+#include "orvex.h"
 #include "zoom/bayer_zoom.h"
 #include "zoom/zoom_sites.h"
 
@@ -58,8 +59,7 @@ constexpr ZoomCall kZoomCalls[4] = {
 
 struct ZoomKernels {
     ZoomRunKernel colour, green;
-    void (*borderColourCorner)(uint8_t*, uint16_t, uint16_t, uint16_t);
-    void (*borderGreenCorner)(uint8_t*, uint16_t, uint16_t, uint16_t);
+    ZoomBorderFn borderColourCorner, borderGreenCorner;
     size_t sampleBytes;
 };
 
@@ -75,7 +75,8 @@ void Interpolate(const ZoomKernels& k, uint8_t* dst, uint16_t width, uint16_t he
         uint8_t* start = dst + (size_t(call.firstRow) * width + call.startColumn) * k.sampleBytes;
         kernel(start, width, n, call.rowsOfKindTwo ? rowsA : rowsB, call.runCode);
     }
-    (colourCorner ? k.borderColourCorner : k.borderGreenCorner)(dst, width, height, n);
+    (colourCorner ? k.borderColourCorner : k.borderGreenCorner)(
+        dst, ptrdiff_t(width) * ptrdiff_t(k.sampleBytes), width, height, n);
 }
 
 }  // namespace
