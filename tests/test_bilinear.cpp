@@ -150,12 +150,13 @@ TEST(BilinearRows, MatchFourPassDrivers) {
                         const size_t size = w * h * step * bytes + 2 * apart;
                         const size_t red = pattern < 4 ? 0 : 2 * apart, blue = 2 * apart - red;
                         GuardedBuffer fused(size), passes(size);
-                        auto run = [&](auto driver, GuardedBuffer& out) {
-                            driver(pattern % 4, mosaic.data(), uint16_t(w), uint16_t(h),
-                                   out.data() + red, out.data() + apart, out.data() + blue, step);
-                        };
-                        run(wide ? orvex::BilinearRows16 : orvex::BilinearRows8, fused);
-                        run(wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8, passes);
+                        (wide ? orvex::BilinearRows16 : orvex::BilinearRows8)(
+                            pattern % 4, mosaic.data(), ptrdiff_t(w * bytes), w, h,
+                            fused.data() + red, fused.data() + apart, fused.data() + blue,
+                            ptrdiff_t(w * step * bytes), step);
+                        (wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8)(
+                            pattern % 4, mosaic.data(), uint16_t(w), uint16_t(h),
+                            passes.data() + red, passes.data() + apart, passes.data() + blue, step);
                         ASSERT_EQ(fused.Payload(), passes.Payload());
                         ASSERT_TRUE(fused.GuardsIntact());
                     }

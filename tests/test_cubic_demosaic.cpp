@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "api/cubic_gate.h"
+#include "api/cubic_export.h"
 #include "cubic/cubic_demosaic.h"
 #include "cubic/plane_recombine.h"
 #include "cubic/plane_recombine_whole.h"
@@ -147,15 +147,8 @@ struct Converted {
     bool guardsIntact;
 };
 
-// A cubic method with the memory it allocates from.
-using PlannedMethod = int32_t (*)(const ImageDesc&, const ImageDesc&, CubicMemory&);
-PlannedMethod Planned(uint32_t method) {
-    if (method == MethodBicubicFloat) return DemosaicBicubicFloat;
-    return DemosaicBicubicFixed;
-}
-
-// Through the export, or with `memory` straight through the method, which
-// then allocates from it and passes no gate.
+// Through the export, or with `memory` through the export's cubic path,
+// which then allocates from it.
 Converted Convert(uint32_t method, const uint8_t* mosaic, uint32_t srcFormat, size_t w, size_t h,
                   uint32_t pattern, uint32_t dstFormat, uint16_t bitDepth, bool odd = false,
                   CubicMemory* memory = nullptr) {
@@ -163,7 +156,8 @@ Converted Convert(uint32_t method, const uint8_t* mosaic, uint32_t srcFormat, si
     ImageDesc src = MakeDesc(const_cast<uint8_t*>(mosaic), srcFormat, w, h, bitDepth, pattern);
     if (memory != nullptr) {
         const ImageDesc dst = MakeDesc(out.data(), dstFormat, w, h, bitDepth, 0);
-        return {Planned(method)(src, dst, *memory), out.Payload(), out.GuardsIntact()};
+        const int32_t result = RunCubicExport(method == MethodBicubicFixed, src, dst, *memory);
+        return {result, out.Payload(), out.GuardsIntact()};
     }
     ImageDesc dst = MakeDesc(out.data(), dstFormat, 0, 0, 0, 0);
     const int32_t result = Orvex_BayerToRgb(method, &src, &dst);
@@ -564,7 +558,7 @@ TEST(CubicDrivers, RejectsWhatItCannotConvert) {
             EXPECT_EQ(CubicGate().load(), 0);
             // Refused before anything is allocated.
             CubicMemory memory;
-            EXPECT_EQ(Planned(method)(src, dst, memory), kCubicFailed);
+            EXPECT_EQ(RunCubicExport(method == MethodBicubicFixed, src, dst, memory), kCubicFailed);
             EXPECT_EQ(memory.calls(), 0);
         }
     }

@@ -258,6 +258,7 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
                     std::vector<uint16_t> mosaic(2 * static_cast<size_t>(pw));
                     for (int32_t l = 0; l < pw; ++l) mosaic[2 * size_t(l)] = row[size_t(l)];
                     const MosaicPlane wide{reinterpret_cast<const uint8_t*>(mosaic.data()),
+                                           ptrdiff_t(4 * size_t(pw)),
                                            2 * size_t(pw),
                                            true,
                                            0,
@@ -339,7 +340,14 @@ TEST(MosaicRows, LoadReadsEverySecondSampleWithinTheRow) {
                     std::vector<uint8_t> mosaic(mosaicWidth * rows * bytes);
                     testsupport::FillRandom(mosaic.data(), mosaic.size(), 7);
                     const auto pw = int32_t((mosaicWidth - offset + 1) / 2);
-                    const MosaicPlane plane{mosaic.data(), mosaicWidth, wide, 0, offset, pw, 2};
+                    const MosaicPlane plane{mosaic.data(),
+                                            ptrdiff_t(mosaicWidth * bytes),
+                                            mosaicWidth,
+                                            wide,
+                                            0,
+                                            offset,
+                                            pw,
+                                            2};
                     std::vector<uint16_t> ring(size_t(pw) + 3);
                     LoadMosaicRow(plane, 1, ring.data(), 1, 2);  // the last mosaic row
                     for (int32_t l = 0; l < pw; ++l) {

@@ -1,31 +1,69 @@
-// Demosaic dispatcher: fills the destination descriptor, then runs the method.
+// The demosaic export: fills the destination descriptor, then reads the
+// descriptors as views the way the export always has, and runs the method.
 #include <iterator>
 
-#include "api/cubic_gate.h"
+#include "api/cubic_export.h"
 #include "bilinear/bilinear_demosaic.h"
 #include "block/block_demosaic.h"
-#include "cubic/cubic_demosaic.h"
+#include "core/formats.h"
 #include "orvex.h"
 
 namespace {
 
+using orvex::ImageView;
+using orvex::SourceView;
+
+using LayoutMethod = void (*)(const SourceView& src, const ImageView& dst);
+
+// Block and bilinear read the mosaic at the sample width of the destination
+// layout, over the low 16 bits of width and height, rows packed; the planes
+// of a planar layout lie the full width x height apart. Returns 0: the value
+// carries no status.
+int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDesc& dst) {
+    const orvex::ChannelLayout* layout = orvex::FindColourLayout(dst.format);
+    if (layout == nullptr || !orvex::SizeRuleCovers(dst.format, src.width, src.height)) return 0;
+    const uint32_t w = static_cast<uint16_t>(src.width), h = static_cast<uint16_t>(src.height);
+    const ptrdiff_t bytes = layout->sampleBytes;
+    const SourceView from{static_cast<const uint8_t*>(src.data),
+                          ptrdiff_t(w) * bytes,
+                          0,
+                          w,
+                          h,
+                          bytes == 2 ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8,
+                          src.bayerPattern};
+    const ImageView to{static_cast<uint8_t*>(dst.data),
+                       ptrdiff_t(w) * layout->step * bytes,
+                       layout->planar ? ptrdiff_t(size_t(src.width) * src.height) * bytes : 0,
+                       w,
+                       h,
+                       dst.format,
+                       src.bayerPattern};
+    method(from, to);
+    return 0;
+}
+
+int32_t Bilinear(const ImageDesc& src, const ImageDesc& dst) {
+    return RunLayoutMethod(orvex::BilinearDemosaic, src, dst);
+}
+
+int32_t Block(const ImageDesc& src, const ImageDesc& dst) {
+    return RunLayoutMethod(orvex::BlockDemosaic, src, dst);
+}
+
+int32_t CubicFloat(const ImageDesc& src, const ImageDesc& dst) {
+    orvex::CubicMemory memory;
+    return orvex::RunCubicExport(false, src, dst, memory);
+}
+
+int32_t CubicFixed(const ImageDesc& src, const ImageDesc& dst) {
+    orvex::CubicMemory memory;
+    return orvex::RunCubicExport(true, src, dst, memory);
+}
+
 using Method = int32_t (*)(const ImageDesc&, const ImageDesc&);
 
-int32_t GatedCubicFloat(const ImageDesc& src, const ImageDesc& dst) {
-    return orvex::RunGatedCubic(orvex::DemosaicBicubicFloat, src, dst);
-}
-
-int32_t GatedCubicFixed(const ImageDesc& src, const ImageDesc& dst) {
-    return orvex::RunGatedCubic(orvex::DemosaicBicubicFixed, src, dst);
-}
-
 // Indexed by method code - 1.
-constexpr Method kMethods[] = {
-    orvex::BilinearDemosaic,
-    orvex::BlockDemosaic,
-    GatedCubicFloat,
-    GatedCubicFixed,
-};
+constexpr Method kMethods[] = {Bilinear, Block, CubicFloat, CubicFixed};
 
 }  // namespace
 

@@ -116,33 +116,36 @@ constexpr uint8_t kRowCombos[4][2] = {
 };
 
 template <class S>
-void FusedRows(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height, uint8_t* r,
-               uint8_t* g, uint8_t* b, uint8_t step) {
+void FusedRows(uint32_t pattern, const uint8_t* src, ptrdiff_t srcStride, size_t width,
+               size_t height, uint8_t* r, uint8_t* g, uint8_t* b, ptrdiff_t dstStride,
+               uint8_t step) {
     const RowFn* combos = step == 1   ? kCombos<S, 1>
                           : step == 3 ? kCombos<S, 3>
                           : step == 4 ? kCombos<S, 4>
                                       : nullptr;
     if (combos == nullptr) return;  // no layout has another step
-    const size_t w = width, row = w * S::kBytes, outRow = w * step * S::kBytes;
     for (size_t y = 1; y + 1 < height; ++y) {
-        const uint8_t* c = src + y * row;
-        const size_t o = y * outRow;
-        combos[kRowCombos[pattern][y & 1]](c - row, c, c + row, w, r + o, g + o, b + o);
+        const uint8_t* c = src + ptrdiff_t(y) * srcStride;
+        const ptrdiff_t o = ptrdiff_t(y) * dstStride;
+        combos[kRowCombos[pattern][y & 1]](c - srcStride, c, c + srcStride, width, r + o, g + o,
+                                           b + o);
     }
 }
 
 }  // namespace
 
-void BilinearRows8(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
-                   uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step) {
-    if (pattern > BGGR || width < 3 || height < 3) return;
-    FusedRows<Sample8>(pattern, src, width, height, r, g, b, step);
+void BilinearRows8(uint32_t pattern, const uint8_t* src, ptrdiff_t srcStride, size_t width,
+                   size_t height, uint8_t* r, uint8_t* g, uint8_t* b, ptrdiff_t dstStride,
+                   uint8_t step) {
+    if (pattern > kBggr || width < 3 || height < 3) return;
+    FusedRows<Sample8>(pattern, src, srcStride, width, height, r, g, b, dstStride, step);
 }
 
-void BilinearRows16(uint32_t pattern, const uint8_t* src, uint16_t width, uint16_t height,
-                    uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step) {
-    if (pattern > BGGR || width < 3 || height < 3) return;
-    FusedRows<Sample16>(pattern, src, width, height, r, g, b, step);
+void BilinearRows16(uint32_t pattern, const uint8_t* src, ptrdiff_t srcStride, size_t width,
+                    size_t height, uint8_t* r, uint8_t* g, uint8_t* b, ptrdiff_t dstStride,
+                    uint8_t step) {
+    if (pattern > kBggr || width < 3 || height < 3) return;
+    FusedRows<Sample16>(pattern, src, srcStride, width, height, r, g, b, dstStride, step);
 }
 
 }  // namespace orvex

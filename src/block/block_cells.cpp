@@ -35,19 +35,22 @@ struct GreenCorner {
     }
 };
 
-// kStep 0: the pixel step known only at run time.
+// The channels of output row 0 and the distance between rows. kStep 0: the
+// pixel step known only at run time.
 template <class S, size_t kStep>
 struct Channels {
     uint8_t* top;
     uint8_t* green;
     uint8_t* bottom;
     size_t step;
+    ptrdiff_t stride;
 
-    void Put(size_t pixel, const Triple& t) const {
-        const size_t at = pixel * (kStep ? kStep : step);
-        S::Store(top, at, t.top);
-        S::Store(green, at, t.green);
-        S::Store(bottom, at, t.bottom);
+    void Put(size_t y, size_t x, const Triple& t) const {
+        const ptrdiff_t row = ptrdiff_t(y) * stride;
+        const size_t at = x * (kStep ? kStep : step);
+        S::Store(top + row, at, t.top);
+        S::Store(green + row, at, t.green);
+        S::Store(bottom + row, at, t.bottom);
     }
 };
 
@@ -58,22 +61,23 @@ struct RowCopy {
     uint8_t* start[3];
     size_t runs;
     size_t runBytes;
+    ptrdiff_t stride;
 
     // Bytes from offset from on of each run.
     void Duplicate(size_t y, size_t from = 0) const {
+        const ptrdiff_t row = ptrdiff_t(y) * stride;
         for (size_t i = 0; i < runs; ++i)
-            CopyRow(start[i] + (y + 1) * runBytes + from, start[i] + y * runBytes + from,
-                    runBytes - from);
+            CopyRow(start[i] + row + stride + from, start[i] + row + from, runBytes - from);
     }
 };
 
 template <class S, size_t kStep>
 RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, const PackedPixels& packed,
-                  size_t w) {
-    if constexpr (kStep == 1) return {{top, green, bottom}, 3, w * S::kBytes};
+                  size_t w, ptrdiff_t stride) {
+    if constexpr (kStep == 1) return {{top, green, bottom}, 3, w * S::kBytes, stride};
     if (kStep == 3 && packed.base != nullptr)
-        return {{packed.base, nullptr, nullptr}, 1, 3 * w * S::kBytes};
-    return {{nullptr, nullptr, nullptr}, 0, 0};
+        return {{packed.base, nullptr, nullptr}, 1, 3 * w * S::kBytes, stride};
+    return {{nullptr, nullptr, nullptr}, 0, 0, stride};
 }
 
 // Pixels of a row written per chunk from per-channel values on the stack.
@@ -135,92 +139,89 @@ void StreamedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
 }
 
 template <class S, class Corner, size_t kStep>
-ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_t height,
-                                     uint8_t* top, uint8_t* green, uint8_t* bottom,
-                                     uint8_t pixelStep) {
+ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, ptrdiff_t srcStride, size_t width,
+                                     size_t height, uint8_t* top, uint8_t* green, uint8_t* bottom,
+                                     ptrdiff_t dstStride, uint8_t pixelStep) {
     const size_t w = width;
     const size_t h = height;
     // Narrower or shorter than a cell: the odd rules would read outside the mosaic.
     if (w < 2 || h < 2) return;
-    const Channels<S, kStep> out{top, green, bottom, pixelStep};
+    const Channels<S, kStep> out{top, green, bottom, pixelStep, dstStride};
     const size_t ew = w & ~size_t(1);
     const size_t eh = h & ~size_t(1);
     const size_t q = w - 1;
-    auto row = [&](size_t i) { return src + i * w * S::kBytes; };
+    auto row = [&](size_t i) { return src + ptrdiff_t(i) * srcStride; };
 
     // Both rows of a row pair carry the same pixels. Where the channels
     // fill their rows without gaps (no alpha between pixels), the second row
     // is a copy of the first.
     // The kernel's channels are top, green, bottom: lane values 0, 1, 2.
     const PackedPixels packed = PackedPixelsOf(top, green, bottom, S::kBytes);
-    const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, packed, w);
+    const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, packed, w, dstStride);
     // Large outputs of the 8-bit vector kernel bypass the caches (see
     // StreamedPairRow); the other packed rows are bound by their per-sample
     // stores, which staging would only add to.
     const bool streaming = kStep == 3 && S::kBytes == 1 && copy.runs == 1 && packed.lane[1] == 1 &&
                            copy.runBytes * h >= kStreamingOutputBytes;
+    auto pixels = [&](size_t y) { return packed.base + ptrdiff_t(y) * dstStride; };
     for (size_t y = 0; y < eh; y += 2) {
         const uint8_t* rowT = row(y);
         const uint8_t* rowB = row(y + 1);
-        const size_t p0 = y * w;
-        const size_t p1 = p0 + w;
         if (kStep == 3 && copy.runs == 1) {
-            uint8_t* const first = packed.base + 3 * S::kBytes * p0;
-            uint8_t* const second = packed.base + 3 * S::kBytes * p1;
+            uint8_t* const first = pixels(y);
+            uint8_t* const second = pixels(y + 1);
             if (streaming) {
                 StreamedPairRow<S, Corner>(rowT, rowB, ew, packed, first, second);
                 if (w & 1) {
                     const Triple t = Corner::template Cell<S>(rowT, rowB, q, q - 1);
-                    out.Put(p0 + q, t);
-                    out.Put(p1 + q, t);
+                    out.Put(y, q, t);
+                    out.Put(y + 1, q, t);
                 }
                 continue;
             }
             const size_t both =
                 PackedPairRow<S, Corner>(rowT, rowB, ew, Rebased(packed, first), second);
-            if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
+            if (w & 1) out.Put(y, q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
             copy.Duplicate(y, 3 * S::kBytes * both);
             continue;
         }
         if (copy.runs != 0) {
             for (size_t x = 0; x < ew; x += 2) {
                 const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
-                out.Put(p0 + x, t);
-                out.Put(p0 + x + 1, t);
+                out.Put(y, x, t);
+                out.Put(y, x + 1, t);
             }
-            if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
+            if (w & 1) out.Put(y, q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
             copy.Duplicate(y);
             continue;
         }
         size_t x0 = 0;
         if (kStep == 4 && S::kBytes == 1 && packed.base != nullptr && packed.lane[1] == 1)
-            x0 = BlockVectorQuadPairRow8(rowT, rowB, 0, ew, packed.base + 4 * p0,
-                                         packed.base + 4 * p1, std::is_same_v<Corner, ColourCorner>,
-                                         packed.lane[0] == 0);
+            x0 = BlockVectorQuadPairRow8(rowT, rowB, 0, ew, pixels(y), pixels(y + 1),
+                                         std::is_same_v<Corner, ColourCorner>, packed.lane[0] == 0);
         for (size_t x = x0; x < ew; x += 2) {
             const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
-            out.Put(p0 + x, t);
-            out.Put(p0 + x + 1, t);
-            out.Put(p1 + x, t);
-            out.Put(p1 + x + 1, t);
+            out.Put(y, x, t);
+            out.Put(y, x + 1, t);
+            out.Put(y + 1, x, t);
+            out.Put(y + 1, x + 1, t);
         }
         if (w & 1) {
             const Triple t = Corner::template Cell<S>(rowT, rowB, q, q - 1);
-            out.Put(p0 + q, t);
-            out.Put(p1 + q, t);
+            out.Put(y, q, t);
+            out.Put(y + 1, q, t);
         }
     }
     if (h & 1) {
         const size_t r = h - 1;
         const uint8_t* rowT = row(r);
         const uint8_t* rowB = row(r - 1);
-        const size_t p0 = r * w;
         for (size_t x = 0; x < ew; x += 2) {
             const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
-            out.Put(p0 + x, t);
-            out.Put(p0 + x + 1, t);
+            out.Put(r, x, t);
+            out.Put(r, x + 1, t);
         }
-        if (w & 1) out.Put(p0 + q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
+        if (w & 1) out.Put(r, q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
     }
     if (streaming) StreamFence();
 }
@@ -228,40 +229,38 @@ ORVEX_ROW_KERNEL void BlockCellsStep(const uint8_t* src, uint16_t width, uint16_
 // The pixel steps of the colour layouts get kernels of their own, so the
 // stores of a row have a fixed pattern the compiler can vectorise.
 template <class S, class Corner>
-void BlockCells(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top, uint8_t* green,
-                uint8_t* bottom, uint8_t pixelStep) {
+void BlockCells(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height, uint8_t* top,
+                uint8_t* green, uint8_t* bottom, ptrdiff_t dstStride, uint8_t pixelStep) {
     switch (pixelStep) {
         case 1:
-            return BlockCellsStep<S, Corner, 1>(src, width, height, top, green, bottom, 1);
+            return BlockCellsStep<S, Corner, 1>(src, srcStride, width, height, top, green, bottom,
+                                                dstStride, 1);
         case 3:
-            return BlockCellsStep<S, Corner, 3>(src, width, height, top, green, bottom, 3);
+            return BlockCellsStep<S, Corner, 3>(src, srcStride, width, height, top, green, bottom,
+                                                dstStride, 3);
         case 4:
-            return BlockCellsStep<S, Corner, 4>(src, width, height, top, green, bottom, 4);
+            return BlockCellsStep<S, Corner, 4>(src, srcStride, width, height, top, green, bottom,
+                                                dstStride, 4);
         default:
-            return BlockCellsStep<S, Corner, 0>(src, width, height, top, green, bottom, pixelStep);
+            return BlockCellsStep<S, Corner, 0>(src, srcStride, width, height, top, green, bottom,
+                                                dstStride, pixelStep);
     }
 }
 
 }  // namespace
 
-void BlockCellsColourCorner8(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top,
-                             uint8_t* green, uint8_t* bottom, uint8_t pixelStep) {
-    BlockCells<Sample8, ColourCorner>(src, width, height, top, green, bottom, pixelStep);
-}
+#define ORVEX_BLOCK_CELLS(Name, S, Corner)                                                        \
+    void Name(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height, uint8_t* top, \
+              uint8_t* green, uint8_t* bottom, ptrdiff_t dstStride, uint8_t pixelStep) {          \
+        BlockCells<S, Corner>(src, srcStride, width, height, top, green, bottom, dstStride,       \
+                              pixelStep);                                                         \
+    }
 
-void BlockCellsGreenCorner8(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top,
-                            uint8_t* green, uint8_t* bottom, uint8_t pixelStep) {
-    BlockCells<Sample8, GreenCorner>(src, width, height, top, green, bottom, pixelStep);
-}
+ORVEX_BLOCK_CELLS(BlockCellsColourCorner8, Sample8, ColourCorner)
+ORVEX_BLOCK_CELLS(BlockCellsGreenCorner8, Sample8, GreenCorner)
+ORVEX_BLOCK_CELLS(BlockCellsColourCorner16, Sample16, ColourCorner)
+ORVEX_BLOCK_CELLS(BlockCellsGreenCorner16, Sample16, GreenCorner)
 
-void BlockCellsColourCorner16(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top,
-                              uint8_t* green, uint8_t* bottom, uint8_t pixelStep) {
-    BlockCells<Sample16, ColourCorner>(src, width, height, top, green, bottom, pixelStep);
-}
-
-void BlockCellsGreenCorner16(const uint8_t* src, uint16_t width, uint16_t height, uint8_t* top,
-                             uint8_t* green, uint8_t* bottom, uint8_t pixelStep) {
-    BlockCells<Sample16, GreenCorner>(src, width, height, top, green, bottom, pixelStep);
-}
+#undef ORVEX_BLOCK_CELLS
 
 }  // namespace orvex

@@ -6,24 +6,22 @@
 
 #include <cstdint>
 
+#include "core/image_view.h"
 #include "cubic/cubic_memory.h"
-#include "orvex.h"
 
 namespace orvex {
 
 inline constexpr int32_t kCubicFailed = 1;
 
-// True when the methods convert src into dst: Bayer8/Bayer16 into a packed
-// colour layout, pattern 0..3, 2 <= width < 32768, 2 <= height < 65536, and
-// the size rule covers the destination.
-bool CubicConvertible(const ImageDesc& src, const ImageDesc& dst);
-
-// Return 0 after a complete conversion, kCubicFailed when nothing was
-// written: a conversion CubicConvertible refuses, or an allocation failure.
-// The forms with `memory` allocate through it.
-int32_t DemosaicBicubicFloat(const ImageDesc& src, const ImageDesc& dst);
-int32_t DemosaicBicubicFixed(const ImageDesc& src, const ImageDesc& dst);
-int32_t DemosaicBicubicFloat(const ImageDesc& src, const ImageDesc& dst, CubicMemory& memory);
-int32_t DemosaicBicubicFixed(const ImageDesc& src, const ImageDesc& dst, CubicMemory& memory);
+// The conversion of a Mosaic8 or Mosaic16 view, patterns 0..3, at least
+// 2 x 2 and below 2^30 on each side, into a packed colour layout view
+// (BGR24, ARGB32, RGB48, BGRA32, RGB24) of its size; the caller checks.
+// Samples are limited to maxValue. Every allocation goes through `memory`.
+// Returns 0 after a complete conversion, kCubicFailed when an allocation
+// failed, and then nothing was written.
+int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                             CubicMemory& memory);
+int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                             CubicMemory& memory);
 
 }  // namespace orvex

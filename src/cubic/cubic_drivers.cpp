@@ -3,7 +3,7 @@
 // one vertical sum per plane and recombines the four plane rows.
 #include <cstddef>
 
-#include "api/formats.h"
+#include "api/stream_copy.h"
 #include "cubic/cubic_demosaic.h"
 #include "cubic/cubic_plan.h"
 #include "cubic/plane_recombine.h"
@@ -62,13 +62,14 @@ constexpr uint8_t kRedColumn[4] = {0, 1, 0, 1};
 constexpr uint8_t kRedRow[4] = {0, 0, 1, 1};
 
 // Where each plane of the set sits inside the cell.
-MosaicPlane PlaneOf(const ImageDesc& src, int p) {
-    const size_t dx = kRedColumn[src.bayerPattern], dy = kRedRow[src.bayerPattern];
+MosaicPlane PlaneOf(const SourceView& src, int p) {
+    const size_t dx = kRedColumn[src.pattern], dy = kRedRow[src.pattern];
     const size_t rowOffset[4] = {dy, 1 - dy, dy, 1 - dy};  // R, B, Gr, Gb
     const size_t columnOffset[4] = {dx, 1 - dx, 1 - dx, dx};
-    return {static_cast<const uint8_t*>(src.data),
+    return {src.data,
+            src.stride,
             src.width,
-            src.format == Bayer16,
+            src.format == kFormatMosaic16,
             rowOffset[p],
             columnOffset[p],
             int32_t(src.width >> 1),
@@ -112,8 +113,9 @@ void Advance(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& p
 
 // Builds the tables and bands, then converts row by row; false on the first
 // failed allocation, before any output is written.
-bool Convert(const NumberForm& form, CubicPlan& plan, const ImageDesc& src, const ImageDesc& dst) {
-    const uint32_t W = src.width, H = src.height, pattern = src.bayerPattern;
+bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, const ImageView& dst,
+             uint32_t maxValue) {
+    const uint32_t W = src.width, H = src.height, pattern = src.pattern;
     const auto pw = static_cast<int32_t>(W >> 1), ph = static_cast<int32_t>(H >> 1);
     const auto w = static_cast<int32_t>(W), h = static_cast<int32_t>(H);
 
@@ -132,7 +134,7 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const ImageDesc& src, cons
         band.last = -1;
     }
     // RGB48 takes its row 0 from row 1 and never reads plane row 0.
-    const bool rowZeroCopied = dst.format == RGB48;
+    const bool rowZeroCopied = dst.format == kFormatRgb48;
     const uint16_t* rows[4];
     for (uint32_t j = 0; j < H; ++j) {
         for (int p = 0; p < 4; ++p) {
@@ -140,45 +142,29 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const ImageDesc& src, cons
             Advance(form, plan, planes[p], band, plan.verticalIndex[j], w);
             rows[p] = form.verticalRow(plan, band.row, band.ring, W, j);
         }
-        if (j > 0 || !rowZeroCopied) RecombinePlaneRow(dst, rows, dst.format, W, j, pattern);
+        if (j > 0 || !rowZeroCopied)
+            RecombinePlaneRow(dst.Row(j), rows, dst.format, W, pattern, maxValue);
     }
-    if (rowZeroCopied) CopyRecombinedRowOneToZero(dst, W);
+    if (rowZeroCopied) CopyRow(dst.Row(0), dst.Row(1), 6 * size_t(W));
     return true;
 }
 
-int32_t DemosaicBicubic(const NumberForm& form, const ImageDesc& src, const ImageDesc& dst,
-                        CubicMemory& memory) {
-    if (!CubicConvertible(src, dst)) return kCubicFailed;
+int32_t DemosaicBicubic(const NumberForm& form, const SourceView& src, const ImageView& dst,
+                        uint32_t maxValue, CubicMemory& memory) {
     CubicPlan plan(memory);
-    return Convert(form, plan, src, dst) ? 0 : kCubicFailed;
+    return Convert(form, plan, src, dst, maxValue) ? 0 : kCubicFailed;
 }
 
 }  // namespace
 
-bool CubicConvertible(const ImageDesc& src, const ImageDesc& dst) {
-    if (src.format != Bayer8 && src.format != Bayer16) return false;
-    if (dst.format < BGR24 || dst.format > RGB24) return false;
-    if (src.bayerPattern > BGGR) return false;
-    if (src.width < 2 || src.height < 2 || src.width >= 32768 || src.height >= 65536) return false;
-    return SizeRuleCovers(dst.format, src.width, src.height);
+int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                             CubicMemory& memory) {
+    return DemosaicBicubic(kFloatForm, src, dst, maxValue, memory);
 }
 
-int32_t DemosaicBicubicFloat(const ImageDesc& src, const ImageDesc& dst, CubicMemory& memory) {
-    return DemosaicBicubic(kFloatForm, src, dst, memory);
-}
-
-int32_t DemosaicBicubicFixed(const ImageDesc& src, const ImageDesc& dst, CubicMemory& memory) {
-    return DemosaicBicubic(kFixedForm, src, dst, memory);
-}
-
-int32_t DemosaicBicubicFloat(const ImageDesc& src, const ImageDesc& dst) {
-    CubicMemory memory;
-    return DemosaicBicubicFloat(src, dst, memory);
-}
-
-int32_t DemosaicBicubicFixed(const ImageDesc& src, const ImageDesc& dst) {
-    CubicMemory memory;
-    return DemosaicBicubicFixed(src, dst, memory);
+int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                             CubicMemory& memory) {
+    return DemosaicBicubic(kFixedForm, src, dst, maxValue, memory);
 }
 
 }  // namespace orvex

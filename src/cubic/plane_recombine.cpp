@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "api/formats.h"
 #include "api/samples.h"
+#include "core/formats.h"
 #include "cubic/recombine_vector_rows.h"
 
 namespace orvex {
@@ -73,24 +73,13 @@ constexpr RowFn kRowLoops[5] = {RecombineRow<PackedBGR24>, RecombineRow<PackedAR
                                 RecombineRow<PackedRGB48>, RecombineRow<PackedBGRA32>,
                                 RecombineRow<PackedRGB24>};
 
-uint32_t MaxValue(uint16_t bitDepth) {
-    return bitDepth >= 16 ? 65535u : (uint32_t(1) << bitDepth) - 1;
-}
-
 }  // namespace
 
-void RecombinePlaneRow(const ImageDesc& dst, const uint16_t* const planeRows[4], uint32_t format,
-                       uint32_t width, uint32_t y, uint32_t pattern) {
-    const size_t rowBytes = size_t(width) * kBytesPerPixel[format];
+void RecombinePlaneRow(uint8_t* out, const uint16_t* const planeRows[4], uint32_t format,
+                       size_t width, uint32_t pattern, uint32_t maxValue) {
     const uint16_t* src[4];
     for (int p = 0; p < 4; ++p) src[p] = planeRows[p] + kStartColumns[pattern][p];
-    kRowLoops[format - BGR24](static_cast<uint8_t*>(dst.data) + y * rowBytes, src, width,
-                              MaxValue(dst.bitDepth));
-}
-
-void CopyRecombinedRowOneToZero(const ImageDesc& dst, uint32_t width) {
-    auto* base = static_cast<uint8_t*>(dst.data);
-    std::memcpy(base, base + 6 * size_t(width), 6 * size_t(width));
+    kRowLoops[format - kFormatBgr24](out, src, width, maxValue);
 }
 
 }  // namespace orvex

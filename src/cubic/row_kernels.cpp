@@ -12,9 +12,10 @@ namespace {
 
 template <class S>
 void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out) {
-    const uint8_t* row = p.mosaic + (mosaicRow * p.rowStride + p.columnOffset) * S::kBytes;
+    const uint8_t* row =
+        p.mosaic + ptrdiff_t(mosaicRow) * p.rowStride + ptrdiff_t(p.columnOffset * S::kBytes);
     const auto vectors = S::kBytes == 1 ? ExtractVectorRow8 : ExtractVectorRow16;
-    for (size_t l = vectors(out, row, size_t(p.width), p.rowStride - p.columnOffset);
+    for (size_t l = vectors(out, row, size_t(p.width), p.rowSamples - p.columnOffset);
          l < size_t(p.width); ++l)
         out[l] = static_cast<uint16_t>(S::Load(row, 2 * l));
 }

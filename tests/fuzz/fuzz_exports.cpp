@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "cubic/cubic_demosaic.h"
+#include "api/cubic_export.h"
 #include "orvex.h"
 
 namespace {
@@ -94,14 +94,13 @@ void FuzzDemosaic(FuzzedDataProvider& in) {
 
     const bool cubic = method == 3 || method == 4;
     if (cubic && failAt > 0) {
-        // The cubic method itself, one of its allocations failing: nothing
-        // written, nothing kept.
+        // The export's cubic path with one of its allocations failing:
+        // nothing written, nothing kept.
         dst.bitDepth = src.bitDepth;
         dst.width = src.width;
         dst.height = src.height;
         orvex::CubicMemory memory(failAt);
-        const int32_t planned = method == 3 ? orvex::DemosaicBicubicFloat(src, dst, memory)
-                                            : orvex::DemosaicBicubicFixed(src, dst, memory);
+        const int32_t planned = orvex::RunCubicExport(method == 4, src, dst, memory);
         Check(memory.live() == 0);
         if (planned != 0) Check(Unchanged(before, target.get()));
         return;

@@ -2,6 +2,8 @@
 // drivers are checked against.
 #include "cubic/plane_recombine_whole.h"
 
+#include <cstring>
+
 #include "cubic/plane_recombine.h"
 
 namespace orvex {
@@ -13,12 +15,17 @@ bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t 
     // RGB48 skips plane row 0 and copies output row 1 into row 0.
     const bool rowZeroCopied = format == RGB48;
     if (rowZeroCopied && height < 2) return true;
+    auto* base = static_cast<uint8_t*>(dst.data);
+    const size_t rowBytes = size_t(width) * (format == RGB48                        ? 6
+                                             : format == ARGB32 || format == BGRA32 ? 4
+                                                                                    : 3);
+    const uint32_t maxValue = dst.bitDepth >= 16 ? 65535u : (uint32_t(1) << dst.bitDepth) - 1;
     for (uint32_t y = rowZeroCopied ? 1 : 0; y < height; ++y) {
         const uint16_t* rows[4];
         for (int p = 0; p < 4; ++p) rows[p] = PlaneRow(planes[p], uint16_t(y));
-        RecombinePlaneRow(dst, rows, format, width, y, pattern);
+        RecombinePlaneRow(base + y * rowBytes, rows, format, width, pattern, maxValue);
     }
-    if (rowZeroCopied) CopyRecombinedRowOneToZero(dst, width);
+    if (rowZeroCopied) std::memcpy(base, base + rowBytes, rowBytes);
     return true;
 }
 

@@ -1,10 +1,11 @@
-// Pixel-format facts shared by the interface and every method's router.
+// The thirteen formats' facts, written once: bytes per pixel, and where the
+// channels of a colour layout sit.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "orvex.h"
+#include "core/image_view.h"
 
 namespace orvex {
 
@@ -23,8 +24,8 @@ struct ChannelLayout {
     uint8_t r, g, b;
 };
 
-inline constexpr uint32_t kFirstColourFormat = PlanarRGB24;
-inline constexpr uint32_t kLastColourFormat = RGB24;
+inline constexpr uint32_t kFirstColourFormat = kFormatPlanarRgb24;
+inline constexpr uint32_t kLastColourFormat = kFormatRgb24;
 
 inline constexpr ChannelLayout kColourLayouts[kLastColourFormat - kFirstColourFormat + 1] = {
     {1, 1, true, 0, 1, 2},   // PlanarRGB24
@@ -50,18 +51,16 @@ inline bool SizeRuleCovers(uint32_t format, uint32_t width, uint32_t height) {
     return bytes <= UINT32_MAX;
 }
 
-// The three channel start addresses of a colour layout in a buffer whose
-// planes (if any) hold planeSamples samples each.
+// The three channel start addresses of row 0 of a colour layout view.
 struct ChannelStarts {
     uint8_t* r;
     uint8_t* g;
     uint8_t* b;
 };
 
-inline ChannelStarts LocateChannels(const ChannelLayout& layout, void* data, size_t planeSamples) {
-    auto* base = static_cast<uint8_t*>(data);
-    const size_t unit = size_t(layout.sampleBytes) * (layout.planar ? planeSamples : 1);
-    return {base + layout.r * unit, base + layout.g * unit, base + layout.b * unit};
+inline ChannelStarts LocateChannels(const ChannelLayout& layout, const ImageView& view) {
+    const ptrdiff_t unit = layout.planar ? view.planeStride : ptrdiff_t(layout.sampleBytes);
+    return {view.data + layout.r * unit, view.data + layout.g * unit, view.data + layout.b * unit};
 }
 
 }  // namespace orvex
