@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "api/stream_copy.h"
+#include "core/stream_copy.h"
 #include "orvex.h"
 #include "test_support.h"
 #include "zoom/bayer_zoom.h"

@@ -4,9 +4,9 @@
 // with the tests), so the order of the writes does not change the result.
 #include <cstddef>
 
-#include "api/samples.h"
 #include "bilinear/bilinear_demosaic.h"
 #include "bilinear/bilinear_vector_rows.h"
+#include "core/samples.h"
 
 namespace orvex {
 namespace {

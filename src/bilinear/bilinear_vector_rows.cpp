@@ -8,8 +8,8 @@
 // whole pixels by byte shuffles.
 #include "bilinear/bilinear_vector_rows.h"
 
-#include "api/pixel_interleave.h"
-#include "api/quad_pixel_stores.h"
+#include "simd/pixel_interleave.h"
+#include "simd/quad_pixel_stores.h"
 #include "simd/simd.h"
 
 namespace orvex {

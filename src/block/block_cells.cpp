@@ -7,10 +7,10 @@
 #include <cstddef>
 #include <type_traits>
 
-#include "api/samples.h"
-#include "api/stream_copy.h"
 #include "block/block_demosaic.h"
 #include "block/block_vector_rows.h"
+#include "core/samples.h"
+#include "core/stream_copy.h"
 
 namespace orvex {
 namespace {

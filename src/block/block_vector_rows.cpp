@@ -6,8 +6,8 @@
 // would cost as much again.
 #include "block/block_vector_rows.h"
 
-#include "api/pixel_interleave.h"
-#include "api/quad_pixel_stores.h"
+#include "simd/pixel_interleave.h"
+#include "simd/quad_pixel_stores.h"
 #include "simd/simd.h"
 
 namespace orvex {

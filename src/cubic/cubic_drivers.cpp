@@ -3,7 +3,7 @@
 // one vertical sum per plane and recombines the four plane rows.
 #include <cstddef>
 
-#include "api/stream_copy.h"
+#include "core/stream_copy.h"
 #include "cubic/cubic_demosaic.h"
 #include "cubic/cubic_plan.h"
 #include "cubic/plane_recombine.h"

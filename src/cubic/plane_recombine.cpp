@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <cstring>
 
-#include "api/samples.h"
 #include "core/formats.h"
+#include "core/samples.h"
 #include "cubic/recombine_vector_rows.h"
 
 namespace orvex {

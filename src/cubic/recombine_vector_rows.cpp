@@ -4,7 +4,7 @@
 // the unsigned-saturating pack, which then cannot saturate.
 #include "cubic/recombine_vector_rows.h"
 
-#include "api/pixel_interleave.h"
+#include "simd/pixel_interleave.h"
 #include "simd/simd.h"
 
 namespace orvex {

@@ -2,8 +2,8 @@
 
 #include <type_traits>
 
-#include "api/samples.h"
-#include "api/stream_copy.h"
+#include "core/samples.h"
+#include "core/stream_copy.h"
 #include "cubic/extract_vector_rows.h"
 #include "cubic/symmetric_vector_rows.h"
 

@@ -2,7 +2,7 @@
 // rows, in place in the destination.
 #include <cstddef>
 
-#include "api/samples.h"
+#include "core/samples.h"
 #include "zoom/bayer_zoom.h"
 #include "zoom/zoom_sites.h"
 

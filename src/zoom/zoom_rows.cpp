@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <type_traits>
 
-#include "api/samples.h"
-#include "api/stream_copy.h"
+#include "core/samples.h"
+#include "core/stream_copy.h"
 #include "zoom/bayer_zoom.h"
 #include "zoom/zoom_middle_sites.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "api/cubic_export.h"
+#include "legacy/cubic_export.h"
 #include "orvex.h"
 
 namespace {

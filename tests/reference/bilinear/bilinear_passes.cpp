@@ -7,7 +7,7 @@
 
 #include <cstddef>
 
-#include "api/samples.h"
+#include "core/samples.h"
 #include "orvex.h"
 
 namespace orvex {

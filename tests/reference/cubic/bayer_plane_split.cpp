@@ -1,7 +1,7 @@
 // Split of a mosaic into its four half-size colour planes.
 #include <cstddef>
 
-#include "api/samples.h"
+#include "core/samples.h"
 #include "cubic/plane_image.h"
 
 namespace orvex {

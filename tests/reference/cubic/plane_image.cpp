@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "api/stream_copy.h"
+#include "core/stream_copy.h"
 
 namespace orvex {
 namespace {

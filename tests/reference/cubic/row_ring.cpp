@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstring>
 
-#include "api/stream_copy.h"
+#include "core/stream_copy.h"
 
 namespace orvex {
 

@@ -5,7 +5,7 @@
 
 #include <cstddef>
 
-#include "api/samples.h"
+#include "core/samples.h"
 #include "orvex.h"
 #include "zoom/bayer_zoom.h"
 #include "zoom/zoom_sites.h"

@@ -1,4 +1,4 @@
-#include "api/stream_copy.h"
+#include "core/stream_copy.h"
 
 #include <cstdint>
 #include <cstring>

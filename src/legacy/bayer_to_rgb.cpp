@@ -2,10 +2,10 @@
 // descriptors as views the way the export always has, and runs the method.
 #include <iterator>
 
-#include "api/cubic_export.h"
 #include "bilinear/bilinear_demosaic.h"
 #include "block/block_demosaic.h"
 #include "core/formats.h"
+#include "legacy/cubic_export.h"
 #include "orvex.h"
 
 namespace {

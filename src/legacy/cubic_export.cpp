@@ -1,4 +1,4 @@
-#include "api/cubic_export.h"
+#include "legacy/cubic_export.h"
 
 #if defined(_WIN32)
 #include <windows.h>
