@@ -61,57 +61,69 @@ TEST(Views, EveryMethodReadsAndWritesThroughStrides) {
     const uint32_t exportCodes[] = {MethodBlock, MethodBilinear, MethodBicubicFloat,
                                     MethodBicubicFixed};
     uint32_t seed = 70;
-    for (const Method m : {kBlock, kBilinear, kCubicFloat, kCubicFixed}) {
-        const bool cubic = m == kCubicFloat || m == kCubicFixed;
-        for (const LayoutRef& l : ColourLayouts()) {
-            if (cubic && l.planar) continue;
-            for (const auto& [w, h] : {std::pair<size_t, size_t>{5, 4}, {34, 7}, {67, 9}})
-                for (const size_t pad : {0, 5})
-                    for (const bool bottomUp : {false, true}) {
-                        const uint32_t pattern = seed % 4;
-                        SCOPED_TRACE(testing::Message()
-                                     << m << " " << l.name << " " << w << "x" << h << " pad " << pad
-                                     << " bottom-up " << bottomUp);
-                        // Block and bilinear read samples as wide as the layout's.
-                        const size_t bytes = l.sampleBytes;
-                        const uint16_t depth = bytes == 2 ? 12 : 8;
-                        std::vector<uint8_t> mosaic(w * h * bytes);
-                        FillRandom(mosaic.data(), mosaic.size(), seed++);
-                        if (bytes == 2)
-                            for (size_t i = 0; i < w * h; ++i)
-                                Store16(mosaic.data(), i, Load16(mosaic.data(), i) & 0xFFF);
+    for (const auto level : kSimdLevels) {
+        SimdCap cap(level);
+        for (const Method m : {kBlock, kBilinear, kCubicFloat, kCubicFixed}) {
+            const bool cubic = m == kCubicFloat || m == kCubicFixed;
+            for (const LayoutRef& l : ColourLayouts()) {
+                if (cubic && l.planar) continue;
+                // Widths on both sides of 16, 32 and 64 pixels: whole vectors and tails.
+                for (const auto& [w, h] : {std::pair<size_t, size_t>{5, 4},
+                                           {15, 5},
+                                           {17, 3},
+                                           {31, 6},
+                                           {33, 4},
+                                           {64, 5},
+                                           {65, 7}})
+                    for (const size_t pad : {0, 5})
+                        for (const bool bottomUp : {false, true}) {
+                            const uint32_t pattern = seed % 4;
+                            SCOPED_TRACE(testing::Message()
+                                         << m << " " << l.name << " " << w << "x" << h << " pad "
+                                         << pad << " bottom-up " << bottomUp);
+                            // Block and bilinear read samples as wide as the layout's.
+                            const size_t bytes = l.sampleBytes;
+                            const uint16_t depth = bytes == 2 ? 12 : 8;
+                            std::vector<uint8_t> mosaic(w * h * bytes);
+                            FillRandom(mosaic.data(), mosaic.size(), seed++);
+                            if (bytes == 2)
+                                for (size_t i = 0; i < w * h; ++i)
+                                    Store16(mosaic.data(), i, Load16(mosaic.data(), i) & 0xFFF);
 
-                        std::vector<uint8_t> packed(Orvex_CalcImageSize(l.format, w, h), kCanary);
-                        ImageDesc s = MakeDesc(mosaic.data(), bytes == 2 ? Bayer16 : Bayer8, w, h,
-                                               depth, pattern);
-                        ImageDesc d = MakeDesc(packed.data(), l.format, 0, 0, 0, 0);
-                        ASSERT_EQ(Orvex_BayerToRgb(exportCodes[m], &s, &d), 0);
+                            std::vector<uint8_t> packed(Orvex_CalcImageSize(l.format, w, h),
+                                                        kCanary);
+                            ImageDesc s = MakeDesc(mosaic.data(), bytes == 2 ? Bayer16 : Bayer8, w,
+                                                   h, depth, pattern);
+                            ImageDesc d = MakeDesc(packed.data(), l.format, 0, 0, 0, 0);
+                            ASSERT_EQ(Orvex_BayerToRgb(exportCodes[m], &s, &d), 0);
 
-                        const size_t planes = l.planar ? 3 : 1;
-                        const size_t rowBytes = w * bytes * (l.planar ? 1 : l.samplesPerPixel);
-                        Rows in(w * bytes, h, 1, pad, bottomUp);
-                        Rows out(rowBytes, h, planes, pad, bottomUp);
-                        for (size_t y = 0; y < h; ++y)
-                            std::copy_n(&mosaic[y * w * bytes], w * bytes, in.Row(0, y));
-                        const uint32_t mosaicFormat = bytes == 2 ? kFormatMosaic16 : kFormatMosaic8;
-                        RunOnViews(m,
-                                   {in.first, in.stride, 0, uint32_t(w), uint32_t(h), mosaicFormat,
-                                    pattern},
-                                   {out.first, out.stride, ptrdiff_t(out.planeBytes), uint32_t(w),
-                                    uint32_t(h), l.format, pattern},
-                                   (1u << depth) - 1);
-                        for (size_t p = 0; p < planes; ++p)
-                            for (size_t y = 0; y < h; ++y) {
-                                const uint8_t* want = &packed[(p * h + y) * rowBytes];
-                                ASSERT_TRUE(std::equal(want, want + rowBytes, out.Row(p, y)))
-                                    << "plane " << p << " row " << y;
-                                // Only the rows: the padding keeps its canaries.
-                                std::fill_n(out.Row(p, y), rowBytes, kCanary);
-                            }
-                        EXPECT_EQ(out.buffer.Payload(),
-                                  std::vector<uint8_t>(out.buffer.size(), kCanary));
-                        EXPECT_TRUE(out.buffer.GuardsIntact());
-                    }
+                            const size_t planes = l.planar ? 3 : 1;
+                            const size_t rowBytes = w * bytes * (l.planar ? 1 : l.samplesPerPixel);
+                            Rows in(w * bytes, h, 1, pad, bottomUp);
+                            Rows out(rowBytes, h, planes, pad, bottomUp);
+                            for (size_t y = 0; y < h; ++y)
+                                std::copy_n(&mosaic[y * w * bytes], w * bytes, in.Row(0, y));
+                            const uint32_t mosaicFormat =
+                                bytes == 2 ? kFormatMosaic16 : kFormatMosaic8;
+                            RunOnViews(m,
+                                       {in.first, in.stride, 0, uint32_t(w), uint32_t(h),
+                                        mosaicFormat, pattern},
+                                       {out.first, out.stride, ptrdiff_t(out.planeBytes),
+                                        uint32_t(w), uint32_t(h), l.format, pattern},
+                                       (1u << depth) - 1);
+                            for (size_t p = 0; p < planes; ++p)
+                                for (size_t y = 0; y < h; ++y) {
+                                    const uint8_t* want = &packed[(p * h + y) * rowBytes];
+                                    ASSERT_TRUE(std::equal(want, want + rowBytes, out.Row(p, y)))
+                                        << "plane " << p << " row " << y;
+                                    // Only the rows: the padding keeps its canaries.
+                                    std::fill_n(out.Row(p, y), rowBytes, kCanary);
+                                }
+                            EXPECT_EQ(out.buffer.Payload(),
+                                      std::vector<uint8_t>(out.buffer.size(), kCanary));
+                            EXPECT_TRUE(out.buffer.GuardsIntact());
+                        }
+            }
         }
     }
 }
