@@ -427,11 +427,13 @@ TEST_F(ToolTest, CameraRawTiffsAreRefused) {
     const uint8_t grbg[4] = {1, 0, 2, 1};
     WriteCameraTiff(Path("ep.tif"), false, grbg);
     WriteCameraTiff(Path("cam.dng"), true, grbg);
+    WriteBytes(Path("cam.cr2"), {'I', 'I', '*', 0, 16, 0, 0, 0, 'C', 'R', 2, 0, 0, 0, 0, 0}, true);
     struct Case {
         const char* file;
         const char* what;
     } const cases[] = {{"ep.tif", "TIFF/EP camera raw file with colour filter array GRBG"},
-                       {"cam.dng", "DNG camera raw file with colour filter array GRBG"}};
+                       {"cam.dng", "DNG camera raw file with colour filter array GRBG"},
+                       {"cam.cr2", "CR2 camera raw file"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const ToolRun r = Tool("convert " + Path(c.file) + " " + Path("out.png"));

@@ -96,6 +96,10 @@ Tiff Open(Memory& m, const std::string& name, const char* mode) {
 
 constexpr uint16_t kPhotometricLinearRaw = 34892;
 
+constexpr const char* kNotReadYet =
+    "; camera raw files are not read yet (give the mosaic as a grey PGM, PNG or TIFF, or raw "
+    "samples)";
+
 struct RawMarks {
     bool dng = false;
     bool cfa = false;
@@ -143,6 +147,10 @@ RawMarks FindRawMarks(TIFF* tif) {
 }  // namespace
 
 Raster DecodeTiff(const std::vector<uint8_t>& bytes, const std::string& name) {
+    // CR2 files mark themselves right after the TIFF header; their first
+    // directory is a preview, their mosaic compressed in a later one.
+    if (bytes.size() >= 11 && bytes[8] == 'C' && bytes[9] == 'R' && bytes[10] == 2)
+        throw ToolError(kInputError, name + ": a CR2 camera raw file" + kNotReadYet);
     Memory m;
     m.data = bytes.data();
     m.size = bytes.size();
@@ -154,9 +162,7 @@ Raster DecodeTiff(const std::vector<uint8_t>& bytes, const std::string& name) {
         const std::string filter = marks.pattern.empty()
                                        ? " with a colour filter array"
                                        : " with colour filter array " + marks.pattern;
-        throw ToolError(kInputError, name + ": " + what + (marks.cfa ? filter : "") +
-                                         "; camera raw files are not read yet (give the mosaic "
-                                         "as a grey PGM, PNG or TIFF, or raw samples)");
+        throw ToolError(kInputError, name + ": " + what + (marks.cfa ? filter : "") + kNotReadYet);
     }
     if (!TIFFSetDirectory(tif.get(), 0))
         throw ToolError(kInputError, name + ": TIFF: " + m.message);
