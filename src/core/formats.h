@@ -14,28 +14,33 @@ inline constexpr uint32_t kFormatCount = 13;
 // Bytes per pixel of each PixelFormat code (planar formats: over all three planes).
 inline constexpr uint8_t kBytesPerPixel[kFormatCount] = {1, 2, 1, 2, 1, 2, 3, 6, 3, 4, 6, 4, 3};
 
-// Where R, G and B of pixel 0 sit in a colour layout, and how far apart
-// consecutive pixels of one channel are. Offsets and step count samples;
-// for planar layouts the offsets are plane indices (multiples of width x height).
+// Where R, G, B and alpha of pixel 0 sit in a colour layout, and how far
+// apart consecutive pixels of one channel are. Offsets and step count
+// samples; for planar layouts the offsets are plane indices.
 struct ChannelLayout {
     uint8_t sampleBytes;
     uint8_t step;
     bool planar;
     uint8_t r, g, b;
+    int8_t alpha;  // -1: none
 };
 
 inline constexpr uint32_t kFirstColourFormat = kFormatPlanarRgb24;
 inline constexpr uint32_t kLastColourFormat = kFormatRgb24;
 
 inline constexpr ChannelLayout kColourLayouts[kLastColourFormat - kFirstColourFormat + 1] = {
-    {1, 1, true, 0, 1, 2},   // PlanarRGB24
-    {2, 1, true, 0, 1, 2},   // PlanarRGB48
-    {1, 3, false, 2, 1, 0},  // BGR24
-    {1, 4, false, 1, 2, 3},  // ARGB32 (alpha at byte 0)
-    {2, 3, false, 0, 1, 2},  // RGB48
-    {1, 4, false, 2, 1, 0},  // BGRA32 (alpha at byte 3)
-    {1, 3, false, 0, 1, 2},  // RGB24
+    {1, 1, true, 0, 1, 2, -1},   // PlanarRGB24
+    {2, 1, true, 0, 1, 2, -1},   // PlanarRGB48
+    {1, 3, false, 2, 1, 0, -1},  // BGR24
+    {1, 4, false, 1, 2, 3, 0},   // ARGB32
+    {2, 3, false, 0, 1, 2, -1},  // RGB48
+    {1, 4, false, 2, 1, 0, 3},   // BGRA32
+    {1, 3, false, 0, 1, 2, -1},  // RGB24
 };
+
+// The layout of a colour format known at compile time.
+template <uint32_t kFormat>
+inline constexpr ChannelLayout kLayoutOf = kColourLayouts[kFormat - kFirstColourFormat];
 
 // The colour layout of a format, or null for formats that have none.
 inline const ChannelLayout* FindColourLayout(uint32_t format) {

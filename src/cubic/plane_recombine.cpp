@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <type_traits>
 
 #include "core/formats.h"
 #include "core/samples.h"
@@ -21,26 +22,20 @@ constexpr uint8_t kStartColumns[4][4] = {
     {0, 1, 0, 1},  // BGGR: B, Gb at x; R, Gr at x - 1
 };
 
-// Pixel layout of a packed destination: sample positions of R, G, B and
-// alpha (or -1), samples per pixel, sample type.
-template <class S, int kR, int kG, int kB, int kAlpha, int kPixel>
+// A packed destination's pixel, from the layout table.
+template <uint32_t kFormat>
 struct Packed {
-    using Sample = S;
-    static constexpr size_t kPixelSamples = kPixel;
-    static constexpr int kRedSample = kR;
+    static constexpr ChannelLayout kLayout = kLayoutOf<kFormat>;
+    using Sample = std::conditional_t<kLayout.sampleBytes == 2, Sample16, Sample8>;
+    static constexpr size_t kPixelSamples = kLayout.step;
+    static constexpr int kRedSample = kLayout.r;
     static void Put(uint8_t* px, uint32_t r, uint32_t g, uint32_t b) {
-        S::Store(px, kR, r);
-        S::Store(px, kG, g);
-        S::Store(px, kB, b);
-        if constexpr (kAlpha >= 0) S::Store(px, kAlpha, 255);
+        Sample::Store(px, kLayout.r, r);
+        Sample::Store(px, kLayout.g, g);
+        Sample::Store(px, kLayout.b, b);
+        if constexpr (kLayout.alpha >= 0) Sample::Store(px, size_t(kLayout.alpha), 255);
     }
 };
-
-using PackedBGR24 = Packed<Sample8, 2, 1, 0, -1, 3>;
-using PackedARGB32 = Packed<Sample8, 1, 2, 3, 0, 4>;
-using PackedRGB48 = Packed<Sample16, 0, 1, 2, -1, 3>;
-using PackedBGRA32 = Packed<Sample8, 2, 1, 0, 3, 4>;
-using PackedRGB24 = Packed<Sample8, 0, 1, 2, -1, 3>;
 
 uint32_t Limit(uint32_t v, uint32_t maxValue) {
     return v > maxValue ? maxValue : v;
@@ -69,9 +64,10 @@ ORVEX_ROW_KERNEL void RecombineRow(uint8_t* out, const uint16_t* const src[4], s
 
 using RowFn = void (*)(uint8_t*, const uint16_t* const[4], size_t, uint32_t);
 
-constexpr RowFn kRowLoops[5] = {RecombineRow<PackedBGR24>, RecombineRow<PackedARGB32>,
-                                RecombineRow<PackedRGB48>, RecombineRow<PackedBGRA32>,
-                                RecombineRow<PackedRGB24>};
+constexpr RowFn kRowLoops[5] = {
+    RecombineRow<Packed<kFormatBgr24>>, RecombineRow<Packed<kFormatArgb32>>,
+    RecombineRow<Packed<kFormatRgb48>>, RecombineRow<Packed<kFormatBgra32>>,
+    RecombineRow<Packed<kFormatRgb24>>};
 
 }  // namespace
 
