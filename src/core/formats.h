@@ -56,6 +56,14 @@ inline bool SizeRuleCovers(uint32_t format, uint32_t width, uint32_t height) {
     return bytes <= UINT32_MAX;
 }
 
+// Bytes of one row of `width` pixels laid out without padding: a planar
+// layout's row is one plane's.
+inline size_t PackedRowBytes(uint32_t format, uint32_t width) {
+    const size_t pixel = kBytesPerPixel[format];
+    const ChannelLayout* layout = FindColourLayout(format);
+    return size_t(width) * (layout != nullptr && layout->planar ? pixel / 3 : pixel);
+}
+
 // The three channel start addresses of row 0 of a colour layout view.
 struct ChannelStarts {
     uint8_t* r;

@@ -6,6 +6,7 @@
 #include "block/block_demosaic.h"
 #include "core/formats.h"
 #include "legacy/cubic_export.h"
+#include "legacy/packed_views.h"
 #include "orvex.h"
 
 namespace {
@@ -24,21 +25,11 @@ int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDe
     if (layout == nullptr || !orvex::SizeRuleCovers(dst.format, src.width, src.height)) return 0;
     const uint32_t w = static_cast<uint16_t>(src.width), h = static_cast<uint16_t>(src.height);
     const ptrdiff_t bytes = layout->sampleBytes;
-    const SourceView from{static_cast<const uint8_t*>(src.data),
-                          ptrdiff_t(w) * bytes,
-                          0,
-                          w,
-                          h,
-                          bytes == 2 ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8,
-                          src.bayerPattern};
-    const ImageView to{static_cast<uint8_t*>(dst.data),
-                       ptrdiff_t(w) * layout->step * bytes,
-                       layout->planar ? ptrdiff_t(size_t(src.width) * src.height) * bytes : 0,
-                       w,
-                       h,
-                       dst.format,
-                       src.bayerPattern};
-    method(from, to);
+    const uint32_t mosaic = bytes == 2 ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8;
+    const ptrdiff_t planeStride =
+        layout->planar ? ptrdiff_t(size_t(src.width) * src.height) * bytes : 0;
+    method(orvex::PackedSource(src.data, mosaic, w, h, src.bayerPattern),
+           orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride));
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // The zoom export: the mode gate, and the descriptors as views. What the
 // export accepts is decided here; the zoom itself takes any view.
 #include "core/image_view.h"
+#include "legacy/packed_views.h"
 #include "orvex.h"
 #include "zoom/bayer_zoom.h"
 
@@ -11,24 +12,15 @@ constexpr uint8_t kZoomVertical2x = 2;
 static_assert(uint32_t(Bayer8) == orvex::kFormatMosaic8 &&
               uint32_t(Bayer16) == orvex::kFormatMosaic16);
 
-// Packed rows of width samples, as the descriptors promise.
-template <class View, class Data>
-View PackedView(Data* data, uint32_t format, uint32_t width, uint32_t height, uint32_t pattern) {
-    const ptrdiff_t stride = ptrdiff_t(width) * (format == Bayer16 ? 2 : 1);
-    return {static_cast<decltype(View::data)>(data), stride, 0, width, height, format, pattern};
-}
-
 void ZoomDescriptors(const ImageDesc& src, const ImageDesc& dst) {
     if (src.format != Bayer8 && src.format != Bayer16) return;
     // A destination not sized as the source's width and twice its rows would
     // be written past its end: leave it untouched.
     if (dst.width != src.width || uint64_t(dst.height) != 2 * uint64_t(src.height)) return;
     if (dst.width > UINT16_MAX || dst.height > UINT16_MAX) return;
-    const auto from = PackedView<orvex::SourceView>(
-        static_cast<const uint8_t*>(src.data), src.format, src.width, src.height, src.bayerPattern);
-    const auto to = PackedView<orvex::ImageView>(static_cast<uint8_t*>(dst.data), src.format,
-                                                 dst.width, dst.height, src.bayerPattern);
-    orvex::ZoomVertical(from, to);
+    orvex::ZoomVertical(
+        orvex::PackedSource(src.data, src.format, src.width, src.height, src.bayerPattern),
+        orvex::PackedDestination(dst.data, src.format, dst.width, dst.height, src.bayerPattern));
 }
 
 }  // namespace

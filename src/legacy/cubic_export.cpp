@@ -9,6 +9,7 @@
 
 #include "core/formats.h"
 #include "cubic/cubic_demosaic.h"
+#include "legacy/packed_views.h"
 
 namespace orvex {
 namespace {
@@ -61,21 +62,10 @@ std::atomic<int32_t>& CubicGate() {
 int32_t RunCubicExport(bool fixed, const ImageDesc& src, const ImageDesc& dst,
                        CubicMemory& memory) {
     if (!Convertible(src, dst)) return kCubicFailed;
-    const ptrdiff_t sampleBytes = src.format == Bayer16 ? 2 : 1;
-    const SourceView from{static_cast<const uint8_t*>(src.data),
-                          ptrdiff_t(src.width) * sampleBytes,
-                          0,
-                          src.width,
-                          src.height,
-                          src.format,
-                          src.bayerPattern};
-    const ImageView to{static_cast<uint8_t*>(dst.data),
-                       ptrdiff_t(src.width) * kBytesPerPixel[dst.format],
-                       0,
-                       src.width,
-                       src.height,
-                       dst.format,
-                       src.bayerPattern};
+    const SourceView from =
+        PackedSource(src.data, src.format, src.width, src.height, src.bayerPattern);
+    const ImageView to =
+        PackedDestination(dst.data, dst.format, src.width, src.height, src.bayerPattern);
     GateTurn turn;
     const auto method = fixed ? DemosaicBicubicFixed : DemosaicBicubicFloat;
     return method(from, to, Ceiling(dst.bitDepth), memory);
