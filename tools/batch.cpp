@@ -49,7 +49,7 @@ void CheckJobs(const std::vector<Job>& jobs) {
 }
 
 int RunJobs(const std::vector<Job>& jobs, unsigned threads, bool progress,
-            const std::function<void(const Job&)>& convert) {
+            const std::function<void(size_t)>& convert) {
     if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
     threads = unsigned(std::min<size_t>(threads, jobs.size()));
     std::vector<int> statuses(jobs.size(), kOk);
@@ -61,7 +61,7 @@ int RunJobs(const std::vector<Job>& jobs, unsigned threads, bool progress,
             const size_t i = next++;
             if (i >= jobs.size()) break;
             try {
-                convert(jobs[i]);
+                convert(i);
             } catch (const ToolError& e) {
                 Err().Line(e.what());
                 statuses[i] = e.status();

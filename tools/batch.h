@@ -22,7 +22,8 @@ void CheckJobs(const std::vector<Job>& jobs);
 // progress bar. A failure is reported and the other jobs go on, except after
 // a usage error, which stops further jobs. Returns the exit status of the
 // first failing job in the order given, or kOk.
+// `convert` is called with the job's index.
 int RunJobs(const std::vector<Job>& jobs, unsigned threads, bool progress,
-            const std::function<void(const Job&)>& convert);
+            const std::function<void(size_t)>& convert);
 
 }  // namespace orvex_tool

@@ -169,6 +169,10 @@ std::vector<uint8_t> RawSampleBytes(const Raster& image) {
 
 }  // namespace
 
+std::string InputName(const std::string& path) {
+    return Shown(path, true);
+}
+
 const char* ContainerName(Container c) {
     static const char* const kNames[] = {"raw", "PGM", "PPM", "PNG", "TIFF"};
     return kNames[static_cast<int>(c)];

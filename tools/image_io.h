@@ -71,6 +71,9 @@ struct LoadedImage {
 // files that are camera raw files (a colour filter array, or DNG) are refused.
 LoadedImage ReadImage(const std::string& path, const RawGeometry& raw);
 
+// How messages name an input: "standard input" for "-".
+std::string InputName(const std::string& path);
+
 // The container an output file name asks for, by its extension.
 Container ContainerForPath(const std::string& path);
 // The container a type name (--to) asks for: png, tif, tiff, ppm, pgm, raw.

@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 
 #include "batch.h"
 #include "demo_scene.h"
@@ -114,7 +113,7 @@ void ProbeInput(const std::string& path) {
 LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
                        std::atomic<bool>& geometryWarned) {
     LoadedImage loaded = ReadImage(path, mosaic.geometry);
-    const std::string name = path == "-" ? "standard input" : path;
+    const std::string name = InputName(path);
     if (loaded.clamped > 0) {
         const uint32_t top = (1u << loaded.raster.bitDepth) - 1;
         Warn(name + ": " + std::to_string(loaded.clamped) + " samples above " +
@@ -225,7 +224,7 @@ struct ConvertJob {
 void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>& geometryWarned) {
     ProbeInput(j.job.input);
     CheckWritable(j.job.output, o.out.force);
-    const std::string name = j.job.input == "-" ? "standard input" : j.job.input;
+    const std::string name = InputName(j.job.input);
     const LoadedImage loaded = ReadMosaic(j.job.input, o.mosaic, geometryWarned);
     const Raster& mosaic = loaded.raster;
     const LayoutInfo& layout = o.layout.empty() ? DefaultLayout(mosaic) : FindLayout(o.layout);
@@ -278,10 +277,8 @@ int RunConvert(const ConvertOptions& o) {
                                               (ec ? " (" + ec.message() + ")" : ""));
     }
     std::atomic<bool> geometryWarned{false};
-    return RunJobs(plain, o.jobs, !o.quiet, [&](const Job& job) {
-        const size_t i = size_t(&job - plain.data());
-        ConvertOne(o, jobs[i], geometryWarned);
-    });
+    return RunJobs(plain, o.jobs, !o.quiet,
+                   [&](size_t i) { ConvertOne(o, jobs[i], geometryWarned); });
 }
 
 // ---- zoom ----
