@@ -132,7 +132,6 @@ TEST(BilinearRows, MatchFourPassDrivers) {
                                                {513, 3}, {600, 7}, {31, 33}, {35, 4},  {66, 3}};
     uint32_t seed = 900;
     for (const auto level : kSimdLevels) {
-        SimdCap cap(level);
         for (const auto& [w, h] : sizes) {
             for (const bool wide : {false, true}) {
                 // Every step a layout has: planes (1), three- and four-sample pixels.
@@ -153,7 +152,7 @@ TEST(BilinearRows, MatchFourPassDrivers) {
                         (wide ? orvex::BilinearRows16 : orvex::BilinearRows8)(
                             pattern % 4, mosaic.data(), ptrdiff_t(w * bytes), w, h,
                             fused.data() + red, fused.data() + apart, fused.data() + blue,
-                            ptrdiff_t(w * step * bytes), step);
+                            ptrdiff_t(w * step * bytes), step, level);
                         (wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8)(
                             pattern % 4, mosaic.data(), uint16_t(w), uint16_t(h),
                             passes.data() + red, passes.data() + apart, passes.data() + blue, step);

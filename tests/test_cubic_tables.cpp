@@ -240,7 +240,7 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
                 for (const bool fixed : {false, true}) {
                     SCOPED_TRACE(testing::Message() << pw << "->" << ow << (fixed ? " fixed" : "")
                                                     << " level " << int(level));
-                    testsupport::SimdCap cap(level);
+                    const CubicRowKernels kernels = ChooseCubicRows(level);
                     std::vector<uint16_t> row(static_cast<size_t>(pw));
                     for (auto& v : row) v = rng() % 3 == 0 ? 65535 : uint16_t(rng());
                     const auto plain = EnlargeRows({row}, ow, fixed, {0})[0];
@@ -265,14 +265,14 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
                                            0,
                                            pw,
                                            1};
-                    LoadMosaicRow(wide, 0, ring.data(), 1, 2);
+                    LoadMosaicRow(wide, 0, ring.data(), 1, 2, kernels);
                     if (fixed)
                         EnlargeRowFixed(ring.data(), scratch.data(), ow, 1,
-                                        ringState.horizontalIndex,
-                                        ringState.horizontalWeightsFixed);
+                                        ringState.horizontalIndex, ringState.horizontalWeightsFixed,
+                                        kernels);
                     else
                         EnlargeRow(ring.data(), scratch.data(), ow, 1, ringState.horizontalIndex,
-                                   ringState.horizontalWeights);
+                                   ringState.horizontalWeights, kernels);
                     EXPECT_EQ(std::vector<uint16_t>(ring.begin() + 1, ring.begin() + 1 + ow),
                               plain);
                     ReleaseRingState();
@@ -295,7 +295,7 @@ TEST(VerticalPass, SymmetricRowsMatchTheFormula) {
     const std::pair<int32_t, int32_t> weights[] = {
         {twice.table[0][1], twice.table[1][1]}, {-300, 900}, {1500, -200}, {-5000, 8000}};
     for (const auto level : testsupport::kSimdLevels) {
-        testsupport::SimdCap cap(level);
+        const CubicRowKernels kernels = ChooseCubicRows(level);
         for (const auto& [w0, w1] : weights) {
             for (const size_t width : {1, 15, 16, 17, 40, 100}) {
                 std::vector<uint16_t> rows[4];
@@ -308,12 +308,12 @@ TEST(VerticalPass, SymmetricRowsMatchTheFormula) {
                 int32_t table[4][2] = {{0, w0}, {0, w1}, {0, w1}, {0, w0}};
                 const CubicWeightSet<int32_t> set{{table[0], table[1], table[2], table[3]}};
                 std::vector<uint16_t> out(width), half(width);
-                VerticalRowFixed(out.data(), ring, width, 1, set, 1);
+                VerticalRowFixed(out.data(), ring, width, 1, set, 1, kernels);
                 // The single-precision half phase, exact in eighths.
                 float eighths[4][2] = {{0, -0.125f}, {0, 0.625f}, {0, 0.625f}, {0, -0.125f}};
                 const CubicWeightSet<float> halfPhase{
                     {eighths[0], eighths[1], eighths[2], eighths[3]}};
-                VerticalRow(half.data(), ring, width, 1, halfPhase, 1);
+                VerticalRow(half.data(), ring, width, 1, halfPhase, 1, kernels);
                 for (size_t x = 0; x < width; ++x) {
                     const int32_t outer = int32_t(ring[0][x + 1]) + ring[3][x + 1];
                     const int32_t inner = int32_t(ring[1][x + 1]) + ring[2][x + 1];
@@ -332,7 +332,7 @@ TEST(VerticalPass, SymmetricRowsMatchTheFormula) {
 // it; the mosaic is sized exactly, so reads past its end are caught.
 TEST(MosaicRows, LoadReadsEverySecondSampleWithinTheRow) {
     for (const auto level : testsupport::kSimdLevels) {
-        testsupport::SimdCap cap(level);
+        const CubicRowKernels kernels = ChooseCubicRows(level);
         for (const bool wide : {false, true}) {
             for (const size_t mosaicWidth : {31, 32, 33, 64, 65, 70}) {
                 for (const size_t offset : {0, 1}) {
@@ -349,7 +349,7 @@ TEST(MosaicRows, LoadReadsEverySecondSampleWithinTheRow) {
                                             pw,
                                             2};
                     std::vector<uint16_t> ring(size_t(pw) + 3);
-                    LoadMosaicRow(plane, 1, ring.data(), 1, 2);  // the last mosaic row
+                    LoadMosaicRow(plane, 1, ring.data(), 1, 2, kernels);  // the last mosaic row
                     for (int32_t l = 0; l < pw; ++l) {
                         const size_t at = mosaicWidth * 2 + offset + 2 * size_t(l);
                         const uint16_t expected =

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/image_view.h"
 #include "orvex.h"
 #include "simd/simd.h"
 
@@ -24,15 +25,6 @@ inline constexpr uint8_t kCanary = 0xA5;
 inline constexpr orvex::SimdLevel kSimdLevels[] = {orvex::SimdLevel::None, orvex::SimdLevel::Sse2,
                                                    orvex::SimdLevel::Ssse3, orvex::SimdLevel::Avx2,
                                                    orvex::SimdLevel::Avx512};
-
-// Runs the kernels no wider than a level for the life of the object.
-class SimdCap {
-  public:
-    explicit SimdCap(orvex::SimdLevel level) { orvex::CapSimdLevel(level); }
-    ~SimdCap() { orvex::CapSimdLevel(orvex::SimdLevel::Avx512); }
-    SimdCap(const SimdCap&) = delete;
-    SimdCap& operator=(const SimdCap&) = delete;
-};
 
 // A byte buffer with guard bytes on both sides. The payload may start at an
 // odd address, to exercise 16-bit access at any alignment.
@@ -163,9 +155,26 @@ using Reference = std::vector<uint8_t> (*)(const Mosaic&, uint32_t pattern, cons
 
 // Converts random mosaics of each size, at even and odd addresses, and
 // compares the whole destination (canary-filled) with the reference.
-inline void CheckAgainstReference(uint32_t method, const LayoutRef& layout, uint32_t pattern,
-                                  const std::vector<std::pair<size_t, size_t>>& sizes,
-                                  Reference reference, uint32_t seed) {
+// The packed source and destination of the descriptors as views: a mosaic
+// as wide as the layout's samples, planes width x height apart.
+inline std::pair<orvex::SourceView, orvex::ImageView> PackedViews(const ImageDesc& src,
+                                                                  const ImageDesc& dst,
+                                                                  const LayoutRef& layout) {
+    const size_t w = src.width, h = src.height, bytes = layout.sampleBytes;
+    const size_t rowBytes = w * bytes * (layout.planar ? 1 : layout.samplesPerPixel);
+    return {
+        {static_cast<const uint8_t*>(src.data), ptrdiff_t(w * bytes), 0, uint32_t(w), uint32_t(h),
+         bytes == 2 ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8, src.bayerPattern},
+        {static_cast<uint8_t*>(dst.data), ptrdiff_t(rowBytes), ptrdiff_t(rowBytes * h), uint32_t(w),
+         uint32_t(h), layout.format, src.bayerPattern}};
+}
+
+// The method's output against the reference; run converts (by default
+// through the export).
+template <class Run>
+void CheckAgainstReference(uint32_t method, const LayoutRef& layout, uint32_t pattern,
+                           const std::vector<std::pair<size_t, size_t>>& sizes, Reference reference,
+                           uint32_t seed, Run run) {
     for (const auto& [w, h] : sizes) {
         for (bool odd : {false, true}) {
             SCOPED_TRACE(testing::Message() << w << "x" << h << (odd ? " odd address" : ""));
@@ -175,7 +184,7 @@ inline void CheckAgainstReference(uint32_t method, const LayoutRef& layout, uint
             GuardedBuffer out(dstSize, odd);
             ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
             ImageDesc dst = MakeDesc(out.data(), layout.format, 0, 0, 0, 0);
-            EXPECT_EQ(Orvex_BayerToRgb(method, &src, &dst), 0);
+            run(method, src, dst);
 
             const Mosaic m{w, h, layout.sampleBytes, mosaic.data()};
             ASSERT_EQ(out.Payload(),
@@ -184,6 +193,15 @@ inline void CheckAgainstReference(uint32_t method, const LayoutRef& layout, uint
             ASSERT_TRUE(mosaic.GuardsIntact());
         }
     }
+}
+
+inline void CheckAgainstReference(uint32_t method, const LayoutRef& layout, uint32_t pattern,
+                                  const std::vector<std::pair<size_t, size_t>>& sizes,
+                                  Reference reference, uint32_t seed) {
+    CheckAgainstReference(method, layout, pattern, sizes, reference, seed,
+                          [](uint32_t m, const ImageDesc& s, ImageDesc& d) {
+                              EXPECT_EQ(Orvex_BayerToRgb(m, &s, &d), 0);
+                          });
 }
 
 }  // namespace testsupport

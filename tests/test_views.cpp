@@ -19,13 +19,14 @@ using namespace orvex;
 using namespace testsupport;
 
 // One image's rows in a guarded buffer: `pad` bytes after each row, planes
-// one more row apart, top-down or bottom-up.
+// one more row apart, top-down or bottom-up; odd pads start the buffer at an
+// odd address.
 struct Rows {
     Rows(size_t rowBytes, size_t rows, size_t planes, size_t pad, bool bottomUp)
         : rowBytes(rowBytes),
           pitch(rowBytes + pad),
           planeBytes(pitch * (rows + 1)),
-          buffer(planeBytes * planes) {
+          buffer(planeBytes * planes, pad % 2 == 1) {
         stride = bottomUp ? -ptrdiff_t(pitch) : ptrdiff_t(pitch);
         first = buffer.data() + (bottomUp ? (rows - 1) * pitch : 0);
     }
@@ -41,18 +42,19 @@ struct Rows {
 
 enum Method { kBlock, kBilinear, kCubicFloat, kCubicFixed };
 
-void RunOnViews(Method m, const SourceView& src, const ImageView& dst, uint32_t maxValue) {
+void RunOnViews(Method m, const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                SimdLevel level) {
     CubicMemory memory;
     switch (m) {
         case kBlock:
-            return BlockDemosaic(src, dst);
+            return BlockDemosaic(src, dst, level);
         case kBilinear:
-            return BilinearDemosaic(src, dst);
+            return BilinearDemosaic(src, dst, level);
         case kCubicFloat:
-            ASSERT_EQ(DemosaicBicubicFloat(src, dst, maxValue, memory), 0);
+            ASSERT_EQ(DemosaicBicubicFloat(src, dst, maxValue, memory, level), 0);
             return;
         case kCubicFixed:
-            ASSERT_EQ(DemosaicBicubicFixed(src, dst, maxValue, memory), 0);
+            ASSERT_EQ(DemosaicBicubicFixed(src, dst, maxValue, memory, level), 0);
             return;
     }
 }
@@ -62,20 +64,24 @@ TEST(Views, EveryMethodReadsAndWritesThroughStrides) {
                                     MethodBicubicFixed};
     uint32_t seed = 70;
     for (const auto level : kSimdLevels) {
-        SimdCap cap(level);
         for (const Method m : {kBlock, kBilinear, kCubicFloat, kCubicFixed}) {
             const bool cubic = m == kCubicFloat || m == kCubicFixed;
             for (const LayoutRef& l : ColourLayouts()) {
                 if (cubic && l.planar) continue;
-                // Widths on both sides of 16, 32 and 64 pixels: whole vectors and tails.
+                // Widths at and on both sides of 16, 32 and 64 pixels (the
+                // vector widths, and twice them for the cubic planes): whole
+                // vectors and tails.
                 for (const auto& [w, h] : {std::pair<size_t, size_t>{5, 4},
                                            {15, 5},
+                                           {16, 3},
                                            {17, 3},
                                            {31, 6},
+                                           {32, 4},
                                            {33, 4},
+                                           {63, 3},
                                            {64, 5},
                                            {65, 7}})
-                    for (const size_t pad : {0, 5})
+                    for (const size_t pad : {0, 4, 5})
                         for (const bool bottomUp : {false, true}) {
                             const uint32_t pattern = seed % 4;
                             SCOPED_TRACE(testing::Message()
@@ -110,7 +116,7 @@ TEST(Views, EveryMethodReadsAndWritesThroughStrides) {
                                         mosaicFormat, pattern},
                                        {out.first, out.stride, ptrdiff_t(out.planeBytes),
                                         uint32_t(w), uint32_t(h), l.format, pattern},
-                                       (1u << depth) - 1);
+                                       (1u << depth) - 1, level);
                             for (size_t p = 0; p < planes; ++p)
                                 for (size_t y = 0; y < h; ++y) {
                                     const uint8_t* want = &packed[(p * h + y) * rowBytes];

@@ -263,7 +263,6 @@ namespace {
 TEST(BayerZoom, FusedRowsMatchTheRunKernels) {
     std::mt19937 rng(23);
     for (const auto level : kSimdLevels) {
-        SimdCap cap(level);
         for (const bool wide : {false, true}) {
             for (uint32_t pattern = 0; pattern < 5; ++pattern) {
                 for (const size_t w : {5, 6, 7, 8, 31, 64, 101, 134}) {
@@ -281,7 +280,7 @@ TEST(BayerZoom, FusedRowsMatchTheRunKernels) {
                             H,
                             wide ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8,
                             pattern};
-                        orvex::ZoomInterpolateRows(view);
+                        orvex::ZoomInterpolateRows(view, level);
                         (wide ? orvex::ZoomInterpolate16 : orvex::ZoomInterpolate8)(plain.data(), W,
                                                                                     H, pattern);
                         ASSERT_EQ(fused, plain) << w << "x" << h << " pattern " << pattern;
@@ -327,12 +326,11 @@ TEST(RowCopy, CopiesExactlyTheRowAtEveryAlignment) {
     std::vector<uint8_t> src(300);
     FillRandom(src.data(), src.size(), 5);
     for (const auto level : kSimdLevels) {
-        SimdCap cap(level);
         for (size_t bytes = 0; bytes <= 200; ++bytes) {
             for (size_t from = 0; from < 32; from += 7) {
                 for (size_t to = 0; to < 32; to += 5) {
                     GuardedBuffer dst(to + bytes);
-                    orvex::CopyRow(dst.data() + to, src.data() + from, bytes);
+                    orvex::ChooseRowCopy(level).copy(dst.data() + to, src.data() + from, bytes);
                     const auto payload = dst.Payload();
                     ASSERT_TRUE(dst.GuardsIntact() &&
                                 std::all_of(payload.begin(), payload.begin() + to,
@@ -351,10 +349,10 @@ TEST(RowCopy, CopiesExactlyTheRowAtEveryAlignment) {
 namespace {
 
 // Rows of one image in a buffer: `pad` bytes after each row (odd pads start
-// rows at odd addresses), top-down or bottom-up, canaries everywhere else.
+// rows, and the buffer, at odd addresses), top-down or bottom-up, canaries everywhere else.
 struct StridedRows {
     StridedRows(size_t rowBytes, size_t rows, size_t pad, bool bottomUp)
-        : rowBytes(rowBytes), buffer((rowBytes + pad) * rows) {
+        : rowBytes(rowBytes), buffer((rowBytes + pad) * rows, pad % 2 == 1) {
         const ptrdiff_t step = ptrdiff_t(rowBytes + pad);
         stride = bottomUp ? -step : step;
         first = buffer.data() + (bottomUp ? (rows - 1) * size_t(step) : 0);
@@ -372,11 +370,10 @@ struct StridedRows {
 TEST(BayerZoom, StridedViewsMatchPackedRows) {
     uint32_t seed = 40;
     for (const auto level : kSimdLevels) {
-        SimdCap cap(level);
         for (const bool wide : {false, true})
-            for (const size_t w : {5, 31, 33, 64, 67})
+            for (const size_t w : {5, 15, 16, 17, 31, 32, 33, 63, 64, 65, 67})
                 for (const size_t h : {3, 5, 8})
-                    for (const size_t pad : {0, 3})
+                    for (const size_t pad : {0, 3, 4})
                         for (const bool bottomUp : {false, true}) {
                             const uint32_t pattern = seed % 4;
                             SCOPED_TRACE(testing::Message()
@@ -398,7 +395,8 @@ TEST(BayerZoom, StridedViewsMatchPackedRows) {
                             orvex::ZoomVertical(
                                 {in.first, in.stride, 0, uint32_t(w), uint32_t(h), format, pattern},
                                 {out.first, out.stride, 0, uint32_t(w), uint32_t(2 * h), format,
-                                 pattern});
+                                 pattern},
+                                level);
                             for (size_t y = 0; y < 2 * h; ++y) {
                                 ASSERT_TRUE(
                                     std::equal(out.Row(y), out.Row(y) + row, &packed[y * row]))

@@ -6,13 +6,13 @@
 
 namespace orvex {
 
-void BilinearDemosaic(const SourceView& src, const ImageView& dst) {
+void BilinearDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level) {
     const ChannelLayout* layout = FindColourLayout(dst.format);
     if (layout == nullptr) return;
     const ChannelStarts ch = LocateChannels(*layout, dst);
     const auto driver = src.format == kFormatMosaic16 ? BilinearRows16 : BilinearRows8;
     driver(src.pattern, src.data, src.stride, src.width, src.height, ch.r, ch.g, ch.b, dst.stride,
-           layout->step);
+           layout->step, level);
 }
 
 }  // namespace orvex

@@ -2,12 +2,10 @@
 #include "block/block_demosaic.h"
 
 #include "core/formats.h"
+#include "simd/kernel_chain.h"
 
 namespace orvex {
 namespace {
-
-using BlockKernel = void (*)(const uint8_t*, ptrdiff_t, size_t, size_t, uint8_t*, uint8_t*,
-                             uint8_t*, ptrdiff_t, uint8_t);
 
 struct PatternRoute {
     bool greenCorner;  // top-left sample of the cell is green
@@ -21,23 +19,23 @@ constexpr PatternRoute kPatternRoutes[4] = {
     {false, false},  // BGGR
 };
 
-// [16-bit samples][green corner]
-constexpr BlockKernel kKernels[2][2] = {
-    {BlockCellsColourCorner8, BlockCellsGreenCorner8},
-    {BlockCellsColourCorner16, BlockCellsGreenCorner16},
-};
-
 }  // namespace
 
-void BlockDemosaic(const SourceView& src, const ImageView& dst) {
+void BlockDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level) {
     const ChannelLayout* layout = FindColourLayout(dst.format);
     if (layout == nullptr || src.pattern > kBggr) return;
     const ChannelStarts ch = LocateChannels(*layout, dst);
     const PatternRoute& route = kPatternRoutes[src.pattern];
     uint8_t* top = route.redOnTop ? ch.r : ch.b;
     uint8_t* bottom = route.redOnTop ? ch.b : ch.r;
-    kKernels[src.format == kFormatMosaic16][route.greenCorner](
-        src.data, src.stride, src.width, src.height, top, ch.g, bottom, dst.stride, layout->step);
+    static const BlockCellsSet* const kSets[kSimdLevelCount] = {&kBlockCellsPortable, nullptr,
+                                                                nullptr, &kBlockCellsAvx2, nullptr};
+    const size_t step = layout->step == 1 ? 0 : layout->step == 3 ? 1 : layout->step == 4 ? 2 : 3;
+    const BlockCellsFn cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
+        return s.cells[src.format == kFormatMosaic16][route.greenCorner][step];
+    });
+    cells(src.data, src.stride, src.width, src.height, top, ch.g, bottom, dst.stride, layout->step,
+          level);
 }
 
 }  // namespace orvex

@@ -8,14 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-// Hot row kernels get an AVX2 clone beside the baseline one, picked at load
-// time from the processor; elsewhere they are compiled once for the target.
-#if defined(__x86_64__) && defined(__linux__) && defined(__GNUC__) && !defined(__clang__) && \
-    !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
-#define ORVEX_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
-#else
-#define ORVEX_ROW_KERNEL
-#endif
 #if defined(__GNUC__)
 #define ORVEX_INLINE inline __attribute__((always_inline))
 #else

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "simd/simd.h"
+
 namespace orvex {
 
 // Outputs from this size on are written with streaming stores where the
@@ -21,5 +23,16 @@ void CopyRow(void* dst, const void* src, size_t bytes);
 // else reads or publishes the destination.
 void StreamCopy(void* dst, const void* src, size_t bytes);
 void StreamFence();
+
+// The copies one instruction set provides (null: none of its own). The
+// three functions above use the process's level, chosen once.
+struct RowCopySet {
+    void (*copy)(void* dst, const void* src, size_t bytes);
+    void (*stream)(void* dst, const void* src, size_t bytes);
+    void (*fence)();
+};
+extern const RowCopySet kRowCopyPortable, kRowCopySse2, kRowCopyAvx2;
+
+RowCopySet ChooseRowCopy(SimdLevel level);
 
 }  // namespace orvex

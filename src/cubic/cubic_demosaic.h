@@ -8,6 +8,7 @@
 
 #include "core/image_view.h"
 #include "cubic/cubic_memory.h"
+#include "simd/simd.h"
 
 namespace orvex {
 
@@ -18,10 +19,10 @@ inline constexpr int32_t kCubicFailed = 1;
 // (BGR24, ARGB32, RGB48, BGRA32, RGB24) of its size; the caller checks.
 // Samples are limited to maxValue. Every allocation goes through `memory`.
 // Returns 0 after a complete conversion, kCubicFailed when an allocation
-// failed, and then nothing was written.
+// failed, and then nothing was written. No kernel wider than level runs.
 int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory);
+                             CubicMemory& memory, SimdLevel level);
 int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory);
+                             CubicMemory& memory, SimdLevel level);
 
 }  // namespace orvex

@@ -36,22 +36,23 @@ bool BuildFixedWeights(CubicPlan& plan, int32_t inSize, int32_t outSize, bool ho
 
 void EnlargeFloat(const CubicPlan& plan, uint16_t* ring, int32_t outWidth) {
     EnlargeRow(ring, plan.scratch, outWidth, kLeftMargin, plan.horizontalIndex,
-               plan.horizontalWeights);
+               plan.horizontalWeights, plan.kernels);
 }
 
 void EnlargeFixed(const CubicPlan& plan, uint16_t* ring, int32_t outWidth) {
     EnlargeRowFixed(ring, plan.scratch, outWidth, kLeftMargin, plan.horizontalIndex,
-                    plan.horizontalWeightsFixed);
+                    plan.horizontalWeightsFixed, plan.kernels);
 }
 
 const uint16_t* VerticalFloat(const CubicPlan& plan, uint16_t* out, const uint16_t* const ring[4],
                               size_t width, size_t row) {
-    return VerticalRow(out, ring, width, kLeftMargin, plan.verticalWeights, row);
+    return VerticalRow(out, ring, width, kLeftMargin, plan.verticalWeights, row, plan.kernels);
 }
 
 const uint16_t* VerticalFixed(const CubicPlan& plan, uint16_t* out, const uint16_t* const ring[4],
                               size_t width, size_t row) {
-    return VerticalRowFixed(out, ring, width, kLeftMargin, plan.verticalWeightsFixed, row);
+    return VerticalRowFixed(out, ring, width, kLeftMargin, plan.verticalWeightsFixed, row,
+                            plan.kernels);
 }
 
 constexpr NumberForm kFloatForm{BuildFloatWeights, EnlargeFloat, VerticalFloat};
@@ -91,7 +92,7 @@ bool AllocateBands(CubicPlan& plan, size_t width) {
 
 void LoadRow(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& plane, int32_t row,
              uint16_t* ring, int32_t width) {
-    LoadMosaicRow(plane, row, ring, kLeftMargin, kRightMargin);
+    LoadMosaicRow(plane, row, ring, kLeftMargin, kRightMargin, plan.kernels);
     form.enlargeRow(plan, ring, width);
 }
 
@@ -143,28 +144,28 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, con
             rows[p] = form.verticalRow(plan, band.row, band.ring, W, j);
         }
         if (j > 0 || !rowZeroCopied)
-            RecombinePlaneRow(dst.Row(j), rows, dst.format, W, pattern, maxValue);
+            RecombinePlaneRow(dst.Row(j), rows, dst.format, W, pattern, maxValue, plan.kernels);
     }
     if (rowZeroCopied) CopyRow(dst.Row(0), dst.Row(1), 6 * size_t(W));
     return true;
 }
 
 int32_t DemosaicBicubic(const NumberForm& form, const SourceView& src, const ImageView& dst,
-                        uint32_t maxValue, CubicMemory& memory) {
-    CubicPlan plan(memory);
+                        uint32_t maxValue, CubicMemory& memory, SimdLevel level) {
+    CubicPlan plan(memory, level);
     return Convert(form, plan, src, dst, maxValue) ? 0 : kCubicFailed;
 }
 
 }  // namespace
 
 int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory) {
-    return DemosaicBicubic(kFloatForm, src, dst, maxValue, memory);
+                             CubicMemory& memory, SimdLevel level) {
+    return DemosaicBicubic(kFloatForm, src, dst, maxValue, memory, level);
 }
 
 int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory) {
-    return DemosaicBicubic(kFixedForm, src, dst, maxValue, memory);
+                             CubicMemory& memory, SimdLevel level) {
+    return DemosaicBicubic(kFixedForm, src, dst, maxValue, memory, level);
 }
 
 }  // namespace orvex

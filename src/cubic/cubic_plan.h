@@ -7,6 +7,7 @@
 
 #include "cubic/cubic_memory.h"
 #include "cubic/cubic_weights.h"
+#include "cubic/row_kernels.h"
 
 namespace orvex {
 
@@ -21,12 +22,13 @@ struct PlaneBand {
 // The conversion runs in output rows: the four planes advance together, so
 // only four rings and four output rows exist at a time, never whole planes.
 struct CubicPlan {
-    explicit CubicPlan(CubicMemory& m) : memory(m) {}
+    CubicPlan(CubicMemory& m, SimdLevel level) : memory(m), kernels(ChooseCubicRows(level)) {}
     ~CubicPlan();
     CubicPlan(const CubicPlan&) = delete;
     CubicPlan& operator=(const CubicPlan&) = delete;
 
     CubicMemory& memory;
+    const CubicRowKernels kernels;
     CubicWeightSet<float> verticalWeights{};
     CubicWeightSet<float> horizontalWeights{};
     CubicWeightSet<int32_t> horizontalWeightsFixed{};

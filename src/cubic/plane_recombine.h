@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/image_view.h"
+#include "cubic/row_kernels.h"
 
 namespace orvex {
 
@@ -16,6 +17,7 @@ enum PlaneIndex { PlaneR = 0, PlaneB = 1, PlaneGr = 2, PlaneGb = 3 };
 // B from PlaneB, G the truncated mean of PlaneGr and PlaneGb, each limited
 // to maxValue (formats 8 to 12, patterns 0 to 3; the caller checks).
 void RecombinePlaneRow(uint8_t* out, const uint16_t* const planeRows[4], uint32_t format,
-                       size_t width, uint32_t pattern, uint32_t maxValue);
+                       size_t width, uint32_t pattern, uint32_t maxValue,
+                       const CubicRowKernels& kernels);
 
 }  // namespace orvex

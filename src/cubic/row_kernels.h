@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "cubic/cubic_vector_rows.h"
 #include "cubic/cubic_weights.h"
 
 namespace orvex {
@@ -23,27 +24,64 @@ struct MosaicPlane {
     int32_t width, height;  // plane size
 };
 
+struct CubicLoopSet;
+
+// The kernels of one cubic call, chosen once from its instruction-set level:
+// the vector kernels' chains and the build of the row loops.
+struct CubicRowKernels {
+    KernelChain<ExtractRowFn> extract[2];          // [16-bit samples]
+    KernelChain<VerticalSymmetricFn> vertical[2];  // [SymmetricRounding]
+    KernelChain<EnlargeSymmetricFn> enlarge[2];    // [SymmetricRounding]
+    KernelChain<RecombineRowFn> recombine[2];      // [R in the pixel's first byte]
+    const CubicLoopSet* loops;
+};
+
+CubicRowKernels ChooseCubicRows(SimdLevel level);
+
 // Plane row `row` (clamped into the plane) between its replicated edges:
 // ring[lm..lm+pw-1] the row, ring[0..lm-1] its first and ring[pw+lm..pw+lm+rm-1]
 // its last sample.
-void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_t lm, int32_t rm);
+void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_t lm, int32_t rm,
+                   const CubicRowKernels& kernels);
 
 // Step 6 of the horizontal pass on one ring row, for output widths of 2 or
 // 2 + 1 times the plane width. Outputs 4 and up read input samples only and
 // go through `scratch` (outWidth samples); outputs 3 to 0 follow in place,
 // in that order, so output 1 still reads output 2 for its S + 2 tap.
 void EnlargeRow(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
-                const int32_t* index, const CubicWeightSet<float>& weights);
+                const int32_t* index, const CubicWeightSet<float>& weights,
+                const CubicRowKernels& kernels);
 void EnlargeRowFixed(uint16_t* ring, uint16_t* scratch, int32_t outWidth, int32_t lm,
-                     const int32_t* index, const CubicWeightSet<int32_t>& weights);
+                     const int32_t* index, const CubicWeightSet<int32_t>& weights,
+                     const CubicRowKernels& kernels);
 
 // Vertical pass of one output row from the four ring rows S - 1 .. S + 2
 // (positions lm .. lm + width - 1), weights of entry `row`. Returns the
 // output row: `out`, or ring row S itself where the weights pick it alone.
 const uint16_t* VerticalRow(uint16_t* out, const uint16_t* const ring[4], size_t width, int32_t lm,
-                            const CubicWeightSet<float>& weights, size_t row);
+                            const CubicWeightSet<float>& weights, size_t row,
+                            const CubicRowKernels& kernels);
 const uint16_t* VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], size_t width,
-                                 int32_t lm, const CubicWeightSet<int32_t>& weights, size_t row);
+                                 int32_t lm, const CubicWeightSet<int32_t>& weights, size_t row,
+                                 const CubicRowKernels& kernels);
+
+// The row loops one build compiles (portable, and AVX2 where the compiler
+// vectorises them with it); recombine by format - kFormatBgr24.
+struct CubicLoopSet {
+    void (*enlarge)(uint16_t*, uint16_t*, int32_t, int32_t, const int32_t*,
+                    const CubicWeightSet<float>&, const CubicRowKernels&);
+    void (*enlargeFixed)(uint16_t*, uint16_t*, int32_t, int32_t, const int32_t*,
+                         const CubicWeightSet<int32_t>&, const CubicRowKernels&);
+    const uint16_t* (*vertical)(uint16_t*, const uint16_t* const[4], size_t, int32_t,
+                                const CubicWeightSet<float>&, size_t, const CubicRowKernels&);
+    const uint16_t* (*verticalFixed)(uint16_t*, const uint16_t* const[4], size_t, int32_t,
+                                     const CubicWeightSet<int32_t>&, size_t,
+                                     const CubicRowKernels&);
+    void (*recombine[5])(uint8_t*, const uint16_t* const[4], size_t, uint32_t,
+                         const CubicRowKernels&);
+};
+
+extern const CubicLoopSet kCubicLoopsPortable, kCubicLoopsAvx2;
 
 // Single-precision sums below the smallest normal float give sample 0.
 inline constexpr double kFloatLowBound = 1.1754943508222875e-38;

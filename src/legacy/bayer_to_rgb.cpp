@@ -14,7 +14,7 @@ namespace {
 using orvex::ImageView;
 using orvex::SourceView;
 
-using LayoutMethod = void (*)(const SourceView& src, const ImageView& dst);
+using LayoutMethod = void (*)(const SourceView& src, const ImageView& dst, orvex::SimdLevel level);
 
 // Block and bilinear read the mosaic at the sample width of the destination
 // layout, over the low 16 bits of width and height, rows packed; the planes
@@ -29,7 +29,8 @@ int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDe
     const ptrdiff_t planeStride =
         layout->planar ? ptrdiff_t(size_t(src.width) * src.height) * bytes : 0;
     method(orvex::PackedSource(src.data, mosaic, w, h, src.bayerPattern),
-           orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride));
+           orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride),
+           orvex::ProcessSimdLevel());
     return 0;
 }
 

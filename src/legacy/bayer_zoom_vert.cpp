@@ -20,7 +20,8 @@ void ZoomDescriptors(const ImageDesc& src, const ImageDesc& dst) {
     if (dst.width > UINT16_MAX || dst.height > UINT16_MAX) return;
     orvex::ZoomVertical(
         orvex::PackedSource(src.data, src.format, src.width, src.height, src.bayerPattern),
-        orvex::PackedDestination(dst.data, src.format, dst.width, dst.height, src.bayerPattern));
+        orvex::PackedDestination(dst.data, src.format, dst.width, dst.height, src.bayerPattern),
+        orvex::ProcessSimdLevel());
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ int32_t RunCubicExport(bool fixed, const ImageDesc& src, const ImageDesc& dst,
         PackedDestination(dst.data, dst.format, src.width, src.height, src.bayerPattern);
     GateTurn turn;
     const auto method = fixed ? DemosaicBicubicFixed : DemosaicBicubicFloat;
-    return method(from, to, Ceiling(dst.bitDepth), memory);
+    return method(from, to, Ceiling(dst.bitDepth), memory, ProcessSimdLevel());
 }
 
 }  // namespace orvex

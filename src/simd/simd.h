@@ -1,39 +1,21 @@
-// Vector instruction sets the row kernels may use. SSE2 is the baseline of
-// every x86 target we build for (x86-64, and 32-bit Windows with -msse2);
-// wider sets are compiled per function and picked at run time.
+// Instruction-set levels of the kernel tables and the level this process
+// runs. Code for a level lives only in files named for it (`*_ssse3.cpp`,
+// `*_avx2.cpp`, `*_avx512.cpp`), compiled with that level's flags; every
+// other file is portable C++ and reaches vector code through the tables.
 #pragma once
 
-#include <atomic>
-
-#if defined(__GNUC__) && (defined(__x86_64__) || (defined(__i386__) && defined(__SSE2__)))
-#define ORVEX_SIMD_X86 1
-#include <immintrin.h>
-#define ORVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
-#define ORVEX_TARGET_AVX2 __attribute__((target("avx2")))
-// Vector helpers must inline into their kernels: a call would pass wide
-// vectors under the baseline ABI.
-#define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
-#define ORVEX_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512bw")))
-#endif
+#include <cstddef>
 
 namespace orvex {
 
-// Avx512 stands for the F and BW subsets (byte-masked stores).
+// Avx512 stands for the F and BW subsets (byte-masked stores). A later ARM
+// level appends here; tables gain one slot for it.
 enum class SimdLevel : int { None = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3, Avx512 = 4 };
+inline constexpr size_t kSimdLevelCount = 5;
 
-namespace detail {
-// The widest set both the processor and the cap allow; None until the
-// library's static initialisation has looked at the processor.
-extern std::atomic<int> activeSimdLevel;
-}  // namespace detail
-
-// The widest set both the processor and the cap allow. Kernels ask once per
-// row, so this is one relaxed load.
-inline SimdLevel ActiveSimdLevel() {
-    return static_cast<SimdLevel>(detail::activeSimdLevel.load(std::memory_order_relaxed));
-}
-
-// Caps the sets the kernels use (tests run every kernel width on one machine).
-void CapSimdLevel(SimdLevel cap);
+// The widest level both the processor and the ORVEX_SIMD cap allow
+// (scalar|sse2|ssse3|avx2|avx512; other values keep the widest). Looked up
+// once per process; calls choose their kernels from it once, never per row.
+SimdLevel ProcessSimdLevel();
 
 }  // namespace orvex

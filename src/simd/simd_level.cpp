@@ -1,4 +1,3 @@
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,21 +7,18 @@ namespace orvex {
 namespace {
 
 SimdLevel ProcessorLevel() {
-#if defined(ORVEX_SIMD_X86)
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw"))
         return SimdLevel::Avx512;
     if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
     if (__builtin_cpu_supports("ssse3")) return SimdLevel::Ssse3;
-    return SimdLevel::Sse2;
-#else
-    return SimdLevel::None;
+    if (__builtin_cpu_supports("sse2")) return SimdLevel::Sse2;
 #endif
+    return SimdLevel::None;
 }
 
-// ORVEX_SIMD=scalar|sse2|ssse3|avx2|avx512 caps the sets for the whole
-// process, so anyone can run the portable loops on any machine; other values
-// keep the widest set.
+// The cap anyone can set to run the portable loops on any machine.
 SimdLevel EnvironmentCap() {
     static const struct {
         const char* name;
@@ -39,19 +35,14 @@ SimdLevel EnvironmentCap() {
     return SimdLevel::Avx512;
 }
 
-SimdLevel Narrower(SimdLevel a, SimdLevel b) {
-    return a < b ? a : b;
-}
-
-const SimdLevel detectedLevel = Narrower(ProcessorLevel(), EnvironmentCap());
-
 }  // namespace
 
-std::atomic<int> detail::activeSimdLevel{static_cast<int>(detectedLevel)};
-
-void CapSimdLevel(SimdLevel cap) {
-    detail::activeSimdLevel.store(static_cast<int>(Narrower(detectedLevel, cap)),
-                                  std::memory_order_relaxed);
+SimdLevel ProcessSimdLevel() {
+    static const SimdLevel level = [] {
+        const SimdLevel processor = ProcessorLevel(), cap = EnvironmentCap();
+        return processor < cap ? processor : cap;
+    }();
+    return level;
 }
 
 }  // namespace orvex

@@ -23,8 +23,8 @@ using Acc = std::conditional_t<S::kBytes == 1, uint16_t, uint32_t>;
 // colour weights 2 : 1); heavy also gives a green site its own column;
 // diag: the row of the other phase next to it.
 template <class S, bool kEvenColour>
-ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const uint8_t* light,
-                                      const uint8_t* diag, size_t w, size_t n, SimdLevel widest) {
+void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const uint8_t* light, const uint8_t* diag,
+                     size_t w, size_t n, const KernelChain<ZoomMiddleFn>& middle) {
     using A = Acc<S>;
     auto colour = [&](size_t c) {
         return A((A(2) * A(S::Load(heavy, c)) + A(S::Load(light, c)) + 2) / 3);
@@ -39,8 +39,9 @@ ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const 
     // column 2n + 1 a colour site without its pair.
     const size_t cp = kEvenColour ? 0 : 1, gp = 1 - cp, end = 2 * n + 2;
     if (!kEvenColour) S::Store(out, 2, green(2));
-    const auto middle = S::kBytes == 1 ? ZoomMiddleSites8 : ZoomMiddleSites16;
-    size_t c = middle(out, heavy, light, diag, 2 + cp, end, widest);
+    size_t c = middle.Run(2 + cp, [&](ZoomMiddleFn f, size_t first) {
+        return f(out, heavy, light, diag, first, end);
+    });
     for (; c + 1 < end; c += 2) {
         S::Store(out, c, colour(c));
         S::Store(out, c + 1, green(c + 1));
@@ -59,7 +60,7 @@ ORVEX_ROW_KERNEL void InterpolatedRow(uint8_t* out, const uint8_t* heavy, const 
 }
 
 using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t,
-                       SimdLevel);
+                       const KernelChain<ZoomMiddleFn>&);
 
 // Runs the phase kernels on the interpolated rows 4k - 2 and 4k + 1 once the
 // copied rows they read (4k - 4 .. 4k + 3) are in place. Without a source,
@@ -67,7 +68,7 @@ using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*,
 template <class S>
 void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride,
               size_t width, size_t height, uint32_t pattern, ZoomBorderFn colourCornerBorder,
-              ZoomBorderFn greenCornerBorder) {
+              ZoomBorderFn greenCornerBorder, SimdLevel level) {
     const size_t w = width, h = height;
     const size_t rowBytes = w * S::kBytes;
     const bool interpolate = width >= 5 && height >= 6 && pattern <= kBggr;
@@ -89,16 +90,17 @@ void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t d
     const auto copy = streaming ? StreamCopy : CopyRow;
     // Between streamed copies the 512-bit kernels measured slower than the
     // 256-bit ones (and faster in every other case).
-    const SimdLevel widest = streaming ? SimdLevel::Avx2 : SimdLevel::Avx512;
+    const SimdLevel widest = streaming && level > SimdLevel::Avx2 ? SimdLevel::Avx2 : level;
+    const KernelChain<ZoomMiddleFn> middle = ChooseZoomMiddle(widest, S::kBytes == 2);
     for (size_t r = 0; r < h; ++r) {
         const size_t phase = r % 4;
         if (phase == 0 || phase == 3) {
             if (src != nullptr) copy(at(r), copied(r), rowBytes);
         } else if (interpolate && r + 3 <= h) {
             if (phase == 2)  // rows 4k + 2: lean on the row two above
-                evenPhase(at(r), copied(r - 2), copied(r + 2), copied(r + 1), w, n, widest);
+                evenPhase(at(r), copied(r - 2), copied(r + 2), copied(r + 1), w, n, middle);
             else if (r >= 5)  // rows 4k + 1: lean on the row two below
-                oddPhase(at(r), copied(r + 2), copied(r - 2), copied(r - 1), w, n, widest);
+                oddPhase(at(r), copied(r + 2), copied(r - 2), copied(r - 1), w, n, middle);
         }
     }
     if (streaming) StreamFence();
@@ -107,27 +109,34 @@ void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t d
 }
 
 template <class S>
-void Zoom(const uint8_t* src, ptrdiff_t srcStride, const ImageView& dst) {
+void Zoom(const uint8_t* src, ptrdiff_t srcStride, const ImageView& dst, SimdLevel level) {
     const bool wide = S::kBytes == 2;
     ZoomPass<S>(src, srcStride, dst.data, dst.stride, dst.width, dst.height, dst.pattern,
                 wide ? ZoomBorderColourCorner16 : ZoomBorderColourCorner8,
-                wide ? ZoomBorderGreenCorner16 : ZoomBorderGreenCorner8);
+                wide ? ZoomBorderGreenCorner16 : ZoomBorderGreenCorner8, level);
 }
 
 }  // namespace
 
-void ZoomVertical(const SourceView& src, const ImageView& dst) {
+void ZoomVertical(const SourceView& src, const ImageView& dst, SimdLevel level) {
     if (src.format == kFormatMosaic16)
-        Zoom<Sample16>(src.data, src.stride, dst);
+        Zoom<Sample16>(src.data, src.stride, dst, level);
     else
-        Zoom<Sample8>(src.data, src.stride, dst);
+        Zoom<Sample8>(src.data, src.stride, dst, level);
 }
 
-void ZoomInterpolateRows(const ImageView& dst) {
+void ZoomInterpolateRows(const ImageView& dst, SimdLevel level) {
     if (dst.format == kFormatMosaic16)
-        Zoom<Sample16>(nullptr, 0, dst);
+        Zoom<Sample16>(nullptr, 0, dst, level);
     else
-        Zoom<Sample8>(nullptr, 0, dst);
+        Zoom<Sample8>(nullptr, 0, dst, level);
+}
+
+KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdLevel level, bool wide) {
+    static const ZoomMiddleSet* const kSets[kSimdLevelCount] = {
+        nullptr, &kZoomMiddleSse2, nullptr, &kZoomMiddleAvx2, &kZoomMiddleAvx512};
+    return ChainOf(kSets, level,
+                   [&](const ZoomMiddleSet& s) { return wide ? s.sites16 : s.sites8; });
 }
 
 }  // namespace orvex

@@ -9,7 +9,7 @@
 namespace orvex {
 
 bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t format,
-                     uint32_t width, uint32_t height, uint32_t pattern) {
+                     uint32_t width, uint32_t height, uint32_t pattern, SimdLevel level) {
     if (format < BGR24 || format > RGB24 || pattern > BGGR || width == 0 || height == 0)
         return true;
     // RGB48 skips plane row 0 and copies output row 1 into row 0.
@@ -20,10 +20,11 @@ bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t 
                                              : format == ARGB32 || format == BGRA32 ? 4
                                                                                     : 3);
     const uint32_t maxValue = dst.bitDepth >= 16 ? 65535u : (uint32_t(1) << dst.bitDepth) - 1;
+    const CubicRowKernels kernels = ChooseCubicRows(level);
     for (uint32_t y = rowZeroCopied ? 1 : 0; y < height; ++y) {
         const uint16_t* rows[4];
         for (int p = 0; p < 4; ++p) rows[p] = PlaneRow(planes[p], uint16_t(y));
-        RecombinePlaneRow(base + y * rowBytes, rows, format, width, pattern, maxValue);
+        RecombinePlaneRow(base + y * rowBytes, rows, format, width, pattern, maxValue, kernels);
     }
     if (rowZeroCopied) std::memcpy(base, base + rowBytes, rowBytes);
     return true;

@@ -1,19 +1,18 @@
+// Kernel bodies of the block rows for the x86 files, one per pixel size.
+//
 // A cell is the 16-bit lane of its two columns: even column in the low byte,
 // odd in the high one. Its green (the truncated mean of the two greens) is
 // computed in the lane; the byte shuffles that interleave whole pixels copy
 // each of the cell's three values into both of its pixels. The pixels are
 // stored into both rows of the pair: reading the first row back to copy it
 // would cost as much again.
-#include "block/block_vector_rows.h"
+#pragma once
 
-#include "simd/pixel_interleave.h"
-#include "simd/quad_pixel_stores.h"
-#include "simd/simd.h"
+#include "block/block_rows.h"
+#include "simd/x86/pixel_interleave.h"
+#include "simd/x86/quad_pixel_stores.h"
 
-namespace orvex {
-
-#if defined(ORVEX_SIMD_X86)
-namespace {
+namespace orvex::block_x86 {
 
 // Cell lanes hold a top, green and bottom value in one byte each: the
 // colour sites in the raw rows (even byte: left column, odd byte: right
@@ -47,19 +46,6 @@ alignas(16) constexpr simd::InterleaveMasks kCellMasks[2] = {simd::MakePairMasks
 #define ORVEX_BLOCK_ROW_ARGS \
     const uint8_t *rowT, const uint8_t *rowB, size_t x, size_t end, uint8_t *out, uint8_t *below
 
-template <bool kColourCorner, bool kTopFirst>
-ORVEX_TARGET_SSSE3 size_t PairRowSsse3(ORVEX_BLOCK_ROW_ARGS) {
-    ORVEX_BLOCK_ROW_BODY(16, __m128i, _mm_loadu_si128, _mm_and_si128, _mm_srli_epi16, _mm_add_epi16,
-                         _mm_set1_epi16, simd::Pixels3Ssse3, _mm_storeu_si128)
-}
-
-template <bool kColourCorner, bool kTopFirst>
-ORVEX_TARGET_AVX2 size_t PairRowAvx2(ORVEX_BLOCK_ROW_ARGS) {
-    ORVEX_BLOCK_ROW_BODY(32, __m256i, _mm256_loadu_si256, _mm256_and_si256, _mm256_srli_epi16,
-                         _mm256_add_epi16, _mm256_set1_epi16, simd::Pixels3Avx2,
-                         _mm256_storeu_si256)
-}
-
 // Four-byte pixels take their channels in pixel order: each cell's values
 // are copied into both bytes of its lane first.
 #define ORVEX_BLOCK_QUAD_BODY(kColumns, V, load, and_, srli, slli, add, or_, set1) \
@@ -87,73 +73,12 @@ ORVEX_TARGET_AVX2 size_t PairRowAvx2(ORVEX_BLOCK_ROW_ARGS) {
     ORVEX_BLOCK_QUAD_BODY(32, __m256i, _mm256_loadu_si256, _mm256_and_si256, _mm256_srli_epi16, \
                           _mm256_slli_epi16, _mm256_add_epi16, _mm256_or_si256, _mm256_set1_epi16)
 
-template <bool kColourCorner, bool kTopFirst>
-ORVEX_TARGET_SSSE3 size_t QuadPairRowSsse3(ORVEX_BLOCK_ROW_ARGS) {
-    using P = simd::QuadPiecesSsse3;
-    ORVEX_BLOCK_QUAD_SSSE3
-}
+// A set's [colour corner][top first] table of one kernel template.
+#define ORVEX_BLOCK_TABLE(K)                 \
+    {                                        \
+        {K<false, false>, K<false, true>}, { \
+            K<true, false>, K<true, true>    \
+        }                                    \
+    }
 
-template <bool kColourCorner, bool kTopFirst>
-ORVEX_TARGET_AVX2 size_t QuadPairRowAvx2(ORVEX_BLOCK_ROW_ARGS) {
-    using P = simd::QuadPiecesAvx2;
-    ORVEX_BLOCK_QUAD_AVX2
-}
-
-template <bool kColourCorner, bool kTopFirst>
-ORVEX_TARGET_AVX512 size_t QuadPairRowAvx512(ORVEX_BLOCK_ROW_ARGS) {
-    using P = simd::QuadMaskedAvx512;
-    ORVEX_BLOCK_QUAD_AVX2
-}
-
-using PairRowFn = size_t (*)(ORVEX_BLOCK_ROW_ARGS);
-
-// By [colour corner][top first].
-constexpr PairRowFn kSsse3Rows[2][2] = {{PairRowSsse3<false, false>, PairRowSsse3<false, true>},
-                                        {PairRowSsse3<true, false>, PairRowSsse3<true, true>}};
-constexpr PairRowFn kAvx2Rows[2][2] = {{PairRowAvx2<false, false>, PairRowAvx2<false, true>},
-                                       {PairRowAvx2<true, false>, PairRowAvx2<true, true>}};
-
-constexpr PairRowFn kQuadSsse3Rows[2][2] = {
-    {QuadPairRowSsse3<false, false>, QuadPairRowSsse3<false, true>},
-    {QuadPairRowSsse3<true, false>, QuadPairRowSsse3<true, true>}};
-constexpr PairRowFn kQuadAvx2Rows[2][2] = {
-    {QuadPairRowAvx2<false, false>, QuadPairRowAvx2<false, true>},
-    {QuadPairRowAvx2<true, false>, QuadPairRowAvx2<true, true>}};
-constexpr PairRowFn kQuadAvx512Rows[2][2] = {
-    {QuadPairRowAvx512<false, false>, QuadPairRowAvx512<false, true>},
-    {QuadPairRowAvx512<true, false>, QuadPairRowAvx512<true, true>}};
-
-}  // namespace
-#endif
-
-size_t BlockVectorQuadPairRow8(const uint8_t* rowT, const uint8_t* rowB, size_t first, size_t end,
-                               uint8_t* out, uint8_t* below, bool colourCorner, bool topFirst) {
-#if defined(ORVEX_SIMD_X86)
-    const SimdLevel level = ActiveSimdLevel();
-    if (level >= SimdLevel::Avx512)
-        first = kQuadAvx512Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
-    else if (level >= SimdLevel::Avx2)
-        first = kQuadAvx2Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
-    if (level >= SimdLevel::Ssse3)
-        first = kQuadSsse3Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
-#else
-    (void)rowT, (void)rowB, (void)end, (void)out, (void)below, (void)colourCorner, (void)topFirst;
-#endif
-    return first;
-}
-
-size_t BlockVectorPairRow8(const uint8_t* rowT, const uint8_t* rowB, size_t first, size_t end,
-                           uint8_t* out, uint8_t* below, bool colourCorner, bool topFirst) {
-#if defined(ORVEX_SIMD_X86)
-    const SimdLevel level = ActiveSimdLevel();
-    if (level >= SimdLevel::Avx2)
-        first = kAvx2Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
-    if (level >= SimdLevel::Ssse3)
-        first = kSsse3Rows[colourCorner][topFirst](rowT, rowB, first, end, out, below);
-#else
-    (void)rowT, (void)rowB, (void)end, (void)out, (void)below, (void)colourCorner, (void)topFirst;
-#endif
-    return first;
-}
-
-}  // namespace orvex
+}  // namespace orvex::block_x86

@@ -6,15 +6,15 @@
 // with p = avg(a, b), q = avg(c, d). Each channel then picks its value by a
 // fixed column-parity mask, and the three channels are interleaved into
 // whole pixels by byte shuffles.
-#include "bilinear/bilinear_vector_rows.h"
+//
+// Lane operations and the kernel body shared by the x86 files.
+#pragma once
 
-#include "simd/pixel_interleave.h"
-#include "simd/quad_pixel_stores.h"
-#include "simd/simd.h"
+#include "bilinear/bilinear_rows.h"
+#include "simd/x86/pixel_interleave.h"
+#include "simd/x86/quad_pixel_stores.h"
 
-namespace orvex {
-
-#if defined(ORVEX_SIMD_X86)
+namespace orvex::bilinear_x86 {
 namespace {
 
 using simd::Interleave3Avx2;
@@ -108,122 +108,20 @@ struct Avx2Ops {
 #define ORVEX_BILINEAR_ROW_ARGS \
     const uint8_t *u, const uint8_t *c, const uint8_t *d, size_t x, size_t width, uint8_t *out
 
-// Pixel stores: the lane operations store three packed samples (P = O);
-// the four-byte stores write three bytes of each pixel.
-using simd::QuadMaskedAvx512;
-using simd::QuadPiecesAvx2;
-using simd::QuadPiecesSsse3;
-
-template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
-ORVEX_TARGET_SSSE3 size_t RowSsse3(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = O;
-    ORVEX_BILINEAR_ROW_BODY(O)
-}
-
-template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
-ORVEX_TARGET_AVX2 size_t RowAvx2(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = O;
-    ORVEX_BILINEAR_ROW_BODY(O)
-}
-
-template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
-ORVEX_TARGET_SSSE3 size_t RowQuadSsse3(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = QuadPiecesSsse3;
-    ORVEX_BILINEAR_ROW_BODY(O)
-}
-
-template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
-ORVEX_TARGET_AVX2 size_t RowQuadAvx2(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = QuadPiecesAvx2;
-    ORVEX_BILINEAR_ROW_BODY(O)
-}
-
-template <class O, bool kRedRow, bool kEvenColour, bool kRedFirst>
-ORVEX_TARGET_AVX512 size_t RowQuadAvx512(ORVEX_BILINEAR_ROW_ARGS) {
-    using P = QuadMaskedAvx512;
-    ORVEX_BILINEAR_ROW_BODY(O)
-}
-
-using RowFn = size_t (*)(ORVEX_BILINEAR_ROW_ARGS);
-
-// Each width's kernel as a type, so one table template serves them all.
-template <class O, bool kA, bool kB, bool kC>
-struct Ssse3Kernel {
-    static constexpr RowFn kFn = RowSsse3<O, kA, kB, kC>;
-};
-template <class O, bool kA, bool kB, bool kC>
-struct Avx2Kernel {
-    static constexpr RowFn kFn = RowAvx2<O, kA, kB, kC>;
-};
-template <class O, bool kA, bool kB, bool kC>
-struct QuadSsse3Kernel {
-    static constexpr RowFn kFn = RowQuadSsse3<O, kA, kB, kC>;
-};
-template <class O, bool kA, bool kB, bool kC>
-struct QuadAvx2Kernel {
-    static constexpr RowFn kFn = RowQuadAvx2<O, kA, kB, kC>;
-};
-template <class O, bool kA, bool kB, bool kC>
-struct QuadAvx512Kernel {
-    static constexpr RowFn kFn = RowQuadAvx512<O, kA, kB, kC>;
-};
-
-// Kernels by [red row][even colour][red first].
-template <template <class, bool, bool, bool> class K, class O>
-constexpr RowFn kRows[2][2][2] = {{{K<O, false, false, false>::kFn, K<O, false, false, true>::kFn},
-                                   {K<O, false, true, false>::kFn, K<O, false, true, true>::kFn}},
-                                  {{K<O, true, false, false>::kFn, K<O, true, false, true>::kFn},
-                                   {K<O, true, true, false>::kFn, K<O, true, true, true>::kFn}}};
-
-template <size_t kE>
-size_t VectorRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x, size_t width,
-                 uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
-    const SimdLevel level = ActiveSimdLevel();
-    const size_t row = kinds.redRow, even = kinds.evenColour, first = redFirst;
-    if (level >= SimdLevel::Avx2)
-        x = kRows<Avx2Kernel, Avx2Ops<kE>>[row][even][first](u, c, d, x, width, out);
-    if (level >= SimdLevel::Ssse3)
-        x = kRows<Ssse3Kernel, Ssse3Ops<kE>>[row][even][first](u, c, d, x, width, out);
-    return x;
-}
+// A set's [red row][even colour][red first] table of one kernel template
+// over lane operations O and pixel stores P (P = O: three packed samples;
+// the four-byte stores write three bytes of each pixel). Each file defines
+// Row for its instruction set.
+#define ORVEX_BILINEAR_TABLE(O, P)                                           \
+    {                                                                        \
+        {{Row<O, P, false, false, false>, Row<O, P, false, false, true>},    \
+         {Row<O, P, false, true, false>, Row<O, P, false, true, true>}},     \
+        {                                                                    \
+            {Row<O, P, true, false, false>, Row<O, P, true, false, true>}, { \
+                Row<O, P, true, true, false>, Row<O, P, true, true, true>    \
+            }                                                                \
+        }                                                                    \
+    }
 
 }  // namespace
-#endif
-
-size_t BilinearVectorQuadRow8(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
-                              size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
-#if defined(ORVEX_SIMD_X86)
-    const SimdLevel level = ActiveSimdLevel();
-    const size_t row = kinds.redRow, even = kinds.evenColour, red = redFirst;
-    if (level >= SimdLevel::Avx512)
-        return kRows<QuadAvx512Kernel, Avx2Ops<1>>[row][even][red](u, c, d, first, width, out);
-    if (level >= SimdLevel::Avx2)
-        first = kRows<QuadAvx2Kernel, Avx2Ops<1>>[row][even][red](u, c, d, first, width, out);
-    if (level >= SimdLevel::Ssse3)
-        first = kRows<QuadSsse3Kernel, Ssse3Ops<1>>[row][even][red](u, c, d, first, width, out);
-#endif
-    (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
-    return first;
-}
-
-size_t BilinearVectorRow8(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
-                          size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
-#if defined(ORVEX_SIMD_X86)
-    return VectorRow<1>(u, c, d, first, width, out, redFirst, kinds);
-#else
-    (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
-    return first;
-#endif
-}
-
-size_t BilinearVectorRow16(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
-                           size_t width, uint8_t* out, bool redFirst, BilinearRowKinds kinds) {
-#if defined(ORVEX_SIMD_X86)
-    return VectorRow<2>(u, c, d, first, width, out, redFirst, kinds);
-#else
-    (void)u, (void)c, (void)d, (void)width, (void)out, (void)redFirst, (void)kinds;
-    return first;
-#endif
-}
-
-}  // namespace orvex
+}  // namespace orvex::bilinear_x86

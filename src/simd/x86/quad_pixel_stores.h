@@ -10,11 +10,12 @@
 #include <cstring>
 #include <utility>
 
-#include "simd/simd.h"
-
-#if defined(ORVEX_SIMD_X86)
+#include "simd/x86/x86.h"
 
 namespace orvex::simd {
+// Each kernel file gets its own copy: no out-of-line helper is shared by
+// files compiled for different sets.
+namespace {
 
 // 32 pixels as two 64-byte pieces of 32-bit words s0 | s1 << 8 | s2 << 16,
 // stored with the fourth byte of each word masked off.
@@ -132,6 +133,5 @@ struct QuadPiecesAvx2 {
     }
 };
 
+}  // namespace
 }  // namespace orvex::simd
-
-#endif

@@ -5,11 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd/simd.h"
-
-#if defined(ORVEX_SIMD_X86)
+#include "simd/x86/x86.h"
 
 namespace orvex::simd {
+// Each kernel file gets its own copy: no out-of-line helper is shared by
+// files compiled for different sets.
+namespace {
 
 // Shuffle masks that gather 16-byte pieces of packed pixels from three
 // channel vectors: masks[piece][channel][byte], 0x80 for bytes of other channels.
@@ -96,6 +97,5 @@ ORVEX_TARGET_AVX2 ORVEX_VECTOR_INLINE void Interleave3Avx2(uint8_t* out, __m256i
     for (size_t i = 0; i < 3; ++i) _mm256_storeu_si256(reinterpret_cast<__m256i*>(out) + i, v[i]);
 }
 
+}  // namespace
 }  // namespace orvex::simd
-
-#endif

@@ -1,0 +1,43 @@
+// Vector kernels for the interior of a fused bilinear row written as packed
+// pixels (BGR24, RGB24, RGB48, BGRA32, ARGB32), by instruction set.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "simd/kernel_chain.h"
+
+namespace orvex {
+
+// Writes the pixels of columns first, first + 1, ... in whole vectors while
+// their neighbours stay inside the row (column width - 1 at most), and
+// returns the first column left to the caller. first is even. u, c, d: the
+// rows above, at and below; out: the output row's pixel 0 (four-byte
+// pixels: its first channel byte; the fourth byte of every pixel is neither
+// read nor written). 16-bit rows are byte addresses.
+using BilinearRowFn = size_t (*)(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
+                                 size_t width, uint8_t* out);
+
+// One row's kinds: a colour kind (red or blue sites) and the green kind of
+// that row, with the colour sites at even or at odd columns.
+struct BilinearRowKinds {
+    bool redRow;
+    bool evenColour;
+};
+
+// One instruction set's kernels by [red row][even colour][R, G, B order in
+// the pixel (else B, G, R)]; null where the set has none.
+struct BilinearRowSet {
+    BilinearRowFn triple8[2][2][2];
+    BilinearRowFn triple16[2][2][2];
+    BilinearRowFn quad8[2][2][2];
+};
+
+extern const BilinearRowSet kBilinearRowsSsse3, kBilinearRowsAvx2, kBilinearRowsAvx512;
+
+enum class BilinearPixels { Triple8, Triple16, Quad8 };
+
+KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pixels,
+                                             BilinearRowKinds kinds, bool redFirst);
+
+}  // namespace orvex
