@@ -126,39 +126,36 @@ TEST(BilinearRounding, WritesNothingForUnsupportedInput) {
 namespace {
 
 // The fused rows against the four-pass drivers, across chunk and vector
-// boundaries, at every vector width, in R-first and B-first channel order.
+// boundaries, at every vector width, in every colour layout (R-first and
+// B-first channel orders, planes, three- and four-sample pixels).
 TEST(BilinearRows, MatchFourPassDrivers) {
     const std::pair<size_t, size_t> sizes[] = {{3, 3},   {4, 5},   {9, 8},   {257, 4}, {258, 5},
                                                {513, 3}, {600, 7}, {31, 33}, {35, 4},  {66, 3}};
     uint32_t seed = 900;
     for (const auto level : kSimdLevels) {
         for (const auto& [w, h] : sizes) {
-            for (const bool wide : {false, true}) {
-                // Every step a layout has: planes (1), three- and four-sample pixels.
-                for (const uint8_t step : {1, 3, 4}) {
-                    for (uint32_t pattern = 0; pattern < 8; ++pattern) {
-                        SCOPED_TRACE(testing::Message()
-                                     << w << "x" << h << " wide " << wide << " step " << int(step)
-                                     << " pattern " << pattern % 4 << " level " << int(level));
-                        const size_t bytes = wide ? 2 : 1;
-                        GuardedBuffer mosaic(w * h * bytes, true);
-                        FillRandom(mosaic.data(), mosaic.size(), seed++);
-                        // Planes for step 1, channels one sample apart otherwise;
-                        // patterns 4..7 put blue first.
-                        const size_t apart = step == 1 ? w * h * bytes : bytes;
-                        const size_t size = w * h * step * bytes + 2 * apart;
-                        const size_t red = pattern < 4 ? 0 : 2 * apart, blue = 2 * apart - red;
-                        GuardedBuffer fused(size), passes(size);
-                        (wide ? orvex::BilinearRows16 : orvex::BilinearRows8)(
-                            pattern % 4, mosaic.data(), ptrdiff_t(w * bytes), w, h,
-                            fused.data() + red, fused.data() + apart, fused.data() + blue,
-                            ptrdiff_t(w * step * bytes), step, level);
-                        (wide ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8)(
-                            pattern % 4, mosaic.data(), uint16_t(w), uint16_t(h),
-                            passes.data() + red, passes.data() + apart, passes.data() + blue, step);
-                        ASSERT_EQ(fused.Payload(), passes.Payload());
-                        ASSERT_TRUE(fused.GuardsIntact());
-                    }
+            for (const LayoutRef& l : ColourLayouts()) {
+                for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+                    SCOPED_TRACE(testing::Message() << w << "x" << h << " " << l.name << " pattern "
+                                                    << pattern << " level " << int(level));
+                    const size_t bytes = l.sampleBytes;
+                    GuardedBuffer mosaic(w * h * bytes, true);
+                    FillRandom(mosaic.data(), mosaic.size(), seed++);
+                    const size_t size = Orvex_CalcImageSize(l.format, w, h);
+                    GuardedBuffer fused(size), passes(size);
+                    ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
+                    ImageDesc dst = MakeDesc(fused.data(), l.format, w, h, 8, pattern);
+                    const auto [from, to] = PackedViews(src, dst, l);
+                    orvex::BilinearDemosaic(from, to, level);
+                    // Channel starts of pixel 0: planes w x h apart, or samples of a pixel.
+                    const size_t unit = l.planar ? w * h * bytes : bytes;
+                    const size_t step = l.planar ? 1 : l.samplesPerPixel;
+                    (bytes == 2 ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8)(
+                        pattern, mosaic.data(), uint16_t(w), uint16_t(h),
+                        passes.data() + l.r * unit, passes.data() + l.g * unit,
+                        passes.data() + l.b * unit, uint8_t(step));
+                    ASSERT_EQ(fused.Payload(), passes.Payload());
+                    ASSERT_TRUE(fused.GuardsIntact());
                 }
             }
         }

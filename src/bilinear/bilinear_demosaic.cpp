@@ -1,18 +1,20 @@
-// Router of the bilinear demosaic: the format is settled once as three
-// channel bases and a step.
+// Router of the bilinear demosaic: the layout is settled once as a pack
+// plan, the drivers' build and sample width from the level and the mosaic.
 #include "bilinear/bilinear_demosaic.h"
 
-#include "core/formats.h"
+#include "pack/pack_rows.h"
+#include "simd/kernel_chain.h"
 
 namespace orvex {
 
 void BilinearDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level) {
-    const ChannelLayout* layout = FindColourLayout(dst.format);
-    if (layout == nullptr) return;
-    const ChannelStarts ch = LocateChannels(*layout, dst);
-    const auto driver = src.format == kFormatMosaic16 ? BilinearRows16 : BilinearRows8;
-    driver(src.pattern, src.data, src.stride, src.width, src.height, ch.r, ch.g, ch.b, dst.stride,
-           layout->step, level);
+    const PackPlan pack(dst, false, 0, level);
+    if (!pack.Valid()) return;
+    static const BilinearFusedSet* const kSets[kSimdLevelCount] = {
+        &kBilinearFusedPortable, nullptr, nullptr, &kBilinearFusedAvx2, nullptr};
+    const bool wide = src.format == kFormatMosaic16;
+    WidestOf(kSets, level, [&](const BilinearFusedSet& s) { return wide ? s.rows16 : s.rows8; })(
+        src, pack, level);
 }
 
 }  // namespace orvex

@@ -1,8 +1,9 @@
-// Fused form of the bilinear demosaic, included by the file of each
-// instruction set that compiles it (portable and AVX2 builds of one body): each interior row is one
-// pass over its two alternating site kinds. Every pixel is written once from the same neighbours
-// and means as in the four phase passes of the plain form (kept with the tests), so the order of
-// the writes does not change the result.
+// Fused form of the bilinear demosaic, included by the file of each build
+// that compiles it (portable and AVX2 builds of one body): each interior row
+// is one pass over its two alternating site kinds. Every pixel is written
+// once from the same neighbours and means as in the four phase passes of the
+// plain form (kept with the tests), so the order of the writes does not
+// change the result.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include "bilinear/bilinear_rows.h"
 #include "core/image_view.h"
 #include "core/samples.h"
+#include "pack/pack_rows.h"
 
 namespace orvex {
 namespace {
@@ -45,11 +47,10 @@ ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* 
 }
 
 // Pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and the kinds
-// alternating from there.
-template <class S, SiteKind kFirst, SiteKind kSecond, size_t kStep>
+// alternating from there, through the pack stage.
+template <class S, SiteKind kFirst, SiteKind kSecond>
 ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
-                            size_t count, uint8_t* outR, uint8_t* outG, uint8_t* outB,
-                            const PackedPixels& packed) {
+                            size_t count, const PackPlan& pack, const PackRow& row) {
     uint16_t r[kChunk], g[kChunk], b[kChunk];
     // kChunk is even, so every chunk starts with kFirst.
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
@@ -60,49 +61,37 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
             SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
         }
         if (i < n) SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
-        const size_t at = x0 * kStep;
-        if (kStep == 3 && packed.base != nullptr) {
-            // One store stream of whole pixels instead of three strided ones.
-            const uint16_t* const values[3] = {r, g, b};
-            StorePackedPixels<S>(packed, x0, n, values);
-            continue;
-        }
-        for (size_t k = 0; k < n; ++k) {
-            S::Store(outR, at + k * kStep, r[k]);
-            S::Store(outG, at + k * kStep, g[k]);
-            S::Store(outB, at + k * kStep, b[k]);
-        }
+        pack.Put(row, x0, n, r, g, b);
     }
 }
 
-// One interior row: kinds kOdd at odd columns, kEven at even columns. Packed
-// RGB / BGR pixels, of three or four bytes, go through the vector kernels
-// from column 2 on.
-template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>
+// One interior row: kinds kOdd at odd columns, kEven at even columns.
+// Packed RGB / BGR pixels, of three or four bytes, go through the vector
+// kernels from column 2 on; vectorOut is the pixels' first channel byte.
+template <class S, SiteKind kOdd, SiteKind kEven>
 ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
-                           uint8_t* outR, uint8_t* outG, uint8_t* outB,
-                           const KernelChain<BilinearRowFn>& vectors) {
-    const PackedPixels packed = PackedPixelsOf(outR, outG, outB, S::kBytes);
+                           const PackPlan& pack, const PackRow& row,
+                           const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) {
     size_t x = 1;
-    if (!vectors.Empty() && packed.base != nullptr) {
+    if (!vectors.Empty()) {
         const size_t next = vectors.Run(
-            2, [&](BilinearRowFn f, size_t first) { return f(u, c, d, first, w, packed.base); });
+            2, [&](BilinearRowFn f, size_t first) { return f(u, c, d, first, w, vectorOut); });
         if (next > 2) {
-            ScalarRun<S, kOdd, kEven, kStep>(u, c, d, 1, 1, outR, outG, outB, packed);
+            ScalarRun<S, kOdd, kEven>(u, c, d, 1, 1, pack, row);
             x = next;
         }
     }
     if (x & 1)
-        ScalarRun<S, kOdd, kEven, kStep>(u, c, d, x, w - 1 - x, outR, outG, outB, packed);
+        ScalarRun<S, kOdd, kEven>(u, c, d, x, w - 1 - x, pack, row);
     else
-        ScalarRun<S, kEven, kOdd, kStep>(u, c, d, x, w - 1 - x, outR, outG, outB, packed);
+        ScalarRun<S, kEven, kOdd>(u, c, d, x, w - 1 - x, pack, row);
 }
 
-// The vector kernels' view of each combo.
+// The vector kernels' view of each kind order.
 constexpr BilinearRowKinds kComboKinds[4] = {
     {false, false}, {false, true}, {true, true}, {true, false}};
 
-// Combo of the odd and of the even rows, by pattern.
+// Kind order of the odd and of the even rows, by pattern.
 constexpr uint8_t kRowCombos[4][2] = {
     {2, 0},  // RGGB: even rows G on R row / R, odd rows B / G on B row
     {3, 1},  // GRBG
@@ -110,72 +99,62 @@ constexpr uint8_t kRowCombos[4][2] = {
     {1, 3},  // BGGR
 };
 
-// The vector kernels of a combo: packed pixels of three samples, or of four
-// bytes, with green in the middle.
+using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, const PackPlan&,
+                            const PackRow&, const KernelChain<BilinearRowFn>&, uint8_t*);
+
+// The rows of one call; combos: the row kernels of the four kind orders.
 template <class S>
-KernelChain<BilinearRowFn> VectorsOf(uint8_t* r, uint8_t* g, uint8_t* b, uint8_t step,
-                                     uint8_t combo, SimdLevel level) {
-    const PackedPixels packed = PackedPixelsOf(r, g, b, S::kBytes);
-    const bool quad = step == 4 && S::kBytes == 1;
-    if ((step != 3 && !quad) || packed.base == nullptr || packed.lane[1] != 1) return {};
+ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const SourceView& src,
+                            const PackPlan& pack, SimdLevel level) {
+    const size_t width = src.width, height = src.height;
+    if (src.pattern > kBggr || width < 3 || height < 3) return;
+    const ChannelLayout& layout = pack.Layout();
+    // Packed pixels of three samples, or of four bytes, with green in the
+    // middle take the vector kernels.
+    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
+    const bool quad = layout.step == 4 && S::kBytes == 1;
+    const bool vectorLayout =
+        !layout.planar && (layout.step == 3 || quad) && layout.g == firstChannel + 1;
     const BilinearPixels pixels = quad             ? BilinearPixels::Quad8
                                   : S::kBytes == 1 ? BilinearPixels::Triple8
                                                    : BilinearPixels::Triple16;
-    return ChooseBilinearRow(level, pixels, kComboKinds[combo], packed.lane[0] == 0);
-}
-
-using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, uint8_t*,
-                            uint8_t*, uint8_t*, const KernelChain<BilinearRowFn>&);
-
-// The rows of one call; combos: each step's (1, 3, 4) four row kernels.
-template <class S>
-ORVEX_INLINE void FusedRows(const FusedRowFn (*const combosByStep[3])[4], uint32_t pattern,
-                            const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height,
-                            uint8_t* r, uint8_t* g, uint8_t* b, ptrdiff_t dstStride, uint8_t step,
-                            SimdLevel level) {
-    if (pattern > kBggr || width < 3 || height < 3) return;
-    const size_t index = step == 1 ? 0 : step == 3 ? 1 : step == 4 ? 2 : 3;
-    if (index == 3) return;  // no layout has another step
-    const FusedRowFn* combos = *combosByStep[index];
-    const uint8_t* rowCombos = kRowCombos[pattern];
-    const KernelChain<BilinearRowFn> vectors[2] = {
-        VectorsOf<S>(r, g, b, step, rowCombos[0], level),
-        VectorsOf<S>(r, g, b, step, rowCombos[1], level)};
+    const uint8_t* rowCombos = kRowCombos[src.pattern];
+    KernelChain<BilinearRowFn> vectors[2];
+    if (vectorLayout)
+        for (size_t i = 0; i < 2; ++i)
+            vectors[i] = ChooseBilinearRow(level, pixels, kComboKinds[rowCombos[i]],
+                                           layout.r == firstChannel);
+    const size_t offset = firstChannel * S::kBytes;
     for (size_t y = 1; y + 1 < height; ++y) {
-        const uint8_t* c = src + ptrdiff_t(y) * srcStride;
-        const ptrdiff_t o = ptrdiff_t(y) * dstStride;
-        combos[rowCombos[y & 1]](c - srcStride, c, c + srcStride, width, r + o, g + o, b + o,
-                                 vectors[y & 1]);
+        const uint8_t* c = src.data + ptrdiff_t(y) * src.stride;
+        const PackRow row = pack.Row(y);
+        combos[rowCombos[y & 1]](c - src.stride, c, c + src.stride, width, pack, row,
+                                 vectors[y & 1], row.at[0] + offset);
     }
 }
 
 }  // namespace
 
 // The kernels of one build (portable or an instruction set's target): row
-// kernels for the four kind orders of each step, and the two drivers.
-#define ORVEX_BILINEAR_FUSED_SET(Name, TARGET)                                                     \
-    namespace {                                                                                    \
-    template <class S, SiteKind kOdd, SiteKind kEven, size_t kStep>                                \
-    TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w, uint8_t* r,    \
-                    uint8_t* g, uint8_t* b, const KernelChain<BilinearRowFn>& vectors) {           \
-        FusedRow<S, kOdd, kEven, kStep>(u, c, d, w, r, g, b, vectors);                             \
-    }                                                                                              \
-    /* The two kinds of a row always come in one of four orders. */                                \
-    template <class S, size_t kStep>                                                               \
-    constexpr FusedRowFn kCombos[4] = {                                                            \
-        Row<S, BlueSite, GreenOnBlueRow, kStep>, Row<S, GreenOnBlueRow, BlueSite, kStep>,          \
-        Row<S, GreenOnRedRow, RedSite, kStep>, Row<S, RedSite, GreenOnRedRow, kStep>};             \
-    template <class S>                                                                             \
-    constexpr const FusedRowFn (*kCombosByStep[3])[4] = {&kCombos<S, 1>, &kCombos<S, 3>,           \
-                                                         &kCombos<S, 4>};                          \
-    template <class S>                                                                             \
-    TARGET void Rows(uint32_t pattern, const uint8_t* src, ptrdiff_t srcStride, size_t width,      \
-                     size_t height, uint8_t* r, uint8_t* g, uint8_t* b, ptrdiff_t dstStride,       \
-                     uint8_t step, SimdLevel level) {                                              \
-        FusedRows<S>(kCombosByStep<S>, pattern, src, srcStride, width, height, r, g, b, dstStride, \
-                     step, level);                                                                 \
-    }                                                                                              \
-    }                                                                                              \
+// kernels for the four kind orders, and the drivers of both sample widths.
+#define ORVEX_BILINEAR_FUSED_SET(Name, TARGET)                                       \
+    namespace {                                                                      \
+    template <class S, SiteKind kOdd, SiteKind kEven>                                \
+    TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,  \
+                    const PackPlan& pack, const PackRow& row,                        \
+                    const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) { \
+        FusedRow<S, kOdd, kEven>(u, c, d, w, pack, row, vectors, vectorOut);         \
+    }                                                                                \
+    /* The two kinds of a row always come in one of four orders. */                  \
+    template <class S>                                                               \
+    constexpr FusedRowFn kCombos[4] = {                                              \
+        Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,          \
+        Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};             \
+    template <class S>                                                               \
+    TARGET void Rows(const SourceView& src, const PackPlan& pack, SimdLevel level) { \
+        FusedRows<S>(kCombos<S>, src, pack, level);                                  \
+    }                                                                                \
+    }                                                                                \
     extern const BilinearFusedSet Name = {Rows<Sample8>, Rows<Sample16>};
 
 }  // namespace orvex

@@ -5,14 +5,17 @@
 // (bottom), columns L (left) and R (right). A regular cell has T = y, B = y + 1,
 // L = x, R = x + 1; an odd last column mirrors to L = w - 1, R = w - 2 and an
 // odd last row to T = h - 1, B = h - 2, so the same cell rule serves all three.
+// Both rows of a pair carry the same pixels.
 #pragma once
 
 #include <cstddef>
 #include <type_traits>
 
 #include "block/block_rows.h"
+#include "core/image_view.h"
 #include "core/samples.h"
 #include "core/stream_copy.h"
+#include "pack/pack_rows.h"
 
 namespace orvex {
 namespace {
@@ -37,204 +40,128 @@ struct GreenCorner {
     }
 };
 
-// The channels of output row 0 and the distance between rows. kStep 0: the
-// pixel step known only at run time.
-template <class S, size_t kStep>
-struct Channels {
-    uint8_t* top;
-    uint8_t* green;
-    uint8_t* bottom;
-    size_t step;
-    ptrdiff_t stride;
-
-    void Put(size_t y, size_t x, const Triple& t) const {
-        const ptrdiff_t row = ptrdiff_t(y) * stride;
-        const size_t at = x * (kStep ? kStep : step);
-        S::Store(top + row, at, t.top);
-        S::Store(green + row, at, t.green);
-        S::Store(bottom + row, at, t.bottom);
-    }
-};
-
-// Copies output row y onto row y + 1, as up to three gapless runs of
-// samples: one run for a packed layout of three channels, one per plane for
-// a planar layout. runs 0: the channels have gaps and are written one by one.
-struct RowCopy {
-    uint8_t* start[3];
-    size_t runs;
-    size_t runBytes;
-    ptrdiff_t stride;
-
-    // Bytes from offset from on of each run.
-    void Duplicate(size_t y, size_t from = 0) const {
-        const ptrdiff_t row = ptrdiff_t(y) * stride;
-        for (size_t i = 0; i < runs; ++i)
-            CopyRow(start[i] + row + stride + from, start[i] + row + from, runBytes - from);
-    }
-};
-
-template <class S, size_t kStep>
-RowCopy RowCopyOf(uint8_t* top, uint8_t* green, uint8_t* bottom, const PackedPixels& packed,
-                  size_t w, ptrdiff_t stride) {
-    if constexpr (kStep == 1) return {{top, green, bottom}, 3, w * S::kBytes, stride};
-    if (kStep == 3 && packed.base != nullptr)
-        return {{packed.base, nullptr, nullptr}, 1, 3 * w * S::kBytes, stride};
-    return {{nullptr, nullptr, nullptr}, 0, 0, stride};
-}
-
-// Pixels of a row written per chunk from per-channel values on the stack.
+// Pixels of a row computed per chunk (even); their values live on the stack.
 constexpr size_t kChunk = 256;
 
-// The first row of a row pair as one stream of packed pixels: both pixels
-// of each cell take its triple. row.base: pixel 0 of the row. 8-bit RGB /
-// BGR rows go through the vector kernel first, which writes the same
-// pixels into below as well; returns the first column written into the
-// first row only.
+// Pixels x0 .. x0 + n - 1 (x0 even) of the row of cells rowT, rowB, as top,
+// green and bottom values. An odd n ends at the last column of an odd width.
 template <class S, class Corner>
-ORVEX_INLINE size_t PackedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
-                                  const PackedPixels& row, uint8_t* below,
-                                  const BlockRowKernels& kernels) {
-    size_t x = 0;
-    if (S::kBytes == 1 && row.lane[1] == 1)
-        x = kernels.triple.Run(0, [&](BlockPairRowFn f, size_t first) {
-            return f(rowT, rowB, first, ew, row.base, below);
-        });
-    const size_t both = x;
-    uint16_t t[kChunk], g[kChunk], b[kChunk];
-    const uint16_t* const values[3] = {t, g, b};
-    for (size_t x0 = x; x0 < ew; x0 += kChunk) {
-        const size_t n = ew - x0 < kChunk ? ew - x0 : kChunk;
-        for (size_t i = 0; i < n; i += 2) {
-            const Triple c = Corner::template Cell<S>(rowT, rowB, x0 + i, x0 + i + 1);
-            t[i] = t[i + 1] = static_cast<uint16_t>(c.top);
-            g[i] = g[i + 1] = static_cast<uint16_t>(c.green);
-            b[i] = b[i + 1] = static_cast<uint16_t>(c.bottom);
-        }
-        StorePackedPixels<S>(row, x0, n, values);
+ORVEX_INLINE void CellPixels(const uint8_t* rowT, const uint8_t* rowB, size_t x0, size_t n,
+                             uint16_t* t, uint16_t* g, uint16_t* b) {
+    auto put = [&](size_t i, const Triple& c) {
+        t[i] = static_cast<uint16_t>(c.top);
+        g[i] = static_cast<uint16_t>(c.green);
+        b[i] = static_cast<uint16_t>(c.bottom);
+    };
+    size_t i = 0;
+    for (; i + 1 < n; i += 2) {
+        const Triple c = Corner::template Cell<S>(rowT, rowB, x0 + i, x0 + i + 1);
+        put(i, c);
+        put(i + 1, c);
     }
-    return both;
+    if (i < n) put(i, Corner::template Cell<S>(rowT, rowB, x0 + i, x0 + i - 1));
 }
 
-// The same pixel layout at another address.
-inline PackedPixels Rebased(const PackedPixels& packed, uint8_t* base) {
-    PackedPixels at = packed;
-    at.base = base;
-    return at;
+// The chunks of pixels first .. end - 1 of one output row.
+template <class S, class Corner>
+ORVEX_INLINE void PackCells(const uint8_t* rowT, const uint8_t* rowB, size_t first, size_t end,
+                            const PackPlan& pack, const PackRow& row, bool redOnTop) {
+    uint16_t t[kChunk], g[kChunk], b[kChunk];
+    for (size_t x0 = first; x0 < end; x0 += kChunk) {
+        const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
+        CellPixels<S, Corner>(rowT, rowB, x0, n, t, g, b);
+        if (redOnTop)
+            pack.Put(row, x0, n, t, g, b);
+        else
+            pack.Put(row, x0, n, b, g, t);
+    }
 }
+
+// Copies an output row onto the next from a pixel on, as gapless runs of
+// samples: one per plane of a planar layout, one for three-channel pixels;
+// none where pixels hold alpha the method does not write.
+struct RowCopy {
+    size_t runs;
+    size_t pixelBytes;  // bytes of one pixel within a run
+    size_t width;
+
+    void Duplicate(const PackRow& from, const PackRow& to, size_t first) const {
+        for (size_t i = 0; i < runs; ++i)
+            CopyRow(to.at[i] + first * pixelBytes, from.at[i] + first * pixelBytes,
+                    (width - first) * pixelBytes);
+    }
+};
 
 // Pixels of a streamed row pair staged at a time.
 constexpr size_t kStagedPixels = 1024;
 
-// A row pair of a large output: its pixels are put together on the stack,
-// a stretch at a time, and streamed into both rows, so no output line is
-// read before it is overwritten. top, below: pixel 0 of the two rows.
+// The cell kernel of one sample width and pattern corner. Always inlined
+// into the entry of each instruction set, which compiles it for that set.
 template <class S, class Corner>
-void StreamedPairRow(const uint8_t* rowT, const uint8_t* rowB, size_t ew,
-                     const PackedPixels& packed, uint8_t* top, uint8_t* below,
-                     const BlockRowKernels& kernels) {
-    constexpr size_t kPixelBytes = 3 * S::kBytes;
-    alignas(64) uint8_t staged[kStagedPixels * kPixelBytes];
-    const PackedPixels stage = Rebased(packed, staged);
-    for (size_t x0 = 0; x0 < ew; x0 += kStagedPixels) {
-        const size_t n = ew - x0 < kStagedPixels ? ew - x0 : kStagedPixels;
-        PackedPairRow<S, Corner>(rowT + S::kBytes * x0, rowB + S::kBytes * x0, n, stage, staged,
-                                 kernels);
-        StreamCopy(top + kPixelBytes * x0, staged, kPixelBytes * n);
-        StreamCopy(below + kPixelBytes * x0, staged, kPixelBytes * n);
-    }
-}
-
-// The cell kernel of one sample width, pattern corner and pixel step
-// (kStep 0: known only at run time). Always inlined into the entry of each
-// instruction set, which compiles it for that set.
-template <class S, class Corner, size_t kStep>
-ORVEX_INLINE void BlockCellsStep(const uint8_t* src, ptrdiff_t srcStride, size_t width,
-                                 size_t height, uint8_t* top, uint8_t* green, uint8_t* bottom,
-                                 ptrdiff_t dstStride, uint8_t pixelStep, SimdLevel level) {
-    const size_t w = width;
-    const size_t h = height;
+ORVEX_INLINE void BlockCellsRows(const SourceView& src, const PackPlan& pack, bool redOnTop,
+                                 SimdLevel level) {
+    const size_t w = src.width, h = src.height;
     // Narrower or shorter than a cell: the odd rules would read outside the mosaic.
     if (w < 2 || h < 2) return;
-    const Channels<S, kStep> out{top, green, bottom, pixelStep, dstStride};
-    const size_t ew = w & ~size_t(1);
-    const size_t eh = h & ~size_t(1);
-    const size_t q = w - 1;
-    auto row = [&](size_t i) { return src + ptrdiff_t(i) * srcStride; };
+    const ChannelLayout& layout = pack.Layout();
+    const size_t ew = w & ~size_t(1), eh = h & ~size_t(1);
+    auto row = [&](size_t i) { return src.data + ptrdiff_t(i) * src.stride; };
 
-    // Both rows of a row pair carry the same pixels. Where the channels
-    // fill their rows without gaps (no alpha between pixels), the second row
-    // is a copy of the first.
-    // The kernel's channels are top, green, bottom: lane values 0, 1, 2.
-    const PackedPixels packed = PackedPixelsOf(top, green, bottom, S::kBytes);
+    // 8-bit pixels of three or four bytes with green in the middle go
+    // through the vector kernels, which write both rows of a pair.
+    const bool bytes = S::kBytes == 1 && !layout.planar;
+    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
+    const bool middleGreen = bytes && layout.g == firstChannel + 1 &&
+                             (layout.r == firstChannel + 2 || layout.b == firstChannel + 2);
+    const bool topFirst = (redOnTop ? layout.r : layout.b) == firstChannel;
     const BlockRowKernels kernels =
-        ChooseBlockRows(level, std::is_same_v<Corner, ColourCorner>, packed.lane[0] == 0);
-    const RowCopy copy = RowCopyOf<S, kStep>(top, green, bottom, packed, w, dstStride);
-    // Large outputs of the 8-bit vector kernel bypass the caches (see
-    // StreamedPairRow); the other packed rows are bound by their per-sample
-    // stores, which staging would only add to.
-    const bool streaming = kStep == 3 && S::kBytes == 1 && copy.runs == 1 && packed.lane[1] == 1 &&
-                           copy.runBytes * h >= kStreamingOutputBytes;
-    auto pixels = [&](size_t y) { return packed.base + ptrdiff_t(y) * dstStride; };
+        ChooseBlockRows(level, std::is_same_v<Corner, ColourCorner>, topFirst);
+    const KernelChain<BlockPairRowFn> none{};
+    const KernelChain<BlockPairRowFn>& vectors = !middleGreen       ? none
+                                                 : layout.step == 3 ? kernels.triple
+                                                                    : kernels.quad;
+    const RowCopy copy{
+        layout.planar      ? 3u
+        : layout.alpha < 0 ? 1u
+                           : 0u,
+        layout.planar ? layout.sampleBytes : size_t(layout.sampleBytes) * layout.step, w};
+    // Large outputs of three-byte pixels are put together on the stack, a
+    // stretch at a time, and streamed into both rows, so no output line is
+    // read before it is overwritten; the other rows are bound by their
+    // per-sample stores, which staging would only add to.
+    const bool streaming =
+        middleGreen && layout.step == 3 && !vectors.Empty() && 3 * w * h >= kStreamingOutputBytes;
     for (size_t y = 0; y < eh; y += 2) {
         const uint8_t* rowT = row(y);
         const uint8_t* rowB = row(y + 1);
-        if (kStep == 3 && copy.runs == 1) {
-            uint8_t* const first = pixels(y);
-            uint8_t* const second = pixels(y + 1);
-            if (streaming) {
-                StreamedPairRow<S, Corner>(rowT, rowB, ew, packed, first, second, kernels);
-                if (w & 1) {
-                    const Triple t = Corner::template Cell<S>(rowT, rowB, q, q - 1);
-                    out.Put(y, q, t);
-                    out.Put(y + 1, q, t);
-                }
-                continue;
+        const PackRow out = pack.Row(y), below = pack.Row(y + 1);
+        if (streaming) {
+            alignas(64) uint8_t staged[kStagedPixels * 3];
+            for (size_t x0 = 0; x0 < ew; x0 += kStagedPixels) {
+                const size_t n = ew - x0 < kStagedPixels ? ew - x0 : kStagedPixels;
+                const uint8_t *t = rowT + x0, *b = rowB + x0;
+                uint8_t* const stage = staged - firstChannel;
+                const size_t x = vectors.Run(0, [&](BlockPairRowFn f, size_t first) {
+                    return f(t, b, first, n, staged, staged);
+                });
+                PackCells<S, Corner>(t, b, x, n, pack, PackPlan::PackedAt(stage), redOnTop);
+                StreamCopy(out.at[0] + 3 * x0, staged, 3 * n);
+                StreamCopy(below.at[0] + 3 * x0, staged, 3 * n);
             }
-            const size_t both =
-                PackedPairRow<S, Corner>(rowT, rowB, ew, Rebased(packed, first), second, kernels);
-            if (w & 1) out.Put(y, q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
-            copy.Duplicate(y, 3 * S::kBytes * both);
+            PackCells<S, Corner>(rowT, rowB, ew, w, pack, out, redOnTop);
+            PackCells<S, Corner>(rowT, rowB, ew, w, pack, below, redOnTop);
             continue;
         }
-        if (copy.runs != 0) {
-            for (size_t x = 0; x < ew; x += 2) {
-                const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
-                out.Put(y, x, t);
-                out.Put(y, x + 1, t);
-            }
-            if (w & 1) out.Put(y, q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
-            copy.Duplicate(y);
-            continue;
-        }
-        size_t x0 = 0;
-        if (kStep == 4 && S::kBytes == 1 && packed.base != nullptr && packed.lane[1] == 1)
-            x0 = kernels.quad.Run(0, [&](BlockPairRowFn f, size_t first) {
-                return f(rowT, rowB, first, ew, pixels(y), pixels(y + 1));
-            });
-        for (size_t x = x0; x < ew; x += 2) {
-            const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
-            out.Put(y, x, t);
-            out.Put(y, x + 1, t);
-            out.Put(y + 1, x, t);
-            out.Put(y + 1, x + 1, t);
-        }
-        if (w & 1) {
-            const Triple t = Corner::template Cell<S>(rowT, rowB, q, q - 1);
-            out.Put(y, q, t);
-            out.Put(y + 1, q, t);
-        }
+        const size_t x = vectors.Run(0, [&](BlockPairRowFn f, size_t first) {
+            return f(rowT, rowB, first, ew, out.at[0] + firstChannel, below.at[0] + firstChannel);
+        });
+        PackCells<S, Corner>(rowT, rowB, x, w, pack, out, redOnTop);
+        if (copy.runs != 0)
+            copy.Duplicate(out, below, x);
+        else
+            PackCells<S, Corner>(rowT, rowB, x, w, pack, below, redOnTop);
     }
-    if (h & 1) {
-        const size_t r = h - 1;
-        const uint8_t* rowT = row(r);
-        const uint8_t* rowB = row(r - 1);
-        for (size_t x = 0; x < ew; x += 2) {
-            const Triple t = Corner::template Cell<S>(rowT, rowB, x, x + 1);
-            out.Put(r, x, t);
-            out.Put(r, x + 1, t);
-        }
-        if (w & 1) out.Put(r, q, Corner::template Cell<S>(rowT, rowB, q, q - 1));
-    }
+    if (h & 1) PackCells<S, Corner>(row(h - 1), row(h - 2), 0, w, pack, pack.Row(h - 1), redOnTop);
     if (streaming) StreamFence();
 }
 

@@ -8,22 +8,17 @@
 namespace orvex {
 namespace {
 
-template <class S, class Corner, size_t kStep>
-ORVEX_TARGET_AVX2 void Cells(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height,
-                             uint8_t* top, uint8_t* green, uint8_t* bottom, ptrdiff_t dstStride,
-                             uint8_t pixelStep, SimdLevel level) {
-    BlockCellsStep<S, Corner, kStep>(src, srcStride, width, height, top, green, bottom, dstStride,
-                                     pixelStep, level);
+template <class S, class Corner>
+ORVEX_TARGET_AVX2 void Cells(const SourceView& src, const PackPlan& pack, bool redOnTop,
+                             SimdLevel level) {
+    BlockCellsRows<S, Corner>(src, pack, redOnTop, level);
 }
 
 }  // namespace
 
-#define ORVEX_BLOCK_STEPS(S, Corner) \
-    { Cells<S, Corner, 1>, Cells<S, Corner, 3>, Cells<S, Corner, 4>, Cells<S, Corner, 0> }
-
 extern const BlockCellsSet kBlockCellsAvx2 = {
-    {{ORVEX_BLOCK_STEPS(Sample8, ColourCorner), ORVEX_BLOCK_STEPS(Sample8, GreenCorner)},
-     {ORVEX_BLOCK_STEPS(Sample16, ColourCorner), ORVEX_BLOCK_STEPS(Sample16, GreenCorner)}}};
+    {{Cells<Sample8, ColourCorner>, Cells<Sample8, GreenCorner>},
+     {Cells<Sample16, ColourCorner>, Cells<Sample16, GreenCorner>}}};
 
 }  // namespace orvex
 #else

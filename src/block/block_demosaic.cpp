@@ -2,6 +2,7 @@
 #include "block/block_demosaic.h"
 
 #include "core/formats.h"
+#include "pack/pack_rows.h"
 #include "simd/kernel_chain.h"
 
 namespace orvex {
@@ -22,20 +23,15 @@ constexpr PatternRoute kPatternRoutes[4] = {
 }  // namespace
 
 void BlockDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level) {
-    const ChannelLayout* layout = FindColourLayout(dst.format);
-    if (layout == nullptr || src.pattern > kBggr) return;
-    const ChannelStarts ch = LocateChannels(*layout, dst);
+    const PackPlan pack(dst, false, 0, level);
+    if (!pack.Valid() || src.pattern > kBggr) return;
     const PatternRoute& route = kPatternRoutes[src.pattern];
-    uint8_t* top = route.redOnTop ? ch.r : ch.b;
-    uint8_t* bottom = route.redOnTop ? ch.b : ch.r;
     static const BlockCellsSet* const kSets[kSimdLevelCount] = {&kBlockCellsPortable, nullptr,
                                                                 nullptr, &kBlockCellsAvx2, nullptr};
-    const size_t step = layout->step == 1 ? 0 : layout->step == 3 ? 1 : layout->step == 4 ? 2 : 3;
     const BlockCellsFn cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
-        return s.cells[src.format == kFormatMosaic16][route.greenCorner][step];
+        return s.cells[src.format == kFormatMosaic16][route.greenCorner];
     });
-    cells(src.data, src.stride, src.width, src.height, top, ch.g, bottom, dst.stride, layout->step,
-          level);
+    cells(src, pack, route.redOnTop, level);
 }
 
 }  // namespace orvex

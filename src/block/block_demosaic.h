@@ -15,19 +15,16 @@ namespace orvex {
 // and patterns write nothing. No kernel wider than level runs.
 void BlockDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level);
 
-// A cell kernel. Channel pointers address row 0's first top-colour, green
-// and bottom-colour channel; pixel (i, j) lies i * dstStride bytes and
-// j * pixelStep samples after each. Mosaic row i starts i * srcStride bytes
-// after src; 16-bit kernels take byte addresses of 16-bit samples. level
-// picks the row kernels inside.
-using BlockCellsFn = void (*)(const uint8_t* src, ptrdiff_t srcStride, size_t width, size_t height,
-                              uint8_t* top, uint8_t* green, uint8_t* bottom, ptrdiff_t dstStride,
-                              uint8_t pixelStep, SimdLevel level);
+class PackPlan;
 
-// The cell kernels one instruction set compiles, by [16-bit samples][green
-// corner][pixel step 1, 3, 4, other].
+// A cell kernel: the pixels of a mosaic view, packed by the plan; the top
+// row's colour is red or blue. level picks the row kernels inside.
+using BlockCellsFn = void (*)(const SourceView& src, const PackPlan& pack, bool redOnTop,
+                              SimdLevel level);
+
+// The cell kernels one build compiles, by [16-bit samples][green corner].
 struct BlockCellsSet {
-    BlockCellsFn cells[2][2][4];
+    BlockCellsFn cells[2][2];
 };
 
 extern const BlockCellsSet kBlockCellsPortable, kBlockCellsAvx2;

@@ -28,7 +28,9 @@ struct ChannelLayout {
 inline constexpr uint32_t kFirstColourFormat = kFormatPlanarRgb24;
 inline constexpr uint32_t kLastColourFormat = kFormatRgb24;
 
-inline constexpr ChannelLayout kColourLayouts[kLastColourFormat - kFirstColourFormat + 1] = {
+inline constexpr size_t kColourLayoutCount = kLastColourFormat - kFirstColourFormat + 1;
+
+inline constexpr ChannelLayout kColourLayouts[kColourLayoutCount] = {
     {1, 1, true, 0, 1, 2, -1},   // PlanarRGB24
     {2, 1, true, 0, 1, 2, -1},   // PlanarRGB48
     {1, 3, false, 2, 1, 0, -1},  // BGR24

@@ -1,0 +1,31 @@
+// The portable build of the pack kernels, and the plan that picks one.
+#include "pack/pack_rows.h"
+
+#include "pack/pack_layouts.h"
+#include "simd/kernel_chain.h"
+
+namespace orvex {
+
+ORVEX_PACK_SET(kPackPortable, )
+
+PackPlan::PackPlan(const ImageView& dst, bool writeAlpha, uint16_t alpha, SimdLevel level)
+    : layout_(FindColourLayout(dst.format)),
+      data_(dst.data),
+      stride_(dst.stride),
+      planeStride_(dst.planeStride),
+      alpha_(alpha) {
+    if (layout_ == nullptr) return;
+    static const PackSet* const kSets[kSimdLevelCount] = {&kPackPortable, nullptr, nullptr,
+                                                          &kPackAvx2, nullptr};
+    const size_t index = dst.format - kFirstColourFormat;
+    kernel_ =
+        WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha ? 1 : 0]; });
+}
+
+PackRow PackPlan::Row(size_t y) const {
+    uint8_t* const row = data_ + ptrdiff_t(y) * stride_;
+    if (!layout_->planar) return PackedAt(row);
+    return {{row, row + planeStride_, row + 2 * planeStride_}};
+}
+
+}  // namespace orvex
