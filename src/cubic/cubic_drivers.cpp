@@ -8,6 +8,7 @@
 #include "cubic/cubic_plan.h"
 #include "cubic/plane_recombine.h"
 #include "cubic/row_kernels.h"
+#include "pack/pack_rows.h"
 
 namespace orvex {
 namespace {
@@ -115,7 +116,7 @@ void Advance(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& p
 // Builds the tables and bands, then converts row by row; false on the first
 // failed allocation, before any output is written.
 bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, const ImageView& dst,
-             uint32_t maxValue) {
+             const PackPlan& pack, uint32_t maxValue) {
     const uint32_t W = src.width, H = src.height, pattern = src.pattern;
     const auto pw = static_cast<int32_t>(W >> 1), ph = static_cast<int32_t>(H >> 1);
     const auto w = static_cast<int32_t>(W), h = static_cast<int32_t>(H);
@@ -144,7 +145,7 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, con
             rows[p] = form.verticalRow(plan, band.row, band.ring, W, j);
         }
         if (j > 0 || !rowZeroCopied)
-            RecombinePlaneRow(dst.Row(j), rows, dst.format, W, pattern, maxValue, plan.kernels);
+            RecombinePlaneRow(pack, pack.Row(j), rows, W, pattern, maxValue, plan.kernels);
     }
     if (rowZeroCopied) CopyRow(dst.Row(0), dst.Row(1), 6 * size_t(W));
     return true;
@@ -153,7 +154,9 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, con
 int32_t DemosaicBicubic(const NumberForm& form, const SourceView& src, const ImageView& dst,
                         uint32_t maxValue, CubicMemory& memory, SimdLevel level) {
     CubicPlan plan(memory, level);
-    return Convert(form, plan, src, dst, maxValue) ? 0 : kCubicFailed;
+    // Four-byte pixels take alpha 255.
+    const PackPlan pack(dst, true, 255, level);
+    return Convert(form, plan, src, dst, pack, maxValue) ? 0 : kCubicFailed;
 }
 
 }  // namespace

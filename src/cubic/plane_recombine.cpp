@@ -18,12 +18,12 @@ constexpr uint8_t kStartColumns[4][4] = {
 
 }  // namespace
 
-void RecombinePlaneRow(uint8_t* out, const uint16_t* const planeRows[4], uint32_t format,
+void RecombinePlaneRow(const PackPlan& pack, const PackRow& row, const uint16_t* const planeRows[4],
                        size_t width, uint32_t pattern, uint32_t maxValue,
                        const CubicRowKernels& kernels) {
     const uint16_t* src[4];
     for (int p = 0; p < 4; ++p) src[p] = planeRows[p] + kStartColumns[pattern][p];
-    kernels.loops->recombine[format - kFormatBgr24](out, src, width, maxValue, kernels);
+    kernels.loops->recombine(pack, row, src, width, maxValue, kernels);
 }
 
 }  // namespace orvex

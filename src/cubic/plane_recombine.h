@@ -12,11 +12,11 @@ namespace orvex {
 // Plane-set indices: the colour of a plane, whatever the mosaic's pattern.
 enum PlaneIndex { PlaneR = 0, PlaneB = 1, PlaneGr = 2, PlaneGb = 3 };
 
-// One output row of a BGR24, ARGB32, RGB48, BGRA32 or RGB24 layout (alpha
-// 255), from `out` on, from the four plane rows of that row: R from PlaneR,
-// B from PlaneB, G the truncated mean of PlaneGr and PlaneGb, each limited
-// to maxValue (formats 8 to 12, patterns 0 to 3; the caller checks).
-void RecombinePlaneRow(uint8_t* out, const uint16_t* const planeRows[4], uint32_t format,
+// One output row, packed by the plan (alpha written as the plan says), from
+// the four plane rows of that row: R from PlaneR, B from PlaneB, G the
+// truncated mean of PlaneGr and PlaneGb, each limited to maxValue (patterns
+// 0 to 3; the caller checks).
+void RecombinePlaneRow(const PackPlan& pack, const PackRow& row, const uint16_t* const planeRows[4],
                        size_t width, uint32_t pattern, uint32_t maxValue,
                        const CubicRowKernels& kernels);
 

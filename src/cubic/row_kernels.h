@@ -25,6 +25,8 @@ struct MosaicPlane {
 };
 
 struct CubicLoopSet;
+class PackPlan;
+struct PackRow;
 
 // The kernels of one cubic call, chosen once from its instruction-set level:
 // the vector kernels' chains and the build of the row loops.
@@ -66,7 +68,7 @@ const uint16_t* VerticalRowFixed(uint16_t* out, const uint16_t* const ring[4], s
                                  const CubicRowKernels& kernels);
 
 // The row loops one build compiles (portable, and AVX2 where the compiler
-// vectorises them with it); recombine by format - kFormatBgr24.
+// vectorises them with it).
 struct CubicLoopSet {
     void (*enlarge)(uint16_t*, uint16_t*, int32_t, int32_t, const int32_t*,
                     const CubicWeightSet<float>&, const CubicRowKernels&);
@@ -77,8 +79,8 @@ struct CubicLoopSet {
     const uint16_t* (*verticalFixed)(uint16_t*, const uint16_t* const[4], size_t, int32_t,
                                      const CubicWeightSet<int32_t>&, size_t,
                                      const CubicRowKernels&);
-    void (*recombine[5])(uint8_t*, const uint16_t* const[4], size_t, uint32_t,
-                         const CubicRowKernels&);
+    void (*recombine)(const PackPlan&, const PackRow&, const uint16_t* const[4], size_t, uint32_t,
+                      const CubicRowKernels&);
 };
 
 extern const CubicLoopSet kCubicLoopsPortable, kCubicLoopsAvx2;

@@ -10,6 +10,7 @@
 #include "core/stream_copy.h"
 #include "cubic/plane_recombine.h"
 #include "cubic/row_kernels.h"
+#include "pack/pack_rows.h"
 
 namespace orvex {
 namespace {
@@ -157,47 +158,55 @@ ORVEX_INLINE const uint16_t* Vertical(uint16_t* out, const uint16_t* const ring[
     return out;
 }
 
-// A packed destination's pixel, from the layout table.
-template <uint32_t kFormat>
-struct Packed {
-    static constexpr ChannelLayout kLayout = kLayoutOf<kFormat>;
-    using Sample = std::conditional_t<kLayout.sampleBytes == 2, Sample16, Sample8>;
-    static constexpr size_t kPixelSamples = kLayout.step;
-    static constexpr int kRedSample = kLayout.r;
-    static void Put(uint8_t* px, uint32_t r, uint32_t g, uint32_t b) {
-        Sample::Store(px, kLayout.r, r);
-        Sample::Store(px, kLayout.g, g);
-        Sample::Store(px, kLayout.b, b);
-        if constexpr (kLayout.alpha >= 0) Sample::Store(px, size_t(kLayout.alpha), 255);
-    }
-};
-
 inline uint32_t Limit(uint32_t v, uint32_t maxValue) {
     return v > maxValue ? maxValue : v;
 }
 
-template <class Layout>
-ORVEX_INLINE void RecombineRow(uint8_t* out, const uint16_t* const src[4], size_t width,
-                               uint32_t maxValue, const CubicRowKernels& kernels) {
-    constexpr size_t kStride = Layout::kPixelSamples * Layout::Sample::kBytes;
-    // Local copies: the byte stores below could otherwise alias the array.
-    const uint16_t* const r = src[PlaneR];
-    const uint16_t* const b = src[PlaneB];
-    const uint16_t* const gr = src[PlaneGr];
-    const uint16_t* const gb = src[PlaneGb];
-    auto pixel = [=](size_t x, size_t col) {
-        const uint32_t g = (uint32_t(gr[col]) + gb[col]) >> 1;
-        Layout::Put(out + x * kStride, Limit(r[col], maxValue), Limit(g, maxValue),
-                    Limit(b[col], maxValue));
-    };
-    pixel(0, 0);
+// Pixels of a row recombined per chunk; their values live on the stack.
+constexpr size_t kRecombineChunk = 256;
+
+// The values of n pixels from plane columns on. The values live on the
+// stack, apart from the planes, which the compiler must know to vectorise.
+ORVEX_INLINE void RecombineValues(const uint16_t* __restrict r, const uint16_t* __restrict b,
+                                  const uint16_t* __restrict gr, const uint16_t* __restrict gb,
+                                  size_t n, uint32_t maxValue, uint16_t* __restrict vr,
+                                  uint16_t* __restrict vg, uint16_t* __restrict vb) {
+    for (size_t k = 0; k < n; ++k) {
+        vr[k] = static_cast<uint16_t>(Limit(r[k], maxValue));
+        vg[k] = static_cast<uint16_t>(Limit((uint32_t(gr[k]) + gb[k]) >> 1, maxValue));
+        vb[k] = static_cast<uint16_t>(Limit(b[k], maxValue));
+    }
+}
+
+// Pixels x0 .. x0 + n - 1 from plane columns x0 + k - 1 (pixel 0 passes
+// column 0 as its own), packed by the plan.
+ORVEX_INLINE void RecombineChunk(const PackPlan& pack, const PackRow& row,
+                                 const uint16_t* const src[4], size_t x0, size_t n, size_t column,
+                                 uint32_t maxValue) {
+    uint16_t vr[kRecombineChunk], vg[kRecombineChunk], vb[kRecombineChunk];
+    RecombineValues(src[PlaneR] + column, src[PlaneB] + column, src[PlaneGr] + column,
+                    src[PlaneGb] + column, n, maxValue, vr, vg, vb);
+    pack.Put(row, x0, n, vr, vg, vb);
+}
+
+// One output row: R, B and the truncated mean of Gr and Gb, each limited to
+// maxValue; pixel x reads plane column x - 1, pixel 0 repeats pixel 1.
+// Three-byte pixels take the vector kernels from pixel 1 on.
+ORVEX_INLINE void RecombineRow(const PackPlan& pack, const PackRow& row,
+                               const uint16_t* const src[4], size_t width, uint32_t maxValue,
+                               const CubicRowKernels& kernels) {
+    const ChannelLayout& layout = pack.Layout();
     size_t x = 1;
-    if constexpr (Layout::Sample::kBytes == 1 && Layout::kPixelSamples == 3)
-        x = kernels.recombine[Layout::kRedSample == 0].Run(1, [&](RecombineRowFn f, size_t first) {
-            return f(out, r, gr, gb, b, first, width,
+    if (layout.sampleBytes == 1 && layout.step == 3 && !layout.planar && layout.g == 1)
+        x = kernels.recombine[layout.r == 0].Run(1, [&](RecombineRowFn f, size_t first) {
+            return f(row.at[0], src[PlaneR], src[PlaneGr], src[PlaneGb], src[PlaneB], first, width,
                      static_cast<uint16_t>(maxValue > 65535 ? 65535 : maxValue));
         });
-    for (; x < width; ++x) pixel(x, x - 1);
+    RecombineChunk(pack, row, src, 0, 1, 0, maxValue);
+    for (size_t x0 = x; x0 < width; x0 += kRecombineChunk) {
+        const size_t n = width - x0 < kRecombineChunk ? width - x0 : kRecombineChunk;
+        RecombineChunk(pack, row, src, x0, n, x0 - 1, maxValue);
+    }
 }
 
 }  // namespace
@@ -228,16 +237,11 @@ ORVEX_INLINE void RecombineRow(uint8_t* out, const uint16_t* const src[4], size_
                                              const CubicRowKernels& k) {                          \
         return Vertical<FixedForm>(out, ring, width, lm, w, row, k);                              \
     }                                                                                             \
-    template <uint32_t kFormat>                                                                   \
-    TARGET void RecombineLoop(uint8_t* out, const uint16_t* const src[4], size_t width,           \
-                              uint32_t maxValue, const CubicRowKernels& k) {                      \
-        RecombineRow<Packed<kFormat>>(out, src, width, maxValue, k);                              \
+    TARGET void RecombineLoop(const PackPlan& pack, const PackRow& row,                           \
+                              const uint16_t* const src[4], size_t width, uint32_t maxValue,      \
+                              const CubicRowKernels& k) {                                         \
+        RecombineRow(pack, row, src, width, maxValue, k);                                         \
     }                                                                                             \
     }                                                                                             \
-    extern const CubicLoopSet Name = {                                                            \
-        EnlargeFloatLoop,                                                                         \
-        EnlargeFixedLoop,                                                                         \
-        VerticalFloatLoop,                                                                        \
-        VerticalFixedLoop,                                                                        \
-        {RecombineLoop<kFormatBgr24>, RecombineLoop<kFormatArgb32>, RecombineLoop<kFormatRgb48>,  \
-         RecombineLoop<kFormatBgra32>, RecombineLoop<kFormatRgb24>}};
+    extern const CubicLoopSet Name = {EnlargeFloatLoop, EnlargeFixedLoop, VerticalFloatLoop,      \
+                                      VerticalFixedLoop, RecombineLoop};

@@ -15,9 +15,12 @@
 namespace orvex {
 namespace {
 
+// The output never overlaps the values (they live in the method's working
+// memory), which the compiler must know to vectorise byte stores past them.
 template <uint32_t kFormat, bool kAlpha>
-ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n, const uint16_t* r,
-                                const uint16_t* g, const uint16_t* b, uint16_t alpha) {
+ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
+                                const uint16_t* __restrict r, const uint16_t* __restrict g,
+                                const uint16_t* __restrict b, uint16_t alpha) {
     constexpr ChannelLayout kLayout = kLayoutOf<kFormat>;
     using S = std::conditional_t<kLayout.sampleBytes == 2, Sample16, Sample8>;
     if constexpr (kLayout.planar) {
@@ -27,7 +30,7 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n, cons
         for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.b], first + k, b[k]);
     } else {
         constexpr size_t kStep = kLayout.step;
-        uint8_t* const px = row.at[0];
+        uint8_t* __restrict const px = row.at[0];
         for (size_t k = 0; k < n; ++k) {
             const size_t at = (first + k) * kStep;
             S::Store(px, at + kLayout.r, r[k]);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "cubic/plane_recombine.h"
+#include "pack/pack_rows.h"
 
 namespace orvex {
 
@@ -21,10 +22,12 @@ bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t 
                                                                                     : 3);
     const uint32_t maxValue = dst.bitDepth >= 16 ? 65535u : (uint32_t(1) << dst.bitDepth) - 1;
     const CubicRowKernels kernels = ChooseCubicRows(level);
+    const ImageView view{base, ptrdiff_t(rowBytes), 0, width, height, format, pattern};
+    const PackPlan pack(view, true, 255, level);
     for (uint32_t y = rowZeroCopied ? 1 : 0; y < height; ++y) {
         const uint16_t* rows[4];
         for (int p = 0; p < 4; ++p) rows[p] = PlaneRow(planes[p], uint16_t(y));
-        RecombinePlaneRow(base + y * rowBytes, rows, format, width, pattern, maxValue, kernels);
+        RecombinePlaneRow(pack, pack.Row(y), rows, width, pattern, maxValue, kernels);
     }
     if (rowZeroCopied) std::memcpy(base, base + rowBytes, rowBytes);
     return true;
