@@ -1,8 +1,8 @@
 // Bilinear demosaic against a per-pixel reference built from the site rules.
 #include <gtest/gtest.h>
 
-#include "bilinear/bilinear_demosaic.h"
 #include "bilinear/bilinear_passes.h"
+#include "methods/bilinear/bilinear_demosaic.h"
 #include "orvex.h"
 #include "test_support.h"
 

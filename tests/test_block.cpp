@@ -3,7 +3,7 @@
 
 #include <tuple>
 
-#include "block/block_demosaic.h"
+#include "methods/block/block_demosaic.h"
 #include "orvex.h"
 #include "test_support.h"
 

@@ -6,11 +6,11 @@
 #include <chrono>
 #include <thread>
 
-#include "cubic/cubic_demosaic.h"
-#include "cubic/plane_recombine.h"
 #include "cubic/plane_recombine_whole.h"
 #include "cubic/row_ring.h"
 #include "legacy/cubic_export.h"
+#include "methods/cubic/cubic_demosaic.h"
+#include "methods/cubic/plane_recombine.h"
 #include "orvex.h"
 #include "test_support.h"
 

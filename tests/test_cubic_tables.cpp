@@ -5,9 +5,9 @@
 #include <numeric>
 #include <random>
 
-#include "cubic/cubic_weights.h"
-#include "cubic/row_kernels.h"
 #include "cubic/row_ring.h"
+#include "methods/cubic/cubic_weights.h"
+#include "methods/cubic/row_kernels.h"
 #include "test_support.h"
 
 namespace {

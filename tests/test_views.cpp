@@ -6,10 +6,10 @@
 
 #include <vector>
 
-#include "bilinear/bilinear_demosaic.h"
-#include "block/block_demosaic.h"
 #include "core/image_view.h"
-#include "cubic/cubic_demosaic.h"
+#include "methods/bilinear/bilinear_demosaic.h"
+#include "methods/block/block_demosaic.h"
+#include "methods/cubic/cubic_demosaic.h"
 #include "orvex.h"
 #include "test_support.h"
 

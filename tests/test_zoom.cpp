@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "core/stream_copy.h"
+#include "methods/zoom/bayer_zoom.h"
 #include "orvex.h"
 #include "test_support.h"
-#include "zoom/bayer_zoom.h"
 #include "zoom/zoom_run_kernels.h"
 
 namespace {

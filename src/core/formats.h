@@ -66,16 +66,4 @@ inline size_t PackedRowBytes(uint32_t format, uint32_t width) {
     return size_t(width) * (layout != nullptr && layout->planar ? pixel / 3 : pixel);
 }
 
-// The three channel start addresses of row 0 of a colour layout view.
-struct ChannelStarts {
-    uint8_t* r;
-    uint8_t* g;
-    uint8_t* b;
-};
-
-inline ChannelStarts LocateChannels(const ChannelLayout& layout, const ImageView& view) {
-    const ptrdiff_t unit = layout.planar ? view.planeStride : ptrdiff_t(layout.sampleBytes);
-    return {view.data + layout.r * unit, view.data + layout.g * unit, view.data + layout.b * unit};
-}
-
 }  // namespace orvex

@@ -2,11 +2,11 @@
 // descriptors as views the way the export always has, and runs the method.
 #include <iterator>
 
-#include "bilinear/bilinear_demosaic.h"
-#include "block/block_demosaic.h"
 #include "core/formats.h"
 #include "legacy/cubic_export.h"
 #include "legacy/packed_views.h"
+#include "methods/bilinear/bilinear_demosaic.h"
+#include "methods/block/block_demosaic.h"
 #include "orvex.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // export accepts is decided here; the zoom itself takes any view.
 #include "core/image_view.h"
 #include "legacy/packed_views.h"
+#include "methods/zoom/bayer_zoom.h"
 #include "orvex.h"
-#include "zoom/bayer_zoom.h"
 
 namespace {
 

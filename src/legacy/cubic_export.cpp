@@ -8,8 +8,8 @@
 #endif
 
 #include "core/formats.h"
-#include "cubic/cubic_demosaic.h"
 #include "legacy/packed_views.h"
+#include "methods/cubic/cubic_demosaic.h"
 
 namespace orvex {
 namespace {

@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "cubic/cubic_memory.h"
+#include "methods/cubic/cubic_memory.h"
 #include "orvex.h"
 
 namespace orvex {

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "cubic/plane_recombine.h"
+#include "methods/cubic/plane_recombine.h"
 #include "orvex.h"
 
 namespace orvex {

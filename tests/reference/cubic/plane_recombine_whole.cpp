@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "cubic/plane_recombine.h"
+#include "methods/cubic/plane_recombine.h"
 #include "pack/pack_rows.h"
 
 namespace orvex {

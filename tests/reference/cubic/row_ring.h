@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "cubic/cubic_memory.h"
-#include "cubic/cubic_weights.h"
 #include "cubic/plane_image.h"
+#include "methods/cubic/cubic_memory.h"
+#include "methods/cubic/cubic_weights.h"
 
 namespace orvex {
 

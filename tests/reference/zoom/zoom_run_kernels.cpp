@@ -6,9 +6,9 @@
 #include <cstddef>
 
 #include "core/samples.h"
+#include "methods/zoom/bayer_zoom.h"
+#include "methods/zoom/zoom_sites.h"
 #include "orvex.h"
-#include "zoom/bayer_zoom.h"
-#include "zoom/zoom_sites.h"
 
 namespace orvex {
 namespace {

@@ -1,0 +1,174 @@
+// Drivers of the two cubic methods: plan the tables, then the image row by
+// row: each output row advances the four plane rings down the mosaic, takes
+// one vertical sum per plane and recombines the four plane rows.
+#include <cstddef>
+
+#include "core/stream_copy.h"
+#include "methods/cubic/cubic_demosaic.h"
+#include "methods/cubic/cubic_plan.h"
+#include "methods/cubic/plane_recombine.h"
+#include "methods/cubic/row_kernels.h"
+#include "pack/pack_rows.h"
+
+namespace orvex {
+namespace {
+
+constexpr int32_t kLeftMargin = 1;
+constexpr int32_t kRightMargin = 2;
+
+// What differs between the two number forms.
+struct NumberForm {
+    bool (*buildWeights)(CubicPlan& plan, int32_t inSize, int32_t outSize, bool horizontal);
+    void (*enlargeRow)(const CubicPlan& plan, uint16_t* ring, int32_t outWidth);
+    const uint16_t* (*verticalRow)(const CubicPlan& plan, uint16_t* out,
+                                   const uint16_t* const ring[4], size_t width, size_t row);
+};
+
+bool BuildFloatWeights(CubicPlan& plan, int32_t inSize, int32_t outSize, bool horizontal) {
+    return BuildCubicWeights(
+        plan.memory, horizontal ? plan.horizontalWeights : plan.verticalWeights, inSize, outSize);
+}
+
+bool BuildFixedWeights(CubicPlan& plan, int32_t inSize, int32_t outSize, bool horizontal) {
+    return BuildCubicWeightsFixed(
+        plan.memory, horizontal ? plan.horizontalWeightsFixed : plan.verticalWeightsFixed, inSize,
+        outSize);
+}
+
+void EnlargeFloat(const CubicPlan& plan, uint16_t* ring, int32_t outWidth) {
+    EnlargeRow(ring, plan.scratch, outWidth, kLeftMargin, plan.horizontalIndex,
+               plan.horizontalWeights, plan.kernels);
+}
+
+void EnlargeFixed(const CubicPlan& plan, uint16_t* ring, int32_t outWidth) {
+    EnlargeRowFixed(ring, plan.scratch, outWidth, kLeftMargin, plan.horizontalIndex,
+                    plan.horizontalWeightsFixed, plan.kernels);
+}
+
+const uint16_t* VerticalFloat(const CubicPlan& plan, uint16_t* out, const uint16_t* const ring[4],
+                              size_t width, size_t row) {
+    return VerticalRow(out, ring, width, kLeftMargin, plan.verticalWeights, row, plan.kernels);
+}
+
+const uint16_t* VerticalFixed(const CubicPlan& plan, uint16_t* out, const uint16_t* const ring[4],
+                              size_t width, size_t row) {
+    return VerticalRowFixed(out, ring, width, kLeftMargin, plan.verticalWeightsFixed, row,
+                            plan.kernels);
+}
+
+constexpr NumberForm kFloatForm{BuildFloatWeights, EnlargeFloat, VerticalFloat};
+constexpr NumberForm kFixedForm{BuildFixedWeights, EnlargeFixed, VerticalFixed};
+
+// Column dx and row dy of the red sample inside the 2x2 cell, by pattern.
+constexpr uint8_t kRedColumn[4] = {0, 1, 0, 1};
+constexpr uint8_t kRedRow[4] = {0, 0, 1, 1};
+
+// Where each plane of the set sits inside the cell.
+MosaicPlane PlaneOf(const SourceView& src, int p) {
+    const size_t dx = kRedColumn[src.pattern], dy = kRedRow[src.pattern];
+    const size_t rowOffset[4] = {dy, 1 - dy, dy, 1 - dy};  // R, B, Gr, Gb
+    const size_t columnOffset[4] = {dx, 1 - dx, 1 - dx, dx};
+    return {src.data,
+            src.stride,
+            src.width,
+            src.format == kFormatMosaic16,
+            rowOffset[p],
+            columnOffset[p],
+            int32_t(src.width >> 1),
+            int32_t(src.height >> 1)};
+}
+
+bool AllocateBands(CubicPlan& plan, size_t width) {
+    const size_t ringBytes = (width + kLeftMargin + kRightMargin) * sizeof(uint16_t);
+    for (PlaneBand& band : plan.bands) {
+        for (auto& row : band.ring)
+            if ((row = static_cast<uint16_t*>(plan.memory.Allocate(ringBytes))) == nullptr)
+                return false;
+        band.row = static_cast<uint16_t*>(plan.memory.Allocate(width * sizeof(uint16_t)));
+        if (band.row == nullptr) return false;
+    }
+    plan.scratch = static_cast<uint16_t*>(plan.memory.Allocate(width * sizeof(uint16_t)));
+    return plan.scratch != nullptr;
+}
+
+void LoadRow(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& plane, int32_t row,
+             uint16_t* ring, int32_t width) {
+    LoadMosaicRow(plane, row, ring, kLeftMargin, kRightMargin, plan.kernels);
+    form.enlargeRow(plan, ring, width);
+}
+
+// Moves the band's ring down the plane until ring rows 0..3 hold the
+// enlarged plane rows S - 1 .. S + 2. The rows rotate rather than copy: the
+// freed row is rewritten wherever it is read before it is read.
+void Advance(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& plane,
+             PlaneBand& band, int32_t anchor, int32_t width) {
+    while (band.last < anchor) {
+        uint16_t* freed = band.ring[0];
+        band.ring[0] = band.ring[1];
+        band.ring[1] = band.ring[2];
+        band.ring[2] = band.ring[3];
+        band.ring[3] = freed;
+        LoadRow(form, plan, plane, band.last + 3, freed, width);
+        ++band.last;
+    }
+}
+
+// Builds the tables and bands, then converts row by row; false on the first
+// failed allocation, before any output is written.
+bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, const ImageView& dst,
+             const PackPlan& pack, uint32_t maxValue) {
+    const uint32_t W = src.width, H = src.height, pattern = src.pattern;
+    const auto pw = static_cast<int32_t>(W >> 1), ph = static_cast<int32_t>(H >> 1);
+    const auto w = static_cast<int32_t>(W), h = static_cast<int32_t>(H);
+
+    if (!BuildSourceIndex(plan.memory, plan.horizontalIndex, pw, w)) return false;
+    if (!BuildSourceIndex(plan.memory, plan.verticalIndex, ph, h)) return false;
+    if (!form.buildWeights(plan, pw, w, true) || !form.buildWeights(plan, ph, h, false))
+        return false;
+    if (!AllocateBands(plan, W)) return false;
+
+    MosaicPlane planes[4];
+    for (int p = 0; p < 4; ++p) {
+        planes[p] = PlaneOf(src, p);
+        PlaneBand& band = plan.bands[p];
+        for (int32_t row = -1; row <= 1; ++row)
+            LoadRow(form, plan, planes[p], row, band.ring[row + 2], w);
+        band.last = -1;
+    }
+    // RGB48 takes its row 0 from row 1 and never reads plane row 0.
+    const bool rowZeroCopied = dst.format == kFormatRgb48;
+    const uint16_t* rows[4];
+    for (uint32_t j = 0; j < H; ++j) {
+        for (int p = 0; p < 4; ++p) {
+            PlaneBand& band = plan.bands[p];
+            Advance(form, plan, planes[p], band, plan.verticalIndex[j], w);
+            rows[p] = form.verticalRow(plan, band.row, band.ring, W, j);
+        }
+        if (j > 0 || !rowZeroCopied)
+            RecombinePlaneRow(pack, pack.Row(j), rows, W, pattern, maxValue, plan.kernels);
+    }
+    if (rowZeroCopied) CopyRow(dst.Row(0), dst.Row(1), 6 * size_t(W));
+    return true;
+}
+
+int32_t DemosaicBicubic(const NumberForm& form, const SourceView& src, const ImageView& dst,
+                        uint32_t maxValue, CubicMemory& memory, SimdLevel level) {
+    CubicPlan plan(memory, level);
+    // Four-byte pixels take alpha 255.
+    const PackPlan pack(dst, true, 255, level);
+    return Convert(form, plan, src, dst, pack, maxValue) ? 0 : kCubicFailed;
+}
+
+}  // namespace
+
+int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                             CubicMemory& memory, SimdLevel level) {
+    return DemosaicBicubic(kFloatForm, src, dst, maxValue, memory, level);
+}
+
+int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
+                             CubicMemory& memory, SimdLevel level) {
+    return DemosaicBicubic(kFixedForm, src, dst, maxValue, memory, level);
+}
+
+}  // namespace orvex

@@ -1,0 +1,71 @@
+// The pack stage against the layouts as the tests state them: every layout,
+// with and without alpha, at every instruction-set level, at widths around
+// the vector widths, from the row's start and from a later pixel.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "pack/pack_rows.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace testsupport;
+
+TEST(PackStage, WritesEveryLayoutsSamplesAndNothingElse) {
+    std::mt19937 rng(61);
+    for (const auto level : kSimdLevels)
+        for (const LayoutRef& l : ColourLayouts())
+            for (const bool alpha : {false, true})
+                for (const size_t width : {1, 15, 16, 17, 31, 32, 33, 63, 64, 65, 300})
+                    for (const size_t first : {size_t(0), size_t(3)}) {
+                        if (first >= width) continue;
+                        SCOPED_TRACE(testing::Message()
+                                     << l.name << " alpha " << alpha << " width " << width
+                                     << " from " << first << " level " << int(level));
+                        const size_t bytes = l.sampleBytes;
+                        const size_t rowBytes = width * bytes * (l.planar ? 1 : l.samplesPerPixel);
+                        // Planes one odd gap apart, the row at an odd address.
+                        const size_t planeStride = rowBytes + 7, planes = l.planar ? 3 : 1;
+                        GuardedBuffer row(planeStride * planes, true);
+                        const orvex::ImageView view{row.data(),
+                                                    ptrdiff_t(planeStride),
+                                                    ptrdiff_t(planeStride),
+                                                    uint32_t(width),
+                                                    1,
+                                                    l.format,
+                                                    0};
+                        const uint16_t alphaValue = 0x5A;
+                        const orvex::PackPlan plan(view, alpha, alphaValue, level);
+                        ASSERT_TRUE(plan.Valid());
+                        const size_t n = width - first;
+                        std::vector<uint16_t> v[3];
+                        for (auto& c : v) {
+                            c.resize(n);
+                            for (auto& s : c) s = uint16_t(rng() & (bytes == 2 ? 0xFFFF : 0xFF));
+                        }
+                        plan.Put(plan.Row(0), first, n, v[0].data(), v[1].data(), v[2].data());
+
+                        std::vector<uint8_t> want(row.size(), kCanary);
+                        const int channel[3] = {l.r, l.g, l.b};
+                        for (size_t x = first; x < width; ++x)
+                            for (int c = 0; c < 3; ++c) {
+                                const size_t plane = l.planar ? size_t(channel[c]) : 0;
+                                const size_t sample =
+                                    l.planar ? x : x * l.samplesPerPixel + size_t(channel[c]);
+                                uint8_t* at = want.data() + plane * planeStride;
+                                if (bytes == 2)
+                                    Store16(at, sample, v[c][x - first]);
+                                else
+                                    at[sample] = uint8_t(v[c][x - first]);
+                                if (alpha && l.alpha >= 0 && c == 0)
+                                    want[x * l.samplesPerPixel + size_t(l.alpha)] =
+                                        uint8_t(alphaValue);
+                            }
+                        ASSERT_EQ(row.Payload(), want);
+                        ASSERT_TRUE(row.GuardsIntact());
+                    }
+}
+
+}  // namespace
