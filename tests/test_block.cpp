@@ -63,7 +63,7 @@ TEST_P(BlockLayouts, MatchesReferenceOnRandomMosaics) {
         CheckAgainstReference(MethodBlock, layout, pattern, sizes, ReferenceBlock, 1,
                               [&](uint32_t, const ImageDesc& s, ImageDesc& d) {
                                   const auto [from, to] = PackedViews(s, d, layout);
-                                  orvex::BlockDemosaic(from, to, level);
+                                  orvex::BlockDemosaic(orvex::WholeFrame(from, to), level);
                               });
 }
 

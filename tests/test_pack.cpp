@@ -37,7 +37,7 @@ TEST(PackStage, WritesEveryLayoutsSamplesAndNothingElse) {
                                                     l.format,
                                                     0};
                         const uint16_t alphaValue = 0x5A;
-                        const orvex::PackPlan plan(view, alpha, alphaValue, level);
+                        const orvex::PackPlan plan(view, {alpha, alphaValue, 0}, level);
                         ASSERT_TRUE(plan.Valid());
                         const size_t n = width - first;
                         std::vector<uint16_t> v[3];

@@ -42,19 +42,26 @@ struct Rows {
 
 enum Method { kBlock, kBilinear, kCubicFloat, kCubicFixed };
 
+// The cubic exports' conversion: alpha 255, samples limited to maxValue.
+Conversion CubicJob(const SourceView& src, const ImageView& dst, uint32_t maxValue) {
+    Conversion job = WholeFrame(src, dst, maxValue);
+    job.pack = {true, 255, 0};
+    return job;
+}
+
 void RunOnViews(Method m, const SourceView& src, const ImageView& dst, uint32_t maxValue,
                 SimdLevel level) {
     CubicMemory memory;
     switch (m) {
         case kBlock:
-            return BlockDemosaic(src, dst, level);
+            return BlockDemosaic(WholeFrame(src, dst), level);
         case kBilinear:
-            return BilinearDemosaic(src, dst, level);
+            return BilinearDemosaic(WholeFrame(src, dst), level);
         case kCubicFloat:
-            ASSERT_EQ(DemosaicBicubicFloat(src, dst, maxValue, memory, level), 0);
+            ASSERT_EQ(DemosaicBicubicFloat(CubicJob(src, dst, maxValue), memory, level), 0);
             return;
         case kCubicFixed:
-            ASSERT_EQ(DemosaicBicubicFixed(src, dst, maxValue, memory, level), 0);
+            ASSERT_EQ(DemosaicBicubicFixed(CubicJob(src, dst, maxValue), memory, level), 0);
             return;
     }
 }

@@ -8,7 +8,8 @@
 
 namespace orvex {
 
-// Format codes of the core. The eight exports use the same numbers.
+// Format codes of the core. The eight exports use the same numbers for the
+// thirteen they know; the later ones are the second interface's.
 enum FormatCode : uint32_t {
     kFormatRaw8 = 0,
     kFormatRaw16 = 1,
@@ -23,6 +24,9 @@ enum FormatCode : uint32_t {
     kFormatRgb48 = 10,
     kFormatBgra32 = 11,
     kFormatRgb24 = 12,
+    kFormatRgba32 = 13,
+    kFormatGray8 = 14,
+    kFormatGray16 = 15,
 };
 
 // Colours of a mosaic's top-left 2 x 2 cell, row by row.

@@ -2,8 +2,8 @@
 // descriptors as views the way the export always has, and runs the method.
 #include <iterator>
 
-#include "core/formats.h"
 #include "legacy/cubic_export.h"
+#include "legacy/export_formats.h"
 #include "legacy/packed_views.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/block/block_demosaic.h"
@@ -11,25 +11,23 @@
 
 namespace {
 
-using orvex::ImageView;
-using orvex::SourceView;
-
-using LayoutMethod = void (*)(const SourceView& src, const ImageView& dst, orvex::SimdLevel level);
+using LayoutMethod = void (*)(const orvex::Conversion& job, orvex::SimdLevel level);
 
 // Block and bilinear read the mosaic at the sample width of the destination
 // layout, over the low 16 bits of width and height, rows packed; the planes
 // of a planar layout lie the full width x height apart. Returns 0: the value
 // carries no status.
 int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDesc& dst) {
-    const orvex::ChannelLayout* layout = orvex::FindColourLayout(dst.format);
+    const orvex::ChannelLayout* layout = orvex::FindExportLayout(dst.format);
     if (layout == nullptr || !orvex::SizeRuleCovers(dst.format, src.width, src.height)) return 0;
     const uint32_t w = static_cast<uint16_t>(src.width), h = static_cast<uint16_t>(src.height);
     const ptrdiff_t bytes = layout->sampleBytes;
     const uint32_t mosaic = bytes == 2 ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8;
     const ptrdiff_t planeStride =
         layout->planar ? ptrdiff_t(size_t(src.width) * src.height) * bytes : 0;
-    method(orvex::PackedSource(src.data, mosaic, w, h, src.bayerPattern),
-           orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride),
+    method(orvex::WholeFrame(
+               orvex::PackedSource(src.data, mosaic, w, h, src.bayerPattern),
+               orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride)),
            orvex::ProcessSimdLevel());
     return 0;
 }

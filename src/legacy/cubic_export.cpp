@@ -7,7 +7,7 @@
 #include <thread>
 #endif
 
-#include "core/formats.h"
+#include "legacy/export_formats.h"
 #include "legacy/packed_views.h"
 #include "methods/cubic/cubic_demosaic.h"
 
@@ -68,7 +68,11 @@ int32_t RunCubicExport(bool fixed, const ImageDesc& src, const ImageDesc& dst,
         PackedDestination(dst.data, dst.format, src.width, src.height, src.bayerPattern);
     GateTurn turn;
     const auto method = fixed ? DemosaicBicubicFixed : DemosaicBicubicFloat;
-    return method(from, to, Ceiling(dst.bitDepth), memory, ProcessSimdLevel());
+    // Four-byte pixels take alpha 255; 8-bit layouts keep the low byte of
+    // wider samples.
+    Conversion job = WholeFrame(from, to, Ceiling(dst.bitDepth));
+    job.pack = {true, 255, 0};
+    return method(job, memory, ProcessSimdLevel());
 }
 
 }  // namespace orvex

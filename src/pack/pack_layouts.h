@@ -17,27 +17,39 @@ namespace {
 
 // The output never overlaps the values (they live in the method's working
 // memory), which the compiler must know to vectorise byte stores past them.
-template <uint32_t kFormat, bool kAlpha>
+template <uint32_t kFormat, bool kAlpha, bool kNarrow>
 ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
                                 const uint16_t* __restrict r, const uint16_t* __restrict g,
-                                const uint16_t* __restrict b, uint16_t alpha) {
+                                const uint16_t* __restrict b, const PackValues& values) {
     constexpr ChannelLayout kLayout = kLayoutOf<kFormat>;
     using S = std::conditional_t<kLayout.sampleBytes == 2, Sample16, Sample8>;
-    if constexpr (kLayout.planar) {
+    const uint32_t round = values.round, shift = values.shift;
+    auto out = [&](uint32_t v) {
+        if constexpr (!kNarrow) return v;
+        const uint32_t q = (v + round) >> shift;
+        return q > 255 ? 255u : q;
+    };
+    if constexpr (kLayout.grey) {
+        // Luma in 14-bit fixed point, of the samples an RGB output would hold.
+        uint8_t* __restrict const px = row.at[0];
+        for (size_t k = 0; k < n; ++k)
+            S::Store(px, first + k,
+                     (4899 * out(r[k]) + 9617 * out(g[k]) + 1868 * out(b[k]) + 8192) >> 14);
+    } else if constexpr (kLayout.planar) {
         // Each plane row is one run: three plain loops.
-        for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.r], first + k, r[k]);
-        for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.g], first + k, g[k]);
-        for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.b], first + k, b[k]);
+        for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.r], first + k, out(r[k]));
+        for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.g], first + k, out(g[k]));
+        for (size_t k = 0; k < n; ++k) S::Store(row.at[kLayout.b], first + k, out(b[k]));
     } else {
         constexpr size_t kStep = kLayout.step;
         uint8_t* __restrict const px = row.at[0];
         for (size_t k = 0; k < n; ++k) {
             const size_t at = (first + k) * kStep;
-            S::Store(px, at + kLayout.r, r[k]);
-            S::Store(px, at + kLayout.g, g[k]);
-            S::Store(px, at + kLayout.b, b[k]);
+            S::Store(px, at + kLayout.r, out(r[k]));
+            S::Store(px, at + kLayout.g, out(g[k]));
+            S::Store(px, at + kLayout.b, out(b[k]));
             if constexpr (kAlpha && kLayout.alpha >= 0)
-                S::Store(px, at + size_t(kLayout.alpha), alpha);
+                S::Store(px, at + size_t(kLayout.alpha), values.alpha);
         }
     }
 }
@@ -47,17 +59,19 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
 
 // The kernels of one build (portable, or an instruction set's target), one
 // pair per row of the layout table.
-#define ORVEX_PACK_SET(Name, TARGET)                                                      \
-    namespace {                                                                           \
-    template <uint32_t kFormat, bool kAlpha>                                              \
-    TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r, \
-                           const uint16_t* g, const uint16_t* b, uint16_t alpha) {        \
-        PackLayoutRow<kFormat, kAlpha>(row, first, n, r, g, b, alpha);                    \
-    }                                                                                     \
-    template <size_t... kIndex>                                                           \
-    constexpr PackSet MakePackSet(std::index_sequence<kIndex...>) {                       \
-        return {{{PackKernel<kFirstColourFormat + kIndex, false>,                         \
-                  PackKernel<kFirstColourFormat + kIndex, true>}...}};                    \
-    }                                                                                     \
-    }                                                                                     \
+#define ORVEX_PACK_SET(Name, TARGET)                                                         \
+    namespace {                                                                              \
+    template <uint32_t kFormat, bool kAlpha, bool kNarrow>                                   \
+    TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r,    \
+                           const uint16_t* g, const uint16_t* b, const PackValues& values) { \
+        PackLayoutRow<kFormat, kAlpha, kNarrow>(row, first, n, r, g, b, values);             \
+    }                                                                                        \
+    template <size_t... kIndex>                                                              \
+    constexpr PackSet MakePackSet(std::index_sequence<kIndex...>) {                          \
+        return {{{{PackKernel<kFirstColourFormat + kIndex, false, false>,                    \
+                   PackKernel<kFirstColourFormat + kIndex, false, true>},                    \
+                  {PackKernel<kFirstColourFormat + kIndex, true, false>,                     \
+                   PackKernel<kFirstColourFormat + kIndex, true, true>}}...}};               \
+    }                                                                                        \
+    }                                                                                        \
     extern const PackSet Name = MakePackSet(std::make_index_sequence<kColourLayoutCount>());

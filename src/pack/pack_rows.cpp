@@ -8,18 +8,22 @@ namespace orvex {
 
 ORVEX_PACK_SET(kPackPortable, )
 
-PackPlan::PackPlan(const ImageView& dst, bool writeAlpha, uint16_t alpha, SimdLevel level)
+PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel level)
     : layout_(FindColourLayout(dst.format)),
       data_(dst.data),
       stride_(dst.stride),
-      planeStride_(dst.planeStride),
-      alpha_(alpha) {
+      planeStride_(dst.planeStride) {
     if (layout_ == nullptr) return;
+    const bool narrow = layout_->sampleBytes == 1 && options.sourceBits > 8;
+    values_ = {options.alpha, uint16_t(narrow ? 1u << (options.sourceBits - 9) : 0),
+               uint8_t(narrow ? options.sourceBits - 8 : 0)};
+    converts_ = narrow || layout_->grey;
+    const bool writeAlpha = options.writeAlpha;
     static const PackSet* const kSets[kSimdLevelCount] = {&kPackPortable, nullptr, nullptr,
                                                           &kPackAvx2, nullptr};
     const size_t index = dst.format - kFirstColourFormat;
     kernel_ =
-        WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha ? 1 : 0]; });
+        WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
 }
 
 PackRow PackPlan::Row(size_t y) const {

@@ -20,14 +20,34 @@ struct PackRow {
     uint8_t* at[3];
 };
 
+// What a call's pack does besides placing samples: the alpha it writes, and
+// how samples wider than an 8-bit output are narrowed: min(255, (v + round)
+// >> shift).
+struct PackValues {
+    uint16_t alpha;
+    uint16_t round;
+    uint8_t shift;
+};
+
 // Writes pixels first .. first + n - 1 of a row from r[0 .. n - 1], g, b,
 // and alpha into every pixel where the kernel writes alpha.
 using PackRowFn = void (*)(const PackRow& row, size_t first, size_t n, const uint16_t* r,
-                           const uint16_t* g, const uint16_t* b, uint16_t alpha);
+                           const uint16_t* g, const uint16_t* b, const PackValues& values);
 
-// The kernels one build compiles, by [format - kFirstColourFormat][writes alpha].
+// The kernels one build compiles, by [format - kFirstColourFormat][writes
+// alpha][narrows].
 struct PackSet {
-    PackRowFn rows[kColourLayoutCount][2];
+    PackRowFn rows[kColourLayoutCount][2][2];
+};
+
+// How samples reach the output and what happens to alpha.
+struct PackOptions {
+    bool writeAlpha;  // else alpha keeps what the caller's buffer held
+    uint16_t alpha;
+    // Significant bits of the method's samples. 0: samples are stored as
+    // they are (the low byte into 8-bit outputs); 9..16 into an 8-bit
+    // output: narrowed with rounding.
+    uint32_t sourceBits;
 };
 
 extern const PackSet kPackPortable, kPackAvx2;
@@ -38,10 +58,13 @@ extern const PackSet kPackPortable, kPackAvx2;
 class PackPlan {
   public:
     // A view of a colour layout; Valid() is false for other formats.
-    PackPlan(const ImageView& dst, bool writeAlpha, uint16_t alpha, SimdLevel level);
+    PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel level);
 
     bool Valid() const { return kernel_ != nullptr; }
     const ChannelLayout& Layout() const { return *layout_; }
+    // True when samples change on the way (narrowing, or grey from colour):
+    // kernels that write output samples themselves must then stand aside.
+    bool Converts() const { return converts_; }
     PackRow Row(size_t y) const;
     // The row layout of the same pixels at another address (packed layouts:
     // a staging buffer holding one row).
@@ -49,7 +72,7 @@ class PackPlan {
 
     void Put(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
              const uint16_t* b) const {
-        kernel_(row, first, n, r, g, b, alpha_);
+        kernel_(row, first, n, r, g, b, values_);
     }
 
   private:
@@ -57,7 +80,8 @@ class PackPlan {
     PackRowFn kernel_ = nullptr;
     uint8_t* data_ = nullptr;
     ptrdiff_t stride_ = 0, planeStride_ = 0;
-    uint16_t alpha_ = 0;
+    PackValues values_{};
+    bool converts_ = false;
 };
 
 }  // namespace orvex

@@ -7,14 +7,14 @@
 
 namespace orvex {
 
-void BilinearDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level) {
-    const PackPlan pack(dst, false, 0, level);
+void BilinearDemosaic(const Conversion& job, SimdLevel level) {
+    const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid()) return;
     static const BilinearFusedSet* const kSets[kSimdLevelCount] = {
         &kBilinearFusedPortable, nullptr, nullptr, &kBilinearFusedAvx2, nullptr};
-    const bool wide = src.format == kFormatMosaic16;
+    const bool wide = job.frame.format == kFormatMosaic16;
     WidestOf(kSets, level, [&](const BilinearFusedSet& s) { return wide ? s.rows16 : s.rows8; })(
-        src, pack, level);
+        job, pack, level);
 }
 
 }  // namespace orvex

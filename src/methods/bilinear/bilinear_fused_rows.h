@@ -8,6 +8,7 @@
 
 #include <cstddef>
 
+#include "core/conversion.h"
 #include "core/image_view.h"
 #include "core/samples.h"
 #include "methods/bilinear/bilinear_demosaic.h"
@@ -46,11 +47,13 @@ ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* 
     }
 }
 
-// Pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and the kinds
-// alternating from there, through the pack stage.
+// Frame pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and
+// the kinds alternating from there, through the pack stage into region
+// pixels x0 - regionX on. u, c, d: the frame rows.
 template <class S, SiteKind kFirst, SiteKind kSecond>
 ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
-                            size_t count, const PackPlan& pack, const PackRow& row) {
+                            size_t count, size_t regionX, const PackPlan& pack,
+                            const PackRow& row) {
     uint16_t r[kChunk], g[kChunk], b[kChunk];
     // kChunk is even, so every chunk starts with kFirst.
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
@@ -61,37 +64,101 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
             SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
         }
         if (i < n) SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
-        pack.Put(row, x0, n, r, g, b);
+        pack.Put(row, x0 - regionX, n, r, g, b);
     }
 }
 
-// One interior row: kinds kOdd at odd columns, kEven at even columns.
-// Packed RGB / BGR pixels, of three or four bytes, go through the vector
-// kernels from column 2 on; vectorOut is the pixels' first channel byte.
+// Frame columns first .. end - 1 of an interior row: kinds kOdd at odd
+// frame columns, kEven at even ones. Packed RGB / BGR pixels, of three or
+// four bytes, go through the vector kernels, which work in region columns
+// from 2 on (their reads reach one column either side); vectorOut is the
+// region row's first channel byte.
 template <class S, SiteKind kOdd, SiteKind kEven>
-ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,
-                           const PackPlan& pack, const PackRow& row,
+ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
+                           size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,
                            const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) {
-    size_t x = 1;
+    size_t x = first;
     if (!vectors.Empty()) {
-        const size_t next = vectors.Run(
-            2, [&](BilinearRowFn f, size_t first) { return f(u, c, d, first, w, vectorOut); });
-        if (next > 2) {
-            ScalarRun<S, kOdd, kEven>(u, c, d, 1, 1, pack, row);
-            x = next;
+        const size_t offset = regionX * S::kBytes;
+        size_t start = first - regionX < 2 ? 2 : first - regionX;
+        start += start & 1;
+        const size_t next = vectors.Run(start, [&](BilinearRowFn f, size_t from) {
+            return f(u + offset, c + offset, d + offset, from, end - regionX + 1, vectorOut);
+        });
+        if (next > start) {
+            const size_t head = regionX + start - first;
+            if (first & 1)
+                ScalarRun<S, kOdd, kEven>(u, c, d, first, head, regionX, pack, row);
+            else
+                ScalarRun<S, kEven, kOdd>(u, c, d, first, head, regionX, pack, row);
+            x = regionX + next;
         }
     }
+    if (x >= end) return;
     if (x & 1)
-        ScalarRun<S, kOdd, kEven>(u, c, d, x, w - 1 - x, pack, row);
+        ScalarRun<S, kOdd, kEven>(u, c, d, x, end - x, regionX, pack, row);
     else
-        ScalarRun<S, kEven, kOdd>(u, c, d, x, w - 1 - x, pack, row);
+        ScalarRun<S, kEven, kOdd>(u, c, d, x, end - x, regionX, pack, row);
 }
 
-// The vector kernels' view of each kind order.
+// A coordinate beyond an edge of n samples, reflected about the edge
+// sample: -1 reads 1, n reads n - 2.
+inline size_t Reflect(ptrdiff_t i, size_t n) {
+    return size_t(i < 0 ? -i : i >= ptrdiff_t(n) ? 2 * ptrdiff_t(n) - 2 - i : i);
+}
+
+// The kind of frame site (x, y) under a pattern: red at column p & 1 of row
+// p >> 1 of the 2 x 2 cell.
+inline SiteKind KindAt(uint32_t pattern, size_t x, size_t y) {
+    const bool redColumn = (x & 1) == (pattern & 1), redRow = (y & 1) == (pattern >> 1);
+    if (redRow) return redColumn ? RedSite : GreenOnRedRow;
+    return redColumn ? GreenOnBlueRow : BlueSite;
+}
+
+// Frame pixels x0 .. x0 + count - 1 of row y at the frame's edges, their
+// neighbours read by reflection, into region pixels x0 - regionX on.
+template <class S>
+void EdgeRun(const SourceView& f, size_t y, size_t x0, size_t count, size_t regionX,
+             const PackPlan& pack, const PackRow& row) {
+    uint16_t r[kChunk], g[kChunk], b[kChunk];
+    const uint8_t* rows[3];
+    for (ptrdiff_t dy = -1; dy <= 1; ++dy)
+        rows[dy + 1] = f.data + ptrdiff_t(Reflect(ptrdiff_t(y) + dy, f.height)) * f.stride;
+    for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
+        const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
+        for (size_t i = 0; i < n; ++i) {
+            const size_t x = x0 + i;
+            // The 3 x 3 neighbourhood, gathered in the mosaic's sample width.
+            uint8_t near[3][3 * S::kBytes];
+            for (size_t k = 0; k < 3; ++k)
+                for (ptrdiff_t dx = -1; dx <= 1; ++dx)
+                    S::Store(near[k], size_t(dx + 1),
+                             S::Load(rows[k], Reflect(ptrdiff_t(x) + dx, f.width)));
+            switch (KindAt(f.pattern, x, y)) {
+                case RedSite:
+                    SiteValues<S, RedSite>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
+                    break;
+                case BlueSite:
+                    SiteValues<S, BlueSite>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
+                    break;
+                case GreenOnRedRow:
+                    SiteValues<S, GreenOnRedRow>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
+                    break;
+                case GreenOnBlueRow:
+                    SiteValues<S, GreenOnBlueRow>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
+                    break;
+            }
+        }
+        pack.Put(row, x0 - regionX, n, r, g, b);
+    }
+}
+
+// The vector kernels' view of each kind order (colour sites at even frame
+// columns or odd ones).
 constexpr BilinearRowKinds kComboKinds[4] = {
     {false, false}, {false, true}, {true, true}, {true, false}};
 
-// Kind order of the odd and of the even rows, by pattern.
+// Kind order of the odd and of the even frame rows, by pattern.
 constexpr uint8_t kRowCombos[4][2] = {
     {2, 0},  // RGGB: even rows G on R row / R, odd rows B / G on B row
     {3, 1},  // GRBG
@@ -99,37 +166,63 @@ constexpr uint8_t kRowCombos[4][2] = {
     {1, 3},  // BGGR
 };
 
-using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, const PackPlan&,
-                            const PackRow&, const KernelChain<BilinearRowFn>&, uint8_t*);
+using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t, size_t,
+                            const PackPlan&, const PackRow&, const KernelChain<BilinearRowFn>&,
+                            uint8_t*);
 
-// The rows of one call; combos: the row kernels of the four kind orders.
+// The region's rows; combos: the row kernels of the four kind orders.
 template <class S>
-ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const SourceView& src,
+ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job,
                             const PackPlan& pack, SimdLevel level) {
-    const size_t width = src.width, height = src.height;
-    if (src.pattern > kBggr || width < 3 || height < 3) return;
+    const SourceView& f = job.frame;
+    const size_t fw = f.width, fh = f.height;
+    const size_t x0 = job.x, y0 = job.y, w = job.dst.width, h = job.dst.height;
+    if (f.pattern > kBggr || fw < 2 || fh < 2) return;
     const ChannelLayout& layout = pack.Layout();
     // Packed pixels of three samples, or of four bytes, with green in the
-    // middle take the vector kernels.
+    // middle take the vector kernels, where the samples go out unchanged.
     const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
     const bool quad = layout.step == 4 && S::kBytes == 1;
-    const bool vectorLayout =
-        !layout.planar && (layout.step == 3 || quad) && layout.g == firstChannel + 1;
+    const bool vectorLayout = !layout.planar && !layout.grey && !pack.Converts() &&
+                              layout.sampleBytes == S::kBytes && (layout.step == 3 || quad) &&
+                              layout.g == firstChannel + 1;
     const BilinearPixels pixels = quad             ? BilinearPixels::Quad8
                                   : S::kBytes == 1 ? BilinearPixels::Triple8
                                                    : BilinearPixels::Triple16;
-    const uint8_t* rowCombos = kRowCombos[src.pattern];
+    const uint8_t* rowCombos = kRowCombos[f.pattern];
     KernelChain<BilinearRowFn> vectors[2];
     if (vectorLayout)
-        for (size_t i = 0; i < 2; ++i)
-            vectors[i] = ChooseBilinearRow(level, pixels, kComboKinds[rowCombos[i]],
-                                           layout.r == firstChannel);
+        for (size_t i = 0; i < 2; ++i) {
+            // The kernels count columns from the region's first.
+            BilinearRowKinds kinds = kComboKinds[rowCombos[i]];
+            kinds.evenColour = kinds.evenColour != (x0 % 2 == 1);
+            vectors[i] = ChooseBilinearRow(level, pixels, kinds, layout.r == firstChannel);
+        }
+    // The four-byte kernels leave alpha alone: where the call writes it, it
+    // follows them.
+    const bool fillAlpha = quad && vectorLayout && job.pack.writeAlpha && layout.alpha >= 0;
     const size_t offset = firstChannel * S::kBytes;
-    for (size_t y = 1; y + 1 < height; ++y) {
-        const uint8_t* c = src.data + ptrdiff_t(y) * src.stride;
+    // Frame columns with both neighbours inside the frame.
+    const size_t first = x0 == 0 ? 1 : x0, end = x0 + w < fw ? x0 + w : fw - 1;
+    for (size_t y = 0; y < h; ++y) {
+        const size_t fy = y0 + y;
         const PackRow row = pack.Row(y);
-        combos[rowCombos[y & 1]](c - src.stride, c, c + src.stride, width, pack, row,
-                                 vectors[y & 1], row.at[0] + offset);
+        const bool interiorRow = fy >= 1 && fy + 1 < fh;
+        if (interiorRow && first < end) {
+            const uint8_t* c = f.data + ptrdiff_t(fy) * f.stride;
+            combos[rowCombos[fy & 1]](c - f.stride, c, c + f.stride, first, end, x0, pack, row,
+                                      vectors[fy & 1], row.at[0] + offset);
+            if (fillAlpha)
+                for (size_t x = first - x0; x < end - x0; ++x)
+                    row.at[0][4 * x + size_t(layout.alpha)] = uint8_t(job.pack.alpha);
+        }
+        if (!job.reflectEdges) continue;
+        if (!interiorRow || first >= end) {
+            EdgeRun<S>(f, fy, x0, w, x0, pack, row);
+            continue;
+        }
+        if (x0 == 0) EdgeRun<S>(f, fy, 0, 1, x0, pack, row);
+        if (x0 + w == fw) EdgeRun<S>(f, fy, fw - 1, 1, x0, pack, row);
     }
 }
 
@@ -137,24 +230,24 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const SourceView& src
 
 // The kernels of one build (portable or an instruction set's target): row
 // kernels for the four kind orders, and the drivers of both sample widths.
-#define ORVEX_BILINEAR_FUSED_SET(Name, TARGET)                                       \
-    namespace {                                                                      \
-    template <class S, SiteKind kOdd, SiteKind kEven>                                \
-    TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t w,  \
-                    const PackPlan& pack, const PackRow& row,                        \
-                    const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) { \
-        FusedRow<S, kOdd, kEven>(u, c, d, w, pack, row, vectors, vectorOut);         \
-    }                                                                                \
-    /* The two kinds of a row always come in one of four orders. */                  \
-    template <class S>                                                               \
-    constexpr FusedRowFn kCombos[4] = {                                              \
-        Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,          \
-        Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};             \
-    template <class S>                                                               \
-    TARGET void Rows(const SourceView& src, const PackPlan& pack, SimdLevel level) { \
-        FusedRows<S>(kCombos<S>, src, pack, level);                                  \
-    }                                                                                \
-    }                                                                                \
+#define ORVEX_BILINEAR_FUSED_SET(Name, TARGET)                                                 \
+    namespace {                                                                                \
+    template <class S, SiteKind kOdd, SiteKind kEven>                                          \
+    TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,        \
+                    size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,      \
+                    const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) {           \
+        FusedRow<S, kOdd, kEven>(u, c, d, first, end, regionX, pack, row, vectors, vectorOut); \
+    }                                                                                          \
+    /* The two kinds of a row always come in one of four orders. */                            \
+    template <class S>                                                                         \
+    constexpr FusedRowFn kCombos[4] = {                                                        \
+        Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,                    \
+        Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};                       \
+    template <class S>                                                                         \
+    TARGET void Rows(const Conversion& job, const PackPlan& pack, SimdLevel level) {           \
+        FusedRows<S>(kCombos<S>, job, pack, level);                                            \
+    }                                                                                          \
+    }                                                                                          \
     extern const BilinearFusedSet Name = {Rows<Sample8>, Rows<Sample16>};
 
 }  // namespace orvex

@@ -7,8 +7,8 @@ namespace orvex {
 namespace {
 
 template <class S, class Corner>
-void Cells(const SourceView& src, const PackPlan& pack, bool redOnTop, SimdLevel level) {
-    BlockCellsRows<S, Corner>(src, pack, redOnTop, level);
+void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop, SimdLevel level) {
+    BlockCellsRows<S, Corner>(job, pack, redOnTop, level);
 }
 
 }  // namespace

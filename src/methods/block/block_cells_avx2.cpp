@@ -9,9 +9,9 @@ namespace orvex {
 namespace {
 
 template <class S, class Corner>
-ORVEX_TARGET_AVX2 void Cells(const SourceView& src, const PackPlan& pack, bool redOnTop,
+ORVEX_TARGET_AVX2 void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop,
                              SimdLevel level) {
-    BlockCellsRows<S, Corner>(src, pack, redOnTop, level);
+    BlockCellsRows<S, Corner>(job, pack, redOnTop, level);
 }
 
 }  // namespace

@@ -22,8 +22,9 @@ constexpr PatternRoute kPatternRoutes[4] = {
 
 }  // namespace
 
-void BlockDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level) {
-    const PackPlan pack(dst, false, 0, level);
+void BlockDemosaic(const Conversion& job, SimdLevel level) {
+    const SourceView& src = job.frame;
+    const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || src.pattern > kBggr) return;
     const PatternRoute& route = kPatternRoutes[src.pattern];
     static const BlockCellsSet* const kSets[kSimdLevelCount] = {&kBlockCellsPortable, nullptr,
@@ -31,7 +32,7 @@ void BlockDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level)
     const BlockCellsFn cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
         return s.cells[src.format == kFormatMosaic16][route.greenCorner];
     });
-    cells(src, pack, route.redOnTop, level);
+    cells(job, pack, route.redOnTop, level);
 }
 
 }  // namespace orvex

@@ -5,21 +5,22 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/image_view.h"
+#include "core/conversion.h"
 #include "simd/simd.h"
 
 namespace orvex {
 
-// The block demosaic of a Mosaic8 or Mosaic16 view (the sample width it
-// reads) into a colour layout view of its size, patterns 0..3; other layouts
-// and patterns write nothing. No kernel wider than level runs.
-void BlockDemosaic(const SourceView& src, const ImageView& dst, SimdLevel level);
+// The block demosaic of a region of a Mosaic8 or Mosaic16 frame (the sample
+// width it reads) into a colour layout view of the region's size, patterns
+// 0..3; other layouts and patterns write nothing. No kernel wider than level
+// runs.
+void BlockDemosaic(const Conversion& job, SimdLevel level);
 
 class PackPlan;
 
-// A cell kernel: the pixels of a mosaic view, packed by the plan; the top
-// row's colour is red or blue. level picks the row kernels inside.
-using BlockCellsFn = void (*)(const SourceView& src, const PackPlan& pack, bool redOnTop,
+// A cell kernel: the region's pixels, packed by the plan; the top row's
+// colour is red or blue. level picks the row kernels inside.
+using BlockCellsFn = void (*)(const Conversion& job, const PackPlan& pack, bool redOnTop,
                               SimdLevel level);
 
 // The cell kernels one build compiles, by [16-bit samples][green corner].

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "core/image_view.h"
+#include "core/conversion.h"
 #include "methods/cubic/cubic_memory.h"
 #include "simd/simd.h"
 
@@ -14,15 +14,13 @@ namespace orvex {
 
 inline constexpr int32_t kCubicFailed = 1;
 
-// The conversion of a Mosaic8 or Mosaic16 view, patterns 0..3, at least
-// 2 x 2 and below 2^30 on each side, into a packed colour layout view
-// (BGR24, ARGB32, RGB48, BGRA32, RGB24) of its size; the caller checks.
-// Samples are limited to maxValue. Every allocation goes through `memory`.
-// Returns 0 after a complete conversion, kCubicFailed when an allocation
-// failed, and then nothing was written. No kernel wider than level runs.
-int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory, SimdLevel level);
-int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory, SimdLevel level);
+// The conversion of a region of a Mosaic8 or Mosaic16 frame, patterns 0..3,
+// at least 2 x 2 and below 2^30 on each side, into a colour layout view of
+// the region's size; the caller checks. Samples are limited to the job's
+// maxValue. Every allocation goes through `memory`. Returns 0 after a
+// complete conversion, kCubicFailed when an allocation failed, and then
+// nothing was written. No kernel wider than level runs.
+int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level);
+int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdLevel level);
 
 }  // namespace orvex

@@ -3,7 +3,6 @@
 // one vertical sum per plane and recombines the four plane rows.
 #include <cstddef>
 
-#include "core/stream_copy.h"
 #include "methods/cubic/cubic_demosaic.h"
 #include "methods/cubic/cubic_plan.h"
 #include "methods/cubic/plane_recombine.h"
@@ -20,8 +19,10 @@ constexpr int32_t kRightMargin = 2;
 struct NumberForm {
     bool (*buildWeights)(CubicPlan& plan, int32_t inSize, int32_t outSize, bool horizontal);
     void (*enlargeRow)(const CubicPlan& plan, uint16_t* ring, int32_t outWidth);
+    // Output row `row`, columns first .. first + width - 1.
     const uint16_t* (*verticalRow)(const CubicPlan& plan, uint16_t* out,
-                                   const uint16_t* const ring[4], size_t width, size_t row);
+                                   const uint16_t* const ring[4], size_t first, size_t width,
+                                   size_t row);
 };
 
 bool BuildFloatWeights(CubicPlan& plan, int32_t inSize, int32_t outSize, bool horizontal) {
@@ -46,14 +47,15 @@ void EnlargeFixed(const CubicPlan& plan, uint16_t* ring, int32_t outWidth) {
 }
 
 const uint16_t* VerticalFloat(const CubicPlan& plan, uint16_t* out, const uint16_t* const ring[4],
-                              size_t width, size_t row) {
-    return VerticalRow(out, ring, width, kLeftMargin, plan.verticalWeights, row, plan.kernels);
+                              size_t first, size_t width, size_t row) {
+    return VerticalRow(out, ring, width, kLeftMargin + int32_t(first), plan.verticalWeights, row,
+                       plan.kernels);
 }
 
 const uint16_t* VerticalFixed(const CubicPlan& plan, uint16_t* out, const uint16_t* const ring[4],
-                              size_t width, size_t row) {
-    return VerticalRowFixed(out, ring, width, kLeftMargin, plan.verticalWeightsFixed, row,
-                            plan.kernels);
+                              size_t first, size_t width, size_t row) {
+    return VerticalRowFixed(out, ring, width, kLeftMargin + int32_t(first),
+                            plan.verticalWeightsFixed, row, plan.kernels);
 }
 
 constexpr NumberForm kFloatForm{BuildFloatWeights, EnlargeFloat, VerticalFloat};
@@ -113,10 +115,11 @@ void Advance(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& p
     }
 }
 
-// Builds the tables and bands, then converts row by row; false on the first
-// failed allocation, before any output is written.
-bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, const ImageView& dst,
-             const PackPlan& pack, uint32_t maxValue) {
+// Builds the tables and bands, then converts the region row by row; false
+// on the first failed allocation, before any output is written. The rows
+// are whole frame rows: a region's are the frame's, whatever its size.
+bool Convert(const NumberForm& form, CubicPlan& plan, const Conversion& job, const PackPlan& pack) {
+    const SourceView& src = job.frame;
     const uint32_t W = src.width, H = src.height, pattern = src.pattern;
     const auto pw = static_cast<int32_t>(W >> 1), ph = static_cast<int32_t>(H >> 1);
     const auto w = static_cast<int32_t>(W), h = static_cast<int32_t>(H);
@@ -127,48 +130,51 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const SourceView& src, con
         return false;
     if (!AllocateBands(plan, W)) return false;
 
+    // RGB48 takes its row 0 from row 1 and never reads plane row 0.
+    const bool rowZeroCopied = job.dst.format == kFormatRgb48;
+    auto sourceRow = [&](uint32_t j) { return j == 0 && rowZeroCopied ? 1u : j; };
+    // The rings start at the plane rows the region's first row reads: ring
+    // row k holds plane row last + k - 1 until the first advance.
+    const int32_t anchor = plan.verticalIndex[sourceRow(job.y)];
     MosaicPlane planes[4];
     for (int p = 0; p < 4; ++p) {
         planes[p] = PlaneOf(src, p);
         PlaneBand& band = plan.bands[p];
         for (int32_t row = -1; row <= 1; ++row)
-            LoadRow(form, plan, planes[p], row, band.ring[row + 2], w);
-        band.last = -1;
+            LoadRow(form, plan, planes[p], anchor + row, band.ring[row + 2], w);
+        band.last = anchor - 1;
     }
-    // RGB48 takes its row 0 from row 1 and never reads plane row 0.
-    const bool rowZeroCopied = dst.format == kFormatRgb48;
+    // Plane columns the region reads: x - 1 and x for its pixels x.
+    const size_t first = job.x > 0 ? job.x - 1 : 0, width = job.x + job.dst.width - first;
     const uint16_t* rows[4];
-    for (uint32_t j = 0; j < H; ++j) {
+    for (uint32_t y = 0; y < job.dst.height; ++y) {
+        const uint32_t j = sourceRow(job.y + y);
         for (int p = 0; p < 4; ++p) {
             PlaneBand& band = plan.bands[p];
             Advance(form, plan, planes[p], band, plan.verticalIndex[j], w);
-            rows[p] = form.verticalRow(plan, band.row, band.ring, W, j);
+            rows[p] = form.verticalRow(plan, band.row, band.ring, first, width, j);
         }
-        if (j > 0 || !rowZeroCopied)
-            RecombinePlaneRow(pack, pack.Row(j), rows, W, pattern, maxValue, plan.kernels);
+        RecombinePlaneRow(pack, pack.Row(y), rows, first, job.x, job.dst.width, pattern,
+                          job.maxValue, plan.kernels);
     }
-    if (rowZeroCopied) CopyRow(dst.Row(0), dst.Row(1), 6 * size_t(W));
     return true;
 }
 
-int32_t DemosaicBicubic(const NumberForm& form, const SourceView& src, const ImageView& dst,
-                        uint32_t maxValue, CubicMemory& memory, SimdLevel level) {
+int32_t DemosaicBicubic(const NumberForm& form, const Conversion& job, CubicMemory& memory,
+                        SimdLevel level) {
     CubicPlan plan(memory, level);
-    // Four-byte pixels take alpha 255.
-    const PackPlan pack(dst, true, 255, level);
-    return Convert(form, plan, src, dst, pack, maxValue) ? 0 : kCubicFailed;
+    const PackPlan pack(job.dst, job.pack, level);
+    return Convert(form, plan, job, pack) ? 0 : kCubicFailed;
 }
 
 }  // namespace
 
-int32_t DemosaicBicubicFloat(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory, SimdLevel level) {
-    return DemosaicBicubic(kFloatForm, src, dst, maxValue, memory, level);
+int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level) {
+    return DemosaicBicubic(kFloatForm, job, memory, level);
 }
 
-int32_t DemosaicBicubicFixed(const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                             CubicMemory& memory, SimdLevel level) {
-    return DemosaicBicubic(kFixedForm, src, dst, maxValue, memory, level);
+int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdLevel level) {
+    return DemosaicBicubic(kFixedForm, job, memory, level);
 }
 
 }  // namespace orvex

@@ -19,11 +19,13 @@ constexpr uint8_t kStartColumns[4][4] = {
 }  // namespace
 
 void RecombinePlaneRow(const PackPlan& pack, const PackRow& row, const uint16_t* const planeRows[4],
-                       size_t width, uint32_t pattern, uint32_t maxValue,
+                       size_t first, size_t x0, size_t width, uint32_t pattern, uint32_t maxValue,
                        const CubicRowKernels& kernels) {
+    // src[p][x - 1] is what region pixel x reads; the frame's pixel 0 reads
+    // column 0 as pixel 1 does.
     const uint16_t* src[4];
-    for (int p = 0; p < 4; ++p) src[p] = planeRows[p] + kStartColumns[pattern][p];
-    kernels.loops->recombine(pack, row, src, width, maxValue, kernels);
+    for (int p = 0; p < 4; ++p) src[p] = planeRows[p] + kStartColumns[pattern][p] + (x0 - first);
+    kernels.loops->recombine(pack, row, src, width, maxValue, x0 == 0, kernels);
 }
 
 }  // namespace orvex

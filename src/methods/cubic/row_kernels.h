@@ -80,7 +80,7 @@ struct CubicLoopSet {
                                      const CubicWeightSet<int32_t>&, size_t,
                                      const CubicRowKernels&);
     void (*recombine)(const PackPlan&, const PackRow&, const uint16_t* const[4], size_t, uint32_t,
-                      const CubicRowKernels&);
+                      bool, const CubicRowKernels&);
 };
 
 extern const CubicLoopSet kCubicLoopsPortable, kCubicLoopsAvx2;

@@ -178,11 +178,10 @@ ORVEX_INLINE void RecombineValues(const uint16_t* __restrict r, const uint16_t* 
     }
 }
 
-// Pixels x0 .. x0 + n - 1 from plane columns x0 + k - 1 (pixel 0 passes
-// column 0 as its own), packed by the plan.
+// Pixels x0 .. x0 + n - 1 from plane columns column + k, packed by the plan.
 ORVEX_INLINE void RecombineChunk(const PackPlan& pack, const PackRow& row,
-                                 const uint16_t* const src[4], size_t x0, size_t n, size_t column,
-                                 uint32_t maxValue) {
+                                 const uint16_t* const src[4], size_t x0, size_t n,
+                                 ptrdiff_t column, uint32_t maxValue) {
     uint16_t vr[kRecombineChunk], vg[kRecombineChunk], vb[kRecombineChunk];
     RecombineValues(src[PlaneR] + column, src[PlaneB] + column, src[PlaneGr] + column,
                     src[PlaneGb] + column, n, maxValue, vr, vg, vb);
@@ -190,22 +189,24 @@ ORVEX_INLINE void RecombineChunk(const PackPlan& pack, const PackRow& row,
 }
 
 // One output row: R, B and the truncated mean of Gr and Gb, each limited to
-// maxValue; pixel x reads plane column x - 1, pixel 0 repeats pixel 1.
-// Three-byte pixels take the vector kernels from pixel 1 on.
+// maxValue; pixel x reads plane column x - 1, and the frame's pixel 0
+// (frameStart) repeats pixel 1. Three-byte pixels take the vector kernels
+// from pixel 1 on.
 ORVEX_INLINE void RecombineRow(const PackPlan& pack, const PackRow& row,
                                const uint16_t* const src[4], size_t width, uint32_t maxValue,
-                               const CubicRowKernels& kernels) {
+                               bool frameStart, const CubicRowKernels& kernels) {
     const ChannelLayout& layout = pack.Layout();
     size_t x = 1;
-    if (layout.sampleBytes == 1 && layout.step == 3 && !layout.planar && layout.g == 1)
+    if (layout.sampleBytes == 1 && layout.step == 3 && !layout.planar && layout.g == 1 &&
+        !pack.Converts())
         x = kernels.recombine[layout.r == 0].Run(1, [&](RecombineRowFn f, size_t first) {
             return f(row.at[0], src[PlaneR], src[PlaneGr], src[PlaneGb], src[PlaneB], first, width,
                      static_cast<uint16_t>(maxValue > 65535 ? 65535 : maxValue));
         });
-    RecombineChunk(pack, row, src, 0, 1, 0, maxValue);
+    RecombineChunk(pack, row, src, 0, 1, frameStart ? 0 : -1, maxValue);
     for (size_t x0 = x; x0 < width; x0 += kRecombineChunk) {
         const size_t n = width - x0 < kRecombineChunk ? width - x0 : kRecombineChunk;
-        RecombineChunk(pack, row, src, x0, n, x0 - 1, maxValue);
+        RecombineChunk(pack, row, src, x0, n, ptrdiff_t(x0) - 1, maxValue);
     }
 }
 
@@ -239,8 +240,8 @@ ORVEX_INLINE void RecombineRow(const PackPlan& pack, const PackRow& row,
     }                                                                                             \
     TARGET void RecombineLoop(const PackPlan& pack, const PackRow& row,                           \
                               const uint16_t* const src[4], size_t width, uint32_t maxValue,      \
-                              const CubicRowKernels& k) {                                         \
-        RecombineRow(pack, row, src, width, maxValue, k);                                         \
+                              bool frameStart, const CubicRowKernels& k) {                        \
+        RecombineRow(pack, row, src, width, maxValue, frameStart, k);                             \
     }                                                                                             \
     }                                                                                             \
     extern const CubicLoopSet Name = {EnlargeFloatLoop, EnlargeFixedLoop, VerticalFloatLoop,      \

@@ -23,11 +23,11 @@ bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t 
     const uint32_t maxValue = dst.bitDepth >= 16 ? 65535u : (uint32_t(1) << dst.bitDepth) - 1;
     const CubicRowKernels kernels = ChooseCubicRows(level);
     const ImageView view{base, ptrdiff_t(rowBytes), 0, width, height, format, pattern};
-    const PackPlan pack(view, true, 255, level);
+    const PackPlan pack(view, {true, 255, 0}, level);
     for (uint32_t y = rowZeroCopied ? 1 : 0; y < height; ++y) {
         const uint16_t* rows[4];
         for (int p = 0; p < 4; ++p) rows[p] = PlaneRow(planes[p], uint16_t(y));
-        RecombinePlaneRow(pack, pack.Row(y), rows, width, pattern, maxValue, kernels);
+        RecombinePlaneRow(pack, pack.Row(y), rows, 0, 0, width, pattern, maxValue, kernels);
     }
     if (rowZeroCopied) std::memcpy(base, base + rowBytes, rowBytes);
     return true;
