@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "core/conversion.h"
 #include "methods/cubic/cubic_memory.h"
+#include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
@@ -21,6 +23,28 @@ inline constexpr int32_t kCubicFailed = 1;
 // complete conversion, kCubicFailed when an allocation failed, and then
 // nothing was written. No kernel wider than level runs.
 int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level);
+
+struct CubicPlan;
+
+// The same in two steps, for callers that hold several conversions' memory
+// before any writes: Prepare allocates everything (false when it could
+// not, and nothing was written), Convert writes the region.
+class CubicConversion {
+  public:
+    CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory, SimdLevel level);
+    ~CubicConversion();
+    CubicConversion(const CubicConversion&) = delete;
+    CubicConversion& operator=(const CubicConversion&) = delete;
+
+    bool Prepare();
+    void Convert();
+
+  private:
+    bool fixed_;
+    Conversion job_;
+    std::unique_ptr<CubicPlan> plan_;
+    PackPlan pack_;
+};
 int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdLevel level);
 
 }  // namespace orvex

@@ -115,21 +115,23 @@ void Advance(const NumberForm& form, const CubicPlan& plan, const MosaicPlane& p
     }
 }
 
-// Builds the tables and bands, then converts the region row by row; false
-// on the first failed allocation, before any output is written. The rows
-// are whole frame rows: a region's are the frame's, whatever its size.
-bool Convert(const NumberForm& form, CubicPlan& plan, const Conversion& job, const PackPlan& pack) {
+// The tables and bands of a frame; false on the first failed allocation.
+bool PrepareTables(const NumberForm& form, CubicPlan& plan, const SourceView& src) {
+    const auto pw = static_cast<int32_t>(src.width >> 1),
+               ph = static_cast<int32_t>(src.height >> 1);
+    const auto w = static_cast<int32_t>(src.width), h = static_cast<int32_t>(src.height);
+    return BuildSourceIndex(plan.memory, plan.horizontalIndex, pw, w) &&
+           BuildSourceIndex(plan.memory, plan.verticalIndex, ph, h) &&
+           form.buildWeights(plan, pw, w, true) && form.buildWeights(plan, ph, h, false) &&
+           AllocateBands(plan, src.width);
+}
+
+// Converts the region row by row. The rows are whole frame rows: a region's
+// are the frame's, whatever its size.
+void ConvertRows(const NumberForm& form, CubicPlan& plan, const Conversion& job,
+                 const PackPlan& pack) {
     const SourceView& src = job.frame;
-    const uint32_t W = src.width, H = src.height, pattern = src.pattern;
-    const auto pw = static_cast<int32_t>(W >> 1), ph = static_cast<int32_t>(H >> 1);
-    const auto w = static_cast<int32_t>(W), h = static_cast<int32_t>(H);
-
-    if (!BuildSourceIndex(plan.memory, plan.horizontalIndex, pw, w)) return false;
-    if (!BuildSourceIndex(plan.memory, plan.verticalIndex, ph, h)) return false;
-    if (!form.buildWeights(plan, pw, w, true) || !form.buildWeights(plan, ph, h, false))
-        return false;
-    if (!AllocateBands(plan, W)) return false;
-
+    const auto w = static_cast<int32_t>(src.width);
     // RGB48 takes its row 0 from row 1 and never reads plane row 0.
     const bool rowZeroCopied = job.dst.format == kFormatRgb48;
     auto sourceRow = [&](uint32_t j) { return j == 0 && rowZeroCopied ? 1u : j; };
@@ -144,8 +146,10 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const Conversion& job, con
             LoadRow(form, plan, planes[p], anchor + row, band.ring[row + 2], w);
         band.last = anchor - 1;
     }
-    // Plane columns the region reads: x - 1 and x for its pixels x.
-    const size_t first = job.x > 0 ? job.x - 1 : 0, width = job.x + job.dst.width - first;
+    // Plane columns the region reads: x - 1 and x for its pixels x, and 0
+    // and 1 for the frame's pixel 0, which repeats pixel 1.
+    const size_t end = job.x + job.dst.width < 2 ? 2 : job.x + job.dst.width;
+    const size_t first = job.x > 0 ? job.x - 1 : 0, width = end - first;
     const uint16_t* rows[4];
     for (uint32_t y = 0; y < job.dst.height; ++y) {
         const uint32_t j = sourceRow(job.y + y);
@@ -154,27 +158,42 @@ bool Convert(const NumberForm& form, CubicPlan& plan, const Conversion& job, con
             Advance(form, plan, planes[p], band, plan.verticalIndex[j], w);
             rows[p] = form.verticalRow(plan, band.row, band.ring, first, width, j);
         }
-        RecombinePlaneRow(pack, pack.Row(y), rows, first, job.x, job.dst.width, pattern,
+        RecombinePlaneRow(pack, pack.Row(y), rows, first, job.x, job.dst.width, src.pattern,
                           job.maxValue, plan.kernels);
     }
-    return true;
-}
-
-int32_t DemosaicBicubic(const NumberForm& form, const Conversion& job, CubicMemory& memory,
-                        SimdLevel level) {
-    CubicPlan plan(memory, level);
-    const PackPlan pack(job.dst, job.pack, level);
-    return Convert(form, plan, job, pack) ? 0 : kCubicFailed;
 }
 
 }  // namespace
 
+CubicConversion::CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory,
+                                 SimdLevel level)
+    : fixed_(fixed),
+      job_(job),
+      plan_(new CubicPlan(memory, level)),
+      pack_(job.dst, job.pack, level) {}
+
+CubicConversion::~CubicConversion() = default;
+
+bool CubicConversion::Prepare() {
+    return PrepareTables(fixed_ ? kFixedForm : kFloatForm, *plan_, job_.frame);
+}
+
+void CubicConversion::Convert() {
+    ConvertRows(fixed_ ? kFixedForm : kFloatForm, *plan_, job_, pack_);
+}
+
 int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level) {
-    return DemosaicBicubic(kFloatForm, job, memory, level);
+    CubicConversion conversion(false, job, memory, level);
+    if (!conversion.Prepare()) return kCubicFailed;
+    conversion.Convert();
+    return 0;
 }
 
 int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdLevel level) {
-    return DemosaicBicubic(kFixedForm, job, memory, level);
+    CubicConversion conversion(true, job, memory, level);
+    if (!conversion.Prepare()) return kCubicFailed;
+    conversion.Convert();
+    return 0;
 }
 
 }  // namespace orvex

@@ -1,0 +1,133 @@
+/*
+ * orvex2: Bayer mosaic to colour image conversion, the second interface.
+ *
+ * Images are views of caller memory: rows anywhere, reached through a row
+ * stride (negative for bottom-up images), planes through a plane stride.
+ * Every destination pixel is written, alpha included; nothing outside the
+ * described views is read or written; on any error nothing is written.
+ * Every function may be called from any number of threads at once.
+ */
+#ifndef ORVEX2_H
+#define ORVEX2_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(_WIN32)
+#if defined(ORVEX2_BUILDING)
+#define ORVEX2_API __declspec(dllexport)
+#elif defined(ORVEX2_STATIC)
+#define ORVEX2_API
+#else
+#define ORVEX2_API __declspec(dllimport)
+#endif
+#else
+#define ORVEX2_API __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Sample formats. Mosaics hold one sample per site of a 2 x 2 colour
+ * pattern; outputs hold colour pixels. 16-bit samples are native-endian. */
+typedef enum orvex_format {
+    ORVEX_MOSAIC8 = 1,
+    ORVEX_MOSAIC16 = 2,
+    ORVEX_RGB24 = 16,        /* R, G, B bytes */
+    ORVEX_BGR24 = 17,        /* B, G, R bytes */
+    ORVEX_RGBA32 = 18,       /* R, G, B, alpha bytes */
+    ORVEX_BGRA32 = 19,       /* B, G, R, alpha bytes */
+    ORVEX_ARGB32 = 20,       /* alpha, R, G, B bytes */
+    ORVEX_RGB48 = 21,        /* R, G, B 16-bit samples */
+    ORVEX_PLANAR_RGB24 = 22, /* three planes of bytes: R, G, B */
+    ORVEX_PLANAR_RGB48 = 23, /* three planes of 16-bit samples: R, G, B */
+    ORVEX_GRAY8 = 24,        /* (4899 R + 9617 G + 1868 B + 8192) >> 14 */
+    ORVEX_GRAY16 = 25        /* the same, of 16-bit samples */
+} orvex_format;
+
+/* Colours of a mosaic view's top-left 2 x 2 cell, row by row. */
+typedef enum orvex_pattern { ORVEX_RGGB = 0, ORVEX_GRBG = 1, ORVEX_GBRG = 2, ORVEX_BGGR = 3 } orvex_pattern;
+
+/* Methods. Codes are contiguous from 1: orvex_method_name lists them. */
+typedef enum orvex_method {
+    ORVEX_BILINEAR = 1,    /* rounded means of the nearest sites of each colour */
+    ORVEX_BLOCK = 2,       /* each 2 x 2 cell's colours for all four of its pixels */
+    ORVEX_CUBIC_FLOAT = 3, /* separable cubic enlargement of the four colour planes */
+    ORVEX_CUBIC_FIXED = 4  /* the same in fixed point */
+} orvex_method;
+
+typedef enum orvex_status {
+    ORVEX_OK = 0,
+    ORVEX_ERROR_ARGUMENT = -1,    /* null pointer, unknown code, bits out of range */
+    ORVEX_ERROR_SIZE = -2,        /* sizes, strides, planes or region that do not fit */
+    ORVEX_ERROR_UNSUPPORTED = -3, /* a valid combination that is not offered */
+    ORVEX_ERROR_OVERLAP = -4,     /* source and destination bytes overlap */
+    ORVEX_ERROR_MEMORY = -5       /* working memory could not be had */
+} orvex_status;
+
+typedef struct orvex_image {
+    void* data;             /* first byte of row 0 (planar layouts: of the first plane) */
+    ptrdiff_t stride;       /* bytes from one row start to the next; negative = bottom-up; 0 = rows packed */
+    ptrdiff_t plane_stride; /* planar layouts: bytes from one plane to the next; 0 = |stride| x height */
+    uint32_t width, height;
+    uint32_t format;  /* orvex_format */
+    uint32_t pattern; /* mosaics: colours of the view's top-left 2 x 2 cell (orvex_pattern) */
+    uint32_t bits;    /* 16-bit mosaics: significant bits, 9..16, in the low bits; 0 = 16.
+                         8-bit mosaics: 0 or 8. Ignored for outputs. */
+} orvex_image;
+
+typedef struct orvex_options {
+    uint32_t size;    /* sizeof(orvex_options) as the caller was compiled; set by orvex_init_options */
+    uint32_t threads; /* 0 = one per available core (default), 1 = the calling thread only, N = at most N */
+    uint32_t alpha;   /* alpha of four-channel layouts, in the output sample's range (larger values
+                         are the largest); default: the largest value */
+    /* later fields are appended; the library reads only the first `size` bytes */
+} orvex_options;
+
+/* The defaults, with `size` set. */
+ORVEX2_API void orvex_init_options(orvex_options* options);
+
+/* Converts the whole mosaic `src` into `dst` of the same width and height.
+ * Samples keep their values where the widths match; an 8-bit output of a
+ * wider mosaic takes min(255, (v + 2^(bits-9)) >> (bits - 8)); a 16-bit
+ * output of an 8-bit mosaic holds the values unscaled. Neighbours beyond
+ * the image's edges are read by reflection about the edge sample (x = -1
+ * reads x = 1), which keeps the colour pattern. options may be NULL.
+ * Returns ORVEX_OK or a negative orvex_status. */
+ORVEX2_API int orvex_demosaic(const orvex_image* src, const orvex_image* dst, uint32_t method,
+                              const orvex_options* options);
+
+/* Converts the dst->width x dst->height region of `src` whose top-left pixel
+ * is (x, y): the pixels of the whole conversion there, neighbours outside
+ * the region read from `src` where they exist. Tiles of any size and offset
+ * assembled side by side equal the whole conversion byte for byte. */
+ORVEX2_API int orvex_demosaic_region(const orvex_image* src, uint32_t x, uint32_t y,
+                                     const orvex_image* dst, uint32_t method,
+                                     const orvex_options* options);
+
+/* Doubles the rows of a mosaic: source rows 2k and 2k + 1 become rows 4k
+ * and 4k + 3, the rows between are interpolated site by site. dst has the
+ * source's format, pattern and width and twice its rows. */
+ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* dst,
+                                   const orvex_options* options);
+
+/* Bytes of a packed image of a format (planar: all three planes); 0 for an
+ * unknown format or a size beyond the address space. */
+ORVEX2_API size_t orvex_image_bytes(uint32_t format, uint32_t width, uint32_t height);
+
+/* The method's name, or NULL for an unknown code: callers list methods
+ * from the library. */
+ORVEX2_API const char* orvex_method_name(uint32_t method);
+
+/* What a status means, in one sentence. */
+ORVEX2_API const char* orvex_status_text(int status);
+
+/* The library's version, "major.minor.patch". */
+ORVEX2_API const char* orvex_version(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* ORVEX2_H */

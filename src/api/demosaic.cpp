@@ -1,0 +1,106 @@
+// The demosaic entry points: check everything, settle the conversion, split
+// the region's rows into bands for the threads, run the method on each.
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "api/image_check.h"
+#include "api/options.h"
+#include "api/worker_pool.h"
+#include "core/formats.h"
+#include "methods/registry.h"
+#include "orvex2.h"
+
+namespace orvex::api {
+namespace {
+
+// Frames of cubic size limits: each side below 2^30.
+constexpr uint32_t kLargestSide = (1u << 30) - 1;
+
+int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* dst,
+             uint32_t method, const orvex_options* given, bool whole) {
+    const MethodEntry* entry = FindMethod(method);
+    if (entry == nullptr) return ORVEX_ERROR_ARGUMENT;
+    orvex_options options;
+    if (const int status = ReadOptions(given, options); status != ORVEX_OK) return status;
+    CheckedImage from, to;
+    if (const int status = CheckImage(src, Role::Mosaic, from); status != ORVEX_OK) return status;
+    if (const int status = CheckImage(dst, Role::Output, to); status != ORVEX_OK) return status;
+    const SourceView frame{from.view.data,   from.view.stride, 0, from.view.width, from.view.height,
+                           from.view.format, from.view.pattern};
+    if (frame.width < 2 || frame.height < 2 || frame.width > kLargestSide ||
+        frame.height > kLargestSide)
+        return ORVEX_ERROR_SIZE;
+    if (x >= frame.width || y >= frame.height || to.view.width > frame.width - x ||
+        to.view.height > frame.height - y)
+        return ORVEX_ERROR_SIZE;
+    if (whole && (to.view.width != frame.width || to.view.height != frame.height))
+        return ORVEX_ERROR_SIZE;
+    if (Overlap(from, to)) return ORVEX_ERROR_OVERLAP;
+
+    const ChannelLayout& layout = *FindColourLayout(to.view.format);
+    const uint32_t largest = layout.sampleBytes == 2 ? 65535u : 255u;
+    Conversion job{frame,
+                   x,
+                   y,
+                   to.view,
+                   {true, uint16_t(std::min(options.alpha, largest)), from.bits},
+                   true,
+                   (1u << from.bits) - 1};
+
+    // Bands of even height, each worth a thread; none for threads == 1.
+    const uint64_t pixels = uint64_t(to.view.width) * to.view.height;
+    const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
+    const size_t worth = size_t(std::max<uint64_t>(1, pixels / entry->pixelsPerBand));
+    const size_t bands =
+        std::max<size_t>(1, std::min({threads, worth, size_t(to.view.height / 2)}));
+    const SimdLevel level = ProcessSimdLevel();
+
+    // Band b: rows [start(b), start(b + 1)), starts even. Every band takes
+    // its working memory before any band writes.
+    const uint32_t h = to.view.height;
+    auto start = [&](size_t b) { return uint32_t((uint64_t(h) * b / bands) & ~uint64_t(1)); };
+    std::vector<std::unique_ptr<MethodRun>> runs(bands);
+    for (size_t b = 0; b < bands; ++b) {
+        const uint32_t first = start(b), end = b + 1 == bands ? h : start(b + 1);
+        Conversion band = job;
+        band.y = y + first;
+        band.dst.data = to.view.Row(first);
+        band.dst.height = end - first;
+        runs[b] = entry->plan(band, level);
+        if (!runs[b]->Prepare()) return ORVEX_ERROR_MEMORY;
+    }
+    RunTasks(bands, bands - 1, [&](size_t b) { runs[b]->Convert(); });
+    return ORVEX_OK;
+}
+
+// The interface never lets an exception out: the only ones the library can
+// meet are failed allocations.
+template <class Call>
+int Guarded(Call call) {
+    try {
+        return call();
+    } catch (...) {
+        return ORVEX_ERROR_MEMORY;
+    }
+}
+
+}  // namespace
+}  // namespace orvex::api
+
+extern "C" {
+
+ORVEX2_API int orvex_demosaic(const orvex_image* src, const orvex_image* dst, uint32_t method,
+                              const orvex_options* options) {
+    return orvex::api::Guarded(
+        [&] { return orvex::api::Demosaic(src, 0, 0, dst, method, options, true); });
+}
+
+ORVEX2_API int orvex_demosaic_region(const orvex_image* src, uint32_t x, uint32_t y,
+                                     const orvex_image* dst, uint32_t method,
+                                     const orvex_options* options) {
+    return orvex::api::Guarded(
+        [&] { return orvex::api::Demosaic(src, x, y, dst, method, options, false); });
+}
+
+}  // extern "C"

@@ -1,0 +1,114 @@
+#include "api/worker_pool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace orvex::api {
+namespace {
+
+struct Batch {
+    const std::function<void(size_t)>* task;
+    size_t count;
+    size_t helpers;               // workers that may still join
+    std::atomic<size_t> next{0};  // the next task to take
+    std::mutex mutex;
+    std::condition_variable idle;
+    size_t active = 0;  // workers inside the batch
+
+    // Takes and runs tasks until none is left.
+    void Work() {
+        for (size_t i; (i = next.fetch_add(1)) < count;) (*task)(i);
+    }
+};
+
+class Pool {
+  public:
+    void Run(Batch& batch) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            Grow(batch.helpers);
+            queue_.push_back(&batch);
+        }
+        wake_.notify_all();
+        batch.Work();
+        {
+            // No worker joins after this; those inside finish their tasks.
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.erase(std::remove(queue_.begin(), queue_.end(), &batch), queue_.end());
+        }
+        std::unique_lock<std::mutex> lock(batch.mutex);
+        batch.idle.wait(lock, [&] { return batch.active == 0; });
+    }
+
+  private:
+    // Starts workers up to `wanted`; a thread that cannot be started leaves
+    // the work to the others.
+    void Grow(size_t wanted) {
+        while (workers_.size() < wanted) {
+            try {
+                workers_.emplace_back([this] { Serve(); });
+            } catch (...) {
+                return;
+            }
+        }
+    }
+
+    void Serve() {
+        for (;;) {
+            Batch* batch = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex_);
+                wake_.wait(lock, [&] { return !queue_.empty(); });
+                batch = queue_.front();
+                {
+                    std::lock_guard<std::mutex> inside(batch->mutex);
+                    ++batch->active;
+                }
+                if (--batch->helpers == 0) queue_.pop_front();
+            }
+            batch->Work();
+            std::lock_guard<std::mutex> inside(batch->mutex);
+            if (--batch->active == 0) batch->idle.notify_all();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<Batch*> queue_;
+    std::vector<std::thread> workers_;
+};
+
+// The pool lives as long as the process: its workers wait for work until
+// the process ends, and nothing joins them at unload, where joining could
+// wait on a lock the loader holds.
+Pool& SharedPool() {
+    static Pool* pool = new Pool;
+    return *pool;
+}
+
+}  // namespace
+
+size_t AvailableCores() {
+    const unsigned n = std::thread::hardware_concurrency();
+    return n == 0 ? 1 : n;
+}
+
+void RunTasks(size_t count, size_t helpers, const std::function<void(size_t)>& task) {
+    helpers = std::min(helpers, count - (count > 0 ? 1 : 0));
+    if (helpers == 0) {
+        for (size_t i = 0; i < count; ++i) task(i);
+        return;
+    }
+    Batch batch;
+    batch.task = &task;
+    batch.count = count;
+    batch.helpers = helpers;
+    SharedPool().Run(batch);
+}
+
+}  // namespace orvex::api

@@ -1,0 +1,58 @@
+#include "methods/registry.h"
+
+#include "methods/bilinear/bilinear_demosaic.h"
+#include "methods/block/block_demosaic.h"
+#include "methods/cubic/cubic_demosaic.h"
+
+namespace orvex {
+namespace {
+
+// Block and bilinear need no working memory beyond the stack.
+template <void (*kMethod)(const Conversion&, SimdLevel)>
+class PlainRun final : public MethodRun {
+  public:
+    PlainRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
+    bool Prepare() override { return true; }
+    void Convert() override { kMethod(job_, level_); }
+
+  private:
+    Conversion job_;
+    SimdLevel level_;
+};
+
+template <bool kFixed>
+class CubicRun final : public MethodRun {
+  public:
+    CubicRun(const Conversion& job, SimdLevel level) : conversion_(kFixed, job, memory_, level) {}
+    bool Prepare() override { return conversion_.Prepare(); }
+    void Convert() override { conversion_.Convert(); }
+
+  private:
+    CubicMemory memory_;
+    CubicConversion conversion_;
+};
+
+template <class Run>
+std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {
+    return std::make_unique<Run>(job, level);
+}
+
+// Codes are contiguous from 1, in this order. The band sizes follow the
+// methods' cost per pixel: a band should take over a tenth of a
+// millisecond, many times what handing it to a waiting thread costs.
+constexpr MethodEntry kMethods[] = {
+    {1, "bilinear", Plan<PlainRun<BilinearDemosaic>>, 1u << 19},
+    {2, "block", Plan<PlainRun<BlockDemosaic>>, 1u << 19},
+    {3, "cubic-float", Plan<CubicRun<false>>, 1u << 17},
+    {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17},
+};
+
+}  // namespace
+
+const MethodEntry* FindMethod(uint32_t code) {
+    for (const MethodEntry& m : kMethods)
+        if (m.code == code) return &m;
+    return nullptr;
+}
+
+}  // namespace orvex

@@ -1,0 +1,37 @@
+// The methods a caller can name: code, name, and how one conversion runs.
+// The interfaces, the tool and the bindings list methods from here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "core/conversion.h"
+#include "simd/simd.h"
+
+namespace orvex {
+
+// One conversion in two steps: Prepare takes all the working memory it
+// needs (false when it could not, and nothing was written), Convert writes.
+// A call with several bands prepares them all before any writes.
+class MethodRun {
+  public:
+    virtual ~MethodRun() = default;
+    virtual bool Prepare() = 0;
+    virtual void Convert() = 0;
+};
+
+using MethodPlanFn = std::unique_ptr<MethodRun> (*)(const Conversion& job, SimdLevel level);
+
+struct MethodEntry {
+    uint32_t code;
+    const char* name;
+    MethodPlanFn plan;
+    // Pixels below which another thread costs more than it saves.
+    uint32_t pixelsPerBand;
+};
+
+// The entry of a code, or null.
+const MethodEntry* FindMethod(uint32_t code);
+
+}  // namespace orvex
