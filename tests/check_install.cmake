@@ -26,11 +26,15 @@ if(EXISTS ${prefix}/bin/orvex)
     endif()
 endif()
 
+run(${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${prefix}/${LIBDIR} ${WORK}/consumer/consumer2)
+
 if(PKG_CONFIG)
-    run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
-        ${PKG_CONFIG} --cflags --libs orvex)
-    string(REGEX MATCH "-I([^ \n]+)" include_flag "${last_output}")
-    if(NOT EXISTS "${CMAKE_MATCH_1}/orvex.h" OR NOT last_output MATCHES "-lorvex")
-        message(FATAL_ERROR "pkg-config gives: ${last_output}")
-    endif()
+    foreach(package orvex orvex2)
+        run(${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${prefix}/${LIBDIR}/pkgconfig
+            ${PKG_CONFIG} --cflags --libs ${package})
+        string(REGEX MATCH "-I([^ \n]+)" include_flag "${last_output}")
+        if(NOT EXISTS "${CMAKE_MATCH_1}/${package}.h" OR NOT last_output MATCHES "-l${package}( |$)")
+            message(FATAL_ERROR "pkg-config gives for ${package}: ${last_output}")
+        endif()
+    endforeach()
 endif()
