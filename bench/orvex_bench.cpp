@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "orvex.h"
+#include "orvex2.h"
 
 #if ORVEX_BENCH_OPENCV
 #include <opencv2/core.hpp>
@@ -31,8 +32,8 @@ std::vector<uint8_t> Mosaic(Size s, bool wide) {
 }
 
 void SetRate(benchmark::State& state, Size s) {
-    state.counters["Mpix/s"] = benchmark::Counter(double(s.w) * s.h * double(state.iterations()) / 1e6,
-                                                  benchmark::Counter::kIsRate);
+    state.counters["Mpix/s"] = benchmark::Counter(
+        double(s.w) * s.h * double(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
 }
 
 void Demosaic(benchmark::State& state, uint32_t method, uint32_t format) {
@@ -79,6 +80,37 @@ void Zoom(benchmark::State& state, uint32_t format) {
     SetRate(state, s);
 }
 
+// The second interface on the same frames, and on a small one (640 x 480):
+// packed views or rows padded by 64 bytes, one thread or one per core.
+constexpr Size kSizes2[] = {{640, 480}, {4096, 3072}};
+
+void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t threads) {
+    const Size s = kSizes2[state.range(0)];
+    std::vector<uint8_t> src = Mosaic(s, false);
+    const size_t pitch = size_t(s.w) * 3 + (padded ? 64 : 0);
+    std::vector<uint8_t> dst(pitch * s.h);
+    orvex_image in{}, out{};
+    in.data = src.data();
+    in.width = s.w;
+    in.height = s.h;
+    in.format = ORVEX_MOSAIC8;
+    in.pattern = ORVEX_RGGB;
+    out.data = dst.data();
+    out.stride = ptrdiff_t(pitch);
+    out.width = s.w;
+    out.height = s.h;
+    out.format = ORVEX_BGR24;
+    orvex_options options;
+    orvex_init_options(&options);
+    options.threads = threads;
+    for (auto _ : state) {
+        orvex_demosaic(&in, &out, method, &options);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+
 // memcpy of as many bytes as the conversion writes.
 void Copy(benchmark::State& state, uint32_t bytesPerPixel) {
     const Size s = kSizes[state.range(0)];
@@ -108,6 +140,16 @@ void OpenCv(benchmark::State& state, int code, bool wide) {
 #endif
 
 #define ORVEX_SIZES ->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()
+
+#define ORVEX2_CASES(name, method)                                            \
+    BENCHMARK_CAPTURE(Orvex2, name##_t1, method, false, 1) ORVEX_SIZES;       \
+    BENCHMARK_CAPTURE(Orvex2, name##_t1_padded, method, true, 1) ORVEX_SIZES; \
+    BENCHMARK_CAPTURE(Orvex2, name##_t0, method, false, 0) ORVEX_SIZES;
+
+ORVEX2_CASES(block, ORVEX_BLOCK)
+ORVEX2_CASES(bilinear, ORVEX_BILINEAR)
+ORVEX2_CASES(cubic, ORVEX_CUBIC_FLOAT)
+ORVEX2_CASES(cubicfixed, ORVEX_CUBIC_FIXED)
 
 BENCHMARK_CAPTURE(Copy, memcpy_3B, 3) ORVEX_SIZES;
 BENCHMARK_CAPTURE(Copy, memcpy_4B, 4) ORVEX_SIZES;

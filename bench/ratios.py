@@ -30,6 +30,19 @@ ROWS = [  # case, reference, target ratio
     ("Zoom/zoom_Bayer16", "Copy/memcpy_4B_zoom16", 1.5),
     ("OpenCv/opencv_vng_8", "OpenCv/opencv_bilinear_8", None),
 ]
+# The second interface: sizes 0 = 640x480, 1 = 4096x3072; the exports' frames are 1280x1024 and
+# 4096x3072, so its rows against them compare the larger frame only.
+ROWS2 = [  # case, reference, target ratio (None: shown only), size
+    ("Orvex2/block_t1", "Demosaic/block_8_BGR24", 1.05, 1),
+    ("Orvex2/bilinear_t1", "Demosaic/bilinear_8_BGR24", 1.05, 1),
+    ("Orvex2/cubic_t1", "Demosaic/cubic_8_BGR24", 1.05, 1),
+    ("Orvex2/cubicfixed_t1", "Demosaic/cubicfixed_8_BGR24", 1.05, 1),
+]
+for m in ("block", "bilinear", "cubic", "cubicfixed"):
+    ROWS2.append((f"Orvex2/{m}_t1_padded", f"Orvex2/{m}_t1", 1.05, 1))
+    speedup = 1 / 1.7 if m.startswith("cubic") else 1 / 1.3
+    ROWS2.append((f"Orvex2/{m}_t0", f"Orvex2/{m}_t1", round(speedup, 3), 1))
+    ROWS2.append((f"Orvex2/{m}_t0", f"Orvex2/{m}_t1", 1.05, 0))
 print("| case | vs | target | 1280x1024 | 4096x3072 |")
 print("|---|---|---|---|---|")
 for case, ref, target in ROWS:
@@ -44,3 +57,13 @@ for case, ref, target in ROWS:
         cells.append(f"{ratio:.2f}{mark}")
     name = case.split("/")[1]
     print(f"| {name} | {ref.split('/')[1]} | {target if target else '-'} | {cells[0]} | {cells[1]} |")
+
+print()
+print("| case | vs | target | frame | ratio |")
+print("|---|---|---|---|---|")
+for case, ref, target, size in ROWS2:
+    a, b = times.get(f"{case}/{size}"), times.get(f"{ref}/{size}")
+    cell = "n/a" if a is None or b is None else f"{a / b:.2f}" + (
+        "" if target is None else (" met" if a / b <= target else " missed"))
+    frame = "640x480" if size == 0 else "4096x3072"
+    print(f"| {case.split('/')[1]} | {ref.split('/')[1]} | {target} | {frame} | {cell} |")
