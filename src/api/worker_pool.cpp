@@ -94,8 +94,12 @@ Pool& SharedPool() {
 }  // namespace
 
 size_t AvailableCores() {
-    const unsigned n = std::thread::hardware_concurrency();
-    return n == 0 ? 1 : n;
+    // Asking the system costs a file read on some; the answer is kept.
+    static const size_t cores = [] {
+        const unsigned n = std::thread::hardware_concurrency();
+        return n == 0 ? size_t(1) : size_t(n);
+    }();
+    return cores;
 }
 
 void RunTasks(size_t count, size_t helpers, const std::function<void(size_t)>& task) {

@@ -23,18 +23,19 @@ enum SiteKind { RedSite, BlueSite, GreenOnRedRow, GreenOnBlueRow };
 // Pixels of a row handled per chunk; their channel values live on the stack.
 constexpr size_t kChunk = 256;
 
-// The channel values of one site of a kind, from the means it needs.
+// The channel values of one site of a kind, from the means it needs; its
+// left and right neighbours are columns xl and xr (x - 1 and x + 1 inside
+// the frame, the reflected column at its edges).
 template <class S, SiteKind kKind>
 ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
-                             uint16_t& r, uint16_t& g, uint16_t& b) {
-    const uint32_t l = S::Load(c, x - 1), rt = S::Load(c, x + 1);
+                             size_t xl, size_t xr, uint16_t& r, uint16_t& g, uint16_t& b) {
+    const uint32_t l = S::Load(c, xl), rt = S::Load(c, xr);
     const uint32_t up = S::Load(u, x), down = S::Load(d, x);
     const auto centre = static_cast<uint16_t>(S::Load(c, x));
     if constexpr (kKind == RedSite || kKind == BlueSite) {
         const auto cross = static_cast<uint16_t>((l + rt + up + down + 2) >> 2);
         const auto diag = static_cast<uint16_t>(
-            (S::Load(u, x - 1) + S::Load(u, x + 1) + S::Load(d, x - 1) + S::Load(d, x + 1) + 2) >>
-            2);
+            (S::Load(u, xl) + S::Load(u, xr) + S::Load(d, xl) + S::Load(d, xr) + 2) >> 2);
         r = kKind == RedSite ? centre : diag;
         g = cross;
         b = kKind == RedSite ? diag : centre;
@@ -45,6 +46,12 @@ ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* 
         g = centre;
         b = kKind == GreenOnRedRow ? vert : horiz;
     }
+}
+
+template <class S, SiteKind kKind>
+ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
+                             uint16_t& r, uint16_t& g, uint16_t& b) {
+    SiteValues<S, kKind>(u, c, d, x, x - 1, x + 1, r, g, b);
 }
 
 // Frame pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and
@@ -115,6 +122,26 @@ inline SiteKind KindAt(uint32_t pattern, size_t x, size_t y) {
     return redColumn ? GreenOnBlueRow : BlueSite;
 }
 
+// One site of frame row y whose rows above and below are u and d (the
+// reflected ones at the frame's top and bottom), its neighbours' columns
+// reflected at the frame's left and right edges.
+template <class S>
+ORVEX_INLINE void EdgeSite(const SourceView& f, const uint8_t* u, const uint8_t* c,
+                           const uint8_t* d, size_t x, size_t y, uint16_t& r, uint16_t& g,
+                           uint16_t& b) {
+    const size_t xl = Reflect(ptrdiff_t(x) - 1, f.width), xr = Reflect(ptrdiff_t(x) + 1, f.width);
+    switch (KindAt(f.pattern, x, y)) {
+        case RedSite:
+            return SiteValues<S, RedSite>(u, c, d, x, xl, xr, r, g, b);
+        case BlueSite:
+            return SiteValues<S, BlueSite>(u, c, d, x, xl, xr, r, g, b);
+        case GreenOnRedRow:
+            return SiteValues<S, GreenOnRedRow>(u, c, d, x, xl, xr, r, g, b);
+        case GreenOnBlueRow:
+            return SiteValues<S, GreenOnBlueRow>(u, c, d, x, xl, xr, r, g, b);
+    }
+}
+
 // Frame pixels x0 .. x0 + count - 1 of row y at the frame's edges, their
 // neighbours read by reflection, into region pixels x0 - regionX on.
 template <class S>
@@ -126,29 +153,8 @@ void EdgeRun(const SourceView& f, size_t y, size_t x0, size_t count, size_t regi
         rows[dy + 1] = f.data + ptrdiff_t(Reflect(ptrdiff_t(y) + dy, f.height)) * f.stride;
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
         const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
-        for (size_t i = 0; i < n; ++i) {
-            const size_t x = x0 + i;
-            // The 3 x 3 neighbourhood, gathered in the mosaic's sample width.
-            uint8_t near[3][3 * S::kBytes];
-            for (size_t k = 0; k < 3; ++k)
-                for (ptrdiff_t dx = -1; dx <= 1; ++dx)
-                    S::Store(near[k], size_t(dx + 1),
-                             S::Load(rows[k], Reflect(ptrdiff_t(x) + dx, f.width)));
-            switch (KindAt(f.pattern, x, y)) {
-                case RedSite:
-                    SiteValues<S, RedSite>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
-                    break;
-                case BlueSite:
-                    SiteValues<S, BlueSite>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
-                    break;
-                case GreenOnRedRow:
-                    SiteValues<S, GreenOnRedRow>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
-                    break;
-                case GreenOnBlueRow:
-                    SiteValues<S, GreenOnBlueRow>(near[0], near[1], near[2], 1, r[i], g[i], b[i]);
-                    break;
-            }
-        }
+        for (size_t i = 0; i < n; ++i)
+            EdgeSite<S>(f, rows[0], rows[1], rows[2], x0 + i, y, r[i], g[i], b[i]);
         pack.Put(row, x0 - regionX, n, r, g, b);
     }
 }
@@ -221,8 +227,17 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
             EdgeRun<S>(f, fy, x0, w, x0, pack, row);
             continue;
         }
-        if (x0 == 0) EdgeRun<S>(f, fy, 0, 1, x0, pack, row);
-        if (x0 + w == fw) EdgeRun<S>(f, fy, fw - 1, 1, x0, pack, row);
+        // The first and last columns of an interior row.
+        const uint8_t* c = f.data + ptrdiff_t(fy) * f.stride;
+        uint16_t r, g, b;
+        if (x0 == 0) {
+            EdgeSite<S>(f, c - f.stride, c, c + f.stride, 0, fy, r, g, b);
+            pack.Put(row, 0, 1, &r, &g, &b);
+        }
+        if (x0 + w == fw) {
+            EdgeSite<S>(f, c - f.stride, c, c + f.stride, fw - 1, fy, r, g, b);
+            pack.Put(row, fw - 1 - x0, 1, &r, &g, &b);
+        }
     }
 }
 
