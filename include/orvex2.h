@@ -47,14 +47,22 @@ typedef enum orvex_format {
 } orvex_format;
 
 /* Colours of a mosaic view's top-left 2 x 2 cell, row by row. */
-typedef enum orvex_pattern { ORVEX_RGGB = 0, ORVEX_GRBG = 1, ORVEX_GBRG = 2, ORVEX_BGGR = 3 } orvex_pattern;
+typedef enum orvex_pattern {
+    ORVEX_RGGB = 0,
+    ORVEX_GRBG = 1,
+    ORVEX_GBRG = 2,
+    ORVEX_BGGR = 3
+} orvex_pattern;
 
 /* Methods. Codes are contiguous from 1: orvex_method_name lists them. */
 typedef enum orvex_method {
     ORVEX_BILINEAR = 1,    /* rounded means of the nearest sites of each colour */
     ORVEX_BLOCK = 2,       /* each 2 x 2 cell's colours for all four of its pixels */
     ORVEX_CUBIC_FLOAT = 3, /* separable cubic enlargement of the four colour planes */
-    ORVEX_CUBIC_FIXED = 4  /* the same in fixed point */
+    ORVEX_CUBIC_FIXED = 4, /* the same in fixed point */
+    ORVEX_MHC = 5          /* gradient-corrected linear interpolation: Malvar, He and Cutler,
+                              "High-quality linear interpolation for demosaicing of
+                              Bayer-patterned color images", ICASSP 2004 */
 } orvex_method;
 
 typedef enum orvex_status {
@@ -67,9 +75,11 @@ typedef enum orvex_status {
 } orvex_status;
 
 typedef struct orvex_image {
-    void* data;             /* first byte of row 0 (planar layouts: of the first plane) */
-    ptrdiff_t stride;       /* bytes from one row start to the next; negative = bottom-up; 0 = rows packed */
-    ptrdiff_t plane_stride; /* planar layouts: bytes from one plane to the next; 0 = |stride| x height */
+    void* data; /* first byte of row 0 (planar layouts: of the first plane) */
+    ptrdiff_t
+        stride; /* bytes from one row start to the next; negative = bottom-up; 0 = rows packed */
+    ptrdiff_t
+        plane_stride; /* planar layouts: bytes from one plane to the next; 0 = |stride| x height */
     uint32_t width, height;
     uint32_t format;  /* orvex_format */
     uint32_t pattern; /* mosaics: colours of the view's top-left 2 x 2 cell (orvex_pattern) */
@@ -78,8 +88,9 @@ typedef struct orvex_image {
 } orvex_image;
 
 typedef struct orvex_options {
-    uint32_t size;    /* sizeof(orvex_options) as the caller was compiled; set by orvex_init_options */
-    uint32_t threads; /* 0 = one per available core (default), 1 = the calling thread only, N = at most N */
+    uint32_t size; /* sizeof(orvex_options) as the caller was compiled; set by orvex_init_options */
+    uint32_t threads; /* 0 = one per available core (default), 1 = the calling thread only, N = at
+                         most N */
     uint32_t alpha;   /* alpha of four-channel layouts, in the output sample's range (larger values
                          are the largest); default: the largest value */
     /* later fields are appended; the library reads only the first `size` bytes */

@@ -1,8 +1,11 @@
 #include "methods/registry.h"
 
+#include <new>
+
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/block/block_demosaic.h"
 #include "methods/cubic/cubic_demosaic.h"
+#include "methods/mhc/mhc_demosaic.h"
 
 namespace orvex {
 namespace {
@@ -32,6 +35,25 @@ class CubicRun final : public MethodRun {
     CubicConversion conversion_;
 };
 
+class MhcRun final : public MethodRun {
+  public:
+    MhcRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
+    bool Prepare() override {
+        try {
+            PrepareMhc(job_, memory_);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    void Convert() override { MhcDemosaic(job_, memory_, level_); }
+
+  private:
+    Conversion job_;
+    SimdLevel level_;
+    MhcMemory memory_;
+};
+
 template <class Run>
 std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {
     return std::make_unique<Run>(job, level);
@@ -45,6 +67,7 @@ constexpr MethodEntry kMethods[] = {
     {2, "block", Plan<PlainRun<BlockDemosaic>>, 1u << 19},
     {3, "cubic-float", Plan<CubicRun<false>>, 1u << 17},
     {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17},
+    {5, "mhc", Plan<MhcRun>, 1u << 18},
 };
 
 }  // namespace

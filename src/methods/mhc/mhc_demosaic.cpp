@@ -1,0 +1,21 @@
+// The portable build of the gradient-corrected rows, and the choice of build.
+#include "methods/mhc/mhc_demosaic.h"
+
+#include "methods/mhc/mhc_rows.h"
+#include "simd/kernel_chain.h"
+
+namespace orvex {
+
+ORVEX_MHC_SET(kMhcPortable, )
+
+void PrepareMhc(const Conversion& job, MhcMemory& memory) {
+    memory.rows.assign(5 * (size_t(job.dst.width) + 4), 0);
+}
+
+void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdLevel level) {
+    static const MhcSet* const kSets[kSimdLevelCount] = {&kMhcPortable, nullptr, nullptr, &kMhcAvx2,
+                                                         nullptr};
+    WidestOf(kSets, level, [](const MhcSet& s) { return s.rows; })(job, memory, level);
+}
+
+}  // namespace orvex

@@ -1,0 +1,14 @@
+// The AVX2 build of the gradient-corrected rows: the same body, compiled for
+// the wider set so the compiler vectorises its per-pixel sums with it.
+#include "methods/mhc/mhc_rows.h"
+#include "simd/x86/x86.h"
+
+namespace orvex {
+
+#if defined(ORVEX_X86)
+ORVEX_MHC_SET(kMhcAvx2, ORVEX_TARGET_AVX2)
+#else
+extern const MhcSet kMhcAvx2 = {};
+#endif
+
+}  // namespace orvex

@@ -1,0 +1,122 @@
+// The gradient-corrected demosaic against the paper's four 5 x 5 kernels
+// applied one pixel at a time, at every instruction-set level; hand-computed
+// pixels and a flat field.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "methods/mhc/mhc_demosaic.h"
+#include "test_support.h"
+
+namespace {
+
+using namespace orvex;
+using namespace testsupport;
+
+// The kernels as printed (eighths for green, sixteenths for red and blue).
+constexpr int kGreen[5][5] = {
+    {0, 0, -1, 0, 0}, {0, 0, 2, 0, 0}, {-1, 2, 4, 2, -1}, {0, 0, 2, 0, 0}, {0, 0, -1, 0, 0}};
+constexpr int kRowColour[5][5] = {
+    {0, 0, 1, 0, 0}, {0, -2, 0, -2, 0}, {-2, 8, 10, 8, -2}, {0, -2, 0, -2, 0}, {0, 0, 1, 0, 0}};
+constexpr int kColumnColour[5][5] = {
+    {0, 0, -2, 0, 0}, {0, -2, 8, -2, 0}, {1, 0, 10, 0, 1}, {0, -2, 8, -2, 0}, {0, 0, -2, 0, 0}};
+constexpr int kDiagonal[5][5] = {
+    {0, 0, -3, 0, 0}, {0, 4, 0, 4, 0}, {-3, 0, 12, 0, -3}, {0, 4, 0, 4, 0}, {0, 0, -3, 0, 0}};
+
+// Reflection about the edge sample, repeated for tiny images.
+size_t Mirror(ptrdiff_t i, size_t n) {
+    while (i < 0 || i >= ptrdiff_t(n)) i = i < 0 ? -i : 2 * ptrdiff_t(n) - 2 - i;
+    return size_t(i);
+}
+
+// R, G, B of every pixel, by the kernels.
+std::vector<uint32_t> Reference(const std::vector<uint32_t>& m, size_t w, size_t h,
+                                uint32_t pattern, int maxValue) {
+    auto at = [&](ptrdiff_t x, ptrdiff_t y) { return int(m[Mirror(y, h) * w + Mirror(x, w)]); };
+    auto apply = [&](const int(&k)[5][5], size_t x, size_t y, int shift) {
+        int s = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                s += k[dy + 2][dx + 2] * at(ptrdiff_t(x) + dx, ptrdiff_t(y) + dy);
+        const int v = (s + (1 << (shift - 1))) >> shift;
+        return uint32_t(v < 0 ? 0 : v > maxValue ? maxValue : v);
+    };
+    std::vector<uint32_t> out(3 * w * h);
+    for (size_t y = 0; y < h; ++y)
+        for (size_t x = 0; x < w; ++x) {
+            const bool redRow = (y & 1) == (pattern >> 1), redColumn = (x & 1) == (pattern & 1);
+            uint32_t* px = &out[3 * (y * w + x)];
+            const uint32_t own = uint32_t(at(ptrdiff_t(x), ptrdiff_t(y)));
+            if (redRow == redColumn) {  // a red or blue site
+                const int self = redRow ? 0 : 2;
+                px[self] = own;
+                px[1] = apply(kGreen, x, y, 3);
+                px[2 - self] = apply(kDiagonal, x, y, 4);
+            } else {  // green: the row's colour left and right, the other above and below
+                px[1] = own;
+                px[redRow ? 0 : 2] = apply(kRowColour, x, y, 4);
+                px[redRow ? 2 : 0] = apply(kColumnColour, x, y, 4);
+            }
+        }
+    return out;
+}
+
+std::vector<uint32_t> Convert(const std::vector<uint32_t>& m, size_t w, size_t h, uint32_t pattern,
+                              uint32_t bits, SimdLevel level) {
+    const bool wide = bits > 8;
+    std::vector<uint8_t> mosaic(w * h * (wide ? 2 : 1)), rgb(w * h * 3 * (wide ? 2 : 1));
+    for (size_t i = 0; i < w * h; ++i)
+        wide ? Store16(mosaic.data(), i, m[i]) : void(mosaic[i] = uint8_t(m[i]));
+    const SourceView src{
+        mosaic.data(), ptrdiff_t(w * (wide ? 2 : 1)),           0,      uint32_t(w),
+        uint32_t(h),   wide ? kFormatMosaic16 : kFormatMosaic8, pattern};
+    const ImageView dst{rgb.data(),  ptrdiff_t(w * 3 * (wide ? 2 : 1)),  0,      uint32_t(w),
+                        uint32_t(h), wide ? kFormatRgb48 : kFormatRgb24, pattern};
+    Conversion job = WholeFrame(src, dst, (1u << bits) - 1);
+    job.pack = {true, 0, bits};
+    MhcMemory memory;
+    PrepareMhc(job, memory);
+    MhcDemosaic(job, memory, level);
+    std::vector<uint32_t> out(3 * w * h);
+    for (size_t i = 0; i < out.size(); ++i) out[i] = wide ? Load16(rgb.data(), i) : rgb[i];
+    return out;
+}
+
+TEST(Mhc, MatchesThePapersKernelsAtEveryLevel) {
+    uint32_t seed = 1;
+    for (const auto level : kSimdLevels)
+        for (const auto& [w, h] :
+             {std::pair<size_t, size_t>{2, 2}, {3, 5}, {8, 6}, {33, 7}, {64, 4}, {300, 3}})
+            for (const uint32_t bits : {8u, 12u, 16u})
+                for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+                    std::vector<uint8_t> noise(w * h * 2);
+                    FillRandom(noise.data(), noise.size(), seed++);
+                    std::vector<uint32_t> m(w * h);
+                    for (size_t i = 0; i < m.size(); ++i)
+                        m[i] = Load16(noise.data(), i) >> (16 - bits);
+                    ASSERT_EQ(Convert(m, w, h, pattern, bits, level),
+                              Reference(m, w, h, pattern, (1 << bits) - 1))
+                        << w << "x" << h << " bits " << bits << " pattern " << pattern << " level "
+                        << int(level);
+                }
+}
+
+TEST(Mhc, HandComputedPixelsAndAFlatField) {
+    // One bright red site in a field of 100: its green is
+    // (4 x 200 + 2 x 400 - 400 + 4) >> 3 = 150, its blue
+    // (12 x 200 + 4 x 400 - 3 x 400 + 8) >> 4 = 175.
+    std::vector<uint32_t> m(25, 100);
+    m[12] = 200;
+    const std::vector<uint32_t> out = Convert(m, 5, 5, kRggb, 8, ProcessSimdLevel());
+    EXPECT_EQ(std::vector<uint32_t>(&out[36], &out[39]), (std::vector<uint32_t>{200, 150, 175}));
+    // A flat field stays flat: every kernel sums to one.
+    for (const uint32_t bits : {8u, 16u}) {
+        const uint32_t v = (1u << bits) - 7;
+        for (uint32_t pattern = 0; pattern < 4; ++pattern)
+            EXPECT_EQ(
+                Convert(std::vector<uint32_t>(48, v), 8, 6, pattern, bits, ProcessSimdLevel()),
+                std::vector<uint32_t>(144, v));
+    }
+}
+
+}  // namespace
