@@ -677,3 +677,49 @@ TEST_F(ToolTest, DemoSheetLabelsItsPanels) {
 }
 
 }  // namespace
+
+namespace {
+
+// Photographs of smooth waves: every method is in the table, the
+// gradient-corrected one first and block last; the chart names them; an
+// empty folder is an input error.
+TEST_F(ToolTest, EvaluateRanksTheMethodsOnAFolder) {
+    fs::create_directory(Path("photos"));
+    Raster photo;
+    photo.width = 64;
+    photo.height = 48;
+    photo.channels = 3;
+    photo.samples.resize(64 * 48 * 3);
+    for (uint32_t y = 0; y < 48; ++y)
+        for (uint32_t x = 0; x < 64; ++x) {
+            // Waves whose colours move together, as in photographs.
+            const double base = 120 + 90 * std::sin(x / 4.0 + y / 6.0);
+            photo.At(x, y, 0) = uint16_t(std::lround(base + 20));
+            photo.At(x, y, 1) = uint16_t(std::lround(base));
+            photo.At(x, y, 2) = uint16_t(std::lround(base - 30));
+        }
+    WriteImage(Path("photos/ramp.png"), photo, Container::Png, false);
+    WriteImage(Path("photos/ramp.tif"), photo, Container::Tiff, false);
+    const ToolRun r =
+        Tool("evaluate " + Path("photos") + " --pattern all --chart " + Path("q.svg"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<std::string> order;
+    std::istringstream lines(r.out);
+    std::string line;
+    while (std::getline(lines, line))
+        if (line.rfind("| ", 0) == 0 && line.find("PSNR") == std::string::npos)
+            order.push_back(line.substr(2, line.find(' ', 2) - 2));
+    ASSERT_EQ(order.size(), 5u) << r.out;
+    EXPECT_EQ(order.front(), "mhc");
+    EXPECT_EQ(order.back(), "block");
+    std::ifstream chart(Path("q.svg"));
+    const std::string svg((std::istreambuf_iterator<char>(chart)),
+                          std::istreambuf_iterator<char>());
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_NE(svg.find(">mhc<"), std::string::npos);
+
+    fs::create_directory(Path("empty"));
+    EXPECT_EQ(Tool("evaluate " + Path("empty")).status, 3);
+}
+
+}  // namespace
