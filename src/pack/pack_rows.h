@@ -10,7 +10,7 @@
 
 #include "core/formats.h"
 #include "core/image_view.h"
-#include "simd/simd.h"
+#include "simd/kernel_chain.h"
 
 namespace orvex {
 
@@ -52,6 +52,19 @@ struct PackOptions {
 
 extern const PackSet kPackPortable, kPackAvx2;
 
+// Vector kernels for three-byte pixels from samples stored as they are (the
+// low byte of each): pixels first + k on, k = from .. in whole vectors
+// below n; returns the first k left to the next kernel.
+using PackVectorFn = size_t (*)(const PackRow& row, size_t first, size_t from, size_t n,
+                                const uint16_t* r, const uint16_t* g, const uint16_t* b);
+
+// One instruction set's vector kernels, by [R in the pixel's first byte].
+struct PackVectorSet {
+    PackVectorFn triple8[2];
+};
+
+extern const PackVectorSet kPackVectorsSsse3, kPackVectorsAvx2;
+
 // How a call packs its rows, settled once: the destination's layout, the
 // kernel for it, and whether alpha is written (with which value) or left
 // as the caller's buffer held it.
@@ -72,7 +85,9 @@ class PackPlan {
 
     void Put(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
              const uint16_t* b) const {
-        kernel_(row, first, n, r, g, b, values_);
+        const size_t done = vectors_.Run(
+            0, [&](PackVectorFn f, size_t from) { return f(row, first, from, n, r, g, b); });
+        if (done < n) kernel_(row, first + done, n - done, r + done, g + done, b + done, values_);
     }
 
   private:
@@ -82,6 +97,7 @@ class PackPlan {
     ptrdiff_t stride_ = 0, planeStride_ = 0;
     PackValues values_{};
     bool converts_ = false;
+    KernelChain<PackVectorFn> vectors_;
 };
 
 }  // namespace orvex

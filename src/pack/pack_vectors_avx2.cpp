@@ -1,0 +1,44 @@
+// AVX2 kernels of the pack stage: three-byte pixels from 16-bit samples,
+// of which the low byte is kept (a mask before the unsigned-saturating
+// pack, which then cannot saturate), interleaved by byte shuffles.
+#include "pack/pack_rows.h"
+#include "simd/x86/x86.h"
+
+#if defined(ORVEX_X86)
+#include "simd/x86/pixel_interleave.h"
+
+namespace orvex {
+namespace {
+
+template <bool kRedFirst>
+ORVEX_TARGET_AVX2 size_t Triple8(const PackRow& row, size_t first, size_t k, size_t n,
+                                 const uint16_t* r, const uint16_t* g, const uint16_t* b) {
+    const __m256i low = _mm256_set1_epi16(0x00FF);
+    auto bytes = [&](const uint16_t* p) ORVEX_TARGET_AVX2 {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+        const __m256i c = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 16));
+        // The pack works within 128-bit halves; the quadword permute restores order.
+        return _mm256_permute4x64_epi64(
+            _mm256_packus_epi16(_mm256_and_si256(a, low), _mm256_and_si256(c, low)), 0xD8);
+    };
+    uint8_t* out = row.at[0] + 3 * first;
+    for (; k + 32 <= n; k += 32) {
+        const __m256i vr = bytes(r + k), vg = bytes(g + k), vb = bytes(b + k);
+        if (kRedFirst)
+            simd::Interleave3Avx2<1>(out + 3 * k, vr, vg, vb);
+        else
+            simd::Interleave3Avx2<1>(out + 3 * k, vb, vg, vr);
+    }
+    return k;
+}
+
+}  // namespace
+
+extern const PackVectorSet kPackVectorsAvx2 = {{Triple8<false>, Triple8<true>}};
+
+}  // namespace orvex
+#else
+namespace orvex {
+extern const PackVectorSet kPackVectorsAvx2 = {};
+}  // namespace orvex
+#endif
