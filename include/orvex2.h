@@ -60,9 +60,12 @@ typedef enum orvex_method {
     ORVEX_BLOCK = 2,       /* each 2 x 2 cell's colours for all four of its pixels */
     ORVEX_CUBIC_FLOAT = 3, /* separable cubic enlargement of the four colour planes */
     ORVEX_CUBIC_FIXED = 4, /* the same in fixed point */
-    ORVEX_MHC = 5          /* gradient-corrected linear interpolation: Malvar, He and Cutler,
+    ORVEX_MHC = 5,         /* gradient-corrected linear interpolation: Malvar, He and Cutler,
                               "High-quality linear interpolation for demosaicing of
                               Bayer-patterned color images", ICASSP 2004 */
+    ORVEX_DLMMSE = 6       /* directional LMMSE estimation of colour differences: Zhang and Wu,
+                              "Color demosaicking via directional linear minimum mean
+                              square-error estimation", IEEE Trans. Image Processing 14(12), 2005 */
 } orvex_method;
 
 typedef enum orvex_status {

@@ -37,8 +37,8 @@ const Output kOutputs[] = {
     {ORVEX_GRAY16, 0, 2, 1, false, -1},
 };
 
-const uint32_t kMethods[] = {ORVEX_BILINEAR, ORVEX_BLOCK, ORVEX_CUBIC_FLOAT, ORVEX_CUBIC_FIXED,
-                             ORVEX_MHC};
+const uint32_t kMethods[] = {ORVEX_BILINEAR,    ORVEX_BLOCK, ORVEX_CUBIC_FLOAT,
+                             ORVEX_CUBIC_FIXED, ORVEX_MHC,   ORVEX_DLMMSE};
 
 // An image in a guarded buffer: `pad` bytes after each row, top-down or
 // bottom-up, planes one row apart; canaries everywhere else.
@@ -149,7 +149,8 @@ TEST(Orvex2, GivesTheExportsBytesWhereBothConvert) {
     uint32_t seed = 3;
     for (const uint32_t method : kMethods)
         for (const Output& o : kOutputs) {
-            if (o.exportFormat == 0 || method == ORVEX_MHC) continue;  // nothing to compare with
+            if (o.exportFormat == 0 || method > ORVEX_CUBIC_FIXED)
+                continue;  // no export to compare
             const bool cubic = method == ORVEX_CUBIC_FLOAT || method == ORVEX_CUBIC_FIXED;
             if (cubic && o.planar) continue;  // the cubic exports have no planes
             for (const auto& [w, h] : {std::pair<size_t, size_t>{2, 2}, {7, 5}, {40, 9}, {65, 6}})
@@ -425,8 +426,8 @@ TEST(Orvex2, NamesAndSizes) {
     std::vector<std::string> names;
     for (uint32_t code = 1; orvex_method_name(code) != nullptr; ++code)
         names.push_back(orvex_method_name(code));
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"bilinear", "block", "cubic-float", "cubic-fixed", "mhc"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"bilinear", "block", "cubic-float", "cubic-fixed",
+                                               "mhc", "dlmmse"}));
     EXPECT_EQ(orvex_method_name(0), nullptr);
     EXPECT_EQ(orvex_image_bytes(ORVEX_PLANAR_RGB48, 5, 3), 90u);
     EXPECT_EQ(orvex_image_bytes(12345, 5, 3), 0u);

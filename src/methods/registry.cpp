@@ -5,6 +5,7 @@
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/block/block_demosaic.h"
 #include "methods/cubic/cubic_demosaic.h"
+#include "methods/dlmmse/dlmmse_demosaic.h"
 #include "methods/mhc/mhc_demosaic.h"
 
 namespace orvex {
@@ -54,6 +55,25 @@ class MhcRun final : public MethodRun {
     MhcMemory memory_;
 };
 
+class DlmmseRun final : public MethodRun {
+  public:
+    DlmmseRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
+    bool Prepare() override {
+        try {
+            PrepareDlmmse(job_, memory_);
+            return true;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    void Convert() override { DlmmseDemosaic(job_, memory_, level_); }
+
+  private:
+    Conversion job_;
+    SimdLevel level_;
+    DlmmseMemory memory_;
+};
+
 template <class Run>
 std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {
     return std::make_unique<Run>(job, level);
@@ -68,6 +88,7 @@ constexpr MethodEntry kMethods[] = {
     {3, "cubic-float", Plan<CubicRun<false>>, 1u << 17},
     {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17},
     {5, "mhc", Plan<MhcRun>, 1u << 18},
+    {6, "dlmmse", Plan<DlmmseRun>, 1u << 16},
 };
 
 }  // namespace

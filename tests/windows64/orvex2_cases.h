@@ -30,7 +30,7 @@ void ForEachCase(F&& visit) {
                                 ORVEX_ARGB32, ORVEX_RGB48, ORVEX_PLANAR_RGB24, ORVEX_PLANAR_RGB48,
                                 ORVEX_GRAY8,  ORVEX_GRAY16};
     for (uint32_t pattern = 0; pattern < 4; ++pattern)
-        for (uint32_t method = 1; method <= 5; ++method)
+        for (uint32_t method = 1; method <= 6; ++method)
             for (const uint32_t out : outputs)
                 for (const bool wide : {false, true}) {
                     const uint32_t src = wide ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8,

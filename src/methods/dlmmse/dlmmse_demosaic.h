@@ -1,0 +1,39 @@
+// Directional linear minimum mean square-error demosaic (Zhang and Wu,
+// "Color demosaicking via directional linear minimum mean square-error
+// estimation", IEEE Transactions on Image Processing 14(12), 2005).
+//
+// Along each row and each column the difference green minus the row's (or
+// column's) colour is estimated at every site by Laplacian-corrected
+// interpolation; the difference is treated as a noisy observation of a
+// smooth signal, low-passed, and at each colour site the two directional
+// estimates are refined by LMMSE from local statistics over nine samples,
+// then fused with weights inverse to their error variances. Green at colour
+// sites is the colour plus the fused difference; the other colour at
+// colour sites and both colours at green sites follow from the differences
+// of their neighbours. Single precision throughout, each value computed
+// with the same operations in the same order at every instruction-set
+// level, so results do not depend on vector width.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/conversion.h"
+#include "simd/simd.h"
+
+namespace orvex {
+
+// Working memory of one conversion: the planes of a strip of rows.
+struct DlmmseMemory {
+    std::vector<float> planes;
+};
+
+// Sizes the working memory (may throw std::bad_alloc; nothing written then).
+void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory);
+
+// The region of a Mosaic8 or Mosaic16 frame of at least 2 x 2, patterns
+// 0..3, into a colour layout view of the region's size.
+void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
+
+}  // namespace orvex
