@@ -58,3 +58,57 @@ TEST(Dlmmse, GreyEdgesGetNoFalseColour) {
 }
 
 }  // namespace
+
+#include "dlmmse/dlmmse_plain.h"
+#include "methods/dlmmse/dlmmse_demosaic.h"
+#include "test_support.h"
+
+namespace {
+
+// The library's passes against the plain per-pixel form, at every
+// instruction-set level, on random mosaics of odd and even sizes, whole and
+// in regions, 8- and 16-bit.
+TEST(Dlmmse, PassesMatchThePlainFormAtEveryLevel) {
+    using namespace orvex;
+    uint32_t seed = 3;
+    for (const auto level : testsupport::kSimdLevels)
+        for (const auto& [w, h] : {std::pair<uint32_t, uint32_t>{2, 2}, {5, 3}, {40, 37}, {77, 20}})
+            for (const uint32_t bits : {8u, 12u}) {
+                const bool wide = bits > 8;
+                std::vector<uint8_t> mosaic(size_t(w) * h * (wide ? 2 : 1));
+                testsupport::FillRandom(mosaic.data(), mosaic.size(), seed++);
+                if (wide)
+                    for (size_t i = 0; i < size_t(w) * h; ++i)
+                        testsupport::Store16(mosaic.data(), i,
+                                             testsupport::Load16(mosaic.data(), i) & 0xFFF);
+                const SourceView src{mosaic.data(),
+                                     ptrdiff_t(w * (wide ? 2 : 1)),
+                                     0,
+                                     w,
+                                     h,
+                                     wide ? kFormatMosaic16 : kFormatMosaic8,
+                                     seed % 4};
+                // The whole frame, then a region off its corner.
+                for (const uint32_t x : {0u, w / 3}) {
+                    const uint32_t rw = w - x, rh = h - x % h;
+                    std::vector<uint8_t> fast(size_t(rw) * rh * 6), plain(fast.size());
+                    auto job = [&](uint8_t* out) {
+                        Conversion c =
+                            WholeFrame(src, {out, ptrdiff_t(rw * 6), 0, rw, rh, kFormatRgb48, 0},
+                                       (1u << bits) - 1);
+                        c.x = x;
+                        c.y = x % h;
+                        c.pack = {true, 0, bits};
+                        return c;
+                    };
+                    DlmmseMemory memory;
+                    PrepareDlmmse(job(fast.data()), memory);
+                    DlmmseDemosaic(job(fast.data()), memory, level);
+                    DlmmsePlain(job(plain.data()), level);
+                    ASSERT_EQ(fast, plain) << w << "x" << h << " bits " << bits << " region at "
+                                           << x << " level " << int(level);
+                }
+            }
+}
+
+}  // namespace

@@ -24,6 +24,13 @@
 
 namespace orvex {
 
+// Reach of a pixel's estimates: directional differences 2, low-pass 4,
+// statistics 4, the other colour 1, colours at green sites 1.
+inline constexpr size_t kDlmmseMargin = 12;
+// Rows converted at once: the planes of a strip of 4096-pixel rows take
+// about 7 MiB.
+inline constexpr size_t kDlmmseStripRows = 32;
+
 // Working memory of one conversion: the planes of a strip of rows.
 struct DlmmseMemory {
     std::vector<float> planes;
@@ -35,5 +42,12 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory);
 // The region of a Mosaic8 or Mosaic16 frame of at least 2 x 2, patterns
 // 0..3, into a colour layout view of the region's size.
 void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
+
+// The passes of one build (portable, AVX2).
+using DlmmseRowsFn = void (*)(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
+struct DlmmseSet {
+    DlmmseRowsFn rows;
+};
+extern const DlmmseSet kDlmmsePortable, kDlmmseAvx2;
 
 }  // namespace orvex

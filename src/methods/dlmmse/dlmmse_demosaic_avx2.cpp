@@ -1,0 +1,14 @@
+// The AVX2 build of the directional LMMSE passes: the same body, compiled for
+// the wider set so the compiler vectorises its per-site arithmetic with it.
+#include "methods/dlmmse/dlmmse_rows.h"
+#include "simd/x86/x86.h"
+
+namespace orvex {
+
+#if defined(ORVEX_X86)
+ORVEX_DLMMSE_SET(kDlmmseAvx2, ORVEX_TARGET_AVX2)
+#else
+extern const DlmmseSet kDlmmseAvx2 = {};
+#endif
+
+}  // namespace orvex

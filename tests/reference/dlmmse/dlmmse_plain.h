@@ -1,0 +1,14 @@
+// The directional LMMSE demosaic computed pixel by pixel from its equations:
+// the plain form the library's passes are compared with.
+#pragma once
+
+#include "core/conversion.h"
+#include "simd/simd.h"
+
+namespace orvex {
+
+// The region of the job's frame into its destination (level: the pack
+// stage's kernels).
+void DlmmsePlain(const Conversion& job, SimdLevel level);
+
+}  // namespace orvex
