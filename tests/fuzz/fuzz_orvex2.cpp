@@ -57,10 +57,12 @@ struct Buffer {
     }
 };
 
-void Describe(FuzzedDataProvider& in, Buffer& b, bool mosaic) {
+// format 0: the fuzzer chooses one.
+void Describe(FuzzedDataProvider& in, Buffer& b, bool mosaic, uint32_t format = 0) {
     orvex_image& m = b.image;
-    m.format = in.ConsumeBool() ? kFormats[in.ConsumeIntegralInRange<size_t>(0, mosaic ? 1 : 11)]
-                                : in.ConsumeIntegral<uint32_t>();
+    m.format = format != 0        ? format
+               : in.ConsumeBool() ? kFormats[in.ConsumeIntegralInRange<size_t>(0, mosaic ? 1 : 11)]
+                                  : in.ConsumeIntegral<uint32_t>();
     m.width = in.ConsumeIntegralInRange<uint32_t>(0, in.ConsumeBool() ? 70 : 700);
     m.height = in.ConsumeIntegralInRange<uint32_t>(0, 40);
     m.pattern = in.ConsumeIntegralInRange<uint32_t>(0, 4);
@@ -106,8 +108,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider in(data, size);
     Buffer src, dst;
     Describe(in, src, true);
-    Describe(in, dst, false);
+    // The zoom's destination is described in the source's format, so that
+    // its buffer backs what its fields say.
     const bool zoom = in.ConsumeIntegralInRange(0, 5) == 0;
+    Describe(in, dst, zoom, zoom ? src.image.format : 0);
     const uint32_t method = in.ConsumeIntegralInRange<uint32_t>(0, 5);
     const uint32_t x = in.ConsumeIntegralInRange<uint32_t>(0, 80);
     const uint32_t y = in.ConsumeIntegralInRange<uint32_t>(0, 50);
@@ -116,7 +120,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     options.threads = in.ConsumeIntegralInRange<uint32_t>(0, 3);
     options.alpha = in.ConsumeIntegral<uint32_t>();
     if (in.ConsumeIntegralInRange(0, 15) == 0) options.size = in.ConsumeIntegral<uint32_t>();
-    if (zoom) dst.image.format = src.image.format;
 
     const std::vector<uint8_t> before = dst.bytes, mosaicBefore = src.bytes;
     const int status = zoom ? orvex_zoom_vertical(&src.image, &dst.image, &options)
