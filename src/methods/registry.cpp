@@ -36,43 +36,31 @@ class CubicRun final : public MethodRun {
     CubicConversion conversion_;
 };
 
-class MhcRun final : public MethodRun {
+// Methods whose working memory is sized before any band writes; a failed
+// allocation leaves the destination untouched.
+template <class Memory, void (*kPrepare)(const Conversion&, Memory&),
+          void (*kMethod)(const Conversion&, Memory&, SimdLevel)>
+class PreparedRun final : public MethodRun {
   public:
-    MhcRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
+    PreparedRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
     bool Prepare() override {
         try {
-            PrepareMhc(job_, memory_);
+            kPrepare(job_, memory_);
             return true;
         } catch (const std::bad_alloc&) {
             return false;
         }
     }
-    void Convert() override { MhcDemosaic(job_, memory_, level_); }
+    void Convert() override { kMethod(job_, memory_, level_); }
 
   private:
     Conversion job_;
     SimdLevel level_;
-    MhcMemory memory_;
+    Memory memory_;
 };
 
-class DlmmseRun final : public MethodRun {
-  public:
-    DlmmseRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
-    bool Prepare() override {
-        try {
-            PrepareDlmmse(job_, memory_);
-            return true;
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-    }
-    void Convert() override { DlmmseDemosaic(job_, memory_, level_); }
-
-  private:
-    Conversion job_;
-    SimdLevel level_;
-    DlmmseMemory memory_;
-};
+using MhcRun = PreparedRun<MhcMemory, PrepareMhc, MhcDemosaic>;
+using DlmmseRun = PreparedRun<DlmmseMemory, PrepareDlmmse, DlmmseDemosaic>;
 
 template <class Run>
 std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {

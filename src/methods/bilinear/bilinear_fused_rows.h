@@ -10,6 +10,7 @@
 
 #include "core/conversion.h"
 #include "core/image_view.h"
+#include "core/mirror.h"
 #include "core/samples.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/bilinear/bilinear_rows.h"
@@ -108,12 +109,6 @@ ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d,
         ScalarRun<S, kEven, kOdd>(u, c, d, x, end - x, regionX, pack, row);
 }
 
-// A coordinate beyond an edge of n samples, reflected about the edge
-// sample: -1 reads 1, n reads n - 2.
-inline size_t Reflect(ptrdiff_t i, size_t n) {
-    return size_t(i < 0 ? -i : i >= ptrdiff_t(n) ? 2 * ptrdiff_t(n) - 2 - i : i);
-}
-
 // The kind of frame site (x, y) under a pattern: red at column p & 1 of row
 // p >> 1 of the 2 x 2 cell.
 inline SiteKind KindAt(uint32_t pattern, size_t x, size_t y) {
@@ -129,7 +124,8 @@ template <class S>
 ORVEX_INLINE void EdgeSite(const SourceView& f, const uint8_t* u, const uint8_t* c,
                            const uint8_t* d, size_t x, size_t y, uint16_t& r, uint16_t& g,
                            uint16_t& b) {
-    const size_t xl = Reflect(ptrdiff_t(x) - 1, f.width), xr = Reflect(ptrdiff_t(x) + 1, f.width);
+    const size_t xl = MirrorIndex(ptrdiff_t(x) - 1, f.width),
+                 xr = MirrorIndex(ptrdiff_t(x) + 1, f.width);
     switch (KindAt(f.pattern, x, y)) {
         case RedSite:
             return SiteValues<S, RedSite>(u, c, d, x, xl, xr, r, g, b);
@@ -150,7 +146,7 @@ void EdgeRun(const SourceView& f, size_t y, size_t x0, size_t count, size_t regi
     uint16_t r[kChunk], g[kChunk], b[kChunk];
     const uint8_t* rows[3];
     for (ptrdiff_t dy = -1; dy <= 1; ++dy)
-        rows[dy + 1] = f.data + ptrdiff_t(Reflect(ptrdiff_t(y) + dy, f.height)) * f.stride;
+        rows[dy + 1] = f.data + ptrdiff_t(MirrorIndex(ptrdiff_t(y) + dy, f.height)) * f.stride;
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
         const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
         for (size_t i = 0; i < n; ++i)

@@ -18,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/mirror.h"
 #include "core/samples.h"
 #include "methods/dlmmse/dlmmse_demosaic.h"
 #include "pack/pack_rows.h"
@@ -40,14 +41,6 @@ namespace {
 // numbers.
 constexpr float kLowPass[9] = {0.02763055f, 0.06628224f, 0.12383153f, 0.18017390f, 0.20416368f,
                                0.18017390f, 0.12383153f, 0.06628224f, 0.02763055f};
-
-inline size_t DlmmseMirror(ptrdiff_t i, size_t n) {
-    if (n == 1) return 0;
-    const ptrdiff_t period = 2 * ptrdiff_t(n) - 2;
-    ptrdiff_t m = i % period;
-    if (m < 0) m += period;
-    return size_t(m < ptrdiff_t(n) ? m : period - m);
-}
 
 // The strip's planes, `stride` floats per row; row temporaries of the
 // horizontal direction.
@@ -214,18 +207,7 @@ ORVEX_INLINE void DlmmseStrip(const Conversion& job, const DlmmseWindow& win, si
     };
 
     for (size_t y = 0; y < wh; ++y) {
-        const uint8_t* src =
-            f.data + ptrdiff_t(DlmmseMirror(top + ptrdiff_t(y), f.height)) * f.stride;
-        float* mo = win.Row(win.mosaic, y);
-        // Columns inside the frame in one plain loop; the reflected ones apart.
-        const size_t first = left >= 0 ? 0 : size_t(-left);
-        const size_t inside = std::min<size_t>(ww, size_t(ptrdiff_t(f.width) - left));
-        for (size_t x = 0; x < first; ++x)
-            mo[x] = float(S::Load(src, DlmmseMirror(left + ptrdiff_t(x), f.width)));
-        for (size_t x = first; x < inside; ++x)
-            mo[x] = float(S::Load(src, size_t(left + ptrdiff_t(x))));
-        for (size_t x = std::max(first, inside); x < ww; ++x)
-            mo[x] = float(S::Load(src, DlmmseMirror(left + ptrdiff_t(x), f.width)));
+        LoadMirroredRow<S>(f, top + ptrdiff_t(y), left, ww, win.Row(win.mosaic, y));
     }
     // Green minus the column's colour at every site, low-passed, and the
     // squares the statistics sum.

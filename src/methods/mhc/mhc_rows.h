@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <type_traits>
 
+#include "core/mirror.h"
 #include "core/samples.h"
 #include "methods/mhc/mhc_demosaic.h"
 #include "pack/pack_rows.h"
@@ -21,32 +22,6 @@ namespace {
 
 // Pixels of a row computed per chunk; their values live on the stack.
 constexpr size_t kMhcChunk = 256;
-
-// A coordinate beyond an edge of n samples, reflected about the edge sample
-// as often as it takes (x = -1 reads 1, x = -2 reads 2, x = n reads n - 2).
-inline size_t MirrorIndex(ptrdiff_t i, size_t n) {
-    if (n == 1) return 0;
-    const ptrdiff_t period = 2 * ptrdiff_t(n) - 2;
-    ptrdiff_t m = i % period;
-    if (m < 0) m += period;
-    return size_t(m < ptrdiff_t(n) ? m : period - m);
-}
-
-// Frame row `row` (any integer) into a padded row: entry k holds frame
-// column x0 - 2 + k, for k = 0 .. count - 1.
-template <class S>
-ORVEX_INLINE void LoadPadded(const SourceView& f, ptrdiff_t row, size_t x0, size_t count,
-                             uint16_t* out) {
-    const uint8_t* src = f.data + ptrdiff_t(MirrorIndex(row, f.height)) * f.stride;
-    // Columns inside the frame in one plain loop; the reflected ones apart.
-    const size_t first = x0 >= 2 ? 0 : 2 - x0;
-    const size_t inside = f.width + 2 - x0 < count ? f.width + 2 - x0 : count;
-    for (size_t k = 0; k < first; ++k)
-        out[k] = uint16_t(S::Load(src, MirrorIndex(ptrdiff_t(x0 + k) - 2, f.width)));
-    for (size_t k = first; k < inside; ++k) out[k] = uint16_t(S::Load(src, x0 + k - 2));
-    for (size_t k = inside; k < count; ++k)
-        out[k] = uint16_t(S::Load(src, MirrorIndex(ptrdiff_t(x0 + k) - 2, f.width)));
-}
 
 // Sums in the narrowest lanes that hold them: 16 bits for 8-bit samples
 // (the largest sum, 40 x 255, is far inside), 32 bits otherwise.
@@ -100,13 +75,14 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdLevel le
         return memory.rows.data() + size_t(((r % 5) + 5) % 5) * padded;
     };
     const ptrdiff_t y0 = ptrdiff_t(job.y);
-    for (ptrdiff_t r = y0 - 2; r <= y0 + 1; ++r) LoadPadded<S>(f, r, job.x, padded, slot(r));
+    for (ptrdiff_t r = y0 - 2; r <= y0 + 1; ++r)
+        LoadMirroredRow<S>(f, r, ptrdiff_t(job.x) - 2, padded, slot(r));
     // Red sits at column p & 1 of row p >> 1 of the pattern's cell.
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
     uint16_t own[kMhcChunk], green[kMhcChunk], other[kMhcChunk];
     for (size_t y = 0; y < h; ++y) {
         const ptrdiff_t fy = y0 + ptrdiff_t(y);
-        LoadPadded<S>(f, fy + 2, job.x, padded, slot(fy + 2));
+        LoadMirroredRow<S>(f, fy + 2, ptrdiff_t(job.x) - 2, padded, slot(fy + 2));
         const bool isRedRow = (size_t(fy) & 1) == redRow;
         // The row's colour sites: red's column on a red row, the other on a blue one.
         const size_t colourColumn = isRedRow ? redColumn : 1 - redColumn;

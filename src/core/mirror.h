@@ -1,0 +1,41 @@
+// Samples beyond a frame's edges, read by reflection about the edge sample
+// (x = -1 reads 1, x = -2 reads 2, x = n reads n - 2), which keeps the
+// colour pattern of a mosaic.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+
+#include "core/image_view.h"
+#include "core/samples.h"
+
+namespace orvex {
+
+// A coordinate of any distance beyond an edge of n samples, reflected as
+// often as it takes.
+inline size_t MirrorIndex(ptrdiff_t i, size_t n) {
+    if (n == 1) return 0;
+    const ptrdiff_t period = 2 * ptrdiff_t(n) - 2;
+    ptrdiff_t m = i % period;
+    if (m < 0) m += period;
+    return size_t(m < ptrdiff_t(n) ? m : period - m);
+}
+
+// Frame row `row` (any integer) into out[0 .. count - 1]: entry k holds frame
+// column left + k, both reflected where they lie beyond the frame. Columns
+// inside the frame go in one plain loop, the reflected ones apart.
+template <class S, class T>
+ORVEX_INLINE void LoadMirroredRow(const SourceView& f, ptrdiff_t row, ptrdiff_t left, size_t count,
+                                  T* out) {
+    const uint8_t* src = f.data + ptrdiff_t(MirrorIndex(row, f.height)) * f.stride;
+    const size_t first = std::min(count, left >= 0 ? size_t(0) : size_t(-left));
+    const size_t inside = std::max(first, std::min(count, size_t(ptrdiff_t(f.width) - left)));
+    for (size_t k = 0; k < first; ++k)
+        out[k] = T(S::Load(src, MirrorIndex(left + ptrdiff_t(k), f.width)));
+    const size_t column = size_t(left + ptrdiff_t(first));  // of entry `first`
+    for (size_t k = 0; k < inside - first; ++k) out[first + k] = T(S::Load(src, column + k));
+    for (size_t k = inside; k < count; ++k)
+        out[k] = T(S::Load(src, MirrorIndex(left + ptrdiff_t(k), f.width)));
+}
+
+}  // namespace orvex
