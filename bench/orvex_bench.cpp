@@ -81,25 +81,27 @@ void Zoom(benchmark::State& state, uint32_t format) {
 }
 
 // The second interface on the same frames, and on a small one (640 x 480):
-// packed views or rows padded by 64 bytes, one thread or one per core.
+// packed views or rows padded by 64 bytes, one thread or one per core;
+// 8-bit mosaics into RGB24, 12-bit ones into RGB48.
 constexpr Size kSizes2[] = {{640, 480}, {4096, 3072}};
 
-void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t threads) {
+void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t threads, bool wide) {
     const Size s = kSizes2[state.range(0)];
-    std::vector<uint8_t> src = Mosaic(s, false);
-    const size_t pitch = size_t(s.w) * 3 + (padded ? 64 : 0);
+    std::vector<uint8_t> src = Mosaic(s, wide);
+    const size_t pitch = size_t(s.w) * (wide ? 6 : 3) + (padded ? 64 : 0);
     std::vector<uint8_t> dst(pitch * s.h);
     orvex_image in{}, out{};
     in.data = src.data();
     in.width = s.w;
     in.height = s.h;
-    in.format = ORVEX_MOSAIC8;
+    in.format = wide ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
     in.pattern = ORVEX_RGGB;
+    in.bits = wide ? 12 : 8;
     out.data = dst.data();
     out.stride = ptrdiff_t(pitch);
     out.width = s.w;
     out.height = s.h;
-    out.format = ORVEX_BGR24;
+    out.format = wide ? ORVEX_RGB48 : ORVEX_RGB24;
     orvex_options options;
     orvex_init_options(&options);
     options.threads = threads;
@@ -141,10 +143,11 @@ void OpenCv(benchmark::State& state, int code, bool wide) {
 
 #define ORVEX_SIZES ->DenseRange(0, 1)->Unit(benchmark::kMillisecond)->UseRealTime()
 
-#define ORVEX2_CASES(name, method)                                            \
-    BENCHMARK_CAPTURE(Orvex2, name##_t1, method, false, 1) ORVEX_SIZES;       \
-    BENCHMARK_CAPTURE(Orvex2, name##_t1_padded, method, true, 1) ORVEX_SIZES; \
-    BENCHMARK_CAPTURE(Orvex2, name##_t0, method, false, 0) ORVEX_SIZES;
+#define ORVEX2_CASES(name, method)                                                   \
+    BENCHMARK_CAPTURE(Orvex2, name##_t1, method, false, 1, false) ORVEX_SIZES;       \
+    BENCHMARK_CAPTURE(Orvex2, name##_t1_padded, method, true, 1, false) ORVEX_SIZES; \
+    BENCHMARK_CAPTURE(Orvex2, name##_t0, method, false, 0, false) ORVEX_SIZES;       \
+    BENCHMARK_CAPTURE(Orvex2, name##_16_t1, method, false, 1, true) ORVEX_SIZES;
 
 ORVEX2_CASES(block, ORVEX_BLOCK)
 ORVEX2_CASES(bilinear, ORVEX_BILINEAR)

@@ -24,7 +24,14 @@
 
 namespace orvex {
 
-// Working memory of one conversion: five padded source rows.
+// Entries of each parity half of a padded row: two reflected samples on the
+// left, and on the right enough for the last pair's reach.
+inline size_t MhcHalfRow(size_t width) {
+    return (width + 6) / 2;
+}
+
+// Working memory of one conversion: five padded source rows, split by
+// column parity, and the row being split.
 struct MhcMemory {
     std::vector<uint16_t> rows;
 };

@@ -1,11 +1,12 @@
 // The row loop of the gradient-corrected demosaic, included by the file of
 // each build that compiles it (portable and AVX2 builds of one body).
 //
-// The five source rows a row reads are kept widened to 16 bits and padded
-// by two reflected samples on each side, so one loop serves every column,
-// the frame's edges included. Every column computes the sums its kernels
-// share, then all four kernels, and keeps the two its site needs: a fixed
-// amount of branch-free integer work per pixel, which vectorises.
+// The five source rows a row reads are kept widened to 16 bits, padded by
+// reflected samples, and split by column parity: a pixel and its right
+// neighbour form a pair, one a colour site and one a green site, and each
+// half of the pair reads its neighbours from the split rows with plain
+// consecutive loads. So each site computes only the two kernels it needs:
+// a fixed amount of branch-free integer work per pair, which vectorises.
 #pragma once
 
 #include <cstddef>
@@ -31,68 +32,111 @@ ORVEX_INLINE A Limited(A v, A maxValue) {
     return low < maxValue ? low : maxValue;
 }
 
-// a where the mask is all ones, b where it is zero: a select without a branch.
+// The sums the kernels of a site share: the sample, its horizontal
+// neighbours at distance 1 and 2, the vertical ones, and the diagonal ones.
 template <class A>
-ORVEX_INLINE A Pick(A mask, A a, A b) {
-    return A((a & mask) | (b & ~mask));
-}
+struct MhcSums {
+    A c, h1, h2, v1, v2, d;
+};
 
-// Pixels 0 .. n - 1 of a row from its padded rows p[0] .. p[4] (rows -2 ..
-// +2; entry k + 2 is pixel k). Colour sites sit where (k + phase) is even;
-// own: the row's colour channel, other: the other colour's.
-template <class A>
-ORVEX_INLINE void MhcPixels(const uint16_t* __restrict p0, const uint16_t* __restrict p1,
-                            const uint16_t* __restrict p2, const uint16_t* __restrict p3,
-                            const uint16_t* __restrict p4, size_t n, size_t phase, A maxValue,
-                            uint16_t* __restrict own, uint16_t* __restrict green,
-                            uint16_t* __restrict other) {
-    for (size_t k = 0; k < n; ++k) {
-        const A c = A(p2[k + 2]);
-        const A h1 = A(p2[k + 1] + p2[k + 3]), h2 = A(p2[k] + p2[k + 4]);
-        const A v1 = A(p1[k + 2] + p3[k + 2]), v2 = A(p0[k + 2] + p4[k + 2]);
-        const A d = A(p1[k + 1] + p1[k + 3] + p3[k + 1] + p3[k + 3]);
-        const A greenAtColour = A(A(4 * c + 2 * (h1 + v1) - (h2 + v2) + 4) >> 3);
-        const A otherAtColour = A(A(12 * c + 4 * d - 3 * (h2 + v2) + 8) >> 4);
-        const A ownAtGreen = A(A(10 * c + 8 * h1 - 2 * h2 - 2 * d + v2 + 8) >> 4);
-        const A otherAtGreen = A(A(10 * c + 8 * v1 - 2 * v2 - 2 * d + h2 + 8) >> 4);
-        const A colour = A(A((k + phase) & 1) - 1);  // all ones at colour sites
-        own[k] = uint16_t(Pick(colour, c, Limited(ownAtGreen, maxValue)));
-        green[k] = uint16_t(Pick(colour, Limited(greenAtColour, maxValue), c));
-        other[k] = uint16_t(Limited(Pick(colour, otherAtColour, otherAtGreen), maxValue));
+// One padded source row split by parity: even[i] is entry 2i, odd[i] entry
+// 2i + 1.
+struct MhcSplitRow {
+    const uint16_t* even;
+    const uint16_t* odd;
+};
+
+// Pairs 0 .. pairs - 1 of a row from the parity halves e and o of its split
+// rows (rows -2 .. +2), each pointing one entry on: pair t is pixels 2t
+// (at e[t]) and 2t + 1 (at o[t]); the neighbours of the first are o[t - 1]
+// and o[t], those of the second e[t] and e[t + 1].
+// Colour sites are the pairs' first pixels when kColourFirst; own: the
+// row's colour channel, other: the other colour's.
+template <class A, bool kColourFirst>
+ORVEX_INLINE void MhcPairs(const uint16_t* __restrict e0, const uint16_t* __restrict e1,
+                           const uint16_t* __restrict e2, const uint16_t* __restrict e3,
+                           const uint16_t* __restrict e4, const uint16_t* __restrict o0,
+                           const uint16_t* __restrict o1, const uint16_t* __restrict o2,
+                           const uint16_t* __restrict o3, const uint16_t* __restrict o4,
+                           size_t pairs, A maxValue, uint16_t* __restrict own,
+                           uint16_t* __restrict green, uint16_t* __restrict other) {
+    for (size_t t = 0; t < pairs; ++t) {
+        const MhcSums<A> first = {
+            A(e2[t]),         A(o2[t - 1] + o2[t]), A(e2[t - 1] + e2[t + 1]),
+            A(e1[t] + e3[t]), A(e0[t] + e4[t]),     A(o1[t - 1] + o1[t] + o3[t - 1] + o3[t])};
+        const MhcSums<A> second = {
+            A(o2[t]),         A(e2[t] + e2[t + 1]), A(o2[t - 1] + o2[t + 1]),
+            A(o1[t] + o3[t]), A(o0[t] + o4[t]),     A(e1[t] + e1[t + 1] + e3[t] + e3[t + 1])};
+        const MhcSums<A>& colour = kColourFirst ? first : second;
+        const MhcSums<A>& g = kColourFirst ? second : first;
+        const A greenAtColour =
+            A(A(4 * colour.c + 2 * (colour.h1 + colour.v1) - (colour.h2 + colour.v2) + 4) >> 3);
+        const A otherAtColour =
+            A(A(12 * colour.c + 4 * colour.d - 3 * (colour.h2 + colour.v2) + 8) >> 4);
+        const A ownAtGreen = A(A(10 * g.c + 8 * g.h1 - 2 * g.h2 - 2 * g.d + g.v2 + 8) >> 4);
+        const A otherAtGreen = A(A(10 * g.c + 8 * g.v1 - 2 * g.v2 - 2 * g.d + g.h2 + 8) >> 4);
+        const size_t ci = 2 * t + (kColourFirst ? 0 : 1), gi = 2 * t + (kColourFirst ? 1 : 0);
+        own[ci] = uint16_t(colour.c);
+        green[ci] = uint16_t(Limited(greenAtColour, maxValue));
+        other[ci] = uint16_t(Limited(otherAtColour, maxValue));
+        own[gi] = uint16_t(Limited(ownAtGreen, maxValue));
+        green[gi] = uint16_t(g.c);
+        other[gi] = uint16_t(Limited(otherAtGreen, maxValue));
     }
 }
 
 template <class S>
 ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdLevel level) {
     const SourceView& f = job.frame;
-    const size_t w = job.dst.width, h = job.dst.height, padded = w + 4;
+    const size_t w = job.dst.width, h = job.dst.height, half = MhcHalfRow(w);
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || f.width < 2 || f.height < 2 || f.pattern > kBggr) return;
     const int32_t maxValue = int32_t(job.maxValue);
+    // The padded row (entry k + 2 is pixel k) before its split.
+    uint16_t* const padded = memory.rows.data() + 10 * half;
     // Ring slot of logical row r (any integer): rows y - 2 .. y + 2 of the
     // output row y are always in five different slots.
     auto slot = [&](ptrdiff_t r) {
-        return memory.rows.data() + size_t(((r % 5) + 5) % 5) * padded;
+        uint16_t* even = memory.rows.data() + size_t(((r % 5) + 5) % 5) * 2 * half;
+        return MhcSplitRow{even, even + half};
+    };
+    auto load = [&](ptrdiff_t r) {
+        LoadMirroredRow<S>(f, r, ptrdiff_t(job.x) - 2, 2 * half, padded);
+        uint16_t* even = memory.rows.data() + size_t(((r % 5) + 5) % 5) * 2 * half;
+        uint16_t* odd = even + half;
+        for (size_t i = 0; i < half; ++i) {
+            even[i] = padded[2 * i];
+            odd[i] = padded[2 * i + 1];
+        }
     };
     const ptrdiff_t y0 = ptrdiff_t(job.y);
-    for (ptrdiff_t r = y0 - 2; r <= y0 + 1; ++r)
-        LoadMirroredRow<S>(f, r, ptrdiff_t(job.x) - 2, padded, slot(r));
+    for (ptrdiff_t r = y0 - 2; r <= y0 + 1; ++r) load(r);
     // Red sits at column p & 1 of row p >> 1 of the pattern's cell.
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
     uint16_t own[kMhcChunk], green[kMhcChunk], other[kMhcChunk];
+    using A = std::conditional_t<S::kBytes == 1, int16_t, int32_t>;
     for (size_t y = 0; y < h; ++y) {
         const ptrdiff_t fy = y0 + ptrdiff_t(y);
-        LoadMirroredRow<S>(f, fy + 2, ptrdiff_t(job.x) - 2, padded, slot(fy + 2));
+        load(fy + 2);
         const bool isRedRow = (size_t(fy) & 1) == redRow;
         // The row's colour sites: red's column on a red row, the other on a blue one.
         const size_t colourColumn = isRedRow ? redColumn : 1 - redColumn;
-        const size_t phase = (job.x + colourColumn) & 1;
+        const bool colourFirst = ((job.x + colourColumn) & 1) == 0;
         const PackRow row = pack.Row(y);
         for (size_t k0 = 0; k0 < w; k0 += kMhcChunk) {
-            const size_t n = w - k0 < kMhcChunk ? w - k0 : kMhcChunk;
-            using A = std::conditional_t<S::kBytes == 1, int16_t, int32_t>;
-            MhcPixels<A>(slot(fy - 2) + k0, slot(fy - 1) + k0, slot(fy) + k0, slot(fy + 1) + k0,
-                         slot(fy + 2) + k0, n, (k0 + phase) & 1, A(maxValue), own, green, other);
+            const size_t n = w - k0 < kMhcChunk ? w - k0 : kMhcChunk, t0 = k0 / 2;
+            const uint16_t *e[5], *o[5];
+            for (ptrdiff_t i = 0; i < 5; ++i) {
+                const MhcSplitRow s = slot(fy - 2 + i);
+                e[i] = s.even + t0 + 1, o[i] = s.odd + t0 + 1;
+            }
+            const size_t pairs = (n + 1) / 2;
+            if (colourFirst)
+                MhcPairs<A, true>(e[0], e[1], e[2], e[3], e[4], o[0], o[1], o[2], o[3], o[4], pairs,
+                                  A(maxValue), own, green, other);
+            else
+                MhcPairs<A, false>(e[0], e[1], e[2], e[3], e[4], o[0], o[1], o[2], o[3], o[4],
+                                   pairs, A(maxValue), own, green, other);
             if (isRedRow)
                 pack.Put(row, k0, n, own, green, other);
             else
