@@ -11,10 +11,14 @@ namespace orvex {
 ORVEX_DLMMSE_SET(kDlmmsePortable, )
 
 void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory) {
-    const size_t stride = size_t(job.dst.width) + 2 * kDlmmseMargin;
-    const size_t rows = std::min<size_t>(kDlmmseStripRows, job.dst.height) + 2 * kDlmmseMargin;
-    // Eight planes, ten row temporaries, and the output row's samples.
-    memory.planes.assign(8 * stride * rows + 10 * stride + (3 * size_t(job.dst.width) + 1) / 2, 0);
+    // Tiles are at most two columns wider than the widest tile asked for.
+    const size_t widest = std::min<size_t>(job.dst.width, kDlmmseTileColumns + 2);
+    const size_t half = DlmmseHalf(widest);
+    const size_t halves =
+        2 * kDlmmseMosaicRows + 8 * kDlmmseStatisticRows + 3 * kDlmmseColourRows + 2 * 5 + 3;
+    // The output row's three sample arrays, 2 bytes per pixel pair member.
+    const size_t samples = 3 * 2 * ((widest + 1) / 2);
+    memory.planes.assign(halves * half + (samples + 1) / 2, 0);
 }
 
 void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level) {

@@ -27,11 +27,19 @@ namespace orvex {
 // Reach of a pixel's estimates: directional differences 2, low-pass 4,
 // statistics 4, the other colour 1, colours at green sites 1.
 inline constexpr size_t kDlmmseMargin = 12;
-// Rows converted at once: the planes of a strip of 4096-pixel rows take
-// about 7 MiB.
-inline constexpr size_t kDlmmseStripRows = 32;
+// Widest column tile: its working rows (about 190 half rows) stay within a
+// core's cache.
+inline constexpr size_t kDlmmseTileColumns = 1024;
+// Rows each ring keeps, powers of two: the mosaic's from the output row to
+// the margin below it; the differences' and statistics' nine; the colour
+// estimates' three or four.
+inline constexpr size_t kDlmmseMosaicRows = 16, kDlmmseStatisticRows = 16, kDlmmseColourRows = 4;
+// Entries of each parity half of a tile's window rows.
+inline size_t DlmmseHalf(size_t tileWidth) {
+    return (tileWidth + 1) / 2 + 16;
+}
 
-// Working memory of one conversion: the planes of a strip of rows.
+// Working memory of one conversion: the rings and rows of a tile.
 struct DlmmseMemory {
     std::vector<float> planes;
 };

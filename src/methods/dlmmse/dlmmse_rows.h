@@ -1,16 +1,23 @@
-// The passes of the directional LMMSE demosaic over a strip, included by the
-// file of each build that compiles them (portable and AVX2 builds of one
-// body).
+// The passes of the directional LMMSE demosaic, included by the file of each
+// build that compiles them (portable and AVX2 builds of one body).
 //
-// The strip's mosaic is read with a margin of kDlmmseMargin samples on
-// every side (by reflection about the frame's edge sample where the frame
-// ends); every estimate is computed on that window and only the strip's
-// own pixels are kept. A pixel depends on the samples within the margin
-// and on nothing else, so strips, bands and tiles give the same bytes.
-// Each pass is a plain loop over a row, the same arithmetic at every site
-// (sites of another kind select another result), so the compiler
-// vectorises it without changing a value: every sum runs in the order the
-// equations give, and no value depends on the vector width.
+// A band is converted in column tiles, and each tile row by row: every
+// stage keeps the few rows the next stage reads in a ring, so the working
+// set stays in the core's cache and no row is computed twice except the
+// stages' reach above the band. A tile's window starts kDlmmseMargin + 4
+// columns left of it, is read by reflection about the frame's edge sample
+// where the frame ends, and each of its rows is split by column parity into
+// two halves. In a Bayer row the colour sites are all of one parity, so
+// every half is all colour sites or all green sites: each loop runs over
+// one half with no per-site selection, and the estimates that only colour
+// sites need are computed there only.
+//
+// A pixel depends on the samples within kDlmmseMargin of it and nothing
+// else, so tiles, bands and regions give the same bytes. Each loop is the
+// same arithmetic at every site of its half, which the compiler vectorises
+// without changing a value: every value is computed with the same
+// operations in the same order as the plain form, whatever the vector
+// width.
 #pragma once
 
 #include <algorithm>
@@ -23,14 +30,14 @@
 #include "methods/dlmmse/dlmmse_demosaic.h"
 #include "pack/pack_rows.h"
 
-// The nine-tap sums are written as loops; unrolled, they leave the loop
-// over the row's sites plain for the vectoriser.
-#if defined(__GNUC__) && !defined(__clang__)
-#define ORVEX_UNROLL9 _Pragma("GCC unroll 9")
-#elif defined(__clang__)
-#define ORVEX_UNROLL9 _Pragma("unroll 9")
+// The loops read and write distinct rows: tell the vectoriser so, instead
+// of having it compare every pair of pointers.
+#if defined(__clang__)
+#define ORVEX_IVDEP _Pragma("clang loop vectorize(assume_safety)")
+#elif defined(__GNUC__)
+#define ORVEX_IVDEP _Pragma("GCC ivdep")
 #else
-#define ORVEX_UNROLL9
+#define ORVEX_IVDEP
 #endif
 
 namespace orvex {
@@ -41,255 +48,300 @@ namespace {
 // numbers.
 constexpr float kLowPass[9] = {0.02763055f, 0.06628224f, 0.12383153f, 0.18017390f, 0.20416368f,
                                0.18017390f, 0.12383153f, 0.06628224f, 0.02763055f};
+constexpr float kNinth = 1.0f / 9;
 
-// The strip's planes, `stride` floats per row; row temporaries of the
-// horizontal direction.
-struct DlmmseWindow {
-    float *mosaic, *diffV, *smoothV, *squareV, *noiseV, *green, *red, *blue;
-    float *diffH, *smoothH, *squareH, *noiseH;
-    float* sums[6];
-    size_t stride;
-    float* Row(float* plane, size_t y) const { return plane + y * stride; }
-};
-
-// The low-passed difference s at x from d0[x - 4] .. d8[x - 4] (the nine
-// neighbours, in order), its square, and the squared residual of the
-// difference itself (d4), for x in first .. end - 1.
-ORVEX_INLINE void Smooth9(float* __restrict smooth, float* __restrict square,
-                          float* __restrict noise, const float* __restrict d0,
-                          const float* __restrict d1, const float* __restrict d2,
-                          const float* __restrict d3, const float* __restrict d4,
-                          const float* __restrict d5, const float* __restrict d6,
-                          const float* __restrict d7, const float* __restrict d8, size_t first,
-                          size_t end) {
-    for (size_t x = first; x < end; ++x) {
-        float s = 0;
-        s += kLowPass[0] * d0[x - 4];
-        s += kLowPass[1] * d1[x - 4];
-        s += kLowPass[2] * d2[x - 4];
-        s += kLowPass[3] * d3[x - 4];
-        s += kLowPass[4] * d4[x - 4];
-        s += kLowPass[5] * d5[x - 4];
-        s += kLowPass[6] * d6[x - 4];
-        s += kLowPass[7] * d7[x - 4];
-        s += kLowPass[8] * d8[x - 4];
-        smooth[x] = s;
-        square[x] = s * s;
-        noise[x] = (d4[x - 4] - s) * (d4[x - 4] - s);
-    }
+// The low-pass of nine samples in order, its symmetric taps paired.
+ORVEX_INLINE float LowPass9(float a0, float a1, float a2, float a3, float a4, float a5, float a6,
+                            float a7, float a8) {
+    return (kLowPass[0] * (a0 + a8) + kLowPass[1] * (a1 + a7)) +
+           (kLowPass[2] * (a2 + a6) + kLowPass[3] * (a3 + a5)) + kLowPass[4] * a4;
 }
 
-// out[x] = the sum of a0[x - 4] .. a8[x - 4], in that order, for x in
-// first .. end - 1 (the arrays point four samples on, so no pointer leaves
-// its row).
-ORVEX_INLINE void Sums9(float* __restrict out, const float* __restrict a0,
-                        const float* __restrict a1, const float* __restrict a2,
-                        const float* __restrict a3, const float* __restrict a4,
-                        const float* __restrict a5, const float* __restrict a6,
-                        const float* __restrict a7, const float* __restrict a8, size_t first,
-                        size_t end) {
-    for (size_t x = first; x < end; ++x) {
-        float s = 0;
-        s += a0[x - 4];
-        s += a1[x - 4];
-        s += a2[x - 4];
-        s += a3[x - 4];
-        s += a4[x - 4];
-        s += a5[x - 4];
-        s += a6[x - 4];
-        s += a7[x - 4];
-        s += a8[x - 4];
-        out[x] = s;
-    }
+// The sum of nine samples, added pairwise.
+ORVEX_INLINE float Sum9(float a0, float a1, float a2, float a3, float a4, float a5, float a6,
+                        float a7, float a8) {
+    return ((a0 + a1) + (a2 + a3)) + ((a4 + a5) + (a6 + a7)) + a8;
 }
 
 // The LMMSE estimate of one direction from nine-sample sums, and its error
 // variance.
 ORVEX_INLINE void Lmmse(float sum, float squares, float noise, float smooth, float diff,
                         float& estimate, float& error) {
-    const float mean = sum / 9;
-    const float spread = squares / 9 - mean * mean;
+    const float mean = sum * kNinth;
+    const float spread = squares * kNinth - mean * mean;
     const float signal = (spread > 0 ? spread : 0) + 1e-5f;
-    const float noiseVariance = noise / 9 + 1e-5f;
+    const float noiseVariance = noise * kNinth + 1e-5f;
     const float gain = signal / (signal + noiseVariance);
     estimate = smooth + gain * (diff - smooth);
     error = signal - gain * signal;
 }
 
+// floor(v + 0.5) limited to 0 .. limit: within the limits the truncation
+// of a non-negative value is its floor.
 ORVEX_INLINE uint16_t DlmmseSample(float v, float limit) {
-    const float r = std::floor(v + 0.5f);
-    return uint16_t(r < 0 ? 0 : r > limit ? limit : r);
+    const float r = v + 0.5f;
+    const float low = r > 0 ? r : 0;
+    return uint16_t(int32_t(low < limit ? low : limit));
 }
 
-// Green of a row's sites first .. end - 1: the sample at green sites; at
-// colour sites the colour plus both directions' estimates, fused with
-// weights inverse to their error variances.
-ORVEX_INLINE void GreenRow(const float* __restrict mo, const float* __restrict dh,
-                           const float* __restrict sh, const float* __restrict dv,
-                           const float* __restrict sv, const float* __restrict sumH,
-                           const float* __restrict squaresH, const float* __restrict noiseH,
-                           const float* __restrict sumV, const float* __restrict squaresV,
-                           const float* __restrict noiseV, float* __restrict g, size_t first,
-                           size_t end, size_t cp) {
-    for (size_t x = first; x < end; ++x) {
+// Rows of one plane in a ring of a power-of-two count: row r (a frame row,
+// any integer) is at slot r mod count, its two parity halves one after the
+// other (`halves` of them: 1 for planes kept at colour sites only).
+struct DlmmseRing {
+    float* base;
+    size_t half, halves, mask;
+    float* Half(ptrdiff_t r, size_t parity) const {
+        return base + ((size_t(r) & mask) * halves + parity) * half;
+    }
+};
+
+// A tile's geometry: window column 2i + p is half p's entry i, frame column
+// left + 2i + p.
+struct DlmmseTile {
+    ptrdiff_t left;
+    size_t half;   // entries per half
+    size_t pairs;  // output pixel pairs, from entry kDlmmseOut of both halves
+    size_t first;  // the tile's first output pixel in the destination row
+    size_t width;  // output pixels
+};
+
+// The first output entry of each half: kDlmmseMargin + 4 window columns in.
+constexpr size_t kDlmmseOut = (kDlmmseMargin + 4) / 2;
+
+// The working rows of a tile.
+struct DlmmsePlanes {
+    DlmmseRing mosaic, diffV, smoothV, squareV, noiseV;  // both halves
+    DlmmseRing green, red, blue;                         // colour sites only
+    float *load, *diffH, *smoothH, *squareH, *noiseH;    // one row, both halves
+    float *sumV, *squaresV, *noiseSumV;                  // one row's colour sites
+    uint16_t* out;                                       // three rows of samples
+};
+
+// Green minus the line's colour (colour sites: minus green minus the
+// colour) by Laplacian-corrected interpolation along the line, from the
+// line's samples two before (a), one before (b), here (c), one after (d)
+// and two after (e).
+ORVEX_INLINE void Differences(const float* __restrict a, const float* __restrict b,
+                              const float* __restrict c, const float* __restrict d,
+                              const float* __restrict e, float sign, float* __restrict out,
+                              size_t first, size_t end) {
+    ORVEX_IVDEP
+    for (size_t i = first; i < end; ++i) {
+        const float est = (b[i] + d[i]) * 0.5f + (2 * c[i] - a[i] - e[i]) * 0.25f;
+        out[i] = (c[i] - est) * sign;
+    }
+}
+
+// The low-passed difference at each entry from nine rows (or nine window
+// columns) a0 .. a8 of differences, its square, and the squared residual
+// of the difference itself (a4).
+ORVEX_INLINE void Smooth(const float* a0, const float* a1, const float* a2, const float* a3,
+                         const float* a4, const float* a5, const float* a6, const float* a7,
+                         const float* a8, float* smooth, float* square, float* noise, size_t first,
+                         size_t end) {
+    ORVEX_IVDEP
+    for (size_t i = first; i < end; ++i) {
+        const float s = LowPass9(a0[i], a1[i], a2[i], a3[i], a4[i], a5[i], a6[i], a7[i], a8[i]);
+        smooth[i] = s;
+        square[i] = s * s;
+        noise[i] = (a4[i] - s) * (a4[i] - s);
+    }
+}
+
+ORVEX_INLINE void Sums(const float* a0, const float* a1, const float* a2, const float* a3,
+                       const float* a4, const float* a5, const float* a6, const float* a7,
+                       const float* a8, float* out, size_t first, size_t end) {
+    ORVEX_IVDEP
+    for (size_t i = first; i < end; ++i)
+        out[i] = Sum9(a0[i], a1[i], a2[i], a3[i], a4[i], a5[i], a6[i], a7[i], a8[i]);
+}
+
+// Rows of a row-wise plane around entry i of half p: the window columns
+// 2i + p - 4 .. 2i + p + 4, in order, as nine pointers read at index i.
+struct NineColumns {
+    const float* at[9];
+    NineColumns(const float* plane, size_t half, size_t p) {
+        const float* same = plane + p * half;
+        const float* other = plane + (1 - p) * half + p - 1;  // column 2i + p - 1 at index i
+        for (ptrdiff_t k = 0; k < 9; ++k)
+            at[k] = k % 2 == 0 ? same + (k / 2 - 2) : other + (k - 3) / 2;
+    }
+};
+
+// Rows r - 4 .. r + 4 of a ring, half p.
+struct NineRows {
+    const float* at[9];
+    NineRows(const DlmmseRing& ring, ptrdiff_t r, size_t p) {
+        for (ptrdiff_t k = 0; k < 9; ++k) at[k] = ring.Half(r + k - 4, p);
+    }
+};
+
+// Green of row r at its colour sites (half p): the colour plus both
+// directions' LMMSE estimates of the difference, fused with weights
+// inverse to their error variances.
+ORVEX_INLINE void GreenAtColour(const DlmmsePlanes& w, const DlmmseTile& t, ptrdiff_t r, size_t p) {
+    const size_t half = t.half, q = 1 - p;
+    // Along the row: differences, then their low-pass and squares.
+    const float* m = w.mosaic.Half(r, 0);
+    for (size_t h = 0; h < 2; ++h) {
+        const float* c = m + h * half;
+        const float* o = m + (1 - h) * half + h;  // the column right of entry i
+        Differences(c - 1, o - 1, c, o, c + 1, h == p ? -1.0f : 1.0f, w.diffH + h * half, 1,
+                    half - 1);
+    }
+    for (size_t h = 0; h < 2; ++h) {
+        const NineColumns d(w.diffH, half, h);
+        Smooth(d.at[0], d.at[1], d.at[2], d.at[3], d.at[4], d.at[5], d.at[6], d.at[7], d.at[8],
+               w.smoothH + h * half, w.squareH + h * half, w.noiseH + h * half, 3, half - 3);
+    }
+    // Down the column: sums over the nine rows.
+    const size_t first = 5, end = half - 5;
+    const DlmmseRing* const planes[3] = {&w.smoothV, &w.squareV, &w.noiseV};
+    float* const sums[3] = {w.sumV, w.squaresV, w.noiseSumV};
+    for (size_t k = 0; k < 3; ++k) {
+        const NineRows v(*planes[k], r, p);
+        Sums(v.at[0], v.at[1], v.at[2], v.at[3], v.at[4], v.at[5], v.at[6], v.at[7], v.at[8],
+             sums[k], first, end);
+    }
+    const NineColumns sh(w.smoothH, half, p), qh(w.squareH, half, p), nh(w.noiseH, half, p);
+    const float *c = m + p * half, *dh = w.diffH + p * half, *dv = w.diffV.Half(r, p),
+                *sv = w.smoothV.Half(r, p), *sumV = w.sumV, *squaresV = w.squaresV,
+                *noiseV = w.noiseSumV;
+    float* g = w.green.Half(r, 0);
+    (void)q;
+    ORVEX_IVDEP
+    for (size_t i = first; i < end; ++i) {
+        auto sum = [i](const NineColumns& a) {
+            return Sum9(a.at[0][i], a.at[1][i], a.at[2][i], a.at[3][i], a.at[4][i], a.at[5][i],
+                        a.at[6][i], a.at[7][i], a.at[8][i]);
+        };
         float estimateH, errorH, estimateV, errorV;
-        Lmmse(sumH[x], squaresH[x], noiseH[x], sh[x], dh[x], estimateH, errorH);
-        Lmmse(sumV[x], squaresV[x], noiseV[x], sv[x], dv[x], estimateV, errorV);
-        const float weightH = errorV / (errorH + errorV);
-        const float fused = mo[x] + weightH * estimateH + (1 - weightH) * estimateV;
-        g[x] = ((x ^ cp) & 1) != 0 ? mo[x] : fused;
+        Lmmse(sum(sh), sum(qh), sum(nh), sh.at[4][i], dh[i], estimateH, errorH);
+        Lmmse(sumV[i], squaresV[i], noiseV[i], sv[i], dv[i], estimateV, errorV);
+        // Both errors vanish only where both directions fit exactly: weigh
+        // them alike there.
+        const float errors = errorH + errorV;
+        const float weightH = errors > 0 ? errorV / errors : 0.5f;
+        g[i] = c[i] + weightH * estimateH + (1 - weightH) * estimateV;
     }
 }
 
-// The row's own colour (its sample) and the other colour at the row's
-// colour sites, from the four diagonal neighbours' differences, sites
-// first .. end - 1 (values at green sites are not read).
-ORVEX_INLINE void OtherColourRow(const float* __restrict mo, const float* __restrict mu,
-                                 const float* __restrict md, const float* __restrict gu,
-                                 const float* __restrict g, const float* __restrict gd,
-                                 float* __restrict own, float* __restrict other, size_t first,
-                                 size_t end) {
-    for (size_t x = first; x < end; ++x) {
+// The colours of row r at its colour sites (half p): its own is the
+// sample; the other comes from the four diagonal neighbours' differences,
+// green minus mosaic, at the colour sites of rows r - 1 and r + 1.
+ORVEX_INLINE void ColoursAtColour(const DlmmsePlanes& w, const DlmmseTile& t, ptrdiff_t r, size_t p,
+                                  bool redRow) {
+    const size_t q = 1 - p;
+    const float *gu = w.green.Half(r - 1, 0) + p - 1, *mu = w.mosaic.Half(r - 1, q) + p - 1;
+    const float *gd = w.green.Half(r + 1, 0) + p - 1, *md = w.mosaic.Half(r + 1, q) + p - 1;
+    const float *c = w.mosaic.Half(r, p), *g = w.green.Half(r, 0);
+    float* own = (redRow ? w.red : w.blue).Half(r, 0);
+    float* other = (redRow ? w.blue : w.red).Half(r, 0);
+    ORVEX_IVDEP
+    for (size_t i = 6; i < t.half - 6; ++i) {
         float d = 0;
-        d += gu[x - 1] - mu[x - 1];
-        d += gu[x + 1] - mu[x + 1];
-        d += gd[x - 1] - md[x - 1];
-        d += gd[x + 1] - md[x + 1];
-        own[x] = mo[x];
-        other[x] = g[x] - d / 4;
+        d += gu[i] - mu[i];
+        d += gu[i + 1] - mu[i + 1];
+        d += gd[i] - md[i];
+        d += gd[i + 1] - md[i + 1];
+        own[i] = c[i];
+        other[i] = g[i] - d / 4;
     }
 }
 
-// Output samples of n pixels (pointers at the first): at green sites (k of
-// the other parity than colourPhase) the colours from the four neighbours'
-// differences; limited and rounded.
-ORVEX_INLINE void OutputRow(const float* __restrict gu, const float* __restrict gl,
-                            const float* __restrict gd, const float* __restrict ru,
-                            const float* __restrict rl, const float* __restrict rd,
-                            const float* __restrict bu, const float* __restrict bl,
-                            const float* __restrict bd, size_t n, size_t colourPhase, float limit,
-                            uint16_t* __restrict rr, uint16_t* __restrict gg,
-                            uint16_t* __restrict bb) {
-    // gl, rl, bl point one site to the left, so every index is k, k + 1, k + 2.
-    const float *g = gl + 1, *r = rl + 1, *b = bl + 1;
-    for (size_t k = 0; k < n; ++k) {
+// Output row r: at colour sites (half p) the colours and green as
+// estimated; at green sites both colours from the four neighbours'
+// differences (above and below: colour sites of rows r - 1 and r + 1;
+// left and right: the row's own). Limited, rounded, and interleaved into
+// pixel order.
+template <size_t kColourHalf>
+ORVEX_INLINE void OutputRow(const DlmmsePlanes& w, const DlmmseTile& t, ptrdiff_t r, float limit) {
+    constexpr size_t p = kColourHalf, q = 1 - p;
+    const size_t o = kDlmmseOut;
+    const float *gu = w.green.Half(r - 1, 0) + o, *ru = w.red.Half(r - 1, 0) + o,
+                *bu = w.blue.Half(r - 1, 0) + o;
+    const float *gd = w.green.Half(r + 1, 0) + o, *rd = w.red.Half(r + 1, 0) + o,
+                *bd = w.blue.Half(r + 1, 0) + o;
+    // Left and right neighbours of a green site: colour sites q - 1 and q on.
+    const float *gc = w.green.Half(r, 0) + o, *rc = w.red.Half(r, 0) + o,
+                *bc = w.blue.Half(r, 0) + o;
+    const float *gl = gc + q - 1, *rl = rc + q - 1, *bl = bc + q - 1;
+    const float* gGreen = w.mosaic.Half(r, q) + o;
+    uint16_t *rr = w.out, *gg = rr + 2 * t.pairs, *bb = gg + 2 * t.pairs;
+    ORVEX_IVDEP
+    for (size_t i = 0; i < t.pairs; ++i) {
+        const float g = gGreen[i];
         float dr = 0, db = 0;
-        dr += gu[k] - ru[k];
-        db += gu[k] - bu[k];
-        dr += gd[k] - rd[k];
-        db += gd[k] - bd[k];
-        dr += gl[k] - rl[k];
-        db += gl[k] - bl[k];
-        dr += g[k + 1] - r[k + 1];
-        db += g[k + 1] - b[k + 1];
-        const bool green = ((k ^ colourPhase) & 1) != 0;
-        rr[k] = DlmmseSample(green ? g[k] - dr / 4 : r[k], limit);
-        gg[k] = DlmmseSample(g[k], limit);
-        bb[k] = DlmmseSample(green ? g[k] - db / 4 : b[k], limit);
+        dr += gu[i] - ru[i];
+        db += gu[i] - bu[i];
+        dr += gd[i] - rd[i];
+        db += gd[i] - bd[i];
+        dr += gl[i] - rl[i];
+        db += gl[i] - bl[i];
+        dr += gl[i + 1] - rl[i + 1];
+        db += gl[i + 1] - bl[i + 1];
+        rr[2 * i + p] = DlmmseSample(rc[i], limit);
+        gg[2 * i + p] = DlmmseSample(gc[i], limit);
+        bb[2 * i + p] = DlmmseSample(bc[i], limit);
+        rr[2 * i + q] = DlmmseSample(g - dr / 4, limit);
+        gg[2 * i + q] = DlmmseSample(g, limit);
+        bb[2 * i + q] = DlmmseSample(g - db / 4, limit);
     }
 }
 
 template <class S>
-ORVEX_INLINE void DlmmseStrip(const Conversion& job, const DlmmseWindow& win, size_t ys,
-                              size_t rows, const PackPlan& pack, uint16_t* out) {
+ORVEX_INLINE void DlmmseTileRows(const Conversion& job, const DlmmsePlanes& w, const DlmmseTile& t,
+                                 const PackPlan& pack) {
     const SourceView& f = job.frame;
-    const ptrdiff_t m = kDlmmseMargin;
-    const size_t ww = win.stride, wh = rows + 2 * size_t(m);
-    const ptrdiff_t left = ptrdiff_t(job.x) - m, top = ptrdiff_t(ys) - m;
+    const size_t half = t.half;
+    const float limit = float(job.maxValue);
     // Red sits at column p & 1 of row p >> 1; a row's colour sites at the
     // red column on red rows, at the other on blue rows.
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
-    auto isRedRow = [&](size_t y) { return size_t((top + ptrdiff_t(y)) & 1) == redRow; };
-    // Window column parity of the row's colour sites.
-    auto colourParity = [&](size_t y) {
-        const size_t column = isRedRow(y) ? redColumn : 1 - redColumn;
-        return size_t((ptrdiff_t(column) - left) & 1);
+    auto isRedRow = [&](ptrdiff_t r) { return size_t(r & 1) == redRow; };
+    auto colourHalf = [&](ptrdiff_t r) {
+        const size_t column = isRedRow(r) ? redColumn : 1 - redColumn;
+        return size_t((ptrdiff_t(column) - t.left) & 1);
     };
+    const ptrdiff_t y0 = ptrdiff_t(job.y), y1 = y0 + ptrdiff_t(job.dst.height);
+    const ptrdiff_t m = kDlmmseMargin;
+    // Step s loads row s + m and takes every stage one row on; a stage
+    // starts once the rows it reads are there.
+    for (ptrdiff_t s = y0 - 2 * m; s < y1; ++s) {
+        const ptrdiff_t r = s + m;
+        LoadMirroredRow<S>(f, r, t.left, 2 * half, w.load);
+        float *even = w.mosaic.Half(r, 0), *odd = w.mosaic.Half(r, 1);
+        ORVEX_IVDEP
+        for (size_t i = 0; i < half; ++i) even[i] = w.load[2 * i], odd[i] = w.load[2 * i + 1];
 
-    for (size_t y = 0; y < wh; ++y) {
-        LoadMirroredRow<S>(f, top + ptrdiff_t(y), left, ww, win.Row(win.mosaic, y));
-    }
-    // Green minus the column's colour at every site, low-passed, and the
-    // squares the statistics sum.
-    for (size_t y = 2; y + 2 < wh; ++y) {
-        const float *a = win.Row(win.mosaic, y - 2), *b = win.Row(win.mosaic, y - 1),
-                    *c = win.Row(win.mosaic, y), *d = win.Row(win.mosaic, y + 1),
-                    *e = win.Row(win.mosaic, y + 2);
-        float* dv = win.Row(win.diffV, y);
-        const size_t cp = colourParity(y);
-        for (size_t x = 0; x < ww; ++x) {
-            const float est = (b[x] + d[x]) * 0.5f + (2 * c[x] - a[x] - e[x]) * 0.25f;
-            const float sign = ((x ^ cp) & 1) != 0 ? 1.0f : -1.0f;  // green sites: +
-            dv[x] = (c[x] - est) * sign;
+        if (const ptrdiff_t rv = s + m - 2; rv >= y0 - m + 2) {
+            const size_t p = colourHalf(rv);
+            for (size_t h = 0; h < 2; ++h)
+                Differences(w.mosaic.Half(rv - 2, h), w.mosaic.Half(rv - 1, h),
+                            w.mosaic.Half(rv, h), w.mosaic.Half(rv + 1, h),
+                            w.mosaic.Half(rv + 2, h), h == p ? -1.0f : 1.0f, w.diffV.Half(rv, h), 0,
+                            half);
         }
-    }
-    for (size_t y = 6; y + 6 < wh; ++y) {
-        auto d = [&](size_t k) { return win.Row(win.diffV, y + k - 4) + 4; };
-        Smooth9(win.Row(win.smoothV, y), win.Row(win.squareV, y), win.Row(win.noiseV, y), d(0),
-                d(1), d(2), d(3), d(4), d(5), d(6), d(7), d(8), 10, ww - 10);
-    }
-    // Green: the sample at green sites; at colour sites the colour plus the
-    // fused estimates of both directions.
-    for (size_t y = 10; y + 10 < wh; ++y) {
-        const float* mo = win.Row(win.mosaic, y);
-        float *dh = win.diffH, *sh = win.smoothH, *qh = win.squareH, *nh = win.noiseH;
-        const size_t cp = colourParity(y);
-        for (size_t x = 2; x + 2 < ww; ++x) {
-            const float est =
-                (mo[x - 1] + mo[x + 1]) * 0.5f + (2 * mo[x] - mo[x - 2] - mo[x + 2]) * 0.25f;
-            const float sign = ((x ^ cp) & 1) != 0 ? 1.0f : -1.0f;
-            dh[x] = (mo[x] - est) * sign;
+        if (const ptrdiff_t rs = s + m - 6; rs >= y0 - m + 6) {
+            for (size_t h = 0; h < 2; ++h) {
+                const NineRows d(w.diffV, rs, h);
+                Smooth(d.at[0], d.at[1], d.at[2], d.at[3], d.at[4], d.at[5], d.at[6], d.at[7],
+                       d.at[8], w.smoothV.Half(rs, h), w.squareV.Half(rs, h), w.noiseV.Half(rs, h),
+                       0, half);
+            }
         }
-        Smooth9(sh, qh, nh, dh, dh + 1, dh + 2, dh + 3, dh + 4, dh + 5, dh + 6, dh + 7, dh + 8, 6,
-                ww - 6);
-        // Nine-sample sums, each accumulated in the equations' order.
-        float *sumH = win.sums[0], *squaresH = win.sums[1], *noiseH = win.sums[2];
-        float *sumV = win.sums[3], *squaresV = win.sums[4], *noiseV = win.sums[5];
-        auto rowsOf = [&](float* plane, size_t k) { return win.Row(plane, y + k - 4) + 4; };
-        Sums9(sumH, sh, sh + 1, sh + 2, sh + 3, sh + 4, sh + 5, sh + 6, sh + 7, sh + 8, 10,
-              ww - 10);
-        Sums9(squaresH, qh, qh + 1, qh + 2, qh + 3, qh + 4, qh + 5, qh + 6, qh + 7, qh + 8, 10,
-              ww - 10);
-        Sums9(noiseH, nh, nh + 1, nh + 2, nh + 3, nh + 4, nh + 5, nh + 6, nh + 7, nh + 8, 10,
-              ww - 10);
-        float* const vPlanes[3] = {win.smoothV, win.squareV, win.noiseV};
-        float* const vSums[3] = {sumV, squaresV, noiseV};
-        for (size_t i = 0; i < 3; ++i) {
-            float* p = vPlanes[i];
-            Sums9(vSums[i], rowsOf(p, 0), rowsOf(p, 1), rowsOf(p, 2), rowsOf(p, 3), rowsOf(p, 4),
-                  rowsOf(p, 5), rowsOf(p, 6), rowsOf(p, 7), rowsOf(p, 8), 10, ww - 10);
+        if (const ptrdiff_t rg = s + 2; rg >= y0 - 2) GreenAtColour(w, t, rg, colourHalf(rg));
+        if (const ptrdiff_t rc = s + 1; rc >= y0 - 1)
+            ColoursAtColour(w, t, rc, colourHalf(rc), isRedRow(rc));
+        if (s >= y0) {
+            if (colourHalf(s) == 0)
+                OutputRow<0>(w, t, s, limit);
+            else
+                OutputRow<1>(w, t, s, limit);
+            const uint16_t* rr = w.out;
+            pack.Put(pack.Row(size_t(s - y0)), t.first, t.width, rr, rr + 2 * t.pairs,
+                     rr + 4 * t.pairs);
         }
-        GreenRow(mo, dh, sh, win.Row(win.diffV, y), win.Row(win.smoothV, y), sumH, squaresH, noiseH,
-                 sumV, squaresV, noiseV, win.Row(win.green, y), 10, ww - 10, cp);
-    }
-    // The row's own colour is its sample; the other colour comes from the
-    // four diagonal neighbours' differences (only colour sites are read).
-    for (size_t y = 11; y + 11 < wh; ++y) {
-        const float* mo = win.Row(win.mosaic, y);
-        const float *gu = win.Row(win.green, y - 1), *g = win.Row(win.green, y),
-                    *gd = win.Row(win.green, y + 1);
-        const float *mu = win.Row(win.mosaic, y - 1), *md = win.Row(win.mosaic, y + 1);
-        float* own = win.Row(isRedRow(y) ? win.red : win.blue, y);
-        float* other = win.Row(isRedRow(y) ? win.blue : win.red, y);
-        OtherColourRow(mo, mu, md, gu, g, gd, own, other, 11, ww - 11);
-    }
-    // Both colours at green sites from the four neighbours' differences;
-    // the strip's pixels out.
-    const float limit = float(job.maxValue);
-    const size_t w = job.dst.width;
-    uint16_t *rr = out, *gg = out + w, *bb = out + 2 * w;
-    for (size_t y = 0; y < rows; ++y) {
-        const size_t wy = y + size_t(m);
-        const float *gu = win.Row(win.green, wy - 1), *g = win.Row(win.green, wy),
-                    *gd = win.Row(win.green, wy + 1);
-        const float *ru = win.Row(win.red, wy - 1), *r = win.Row(win.red, wy),
-                    *rd = win.Row(win.red, wy + 1);
-        const float *bu = win.Row(win.blue, wy - 1), *b = win.Row(win.blue, wy),
-                    *bd = win.Row(win.blue, wy + 1);
-        const size_t cp = colourParity(wy);
-        OutputRow(gu + m, g + m - 1, gd + m, ru + m, r + m - 1, rd + m, bu + m, b + m - 1, bd + m,
-                  w, (cp + size_t(m)) & 1, limit, rr, gg, bb);
-        pack.Put(pack.Row(ys - job.y + y), 0, w, rr, gg, bb);
     }
 }
 
@@ -298,22 +350,39 @@ ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdLe
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;
-    const size_t stride = size_t(job.dst.width) + 2 * kDlmmseMargin;
-    const size_t strip = job.dst.height < kDlmmseStripRows ? job.dst.height : kDlmmseStripRows;
-    const size_t planeFloats = stride * (strip + 2 * kDlmmseMargin);
-    float* p = memory.planes.data();
-    DlmmseWindow win{};
-    float** planes[] = {&win.mosaic, &win.diffV, &win.smoothV, &win.squareV,
-                        &win.noiseV, &win.green, &win.red,     &win.blue};
-    for (float** plane : planes) *plane = p, p += planeFloats;
-    float** rowsH[] = {&win.diffH,   &win.smoothH, &win.squareH, &win.noiseH,  &win.sums[0],
-                       &win.sums[1], &win.sums[2], &win.sums[3], &win.sums[4], &win.sums[5]};
-    for (float** row : rowsH) *row = p, p += stride;
-    win.stride = stride;
-    uint16_t* out = reinterpret_cast<uint16_t*>(p);
-    for (size_t y = 0; y < job.dst.height; y += strip) {
-        const size_t rows = job.dst.height - y < strip ? job.dst.height - y : strip;
-        DlmmseStrip<S>(job, win, job.y + y, rows, pack, out);
+    const size_t width = job.dst.width;
+    const size_t tiles = (width + kDlmmseTileColumns - 1) / kDlmmseTileColumns;
+    for (size_t k = 0; k < tiles; ++k) {
+        // Tiles of even, near-equal widths, so each starts on a pixel pair.
+        const size_t first = (width * k / tiles) & ~size_t(1);
+        const size_t end = k + 1 == tiles ? width : (width * (k + 1) / tiles) & ~size_t(1);
+        DlmmseTile t{};
+        t.first = first;
+        t.width = end - first;
+        t.pairs = (t.width + 1) / 2;
+        t.half = DlmmseHalf(t.width);
+        t.left = ptrdiff_t(job.x + first) - ptrdiff_t(2 * kDlmmseOut);
+        DlmmsePlanes w{};
+        float* p = memory.planes.data();
+        auto ring = [&](size_t rows, size_t halves) {
+            const DlmmseRing r{p, t.half, halves, rows - 1};
+            p += rows * halves * t.half;
+            return r;
+        };
+        w.mosaic = ring(kDlmmseMosaicRows, 2);
+        w.diffV = ring(kDlmmseStatisticRows, 2);
+        w.smoothV = ring(kDlmmseStatisticRows, 2);
+        w.squareV = ring(kDlmmseStatisticRows, 2);
+        w.noiseV = ring(kDlmmseStatisticRows, 2);
+        w.green = ring(kDlmmseColourRows, 1);
+        w.red = ring(kDlmmseColourRows, 1);
+        w.blue = ring(kDlmmseColourRows, 1);
+        float** rows[] = {&w.load, &w.diffH, &w.smoothH, &w.squareH, &w.noiseH};
+        for (float** row : rows) *row = p, p += 2 * t.half;
+        float** sums[] = {&w.sumV, &w.squaresV, &w.noiseSumV};
+        for (float** row : sums) *row = p, p += t.half;
+        w.out = reinterpret_cast<uint16_t*>(p);
+        DlmmseTileRows<S>(job, w, t, pack);
     }
 }
 

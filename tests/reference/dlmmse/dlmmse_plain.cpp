@@ -38,6 +38,17 @@ struct LowPass {
                     0.18017390f, 0.12383153f, 0.06628224f, 0.02763055f};
 };
 
+// The low-pass of nine samples a[0] .. a[8], its symmetric taps paired.
+float LowPass9(const LowPass& low, const float (&a)[9]) {
+    return (low.tap[0] * (a[0] + a[8]) + low.tap[1] * (a[1] + a[7])) +
+           (low.tap[2] * (a[2] + a[6]) + low.tap[3] * (a[3] + a[5])) + low.tap[4] * a[4];
+}
+
+// The sum of nine samples, added pairwise.
+float Sum9(const float (&a)[9]) {
+    return ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7])) + a[8];
+}
+
 // A window of planes, width `stride` floats per row.
 struct Window {
     float* plane[kPlanes];
@@ -84,17 +95,15 @@ void Strip(const Conversion& job, const Window& win, size_t ys, size_t rows, con
     // Low-passed differences.
     for (size_t y = 0; y < wh; ++y)
         for (size_t x = 6; x + 6 < ww; ++x) {
-            float s = 0;
-            for (int k = -4; k <= 4; ++k)
-                s += low.tap[k + 4] * win.At(kDiffH, y, size_t(ptrdiff_t(x) + k));
-            win.At(kSmoothH, y, x) = s;
+            float a[9];
+            for (int k = -4; k <= 4; ++k) a[k + 4] = win.At(kDiffH, y, size_t(ptrdiff_t(x) + k));
+            win.At(kSmoothH, y, x) = LowPass9(low, a);
         }
     for (size_t y = 6; y + 6 < wh; ++y)
         for (size_t x = 0; x < ww; ++x) {
-            float s = 0;
-            for (int k = -4; k <= 4; ++k)
-                s += low.tap[k + 4] * win.At(kDiffV, size_t(ptrdiff_t(y) + k), x);
-            win.At(kSmoothV, y, x) = s;
+            float a[9];
+            for (int k = -4; k <= 4; ++k) a[k + 4] = win.At(kDiffV, size_t(ptrdiff_t(y) + k), x);
+            win.At(kSmoothV, y, x) = LowPass9(low, a);
         }
     // Green: the sample at green sites; at colour sites the colour plus the
     // fused LMMSE estimate of the difference.
@@ -115,22 +124,25 @@ void Strip(const Conversion& job, const Window& win, size_t ys, size_t rows, con
                     return d == 0 ? win.At(kSmoothH, y, size_t(ptrdiff_t(x) + k))
                                   : win.At(kSmoothV, size_t(ptrdiff_t(y) + k), x);
                 };
-                // Sums over nine samples, in order, of the smoothed
-                // difference, its square and the residual's square.
-                float sum = 0, squares = 0, noise = 0;
-                for (int k = -4; k <= 4; ++k) sum += smooth(k);
-                for (int k = -4; k <= 4; ++k) squares += smooth(k) * smooth(k);
-                for (int k = -4; k <= 4; ++k)
-                    noise += (diff(k) - smooth(k)) * (diff(k) - smooth(k));
-                const float mean = sum / 9;
-                const float spread = squares / 9 - mean * mean;
+                // Sums over nine samples of the smoothed difference, its
+                // square and the residual's square.
+                float smooths[9], squareds[9], residuals[9];
+                for (int k = -4; k <= 4; ++k) {
+                    smooths[k + 4] = smooth(k);
+                    squareds[k + 4] = smooth(k) * smooth(k);
+                    residuals[k + 4] = (diff(k) - smooth(k)) * (diff(k) - smooth(k));
+                }
+                const float ninth = 1.0f / 9;
+                const float mean = Sum9(smooths) * ninth;
+                const float spread = Sum9(squareds) * ninth - mean * mean;
                 const float signal = (spread > 0 ? spread : 0) + 1e-5f;
-                noise = noise / 9 + 1e-5f;
+                const float noise = Sum9(residuals) * ninth + 1e-5f;
                 const float gain = signal / (signal + noise);
                 estimate[d] = smooth(0) + gain * (diff(0) - smooth(0));
                 error[d] = signal - gain * signal;
             }
-            const float weightH = error[1] / (error[0] + error[1]);
+            const float errors = error[0] + error[1];
+            const float weightH = errors > 0 ? error[1] / errors : 0.5f;
             win.At(kGreen, y, x) = c + weightH * estimate[0] + (1 - weightH) * estimate[1];
         }
     // The colour planes: the samples where they are; the other colour at
