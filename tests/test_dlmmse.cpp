@@ -73,7 +73,7 @@ TEST(Dlmmse, PassesMatchThePlainFormAtEveryLevel) {
     uint32_t seed = 3;
     for (const auto level : testsupport::kSimdLevels)
         for (const auto& [w, h] :
-             {std::pair<uint32_t, uint32_t>{2, 2}, {5, 3}, {40, 37}, {77, 20}, {2051, 7}})
+             {std::pair<uint32_t, uint32_t>{2, 2}, {5, 3}, {40, 37}, {77, 20}, {4163, 5}})
             for (const uint32_t bits : {8u, 12u}) {
                 const bool wide = bits > 8;
                 std::vector<uint8_t> mosaic(size_t(w) * h * (wide ? 2 : 1));

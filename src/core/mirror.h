@@ -38,4 +38,24 @@ ORVEX_INLINE void LoadMirroredRow(const SourceView& f, ptrdiff_t row, ptrdiff_t 
         out[k] = T(S::Load(src, MirrorIndex(left + ptrdiff_t(k), f.width)));
 }
 
+// The same row split by column parity: entry k goes to even[k / 2] when k
+// is even, to odd[k / 2] when it is odd, for k in 0 .. 2 * half - 1.
+template <class S, class T>
+ORVEX_INLINE void LoadMirroredHalves(const SourceView& f, ptrdiff_t row, ptrdiff_t left,
+                                     size_t half, T* __restrict even, T* __restrict odd) {
+    const uint8_t* src = f.data + ptrdiff_t(MirrorIndex(row, f.height)) * f.stride;
+    auto at = [&](size_t k) { return T(S::Load(src, MirrorIndex(left + ptrdiff_t(k), f.width))); };
+    // Pairs whose both columns lie inside the frame go in one plain loop.
+    const size_t first = std::min(half, left >= 0 ? size_t(0) : (size_t(-left) + 1) / 2);
+    const ptrdiff_t insidePairs = (ptrdiff_t(f.width) - left) / 2;
+    const size_t end = std::max(first, std::min(half, size_t(std::max<ptrdiff_t>(0, insidePairs))));
+    for (size_t i = 0; i < first; ++i) even[i] = at(2 * i), odd[i] = at(2 * i + 1);
+    const size_t column = size_t(left + ptrdiff_t(2 * first));  // of pair `first`
+    for (size_t i = 0; i < end - first; ++i) {
+        even[first + i] = T(S::Load(src, column + 2 * i));
+        odd[first + i] = T(S::Load(src, column + 2 * i + 1));
+    }
+    for (size_t i = end; i < half; ++i) even[i] = at(2 * i), odd[i] = at(2 * i + 1);
+}
+
 }  // namespace orvex

@@ -15,7 +15,7 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory) {
     const size_t widest = std::min<size_t>(job.dst.width, kDlmmseTileColumns + 2);
     const size_t half = DlmmseHalf(widest);
     const size_t halves =
-        2 * kDlmmseMosaicRows + 8 * kDlmmseStatisticRows + 3 * kDlmmseColourRows + 2 * 5 + 3;
+        2 * kDlmmseMosaicRows + 8 * kDlmmseStatisticRows + 3 * kDlmmseColourRows + 2 * 4 + 3;
     // The output row's three sample arrays, 2 bytes per pixel pair member.
     const size_t samples = 3 * 2 * ((widest + 1) / 2);
     memory.planes.assign(halves * half + (samples + 1) / 2, 0);
@@ -23,7 +23,7 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory) {
 
 void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level) {
     static const DlmmseSet* const kSets[kSimdLevelCount] = {&kDlmmsePortable, nullptr, nullptr,
-                                                            &kDlmmseAvx2, nullptr};
+                                                            &kDlmmseAvx2, &kDlmmseAvx512};
     WidestOf(kSets, level, [](const DlmmseSet& s) { return s.rows; })(job, memory, level);
 }
 

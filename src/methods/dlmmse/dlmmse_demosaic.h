@@ -27,9 +27,9 @@ namespace orvex {
 // Reach of a pixel's estimates: directional differences 2, low-pass 4,
 // statistics 4, the other colour 1, colours at green sites 1.
 inline constexpr size_t kDlmmseMargin = 12;
-// Widest column tile: its working rows (about 190 half rows) stay within a
-// core's cache.
-inline constexpr size_t kDlmmseTileColumns = 1024;
+// Widest column tile: its working rows (about 190 half rows, 1.5 MiB at
+// this width) stay within a core's second-level cache.
+inline constexpr size_t kDlmmseTileColumns = 4096;
 // Rows each ring keeps, powers of two: the mosaic's from the output row to
 // the margin below it; the differences' and statistics' nine; the colour
 // estimates' three or four.
@@ -51,11 +51,11 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory);
 // 0..3, into a colour layout view of the region's size.
 void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
 
-// The passes of one build (portable, AVX2).
+// The passes of one build (portable, AVX2, AVX-512).
 using DlmmseRowsFn = void (*)(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
 struct DlmmseSet {
     DlmmseRowsFn rows;
 };
-extern const DlmmseSet kDlmmsePortable, kDlmmseAvx2;
+extern const DlmmseSet kDlmmsePortable, kDlmmseAvx2, kDlmmseAvx512;
 
 }  // namespace orvex

@@ -112,7 +112,7 @@ constexpr size_t kDlmmseOut = (kDlmmseMargin + 4) / 2;
 struct DlmmsePlanes {
     DlmmseRing mosaic, diffV, smoothV, squareV, noiseV;  // both halves
     DlmmseRing green, red, blue;                         // colour sites only
-    float *load, *diffH, *smoothH, *squareH, *noiseH;    // one row, both halves
+    float *diffH, *smoothH, *squareH, *noiseH;           // one row, both halves
     float *sumV, *squaresV, *noiseSumV;                  // one row's colour sites
     uint16_t* out;                                       // three rows of samples
 };
@@ -309,10 +309,7 @@ ORVEX_INLINE void DlmmseTileRows(const Conversion& job, const DlmmsePlanes& w, c
     // starts once the rows it reads are there.
     for (ptrdiff_t s = y0 - 2 * m; s < y1; ++s) {
         const ptrdiff_t r = s + m;
-        LoadMirroredRow<S>(f, r, t.left, 2 * half, w.load);
-        float *even = w.mosaic.Half(r, 0), *odd = w.mosaic.Half(r, 1);
-        ORVEX_IVDEP
-        for (size_t i = 0; i < half; ++i) even[i] = w.load[2 * i], odd[i] = w.load[2 * i + 1];
+        LoadMirroredHalves<S>(f, r, t.left, half, w.mosaic.Half(r, 0), w.mosaic.Half(r, 1));
 
         if (const ptrdiff_t rv = s + m - 2; rv >= y0 - m + 2) {
             const size_t p = colourHalf(rv);
@@ -377,7 +374,7 @@ ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdLe
         w.green = ring(kDlmmseColourRows, 1);
         w.red = ring(kDlmmseColourRows, 1);
         w.blue = ring(kDlmmseColourRows, 1);
-        float** rows[] = {&w.load, &w.diffH, &w.smoothH, &w.squareH, &w.noiseH};
+        float** rows[] = {&w.diffH, &w.smoothH, &w.squareH, &w.noiseH};
         for (float** row : rows) *row = p, p += 2 * t.half;
         float** sums[] = {&w.sumV, &w.squaresV, &w.noiseSumV};
         for (float** row : sums) *row = p, p += t.half;
