@@ -31,9 +31,10 @@ inline constexpr size_t kDlmmseMargin = 12;
 // this width) stay within a core's second-level cache.
 inline constexpr size_t kDlmmseTileColumns = 4096;
 // Rows each ring keeps, powers of two: the mosaic's from the output row to
-// the margin below it; the differences' and statistics' nine; the colour
-// estimates' three or four.
-inline constexpr size_t kDlmmseMosaicRows = 16, kDlmmseStatisticRows = 16, kDlmmseColourRows = 4;
+// the margin below it; the differences' and statistics' nine; the sums of
+// four rows' six; the colour estimates' three or four.
+inline constexpr size_t kDlmmseMosaicRows = 16, kDlmmseStatisticRows = 16, kDlmmseQuadRows = 8,
+                        kDlmmseColourRows = 4;
 // Entries of each parity half of a tile's window rows.
 inline size_t DlmmseHalf(size_t tileWidth) {
     return (tileWidth + 1) / 2 + 16;

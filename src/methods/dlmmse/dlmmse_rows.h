@@ -57,10 +57,12 @@ ORVEX_INLINE float LowPass9(float a0, float a1, float a2, float a3, float a4, fl
            (kLowPass[2] * (a2 + a6) + kLowPass[3] * (a3 + a5)) + kLowPass[4] * a4;
 }
 
-// The sum of nine samples, added pairwise.
-ORVEX_INLINE float Sum9(float a0, float a1, float a2, float a3, float a4, float a5, float a6,
-                        float a7, float a8) {
-    return ((a0 + a1) + (a2 + a3)) + ((a4 + a5) + (a6 + a7)) + a8;
+// The sum of nine samples a0 .. a8 is ((a0 + a1) + (a2 + a3)) + ((a4 + a5)
+// + (a6 + a7)) + a8: the sums of four that start at a colour site's row (or
+// column) serve the colour sites two on and two back as well, so each is
+// added once per row.
+ORVEX_INLINE float Quad(float a0, float a1, float a2, float a3) {
+    return (a0 + a1) + (a2 + a3);
 }
 
 // The LMMSE estimate of one direction from nine-sample sums, and its error
@@ -112,9 +114,12 @@ constexpr size_t kDlmmseOut = (kDlmmseMargin + 4) / 2;
 struct DlmmsePlanes {
     DlmmseRing mosaic, diffV, smoothV, squareV, noiseV;  // both halves
     DlmmseRing green, red, blue;                         // colour sites only
-    float *diffH, *smoothH, *squareH, *noiseH;           // one row, both halves
-    float *sumV, *squaresV, *noiseSumV;                  // one row's colour sites
-    uint16_t* out;                                       // three rows of samples
+    // Sums of four rows from each row down, at the row's colour sites.
+    DlmmseRing quadSmoothV, quadSquareV, quadNoiseV;
+    float *diffH, *smoothH, *squareH, *noiseH;  // one row, both halves
+    // Sums of four columns from each colour site on, along one row.
+    float *quadSmoothH, *quadSquareH, *quadNoiseH;
+    uint16_t* out;  // three rows of samples
 };
 
 // Green minus the line's colour (colour sites: minus green minus the
@@ -148,16 +153,21 @@ ORVEX_INLINE void Smooth(const float* a0, const float* a1, const float* a2, cons
     }
 }
 
-ORVEX_INLINE void Sums(const float* a0, const float* a1, const float* a2, const float* a3,
-                       const float* a4, const float* a5, const float* a6, const float* a7,
-                       const float* a8, float* out, size_t first, size_t end) {
+// Sums of four rows r .. r + 3 (a0 .. a3) of three planes at once.
+ORVEX_INLINE void Quads(const float* s0, const float* s1, const float* s2, const float* s3,
+                        const float* q0, const float* q1, const float* q2, const float* q3,
+                        const float* n0, const float* n1, const float* n2, const float* n3,
+                        float* smooth, float* square, float* noise, size_t first, size_t end) {
     ORVEX_IVDEP
-    for (size_t i = first; i < end; ++i)
-        out[i] = Sum9(a0[i], a1[i], a2[i], a3[i], a4[i], a5[i], a6[i], a7[i], a8[i]);
+    for (size_t i = first; i < end; ++i) {
+        smooth[i] = Quad(s0[i], s1[i], s2[i], s3[i]);
+        square[i] = Quad(q0[i], q1[i], q2[i], q3[i]);
+        noise[i] = Quad(n0[i], n1[i], n2[i], n3[i]);
+    }
 }
 
-// Rows of a row-wise plane around entry i of half p: the window columns
-// 2i + p - 4 .. 2i + p + 4, in order, as nine pointers read at index i.
+// The window columns 2i + p - 4 .. 2i + p + 4 of a row split in halves, in
+// order, as nine pointers read at index i (p: the half of column 2i + p).
 struct NineColumns {
     const float* at[9];
     NineColumns(const float* plane, size_t half, size_t p) {
@@ -194,30 +204,36 @@ ORVEX_INLINE void GreenAtColour(const DlmmsePlanes& w, const DlmmseTile& t, ptrd
         Smooth(d.at[0], d.at[1], d.at[2], d.at[3], d.at[4], d.at[5], d.at[6], d.at[7], d.at[8],
                w.smoothH + h * half, w.squareH + h * half, w.noiseH + h * half, 3, half - 3);
     }
-    // Down the column: sums over the nine rows.
+    // Along the row: sums of four columns from each colour site on, over
+    // entries first - 2 .. end - 1 of half p.
     const size_t first = 5, end = half - 5;
-    const DlmmseRing* const planes[3] = {&w.smoothV, &w.squareV, &w.noiseV};
-    float* const sums[3] = {w.sumV, w.squaresV, w.noiseSumV};
-    for (size_t k = 0; k < 3; ++k) {
-        const NineRows v(*planes[k], r, p);
-        Sums(v.at[0], v.at[1], v.at[2], v.at[3], v.at[4], v.at[5], v.at[6], v.at[7], v.at[8],
-             sums[k], first, end);
+    {
+        const float *s = w.smoothH + p * half, *so = w.smoothH + q * half + p;
+        const float *sq = w.squareH + p * half, *sqo = w.squareH + q * half + p;
+        const float *n = w.noiseH + p * half, *no = w.noiseH + q * half + p;
+        Quads(s, so, s + 1, so + 1, sq, sqo, sq + 1, sqo + 1, n, no, n + 1, no + 1, w.quadSmoothH,
+              w.quadSquareH, w.quadNoiseH, first - 2, end);
     }
-    const NineColumns sh(w.smoothH, half, p), qh(w.squareH, half, p), nh(w.noiseH, half, p);
+    // Nine rows (columns) are the sums of four from four back and from here,
+    // and the ninth.
+    const float *sh = w.smoothH + p * half, *qh = w.squareH + p * half, *nh = w.noiseH + p * half;
+    const float *shQ = w.quadSmoothH, *qhQ = w.quadSquareH, *nhQ = w.quadNoiseH;
+    const float *svUp = w.quadSmoothV.Half(r - 4, 0), *svQ = w.quadSmoothV.Half(r, 0),
+                *svLast = w.smoothV.Half(r + 4, p);
+    const float *qvUp = w.quadSquareV.Half(r - 4, 0), *qvQ = w.quadSquareV.Half(r, 0),
+                *qvLast = w.squareV.Half(r + 4, p);
+    const float *nvUp = w.quadNoiseV.Half(r - 4, 0), *nvQ = w.quadNoiseV.Half(r, 0),
+                *nvLast = w.noiseV.Half(r + 4, p);
     const float *c = m + p * half, *dh = w.diffH + p * half, *dv = w.diffV.Half(r, p),
-                *sv = w.smoothV.Half(r, p), *sumV = w.sumV, *squaresV = w.squaresV,
-                *noiseV = w.noiseSumV;
+                *sv = w.smoothV.Half(r, p);
     float* g = w.green.Half(r, 0);
-    (void)q;
     ORVEX_IVDEP
     for (size_t i = first; i < end; ++i) {
-        auto sum = [i](const NineColumns& a) {
-            return Sum9(a.at[0][i], a.at[1][i], a.at[2][i], a.at[3][i], a.at[4][i], a.at[5][i],
-                        a.at[6][i], a.at[7][i], a.at[8][i]);
-        };
         float estimateH, errorH, estimateV, errorV;
-        Lmmse(sum(sh), sum(qh), sum(nh), sh.at[4][i], dh[i], estimateH, errorH);
-        Lmmse(sumV[i], squaresV[i], noiseV[i], sv[i], dv[i], estimateV, errorV);
+        Lmmse((shQ[i - 2] + shQ[i]) + sh[i + 2], (qhQ[i - 2] + qhQ[i]) + qh[i + 2],
+              (nhQ[i - 2] + nhQ[i]) + nh[i + 2], sh[i], dh[i], estimateH, errorH);
+        Lmmse((svUp[i] + svQ[i]) + svLast[i], (qvUp[i] + qvQ[i]) + qvLast[i],
+              (nvUp[i] + nvQ[i]) + nvLast[i], sv[i], dv[i], estimateV, errorV);
         // Both errors vanish only where both directions fit exactly: weigh
         // them alike there.
         const float errors = errorH + errorV;
@@ -327,6 +343,17 @@ ORVEX_INLINE void DlmmseTileRows(const Conversion& job, const DlmmsePlanes& w, c
                        0, half);
             }
         }
+        // Sums of four rows down from row s + m - 9 (at its colour sites)
+        // once its last row is there.
+        if (const ptrdiff_t rq = s + m - 9; rq >= y0 - m + 6) {
+            const size_t p = colourHalf(rq);
+            Quads(w.smoothV.Half(rq, p), w.smoothV.Half(rq + 1, p), w.smoothV.Half(rq + 2, p),
+                  w.smoothV.Half(rq + 3, p), w.squareV.Half(rq, p), w.squareV.Half(rq + 1, p),
+                  w.squareV.Half(rq + 2, p), w.squareV.Half(rq + 3, p), w.noiseV.Half(rq, p),
+                  w.noiseV.Half(rq + 1, p), w.noiseV.Half(rq + 2, p), w.noiseV.Half(rq + 3, p),
+                  w.quadSmoothV.Half(rq, 0), w.quadSquareV.Half(rq, 0), w.quadNoiseV.Half(rq, 0), 0,
+                  half);
+        }
         if (const ptrdiff_t rg = s + 2; rg >= y0 - 2) GreenAtColour(w, t, rg, colourHalf(rg));
         if (const ptrdiff_t rc = s + 1; rc >= y0 - 1)
             ColoursAtColour(w, t, rc, colourHalf(rc), isRedRow(rc));
@@ -374,10 +401,13 @@ ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdLe
         w.green = ring(kDlmmseColourRows, 1);
         w.red = ring(kDlmmseColourRows, 1);
         w.blue = ring(kDlmmseColourRows, 1);
+        w.quadSmoothV = ring(kDlmmseQuadRows, 1);
+        w.quadSquareV = ring(kDlmmseQuadRows, 1);
+        w.quadNoiseV = ring(kDlmmseQuadRows, 1);
         float** rows[] = {&w.diffH, &w.smoothH, &w.squareH, &w.noiseH};
         for (float** row : rows) *row = p, p += 2 * t.half;
-        float** sums[] = {&w.sumV, &w.squaresV, &w.noiseSumV};
-        for (float** row : sums) *row = p, p += t.half;
+        float** quads[] = {&w.quadSmoothH, &w.quadSquareH, &w.quadNoiseH};
+        for (float** row : quads) *row = p, p += t.half;
         w.out = reinterpret_cast<uint16_t*>(p);
         DlmmseTileRows<S>(job, w, t, pack);
     }
