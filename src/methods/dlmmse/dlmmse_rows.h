@@ -65,17 +65,30 @@ ORVEX_INLINE float Quad(float a0, float a1, float a2, float a3) {
     return (a0 + a1) + (a2 + a3);
 }
 
-// The LMMSE estimate of one direction from nine-sample sums, and its error
-// variance.
-ORVEX_INLINE void Lmmse(float sum, float squares, float noise, float smooth, float diff,
-                        float& estimate, float& error) {
+// One direction's LMMSE estimate of the difference from nine-sample sums
+// of its low-pass, square and residual: signal variance S and noise
+// variance N give the estimate (N * smooth + S * diff) / (S + N) and its
+// error variance S * N / (S + N); kept here as those numerators and the
+// common denominator.
+struct Lmmse {
+    float weighted, error, total;  // numerators of estimate and error; S + N
+};
+
+ORVEX_INLINE Lmmse LmmseOf(float sum, float squares, float noise, float smooth, float diff) {
     const float mean = sum * kNinth;
     const float spread = squares * kNinth - mean * mean;
     const float signal = (spread > 0 ? spread : 0) + 1e-5f;
     const float noiseVariance = noise * kNinth + 1e-5f;
-    const float gain = signal / (signal + noiseVariance);
-    estimate = smooth + gain * (diff - smooth);
-    error = signal - gain * signal;
+    return {noiseVariance * smooth + signal * diff, signal * noiseVariance, signal + noiseVariance};
+}
+
+// The two directions' estimates fused with weights inverse to their error
+// variances, eV / (eH + eV) and eH / (eH + eV), written over one
+// denominator so a single division serves the site. Every factor is at
+// least 1e-5, so the denominator is never zero; for samples of 16 bits the
+// products stay far inside single precision's range.
+ORVEX_INLINE float Fused(const Lmmse& h, const Lmmse& v) {
+    return (v.error * h.weighted + h.error * v.weighted) / (h.error * v.total + v.error * h.total);
 }
 
 // floor(v + 0.5) limited to 0 .. limit: within the limits the truncation
@@ -187,8 +200,7 @@ struct NineRows {
 };
 
 // Green of row r at its colour sites (half p): the colour plus both
-// directions' LMMSE estimates of the difference, fused with weights
-// inverse to their error variances.
+// directions' fused LMMSE estimates of the difference.
 ORVEX_INLINE void GreenAtColour(const DlmmsePlanes& w, const DlmmseTile& t, ptrdiff_t r, size_t p) {
     const size_t half = t.half, q = 1 - p;
     // Along the row: differences, then their low-pass and squares.
@@ -229,16 +241,12 @@ ORVEX_INLINE void GreenAtColour(const DlmmsePlanes& w, const DlmmseTile& t, ptrd
     float* g = w.green.Half(r, 0);
     ORVEX_IVDEP
     for (size_t i = first; i < end; ++i) {
-        float estimateH, errorH, estimateV, errorV;
-        Lmmse((shQ[i - 2] + shQ[i]) + sh[i + 2], (qhQ[i - 2] + qhQ[i]) + qh[i + 2],
-              (nhQ[i - 2] + nhQ[i]) + nh[i + 2], sh[i], dh[i], estimateH, errorH);
-        Lmmse((svUp[i] + svQ[i]) + svLast[i], (qvUp[i] + qvQ[i]) + qvLast[i],
-              (nvUp[i] + nvQ[i]) + nvLast[i], sv[i], dv[i], estimateV, errorV);
-        // Both errors vanish only where both directions fit exactly: weigh
-        // them alike there.
-        const float errors = errorH + errorV;
-        const float weightH = errors > 0 ? errorV / errors : 0.5f;
-        g[i] = c[i] + weightH * estimateH + (1 - weightH) * estimateV;
+        const Lmmse h =
+            LmmseOf((shQ[i - 2] + shQ[i]) + sh[i + 2], (qhQ[i - 2] + qhQ[i]) + qh[i + 2],
+                    (nhQ[i - 2] + nhQ[i]) + nh[i + 2], sh[i], dh[i]);
+        const Lmmse v = LmmseOf((svUp[i] + svQ[i]) + svLast[i], (qvUp[i] + qvQ[i]) + qvLast[i],
+                                (nvUp[i] + nvQ[i]) + nvLast[i], sv[i], dv[i]);
+        g[i] = c[i] + Fused(h, v);
     }
 }
 

@@ -114,7 +114,9 @@ void Strip(const Conversion& job, const Window& win, size_t ys, size_t rows, con
                 win.At(kGreen, y, x) = c;
                 continue;
             }
-            float estimate[2], error[2];
+            // Per direction: (N * smooth + S * diff), S * N and S + N, the
+            // estimate's and its error variance's numerators over S + N.
+            float weighted[2], error[2], total[2];
             for (int d = 0; d < 2; ++d) {
                 auto diff = [&](int k) {
                     return d == 0 ? win.At(kDiffH, y, size_t(ptrdiff_t(x) + k))
@@ -137,13 +139,13 @@ void Strip(const Conversion& job, const Window& win, size_t ys, size_t rows, con
                 const float spread = Sum9(squareds) * ninth - mean * mean;
                 const float signal = (spread > 0 ? spread : 0) + 1e-5f;
                 const float noise = Sum9(residuals) * ninth + 1e-5f;
-                const float gain = signal / (signal + noise);
-                estimate[d] = smooth(0) + gain * (diff(0) - smooth(0));
-                error[d] = signal - gain * signal;
+                weighted[d] = noise * smooth(0) + signal * diff(0);
+                error[d] = signal * noise;
+                total[d] = signal + noise;
             }
-            const float errors = error[0] + error[1];
-            const float weightH = errors > 0 ? error[1] / errors : 0.5f;
-            win.At(kGreen, y, x) = c + weightH * estimate[0] + (1 - weightH) * estimate[1];
+            // Weights inverse to the error variances, over one denominator.
+            win.At(kGreen, y, x) = c + (error[1] * weighted[0] + error[0] * weighted[1]) /
+                                           (error[0] * total[1] + error[1] * total[0]);
         }
     // The colour planes: the samples where they are; the other colour at
     // colour sites from the differences of the four diagonal neighbours.
