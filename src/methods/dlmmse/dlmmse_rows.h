@@ -191,6 +191,42 @@ struct NineColumns {
     }
 };
 
+// One step down the columns of a half: the differences of row rv from
+// mosaic rows rv - 2 .. rv + 2, the low-pass of row rv - 4 from difference
+// rows rv - 8 .. rv (the last just computed), and the sums of four rows
+// from rv - 7 (the last just low-passed).
+struct ColumnStep {
+    const float *m0, *m1, *m2, *m3, *m4;
+    float sign;
+    float* diff;
+    const float *d0, *d1, *d2, *d3, *d4, *d5, *d6, *d7;
+    float *smooth, *square, *noise;
+    const float *s1, *s2, *s3, *q1, *q2, *q3, *n1, *n2, *n3;
+    float *quadSmooth, *quadSquare, *quadNoise;
+};
+
+template <bool kSmooth, bool kQuads>
+ORVEX_INLINE void StepColumns(const ColumnStep& in, size_t end) {
+    const ColumnStep v = in;
+    ORVEX_IVDEP
+    for (size_t i = 0; i < end; ++i) {
+        const float est = (v.m1[i] + v.m3[i]) * 0.5f + (2 * v.m2[i] - v.m0[i] - v.m4[i]) * 0.25f;
+        const float d = (v.m2[i] - est) * v.sign;
+        v.diff[i] = d;
+        if (!kSmooth) continue;
+        const float s =
+            LowPass9(v.d0[i], v.d1[i], v.d2[i], v.d3[i], v.d4[i], v.d5[i], v.d6[i], v.d7[i], d);
+        const float sq = s * s, n = (v.d4[i] - s) * (v.d4[i] - s);
+        v.smooth[i] = s;
+        v.square[i] = sq;
+        v.noise[i] = n;
+        if (!kQuads) continue;
+        v.quadSmooth[i] = Quad(v.s1[i], v.s2[i], v.s3[i], s);
+        v.quadSquare[i] = Quad(v.q1[i], v.q2[i], v.q3[i], sq);
+        v.quadNoise[i] = Quad(v.n1[i], v.n2[i], v.n3[i], n);
+    }
+}
+
 // Rows r - 4 .. r + 4 of a ring, half p.
 struct NineRows {
     const float* at[9];
@@ -335,32 +371,38 @@ ORVEX_INLINE void DlmmseTileRows(const Conversion& job, const DlmmsePlanes& w, c
         const ptrdiff_t r = s + m;
         LoadMirroredHalves<S>(f, r, t.left, half, w.mosaic.Half(r, 0), w.mosaic.Half(r, 1));
 
+        // Down the columns: differences from row y0 - m + 2, their low-pass
+        // four rows behind from row y0 - 6, and sums of four rows three
+        // behind that, at their colour sites, from row y0 - 6.
         if (const ptrdiff_t rv = s + m - 2; rv >= y0 - m + 2) {
-            const size_t p = colourHalf(rv);
-            for (size_t h = 0; h < 2; ++h)
-                Differences(w.mosaic.Half(rv - 2, h), w.mosaic.Half(rv - 1, h),
-                            w.mosaic.Half(rv, h), w.mosaic.Half(rv + 1, h),
-                            w.mosaic.Half(rv + 2, h), h == p ? -1.0f : 1.0f, w.diffV.Half(rv, h), 0,
-                            half);
-        }
-        if (const ptrdiff_t rs = s + m - 6; rs >= y0 - m + 6) {
+            const ptrdiff_t rs = rv - 4, rq = rs - 3;
+            const bool smooth = rs >= y0 - 6, quads = rq >= y0 - 6;
             for (size_t h = 0; h < 2; ++h) {
-                const NineRows d(w.diffV, rs, h);
-                Smooth(d.at[0], d.at[1], d.at[2], d.at[3], d.at[4], d.at[5], d.at[6], d.at[7],
-                       d.at[8], w.smoothV.Half(rs, h), w.squareV.Half(rs, h), w.noiseV.Half(rs, h),
-                       0, half);
+                ColumnStep c{};
+                c.m0 = w.mosaic.Half(rv - 2, h), c.m1 = w.mosaic.Half(rv - 1, h);
+                c.m2 = w.mosaic.Half(rv, h), c.m3 = w.mosaic.Half(rv + 1, h);
+                c.m4 = w.mosaic.Half(rv + 2, h);
+                c.sign = h == colourHalf(rv) ? -1.0f : 1.0f;
+                c.diff = w.diffV.Half(rv, h);
+                const float** d[] = {&c.d0, &c.d1, &c.d2, &c.d3, &c.d4, &c.d5, &c.d6, &c.d7};
+                for (ptrdiff_t k = 0; k < 8; ++k) *d[k] = w.diffV.Half(rs - 4 + k, h);
+                c.smooth = w.smoothV.Half(rs, h), c.square = w.squareV.Half(rs, h);
+                c.noise = w.noiseV.Half(rs, h);
+                c.s1 = w.smoothV.Half(rq, h), c.s2 = w.smoothV.Half(rq + 1, h);
+                c.s3 = w.smoothV.Half(rq + 2, h);
+                c.q1 = w.squareV.Half(rq, h), c.q2 = w.squareV.Half(rq + 1, h);
+                c.q3 = w.squareV.Half(rq + 2, h);
+                c.n1 = w.noiseV.Half(rq, h), c.n2 = w.noiseV.Half(rq + 1, h);
+                c.n3 = w.noiseV.Half(rq + 2, h);
+                c.quadSmooth = w.quadSmoothV.Half(rq, 0), c.quadSquare = w.quadSquareV.Half(rq, 0);
+                c.quadNoise = w.quadNoiseV.Half(rq, 0);
+                if (!smooth)
+                    StepColumns<false, false>(c, half);
+                else if (!quads || h != colourHalf(rq))
+                    StepColumns<true, false>(c, half);
+                else
+                    StepColumns<true, true>(c, half);
             }
-        }
-        // Sums of four rows down from row s + m - 9 (at its colour sites)
-        // once its last row is there.
-        if (const ptrdiff_t rq = s + m - 9; rq >= y0 - m + 6) {
-            const size_t p = colourHalf(rq);
-            Quads(w.smoothV.Half(rq, p), w.smoothV.Half(rq + 1, p), w.smoothV.Half(rq + 2, p),
-                  w.smoothV.Half(rq + 3, p), w.squareV.Half(rq, p), w.squareV.Half(rq + 1, p),
-                  w.squareV.Half(rq + 2, p), w.squareV.Half(rq + 3, p), w.noiseV.Half(rq, p),
-                  w.noiseV.Half(rq + 1, p), w.noiseV.Half(rq + 2, p), w.noiseV.Half(rq + 3, p),
-                  w.quadSmoothV.Half(rq, 0), w.quadSquareV.Half(rq, 0), w.quadNoiseV.Half(rq, 0), 0,
-                  half);
         }
         if (const ptrdiff_t rg = s + 2; rg >= y0 - 2) GreenAtColour(w, t, rg, colourHalf(rg));
         if (const ptrdiff_t rc = s + 1; rc >= y0 - 1)
