@@ -285,6 +285,39 @@ TEST(Orvex2, BandsOfLargeFramesGiveTheSameBytes) {
 
 // Calls from several threads at once, each splitting its frame, share the
 // workers and each get their own bytes.
+// Gradient-corrected and edge-directed methods are exact on linear colour
+// ramps (their corrections vanish there), steep in both directions, for
+// every pattern; only the frame's reflected edges differ.
+TEST(Orvex2, QualityMethodsReproduceLinearRamps) {
+    const size_t w = 41, h = 40, frame = 12;
+    auto truth = [](size_t x, size_t y, size_t c) {
+        const int v[3] = {int(10 + 2 * x + y), int(60 + x + 2 * y), int(250 - 2 * x - 2 * y)};
+        return v[c];
+    };
+    for (const uint32_t method : {ORVEX_MHC, ORVEX_DLMMSE})
+        for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+            Image mosaic(ORVEX_MOSAIC8, w, h, w, 1, 0, false, pattern);
+            std::vector<uint8_t> samples(w * h);
+            for (size_t y = 0; y < h; ++y)
+                for (size_t x = 0; x < w; ++x) {
+                    const bool redRow = (y & 1) == (pattern >> 1);
+                    const bool redColumn = (x & 1) == (pattern & 1);
+                    const size_t c = redRow == redColumn ? (redRow ? 0 : 2) : 1;
+                    samples[y * w + x] = uint8_t(truth(x, y, c));
+                }
+            mosaic.Fill(samples);
+            Image rgb(ORVEX_RGB24, w, h, 3 * w, 1, 0, false);
+            ASSERT_EQ(orvex_demosaic(mosaic.get(), rgb.get(), method, nullptr), ORVEX_OK);
+            const std::vector<uint8_t> out = rgb.Packed();
+            int worst = 0;
+            for (size_t y = frame; y + frame < h; ++y)
+                for (size_t x = frame; x + frame < w; ++x)
+                    for (size_t c = 0; c < 3; ++c)
+                        worst = std::max(worst, std::abs(out[3 * (y * w + x) + c] - truth(x, y, c)));
+            EXPECT_LE(worst, 1) << "method " << method << " pattern " << pattern;
+        }
+}
+
 TEST(Orvex2, ConcurrentCallsShareTheWorkers) {
     const size_t w = 641, h = 640;
     Image mosaic = MosaicImage(w, h, false, ORVEX_RGGB, 0, 0, false, 12);
