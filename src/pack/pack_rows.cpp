@@ -24,13 +24,15 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     const size_t index = dst.format - kFirstColourFormat;
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
-    // Three-byte pixels of samples stored as they are take the vector kernels.
-    if (layout_->sampleBytes == 1 && layout_->step == 3 && !layout_->planar && !converts_ &&
-        layout_->g == 1) {
+    // Three-sample pixels of samples stored as they are take the vector kernels.
+    if (layout_->step == 3 && !layout_->planar && !converts_ && layout_->g == 1) {
         static const PackVectorSet* const kVectorSets[kSimdLevelCount] = {
             nullptr, nullptr, &kPackVectorsSsse3, &kPackVectorsAvx2, nullptr};
-        vectors_ = ChainOf(kVectorSets, level,
-                           [&](const PackVectorSet& s) { return s.triple8[layout_->r == 0]; });
+        const bool wide = layout_->sampleBytes == 2, redFirst = layout_->r == 0;
+        if (!wide || redFirst)
+            vectors_ = ChainOf(kVectorSets, level, [&](const PackVectorSet& s) {
+                return wide ? s.triple16 : s.triple8[redFirst];
+            });
     }
 }
 

@@ -52,15 +52,17 @@ struct PackOptions {
 
 extern const PackSet kPackPortable, kPackAvx2;
 
-// Vector kernels for three-byte pixels from samples stored as they are (the
-// low byte of each): pixels first + k on, k = from .. in whole vectors
+// Vector kernels for three-sample pixels from samples stored as they are
+// (for bytes, the low byte of each): pixels first + k on, k = from .. in whole vectors
 // below n; returns the first k left to the next kernel.
 using PackVectorFn = size_t (*)(const PackRow& row, size_t first, size_t from, size_t n,
                                 const uint16_t* r, const uint16_t* g, const uint16_t* b);
 
-// One instruction set's vector kernels, by [R in the pixel's first byte].
+// One instruction set's vector kernels: three-byte pixels by [R in the
+// pixel's first byte], and RGB48 pixels.
 struct PackVectorSet {
     PackVectorFn triple8[2];
+    PackVectorFn triple16;
 };
 
 extern const PackVectorSet kPackVectorsSsse3, kPackVectorsAvx2;

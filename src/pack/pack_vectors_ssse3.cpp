@@ -1,6 +1,7 @@
 // SSSE3 kernels of the pack stage: three-byte pixels from 16-bit samples,
 // of which the low byte is kept (a mask before the unsigned-saturating
-// pack, which then cannot saturate), interleaved by byte shuffles.
+// pack, which then cannot saturate), and RGB48 pixels of the samples as
+// they are, interleaved by byte shuffles.
 #include "pack/pack_rows.h"
 #include "simd/x86/x86.h"
 
@@ -30,9 +31,21 @@ ORVEX_TARGET_SSSE3 size_t Triple8(const PackRow& row, size_t first, size_t k, si
     return k;
 }
 
+// RGB48 pixels: the samples interleaved as they are.
+ORVEX_TARGET_SSSE3 size_t Triple16(const PackRow& row, size_t first, size_t k, size_t n,
+                                   const uint16_t* r, const uint16_t* g, const uint16_t* b) {
+    uint8_t* out = row.at[0] + 6 * first;
+    for (; k + 8 <= n; k += 8)
+        simd::Interleave3Ssse3<2>(out + 6 * k,
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(r + k)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(g + k)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k)));
+    return k;
+}
+
 }  // namespace
 
-extern const PackVectorSet kPackVectorsSsse3 = {{Triple8<false>, Triple8<true>}};
+extern const PackVectorSet kPackVectorsSsse3 = {{Triple8<false>, Triple8<true>}, Triple16};
 
 }  // namespace orvex
 #else

@@ -14,7 +14,7 @@ void PrepareMhc(const Conversion& job, MhcMemory& memory) {
 
 void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdLevel level) {
     static const MhcSet* const kSets[kSimdLevelCount] = {&kMhcPortable, nullptr, nullptr, &kMhcAvx2,
-                                                         nullptr};
+                                                         &kMhcAvx512};
     WidestOf(kSets, level, [](const MhcSet& s) { return s.rows; })(job, memory, level);
 }
 
