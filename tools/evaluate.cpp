@@ -42,7 +42,35 @@ double Psnr(double squaredError, size_t count, double peak) {
 
 }  // namespace
 
-std::vector<MethodQuality> Evaluate(const EvaluateOptions& options, std::ostream& log) {
+std::vector<Converter> LibraryMethods(uint32_t threads) {
+    std::vector<Converter> methods;
+    for (uint32_t code = 1; orvex_method_name(code) != nullptr; ++code)
+        methods.push_back(
+            {orvex_method_name(code), [code, threads](const MosaicFrame& f, void* rgb) {
+                 orvex_options convert;
+                 orvex_init_options(&convert);
+                 convert.threads = threads;
+                 orvex_image src{};
+                 src.data = const_cast<void*>(f.data);
+                 src.width = uint32_t(f.width);
+                 src.height = uint32_t(f.height);
+                 src.format = f.wide ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
+                 src.pattern = f.pattern;
+                 src.bits = f.bits;
+                 orvex_image dst{};
+                 dst.data = rgb;
+                 dst.width = src.width;
+                 dst.height = src.height;
+                 dst.format = f.wide ? ORVEX_RGB48 : ORVEX_RGB24;
+                 const int status = orvex_demosaic(&src, &dst, code, &convert);
+                 if (status != ORVEX_OK) throw ToolError(kInputError, orvex_status_text(status));
+                 return true;
+             }});
+    return methods;
+}
+
+std::vector<MethodQuality> Evaluate(const EvaluateOptions& options,
+                                    const std::vector<Converter>& methods, std::ostream& log) {
     std::vector<std::filesystem::path> files;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(options.folder, error))
@@ -52,14 +80,14 @@ std::vector<MethodQuality> Evaluate(const EvaluateOptions& options, std::ostream
     if (files.empty()) throw ToolError(kInputError, options.folder + ": no PNG or TIFF images");
 
     std::vector<MethodQuality> figures;
-    for (uint32_t code = 1; orvex_method_name(code) != nullptr; ++code)
-        figures.push_back({orvex_method_name(code)});
-    std::vector<double> seconds(figures.size(), 0);
-    size_t runs = 0;
-    double pixels = 0;
-    orvex_options convert;
-    orvex_init_options(&convert);
-    convert.threads = options.threads;
+    for (const Converter& m : methods) {
+        figures.push_back({m.name});
+        figures.back().peer = m.peer;
+    }
+    // Per method: seconds, pixels and runs it took part in.
+    std::vector<double> seconds(methods.size(), 0), pixels(methods.size(), 0);
+    std::vector<size_t> runs(methods.size(), 0);
+    size_t frames = 0;
 
     for (const auto& file : files) {
         const Raster photo = ReadImage(file.string(), {}).raster;
@@ -83,27 +111,26 @@ std::vector<MethodQuality> Evaluate(const EvaluateOptions& options, std::ostream
                 }
             std::vector<uint8_t> narrow;
             if (!wide) narrow.assign(mosaic.begin(), mosaic.end());
-            orvex_image src{};
-            src.data = wide ? static_cast<void*>(mosaic.data()) : narrow.data();
-            src.width = uint32_t(w);
-            src.height = uint32_t(h);
-            src.format = wide ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
-            src.pattern = pattern;
-            src.bits = photo.Wide() ? photo.bitDepth : (wide ? 16 : 8);
-            std::vector<uint16_t> rgb(3 * w * h);
+            const MosaicFrame frame{wide ? static_cast<const void*>(mosaic.data()) : narrow.data(),
+                                    w,
+                                    h,
+                                    wide,
+                                    photo.Wide() ? photo.bitDepth : (wide ? 16u : 8u),
+                                    pattern};
+            std::vector<uint16_t> rgb(wide ? 3 * w * h : 0);
             std::vector<uint8_t> rgb8(wide ? 0 : 3 * w * h);
-            orvex_image dst{};
-            dst.data = wide ? static_cast<void*>(rgb.data()) : rgb8.data();
-            dst.width = uint32_t(w);
-            dst.height = uint32_t(h);
-            dst.format = wide ? ORVEX_RGB48 : ORVEX_RGB24;
-            for (size_t m = 0; m < figures.size(); ++m) {
+            void* out = wide ? static_cast<void*>(rgb.data()) : rgb8.data();
+            for (size_t m = 0; m < methods.size(); ++m) {
                 const auto start = std::chrono::steady_clock::now();
-                const int status = orvex_demosaic(&src, &dst, uint32_t(m + 1), &convert);
+                bool converted;
+                try {
+                    converted = methods[m].convert(frame, out);
+                } catch (const ToolError& e) {
+                    throw ToolError(kInputError, file.string() + ": " + e.what());
+                }
+                if (!converted) continue;
                 seconds[m] +=
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-                if (status != ORVEX_OK)
-                    throw ToolError(kInputError, file.string() + ": " + orvex_status_text(status));
                 Errors e;
                 for (size_t y = 0; y < h; ++y)
                     for (size_t x = 0; x < w; ++x) {
@@ -124,21 +151,29 @@ std::vector<MethodQuality> Evaluate(const EvaluateOptions& options, std::ostream
                 for (size_t c = 0; c < 3; ++c)
                     q.channel[c] += Psnr(e.inside[c], e.insideCount, peak);
                 q.fullImage += Psnr(e.all[0] + e.all[1] + e.all[2], 3 * e.allCount, peak);
+                ++runs[m];
+                pixels[m] += double(w) * double(h);
             }
-            ++runs;
-            pixels += double(w) * double(h);
+            ++frames;
         }
     }
-    if (runs == 0) throw ToolError(kInputError, options.folder + ": no colour images to evaluate");
+    if (frames == 0)
+        throw ToolError(kInputError, options.folder + ": no colour images to evaluate");
+    std::vector<MethodQuality> measured;
     for (size_t m = 0; m < figures.size(); ++m) {
         MethodQuality& q = figures[m];
-        q.psnr /= double(runs);
-        for (double& c : q.channel) c /= double(runs);
-        q.fullImage /= double(runs);
-        q.megapixelsPerSecond = pixels / 1e6 / seconds[m];
+        if (runs[m] == 0) {
+            log << q.name << ": took none of the frames\n";
+            continue;
+        }
+        q.psnr /= double(runs[m]);
+        for (double& c : q.channel) c /= double(runs[m]);
+        q.fullImage /= double(runs[m]);
+        q.megapixelsPerSecond = pixels[m] / 1e6 / seconds[m];
+        measured.push_back(q);
     }
-    log << runs << " conversions of " << files.size() << " files per method\n";
-    return figures;
+    log << frames << " conversions of " << files.size() << " files per method\n";
+    return measured;
 }
 
 void PrintQuality(const std::vector<MethodQuality>& figures, std::ostream& out) {
@@ -190,16 +225,60 @@ std::string QualityChart(const std::vector<MethodQuality>& figures) {
     for (double p = lowPsnr; p <= highPsnr; p += 1)
         svg << "<text x=\"" << left - 6 << "\" y=\"" << py(p) + 4 << "\" text-anchor=\"end\">"
             << std::setprecision(0) << p << std::setprecision(1) << "</text>\n";
-    for (const MethodQuality& q : figures)
-        svg << "<circle cx=\"" << px(q.megapixelsPerSecond) << "\" cy=\"" << py(q.psnr)
-            << "\" r=\"4\" fill=\"#2060c0\"/>\n<text x=\"" << px(q.megapixelsPerSecond) + 7
-            << "\" y=\"" << py(q.psnr) + 4 << "\">" << q.name << "</text>\n";
+    // Labels beside their points: right, left, above or below, whichever
+    // first clears the labels placed and every point (about 7 pixels per
+    // character, 13 per line); else moved down until clear.
+    struct Box {
+        double x0, x1, y;  // y: the text's baseline
+    };
+    std::vector<Box> taken;
+    for (const MethodQuality& q : figures) {
+        const double x = px(q.megapixelsPerSecond), y = py(q.psnr);
+        taken.push_back({x - 5, x + 5, y + 5});
+    }
+    auto clashes = [&](const Box& b) {
+        return std::any_of(taken.begin(), taken.end(), [&](const Box& t) {
+            return b.x0 < t.x1 && t.x0 < b.x1 && b.y - 10 < t.y && t.y - 10 < b.y;
+        });
+    };
+    bool anyPeer = false;
+    for (const MethodQuality& q : figures) {
+        const double x = px(q.megapixelsPerSecond), y = py(q.psnr);
+        const double w = 7.0 * double(q.name.size());
+        const Box candidates[] = {{x + 7, x + 7 + w, y + 4},
+                                  {x - 7 - w, x - 7, y + 4},
+                                  {x - w / 2, x + w / 2, y - 8},
+                                  {x - w / 2, x + w / 2, y + 17}};
+        Box at = candidates[0];
+        const auto free = std::find_if(std::begin(candidates), std::end(candidates),
+                                       [&](const Box& c) { return !clashes(c); });
+        if (free != std::end(candidates))
+            at = *free;
+        else
+            while (clashes(at)) at.y += 13;
+        taken.push_back(at);
+        anyPeer = anyPeer || q.peer;
+        svg << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"4\" fill=\""
+            << (q.peer ? "#c04020" : "#2060c0") << "\"/>\n<text x=\"" << at.x0 << "\" y=\"" << at.y
+            << "\" fill=\"" << (q.peer ? "#c04020" : "black") << "\">" << q.name << "</text>\n";
+    }
+    // Speeds along the axis: 1, 3, 10, 30, ... within the range.
+    for (double decade = 1; decade <= highSpeed; decade *= 10)
+        for (const double v : {decade, 3 * decade})
+            if (v >= lowSpeed && v <= highSpeed)
+                svg << "<text x=\"" << px(v) << "\" y=\"" << height - bottom + 16
+                    << "\" text-anchor=\"middle\">" << std::setprecision(0) << v
+                    << std::setprecision(1) << "</text>\n";
+    if (anyPeer)
+        svg << "<text x=\"" << width - right << "\" y=\"" << top + 4
+            << "\" text-anchor=\"end\"><tspan fill=\"#2060c0\">orvex</tspan> / <tspan "
+               "fill=\"#c04020\">other libraries</tspan></text>\n";
     svg << "</svg>\n";
     return svg.str();
 }
 
-int RunEvaluate(const EvaluateOptions& options) {
-    const std::vector<MethodQuality> figures = Evaluate(options, std::cerr);
+int RunEvaluate(const EvaluateOptions& options, const std::vector<Converter>& methods) {
+    const std::vector<MethodQuality> figures = Evaluate(options, methods, std::cerr);
     PrintQuality(figures, std::cout);
     if (!options.chart.empty()) {
         const std::string svg = QualityChart(figures);

@@ -2,7 +2,9 @@
 // sampled into a mosaic, demosaicked, and compared with itself.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -25,20 +27,48 @@ struct MethodQuality {
     double channel[3] = {};  // the same per channel
     double fullImage = 0;    // every pixel
     double megapixelsPerSecond = 0;
+    bool peer = false;  // another library's method, for comparison
 };
 
-// Figures per method, in the library's order, for every PNG or TIFF in the
+// A mosaic under evaluation: rows packed, 8-bit samples (uint8_t) or 16-bit
+// ones (uint16_t) of `bits` significant bits, colours of the top-left 2 x 2
+// cell given by an orvex_pattern code.
+struct MosaicFrame {
+    const void* data;
+    size_t width, height;
+    bool wide;
+    uint32_t bits;
+    uint32_t pattern;
+};
+
+// A method under evaluation: writes the frame's R, G, B samples (packed
+// rows, the mosaic's sample width) to rgb; false when it cannot take the
+// frame (nothing is counted then).
+struct Converter {
+    std::string name;
+    std::function<bool(const MosaicFrame& frame, void* rgb)> convert;
+    bool peer = false;
+};
+
+// The library's methods, in its order, each converting with `threads`.
+std::vector<Converter> LibraryMethods(uint32_t threads);
+
+// Figures per converter, in the order given, for every PNG or TIFF in the
 // folder (sorted by name) and every pattern asked for; images of fewer than
-// 17 x 17 pixels are skipped. Throws ToolError for an empty or unreadable
-// folder.
-std::vector<MethodQuality> Evaluate(const EvaluateOptions& options, std::ostream& log);
+// 17 x 17 pixels are skipped, converters that take no frame are left out.
+// Throws ToolError for an empty or unreadable folder, or a library method
+// that fails.
+std::vector<MethodQuality> Evaluate(const EvaluateOptions& options,
+                                    const std::vector<Converter>& methods, std::ostream& log);
 
 // The table as Markdown, best PSNR first.
 void PrintQuality(const std::vector<MethodQuality>& figures, std::ostream& out);
 
-// PSNR against megapixels per second, one labelled point per method.
+// PSNR against megapixels per second, one labelled point per method (peers
+// in another colour).
 std::string QualityChart(const std::vector<MethodQuality>& figures);
 
-int RunEvaluate(const EvaluateOptions& options);
+// Evaluates the methods, prints the table and writes the chart if asked.
+int RunEvaluate(const EvaluateOptions& options, const std::vector<Converter>& methods);
 
 }  // namespace orvex_tool
