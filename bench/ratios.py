@@ -38,11 +38,21 @@ ROWS2 = [  # case, reference, target ratio (None: shown only), size
     ("Orvex2/cubic_t1", "Demosaic/cubic_8_BGR24", 1.05, 1),
     ("Orvex2/cubicfixed_t1", "Demosaic/cubicfixed_8_BGR24", 1.05, 1),
 ]
-for m in ("block", "bilinear", "cubic", "cubicfixed"):
+for m in ("block", "bilinear", "cubic", "cubicfixed", "mhc", "dlmmse"):
     ROWS2.append((f"Orvex2/{m}_t1_padded", f"Orvex2/{m}_t1", 1.05, 1))
-    speedup = 1 / 1.7 if m.startswith("cubic") else 1 / 1.3
+    speedup = 1 / 1.3 if m in ("block", "bilinear") else 1 / 1.7
     ROWS2.append((f"Orvex2/{m}_t0", f"Orvex2/{m}_t1", round(speedup, 3), 1))
     ROWS2.append((f"Orvex2/{m}_t0", f"Orvex2/{m}_t1", 1.05, 0))
+# The quality methods against OpenCV's bilinear conversion, and 12-bit mosaics into RGB48
+# against their 8-bit time; OpenCV's edge-aware and VNG conversions for scale.
+ROWS2 += [
+    ("Orvex2/mhc_t1", "OpenCv/opencv_bilinear_8", 1.5, 1),
+    ("Orvex2/dlmmse_t1", "OpenCv/opencv_bilinear_8", 8.0, 1),
+    ("Orvex2/mhc_16_t1", "Orvex2/mhc_t1", 2.0, 1),
+    ("Orvex2/dlmmse_16_t1", "Orvex2/dlmmse_t1", 2.0, 1),
+    ("OpenCv/opencv_edgeaware_8", "OpenCv/opencv_bilinear_8", None, 1),
+    ("OpenCv/opencv_vng_8", "OpenCv/opencv_bilinear_8", None, 1),
+]
 print("| case | vs | target | 1280x1024 | 4096x3072 |")
 print("|---|---|---|---|---|")
 for case, ref, target in ROWS:

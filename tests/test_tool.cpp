@@ -11,8 +11,10 @@
 #include <random>
 #include <sstream>
 
+#include "evaluate.h"
 #include "image_io.h"
 #include "orvex.h"
+#include "orvex2.h"
 
 namespace {
 
@@ -167,6 +169,46 @@ TEST_F(ToolTest, EveryInputContainerToEveryOutputContainer) {
     }
 }
 
+// The second interface's methods convert through it: the raw output is its
+// bytes for the layout, every pixel written, alpha 255.
+TEST_F(ToolTest, QualityMethodsConvertThroughTheSecondInterface) {
+    struct Case {
+        const char* method;
+        uint32_t depth;
+        const char* layout;
+        uint32_t format;
+    } const cases[] = {{"mhc", 8, "BGRA32", ORVEX_BGRA32},
+                       {"dlmmse", 8, "PlanarRGB24", ORVEX_PLANAR_RGB24},
+                       {"dlmmse", 12, "RGB48", ORVEX_RGB48}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.method);
+        const Raster mosaic = RandomMosaic(21, 13, c.depth, c.depth);
+        WriteImage(Path("in.pgm"), mosaic, Container::Pgm, true);
+        const ToolRun r = Tool("convert " + Path("in.pgm") + " " + Path("out.raw") + " --method " +
+                               c.method + " --layout " + c.layout + " --pattern GRBG --force");
+        ASSERT_EQ(r.status, 0) << r.err;
+        std::vector<uint8_t> src = RawBytes(mosaic);
+        orvex_image in{}, out{};
+        in.data = src.data();
+        in.width = 21;
+        in.height = 13;
+        in.format = c.depth > 8 ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
+        in.pattern = ORVEX_GRBG;
+        in.bits = c.depth;
+        std::vector<uint8_t> expected(orvex_image_bytes(c.format, 21, 13));
+        out.data = expected.data();
+        out.width = 21;
+        out.height = 13;
+        out.format = c.format;
+        ASSERT_EQ(
+            orvex_demosaic(&in, &out, std::string(c.method) == "mhc" ? ORVEX_MHC : ORVEX_DLMMSE,
+                           nullptr),
+            ORVEX_OK);
+        std::ifstream f(Path("out.raw"), std::ios::binary);
+        EXPECT_EQ(std::vector<uint8_t>((std::istreambuf_iterator<char>(f)), {}), expected);
+    }
+}
+
 TEST_F(ToolTest, AlphaAndPlanarLayouts) {
     const Raster mosaic = RandomMosaic(9, 7, 8, 3);
     WriteImage(Path("in.pgm"), mosaic, Container::Pgm, true);
@@ -225,23 +267,27 @@ TEST_F(ToolTest, ZoomKeepsTheContainer) {
     EXPECT_EQ(got.raster.samples, PackedSamples(dst, true));
 }
 
-TEST_F(ToolTest, DemoWritesTheSheetAndRanksBlockLast) {
+// The sheet shows the scene, its mosaic and every method four to a row; the
+// table ranks the methods by PSNR, the edge-directed one first, block last.
+TEST_F(ToolTest, DemoWritesTheSheetAndRanksTheMethods) {
     const ToolRun r = Tool("demo " + Path("sheet.png") + " --width 320 --height 240");
     ASSERT_EQ(r.status, 0) << r.err;
     const Raster sheet = ReadImage(Path("sheet.png"), {}).raster;
-    EXPECT_EQ(sheet.width, 3u * 320);
+    EXPECT_EQ(sheet.width, 4u * 320);
     EXPECT_EQ(sheet.height, 2u * 240);
-    std::map<std::string, double> psnr;
+    std::vector<std::pair<std::string, double>> rows;
     std::istringstream lines(r.out);
     std::string line;
     while (std::getline(lines, line)) {
         std::istringstream cols(line);
         std::string name;
         double ms, mps, db;
-        if (cols >> name >> ms >> mps >> db) psnr[name] = db;
+        if (cols >> name >> ms >> mps >> db) rows.emplace_back(name, db);
     }
-    ASSERT_EQ(psnr.size(), 4u) << r.out;
-    for (const char* m : {"bilinear", "cubic", "cubic-fixed"}) EXPECT_LT(psnr["block"], psnr[m]);
+    ASSERT_EQ(rows.size(), 6u) << r.out;
+    EXPECT_EQ(rows.front().first, "dlmmse") << r.out;
+    EXPECT_EQ(rows.back().first, "block") << r.out;
+    for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].second, rows[i].second);
 }
 
 TEST_F(ToolTest, FailuresReportAndLeaveNoFile) {
@@ -724,6 +770,27 @@ TEST_F(ToolTest, EvaluateRanksTheMethodsOnAFolder) {
 
     fs::create_directory(Path("empty"));
     EXPECT_EQ(Tool("evaluate " + Path("empty")).status, 3);
+
+    // Other converters beside the library's: one that returns the photograph
+    // itself scores the ceiling; one that declines every frame is left out.
+    std::vector<orvex_tool::Converter> methods = orvex_tool::LibraryMethods(1);
+    methods.push_back({"exact",
+                       [&](const orvex_tool::MosaicFrame& f, void* rgb) {
+                           for (size_t i = 0; i < f.width * f.height * 3; ++i)
+                               static_cast<uint8_t*>(rgb)[i] = uint8_t(photo.samples[i]);
+                           return true;
+                       },
+                       true});
+    methods.push_back({"declines", [](const orvex_tool::MosaicFrame&, void*) { return false; }});
+    orvex_tool::EvaluateOptions options;
+    options.folder = Path("photos");
+    std::ostringstream log;
+    const auto figures = orvex_tool::Evaluate(options, methods, log);
+    ASSERT_EQ(figures.size(), 7u);
+    EXPECT_EQ(figures.back().name, "exact");
+    EXPECT_TRUE(figures.back().peer);
+    EXPECT_EQ(figures.back().psnr, 99.0);
+    EXPECT_NE(log.str().find("declines: took none"), std::string::npos) << log.str();
 }
 
 }  // namespace

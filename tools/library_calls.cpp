@@ -50,27 +50,60 @@ size_t SampleOffset(const LayoutInfo& l, uint32_t w, uint32_t h, size_t pixel, i
     return l.planar ? size_t(channel) * w * h + pixel : pixel * l.pixel + size_t(channel);
 }
 
+// Through the second interface: every pixel written, alpha 255.
+std::vector<uint8_t> Demosaic2(const Raster& mosaic, uint32_t pattern, const MethodInfo& method,
+                               const LayoutInfo& layout, const std::string& source) {
+    std::vector<uint8_t> src = MosaicBytes(mosaic, mosaic.Wide());
+    orvex_image s{};
+    s.data = src.data();
+    s.width = mosaic.width;
+    s.height = mosaic.height;
+    s.format = mosaic.Wide() ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
+    s.pattern = pattern;
+    s.bits = mosaic.Wide() ? mosaic.bitDepth : 8;
+    std::vector<uint8_t> dst(orvex_image_bytes(layout.format2, s.width, s.height));
+    orvex_image d{};
+    d.data = dst.data();
+    d.width = s.width;
+    d.height = s.height;
+    d.format = layout.format2;
+    orvex_options options;
+    orvex_init_options(&options);
+    options.threads = 1;  // as the exports convert; a batch runs files in parallel
+    const int status = orvex_demosaic(&s, &d, method.code, &options);
+    if (status != ORVEX_OK)
+        throw ToolError(kInputError, source + ": " + std::to_string(s.width) + " x " +
+                                         std::to_string(s.height) + " " + method.name + ": " +
+                                         orvex_status_text(status));
+    return dst;
+}
+
 }  // namespace
 
 const std::vector<MethodInfo>& Methods() {
     static const std::vector<MethodInfo> methods = {
-        {"block", MethodBlock, "2x2 cell copy: red, mean green, blue"},
-        {"bilinear", MethodBilinear, "mean of the nearest neighbours; 1-pixel border left 0"},
-        {"cubic", MethodBicubicFloat, "cubic convolution of the colour planes, single precision"},
-        {"cubic-fixed", MethodBicubicFixed, "cubic convolution in 1024-scaled integers"},
+        {"block", MethodBlock, "2x2 cell copy: red, mean green, blue", false},
+        {"bilinear", MethodBilinear, "mean of the nearest neighbours; 1-pixel border left 0",
+         false},
+        {"cubic", MethodBicubicFloat, "cubic convolution of the colour planes, single precision",
+         false},
+        {"cubic-fixed", MethodBicubicFixed, "cubic convolution in 1024-scaled integers", false},
+        {"mhc", ORVEX_MHC, "gradient-corrected linear (Malvar, He and Cutler 2004)", true},
+        {"dlmmse", ORVEX_DLMMSE, "directional LMMSE, edge-directed (Zhang and Wu 2005); for stills",
+         true},
     };
     return methods;
 }
 
 const std::vector<LayoutInfo>& Layouts() {
     static const std::vector<LayoutInfo> layouts = {
-        {"PlanarRGB24", PlanarRGB24, false, true, 3, 0, 1, 2, -1},
-        {"PlanarRGB48", PlanarRGB48, true, true, 3, 0, 1, 2, -1},
-        {"BGR24", BGR24, false, false, 3, 2, 1, 0, -1},
-        {"ARGB32", ARGB32, false, false, 4, 1, 2, 3, 0},
-        {"RGB48", RGB48, true, false, 3, 0, 1, 2, -1},
-        {"BGRA32", BGRA32, false, false, 4, 2, 1, 0, 3},
-        {"RGB24", RGB24, false, false, 3, 0, 1, 2, -1},
+        {"PlanarRGB24", PlanarRGB24, ORVEX_PLANAR_RGB24, false, true, 3, 0, 1, 2, -1},
+        {"PlanarRGB48", PlanarRGB48, ORVEX_PLANAR_RGB48, true, true, 3, 0, 1, 2, -1},
+        {"BGR24", BGR24, ORVEX_BGR24, false, false, 3, 2, 1, 0, -1},
+        {"ARGB32", ARGB32, ORVEX_ARGB32, false, false, 4, 1, 2, 3, 0},
+        {"RGB48", RGB48, ORVEX_RGB48, true, false, 3, 0, 1, 2, -1},
+        {"BGRA32", BGRA32, ORVEX_BGRA32, false, false, 4, 2, 1, 0, 3},
+        {"RGB24", RGB24, ORVEX_RGB24, false, false, 3, 0, 1, 2, -1},
     };
     return layouts;
 }
@@ -83,8 +116,8 @@ const char* const* PatternNames() {
 const MethodInfo& FindMethod(const std::string& name) {
     for (const MethodInfo& m : Methods())
         if (name == m.name) return m;
-    throw ToolError(kUsageError,
-                    "unknown method '" + name + "' (block, bilinear, cubic, cubic-fixed)");
+    throw ToolError(kUsageError, "unknown method '" + name +
+                                     "' (block, bilinear, cubic, cubic-fixed, mhc, dlmmse)");
 }
 
 const LayoutInfo& FindLayout(const std::string& name) {
@@ -119,6 +152,7 @@ std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, const Meth
                                          std::to_string(mosaic.bitDepth) +
                                          "-bit samples (use RGB48 or PlanarRGB48)");
     const uint32_t w = mosaic.width, h = mosaic.height;
+    if (method.secondInterface) return Demosaic2(mosaic, pattern, method, layout, source);
     const uint32_t least = method.code == MethodBilinear ? 3 : 2;
     const bool fits = cubic ? (w < 32768 && h < 65536) : (w < 65536 && h < 65536);
     if (w < least || h < least || !fits)

@@ -8,6 +8,7 @@
 
 #include "image_io.h"
 #include "orvex.h"
+#include "orvex2.h"
 
 namespace orvex_tool {
 
@@ -15,12 +16,14 @@ struct MethodInfo {
     const char* name;
     uint32_t code;
     const char* summary;
+    bool secondInterface;  // a method of orvex2.h only, converted through it
 };
 
 struct LayoutInfo {
     const char* name;
-    uint32_t format;
-    bool wide;  // 16-bit samples
+    uint32_t format;   // the exports' code
+    uint32_t format2;  // the second interface's code
+    bool wide;         // 16-bit samples
     bool planar;
     uint32_t pixel;  // samples per pixel (packed) or planes (planar)
     int r, g, b, alpha;
@@ -40,8 +43,9 @@ const LayoutInfo& DefaultLayout(const Raster& mosaic);
 // Demosaics a one-channel raster; returns the destination bytes in the
 // layout. The buffer starts with every colour sample 0 and every alpha 255,
 // which is what the one-pixel border of the bilinear method and the alpha of
-// block and bilinear keep. Throws a ToolError naming `source` when the
-// method cannot produce the layout or rejects the size.
+// block and bilinear keep (the second interface's methods write every
+// pixel, alpha 255). Throws a ToolError naming `source` when the method
+// cannot produce the layout or rejects the size.
 std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, const MethodInfo& method,
                               const LayoutInfo& layout, const std::string& source);
 
