@@ -14,8 +14,9 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory) {
     // Tiles are at most two columns wider than the widest tile asked for.
     const size_t widest = std::min<size_t>(job.dst.width, kDlmmseTileColumns + 2);
     const size_t half = DlmmseHalf(widest);
-    const size_t halves = 2 * kDlmmseMosaicRows + 8 * kDlmmseStatisticRows + 3 * kDlmmseColourRows +
-                          3 * kDlmmseQuadRows + 2 * 4 + 3;
+    const size_t halves = 2 * kDlmmseMosaicRows + 2 * kDlmmseDifferenceRows +
+                          6 * kDlmmseStatisticRows + 3 * kDlmmseColourRows + 3 * kDlmmseQuadRows +
+                          2 * 4 + 3;
     // The output row's three sample arrays, 2 bytes per pixel pair member.
     const size_t samples = 3 * 2 * ((widest + 1) / 2);
     memory.planes.assign(halves * half + (samples + 1) / 2, 0);

@@ -30,11 +30,14 @@ inline constexpr size_t kDlmmseMargin = 12;
 // Widest column tile: its working rows (about 190 half rows, 1.5 MiB at
 // this width) stay within a core's second-level cache.
 inline constexpr size_t kDlmmseTileColumns = 4096;
-// Rows each ring keeps, powers of two: the mosaic's from the output row to
-// the margin below it; the differences' and statistics' nine; the sums of
-// four rows' six; the colour estimates' three or four.
-inline constexpr size_t kDlmmseMosaicRows = 16, kDlmmseStatisticRows = 16, kDlmmseQuadRows = 8,
-                        kDlmmseColourRows = 4;
+// Rows each ring keeps, no more than are read (a ring's every slot is
+// touched in turn, so its slots are its working set): the mosaic's
+// thirteen, from the output row to the margin below it; the differences'
+// nine of the low-pass; the statistics' five, from the row green is
+// estimated on to the newest; the sums of four rows' six; green's four and
+// the colours' three.
+inline constexpr size_t kDlmmseMosaicRows = 13, kDlmmseDifferenceRows = 9, kDlmmseStatisticRows = 5,
+                        kDlmmseQuadRows = 6, kDlmmseColourRows = 4;
 // Entries of each parity half of a tile's window rows.
 inline size_t DlmmseHalf(size_t tileWidth) {
     return (tileWidth + 1) / 2 + 16;

@@ -99,14 +99,15 @@ ORVEX_INLINE uint16_t DlmmseSample(float v, float limit) {
     return uint16_t(int32_t(low < limit ? low : limit));
 }
 
-// Rows of one plane in a ring of a power-of-two count: row r (a frame row,
-// any integer) is at slot r mod count, its two parity halves one after the
-// other (`halves` of them: 1 for planes kept at colour sites only).
+// Rows of one plane in a ring: row r (a frame row, any integer) is at slot
+// r mod rows, its parity halves one after the other (`halves` of them: 1
+// for planes kept at colour sites only).
 struct DlmmseRing {
     float* base;
-    size_t half, halves, mask;
+    size_t half, halves, rows;
     float* Half(ptrdiff_t r, size_t parity) const {
-        return base + ((size_t(r) & mask) * halves + parity) * half;
+        const ptrdiff_t n = ptrdiff_t(rows), slot = (r % n + n) % n;
+        return base + (size_t(slot) * halves + parity) * half;
     }
 };
 
@@ -439,18 +440,18 @@ ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdLe
         DlmmsePlanes w{};
         float* p = memory.planes.data();
         auto ring = [&](size_t rows, size_t halves) {
-            const DlmmseRing r{p, t.half, halves, rows - 1};
+            const DlmmseRing r{p, t.half, halves, rows};
             p += rows * halves * t.half;
             return r;
         };
         w.mosaic = ring(kDlmmseMosaicRows, 2);
-        w.diffV = ring(kDlmmseStatisticRows, 2);
+        w.diffV = ring(kDlmmseDifferenceRows, 2);
         w.smoothV = ring(kDlmmseStatisticRows, 2);
         w.squareV = ring(kDlmmseStatisticRows, 2);
         w.noiseV = ring(kDlmmseStatisticRows, 2);
         w.green = ring(kDlmmseColourRows, 1);
-        w.red = ring(kDlmmseColourRows, 1);
-        w.blue = ring(kDlmmseColourRows, 1);
+        w.red = ring(kDlmmseColourRows - 1, 1);
+        w.blue = ring(kDlmmseColourRows - 1, 1);
         w.quadSmoothV = ring(kDlmmseQuadRows, 1);
         w.quadSquareV = ring(kDlmmseQuadRows, 1);
         w.quadNoiseV = ring(kDlmmseQuadRows, 1);
