@@ -50,6 +50,7 @@ ROWS2 += [
     ("Orvex2/dlmmse_t1", "OpenCv/opencv_bilinear_8", 8.0, 1),
     ("Orvex2/mhc_16_t1", "Orvex2/mhc_t1", 2.0, 1),
     ("Orvex2/dlmmse_16_t1", "Orvex2/dlmmse_t1", 2.0, 1),
+    ("Copy/memcpy_6B", "Copy/memcpy_3B", None, 1),
     ("OpenCv/opencv_edgeaware_8", "OpenCv/opencv_bilinear_8", None, 1),
     ("OpenCv/opencv_vng_8", "OpenCv/opencv_bilinear_8", None, 1),
 ]
