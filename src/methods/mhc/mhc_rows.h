@@ -47,9 +47,9 @@ struct MhcSplitRow {
 };
 
 // Pairs 0 .. pairs - 1 of a row from the parity halves e and o of its split
-// rows (rows -2 .. +2), each pointing one entry on: pair t is pixels 2t
-// (at e[t]) and 2t + 1 (at o[t]); the neighbours of the first are o[t - 1]
-// and o[t], those of the second e[t] and e[t + 1].
+// rows (rows -2 .. +2), from the pair's left neighbour on: pair t is pixels
+// 2t (at e[t + 1]) and 2t + 1 (at o[t + 1]); the neighbours of the first
+// are o[t] and o[t + 1], those of the second e[t + 1] and e[t + 2].
 // Colour sites are the pairs' first pixels when kColourFirst; own: the
 // row's colour channel, other: the other colour's.
 template <class A, bool kColourFirst>
@@ -61,12 +61,18 @@ ORVEX_INLINE void MhcPairs(const uint16_t* __restrict e0, const uint16_t* __rest
                            size_t pairs, A maxValue, uint16_t* __restrict own,
                            uint16_t* __restrict green, uint16_t* __restrict other) {
     for (size_t t = 0; t < pairs; ++t) {
-        const MhcSums<A> first = {
-            A(e2[t]),         A(o2[t - 1] + o2[t]), A(e2[t - 1] + e2[t + 1]),
-            A(e1[t] + e3[t]), A(e0[t] + e4[t]),     A(o1[t - 1] + o1[t] + o3[t - 1] + o3[t])};
-        const MhcSums<A> second = {
-            A(o2[t]),         A(e2[t] + e2[t + 1]), A(o2[t - 1] + o2[t + 1]),
-            A(o1[t] + o3[t]), A(o0[t] + o4[t]),     A(e1[t] + e1[t + 1] + e3[t] + e3[t + 1])};
+        const MhcSums<A> first = {A(e2[t + 1]),
+                                  A(o2[t] + o2[t + 1]),
+                                  A(e2[t] + e2[t + 2]),
+                                  A(e1[t + 1] + e3[t + 1]),
+                                  A(e0[t + 1] + e4[t + 1]),
+                                  A(o1[t] + o1[t + 1] + o3[t] + o3[t + 1])};
+        const MhcSums<A> second = {A(o2[t + 1]),
+                                   A(e2[t + 1] + e2[t + 2]),
+                                   A(o2[t] + o2[t + 2]),
+                                   A(o1[t + 1] + o3[t + 1]),
+                                   A(o0[t + 1] + o4[t + 1]),
+                                   A(e1[t + 1] + e1[t + 2] + e3[t + 1] + e3[t + 2])};
         const MhcSums<A>& colour = kColourFirst ? first : second;
         const MhcSums<A>& g = kColourFirst ? second : first;
         const A greenAtColour =
@@ -128,7 +134,7 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdLevel le
             const uint16_t *e[5], *o[5];
             for (ptrdiff_t i = 0; i < 5; ++i) {
                 const MhcSplitRow s = slot(fy - 2 + i);
-                e[i] = s.even + t0 + 1, o[i] = s.odd + t0 + 1;
+                e[i] = s.even + t0, o[i] = s.odd + t0;
             }
             const size_t pairs = (n + 1) / 2;
             if (colourFirst)
