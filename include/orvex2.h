@@ -34,6 +34,21 @@ extern "C" {
 typedef enum orvex_format {
     ORVEX_MOSAIC8 = 1,
     ORVEX_MOSAIC16 = 2,
+    /* Packed mosaics, as cameras send them: each row starts at a byte
+     * boundary; `bits` is 0 or the packing's N. */
+    ORVEX_MOSAIC10_MIPI =
+        3,                   /* MIPI CSI-2 RAW10: 4 samples in 5 bytes, bytes 0-3 bits 9..2,
+                                byte 4 the low 2 bits of samples 0-3 from bit 0 up; width % 4 == 0 */
+    ORVEX_MOSAIC12_MIPI = 4, /* RAW12: 2 samples in 3 bytes, bytes 0-1 bits 11..4, byte 2 the
+                                low 4 bits of sample 0 then 1; width % 2 == 0 */
+    ORVEX_MOSAIC14_MIPI = 5, /* RAW14: 4 samples in 7 bytes, bytes 0-3 bits 13..6, bytes 4-6 the
+                                low 6 bits of samples 0-3 from bit 0 up; width % 4 == 0 */
+    ORVEX_MOSAIC10_PFNC = 6, /* GenICam BayerXX10p: sample i in bits 10i .. 10i + 9 of the row's
+                                little-endian bit stream; ceil(10 width / 8) bytes a row */
+    ORVEX_MOSAIC12_PFNC = 7, /* BayerXX12p: the same with 12 bits */
+    ORVEX_MOSAIC12_GIGE = 8, /* GigE Vision BayerXX12Packed: byte 0 = s0 bits 11..4, byte 1 =
+                                s1 bits 3..0 << 4 | s0 bits 3..0, byte 2 = s1 bits 11..4;
+                                width % 2 == 0 */
     ORVEX_RGB24 = 16,        /* R, G, B bytes */
     ORVEX_BGR24 = 17,        /* B, G, R bytes */
     ORVEX_RGBA32 = 18,       /* R, G, B, alpha bytes */
@@ -68,6 +83,12 @@ typedef enum orvex_method {
                               square-error estimation", IEEE Trans. Image Processing 14(12), 2005 */
 } orvex_method;
 
+/* Transfer curves of the output (orvex_options.transfer). */
+typedef enum orvex_transfer {
+    ORVEX_TRANSFER_LINEAR = 0, /* values as the matrix gives them */
+    ORVEX_TRANSFER_SRGB = 1    /* the IEC 61966-2-1 curve */
+} orvex_transfer;
+
 typedef enum orvex_status {
     ORVEX_OK = 0,
     ORVEX_ERROR_ARGUMENT = -1,    /* null pointer, unknown code, bits out of range */
@@ -87,7 +108,8 @@ typedef struct orvex_image {
     uint32_t format;  /* orvex_format */
     uint32_t pattern; /* mosaics: colours of the view's top-left 2 x 2 cell (orvex_pattern) */
     uint32_t bits;    /* 16-bit mosaics: significant bits, 9..16, in the low bits; 0 = 16.
-                         8-bit mosaics: 0 or 8. Ignored for outputs. */
+                         8-bit mosaics: 0 or 8; packed mosaics: 0 or their N. Ignored for
+                         outputs. */
 } orvex_image;
 
 typedef struct orvex_options {
@@ -96,6 +118,20 @@ typedef struct orvex_options {
                          most N */
     uint32_t alpha;   /* alpha of four-channel layouts, in the output sample's range (larger values
                          are the largest); default: the largest value */
+    /* Pre-processing of the mosaic's samples before interpolation, per site
+     * of the source view's top-left 2 x 2 cell (top-left, top-right,
+     * bottom-left, bottom-right): with M = 2^bits - 1, each sample s becomes
+     * clamp(round((s - black) * gain * M / (white - black)), 0, M). */
+    uint32_t black[4]; /* black levels; default 0 */
+    uint32_t white;    /* saturation level; 0 (default) = M */
+    float gain[4];     /* white-balance multipliers; default 1 */
+    /* Colour of each output pixel, on the way to the output layout: the
+     * camera RGB (R, G, B) / M times the matrix, clamped to 0 .. 1, through
+     * the transfer curve, then in the output's range (M for 16-bit samples,
+     * 255 for bytes), rounded. The identity matrix and the linear curve
+     * (the defaults) leave samples as they are. */
+    float matrix[9];   /* row-major: output R = m[0] R + m[1] G + m[2] B, ... */
+    uint32_t transfer; /* orvex_transfer */
     /* later fields are appended; the library reads only the first `size` bytes */
 } orvex_options;
 
@@ -120,9 +156,17 @@ ORVEX2_API int orvex_demosaic_region(const orvex_image* src, uint32_t x, uint32_
                                      const orvex_image* dst, uint32_t method,
                                      const orvex_options* options);
 
+/* Unpacks any mosaic into ORVEX_MOSAIC16 of the same size and pattern,
+ * with the options' pre-processing (black, white, gains) applied: for
+ * callers who store or inspect raw frames. Samples keep the source's
+ * significant bits. */
+ORVEX2_API int orvex_unpack(const orvex_image* src, const orvex_image* dst,
+                            const orvex_options* options);
+
 /* Doubles the rows of a mosaic: source rows 2k and 2k + 1 become rows 4k
  * and 4k + 3, the rows between are interpolated site by site. dst has the
- * source's format, pattern and width and twice its rows. */
+ * source's format, pattern and width and twice its rows. Packed mosaics
+ * are ORVEX_ERROR_UNSUPPORTED: unpack them first. */
 ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* dst,
                                    const orvex_options* options);
 

@@ -2,7 +2,7 @@
 # functions of orvex2.h.
 set(expected
     orvex_demosaic orvex_demosaic_region orvex_image_bytes orvex_init_options
-    orvex_method_name orvex_status_text orvex_version orvex_zoom_vertical)
+    orvex_method_name orvex_status_text orvex_unpack orvex_version orvex_zoom_vertical)
 
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
     OUTPUT_VARIABLE table RESULT_VARIABLE rc)

@@ -380,7 +380,7 @@ TEST(Orvex2, ErrorsWriteNothing) {
          [](orvex_image& s, orvex_image&, uint32_t&, orvex_options&) { s.data = nullptr; },
          ORVEX_ERROR_ARGUMENT},
         {"unknown format",
-         [](orvex_image&, orvex_image& d, uint32_t&, orvex_options&) { d.format = 7; },
+         [](orvex_image&, orvex_image& d, uint32_t&, orvex_options&) { d.format = 99; },
          ORVEX_ERROR_ARGUMENT},
         {"pattern", [](orvex_image& s, orvex_image&, uint32_t&, orvex_options&) { s.pattern = 4; },
          ORVEX_ERROR_ARGUMENT},

@@ -4,6 +4,7 @@
 #include "core/formats.h"
 #include "methods/registry.h"
 #include "orvex2.h"
+#include "unpack/packings.h"
 
 namespace {
 
@@ -35,11 +36,31 @@ constexpr FormatBytes kFormatBytes[] = {
     {ORVEX_PLANAR_RGB24, 3}, {ORVEX_PLANAR_RGB48, 6}, {ORVEX_GRAY8, 1},  {ORVEX_GRAY16, 2},
 };
 
+struct PackedCode {
+    uint32_t code, core;
+};
+
+constexpr PackedCode kPackedCodes[] = {
+    {ORVEX_MOSAIC10_MIPI, orvex::kFormatMosaic10Mipi},
+    {ORVEX_MOSAIC12_MIPI, orvex::kFormatMosaic12Mipi},
+    {ORVEX_MOSAIC14_MIPI, orvex::kFormatMosaic14Mipi},
+    {ORVEX_MOSAIC10_PFNC, orvex::kFormatMosaic10Pfnc},
+    {ORVEX_MOSAIC12_PFNC, orvex::kFormatMosaic12Pfnc},
+    {ORVEX_MOSAIC12_GIGE, orvex::kFormatMosaic12Gige},
+};
+
 }  // namespace
 
 extern "C" {
 
 ORVEX2_API size_t orvex_image_bytes(uint32_t format, uint32_t width, uint32_t height) {
+    // Packed mosaics: whole rows of the packing (0 for widths it cannot hold).
+    for (const PackedCode& p : kPackedCodes) {
+        if (p.code != format) continue;
+        const uint64_t row = orvex::PackedRowBytes(*orvex::FindPacking(p.core), width);
+        if (row != 0 && height > std::numeric_limits<size_t>::max() / row) return 0;
+        return size_t(row * height);
+    }
     for (const FormatBytes& f : kFormatBytes) {
         if (f.code != format) continue;
         const uint64_t pixels = uint64_t(width) * height;

@@ -6,6 +6,7 @@
 
 #include "api/image_check.h"
 #include "api/options.h"
+#include "api/source_strips.h"
 #include "api/worker_pool.h"
 #include "core/formats.h"
 #include "methods/registry.h"
@@ -38,9 +39,19 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
         return ORVEX_ERROR_SIZE;
     if (Overlap(from, to)) return ORVEX_ERROR_OVERLAP;
 
+    SiteCorrection correction;
+    if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
+        return ORVEX_ERROR_ARGUMENT;
+    const SimdLevel level = ProcessSimdLevel();
+    // Packed or corrected rows reach the method through strips of 16-bit rows.
+    const SourceRows sourceRows(frame, correction, level);
+    const bool strips = sourceRows.Needed();
+    SourceView methodFrame = frame;
+    if (strips) methodFrame.format = kFormatMosaic16;
+
     const ChannelLayout& layout = *FindColourLayout(to.view.format);
     const uint32_t largest = layout.sampleBytes == 2 ? 65535u : 255u;
-    Conversion job{frame,
+    Conversion job{methodFrame,
                    x,
                    y,
                    to.view,
@@ -54,23 +65,26 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     const size_t worth = size_t(std::max<uint64_t>(1, pixels / entry->pixelsPerBand));
     const size_t bands =
         std::max<size_t>(1, std::min({threads, worth, size_t(to.view.height / 2)}));
-    const SimdLevel level = ProcessSimdLevel();
 
     // Band b: rows [start(b), start(b + 1)), starts even. Every band takes
     // its working memory before any band writes.
     const uint32_t h = to.view.height;
     auto start = [&](size_t b) { return uint32_t((uint64_t(h) * b / bands) & ~uint64_t(1)); };
     std::vector<std::unique_ptr<MethodRun>> runs(bands);
+    std::vector<Conversion> parts(bands, job);
     for (size_t b = 0; b < bands; ++b) {
         const uint32_t first = start(b), end = b + 1 == bands ? h : start(b + 1);
-        Conversion band = job;
+        Conversion& band = parts[b];
         band.y = y + first;
         band.dst.data = to.view.Row(first);
         band.dst.height = end - first;
         runs[b] = entry->plan(band, level);
+        if (strips)
+            runs[b] = std::make_unique<StripRun>(std::move(runs[b]), sourceRows, entry->reach,
+                                                 StripRowsFor(entry->reach));
         if (!runs[b]->Prepare()) return ORVEX_ERROR_MEMORY;
     }
-    RunTasks(bands, bands - 1, [&](size_t b) { runs[b]->Convert(); });
+    RunTasks(bands, bands - 1, [&](size_t b) { runs[b]->Convert(parts[b]); });
     return ORVEX_OK;
 }
 

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "core/formats.h"
+#include "unpack/packings.h"
 
 namespace orvex::api {
 namespace {
@@ -20,6 +21,12 @@ struct FormatEntry {
 constexpr FormatEntry kFormats[] = {
     {ORVEX_MOSAIC8, kFormatMosaic8, Role::Mosaic},
     {ORVEX_MOSAIC16, kFormatMosaic16, Role::Mosaic},
+    {ORVEX_MOSAIC10_MIPI, kFormatMosaic10Mipi, Role::Mosaic},
+    {ORVEX_MOSAIC12_MIPI, kFormatMosaic12Mipi, Role::Mosaic},
+    {ORVEX_MOSAIC14_MIPI, kFormatMosaic14Mipi, Role::Mosaic},
+    {ORVEX_MOSAIC10_PFNC, kFormatMosaic10Pfnc, Role::Mosaic},
+    {ORVEX_MOSAIC12_PFNC, kFormatMosaic12Pfnc, Role::Mosaic},
+    {ORVEX_MOSAIC12_GIGE, kFormatMosaic12Gige, Role::Mosaic},
     {ORVEX_RGB24, kFormatRgb24, Role::Output},
     {ORVEX_BGR24, kFormatBgr24, Role::Output},
     {ORVEX_RGBA32, kFormatRgba32, Role::Output},
@@ -70,19 +77,29 @@ int CheckImage(const orvex_image* image, Role role, CheckedImage& out) {
     if (format == nullptr) return ORVEX_ERROR_ARGUMENT;
     if (format->role != role) return ORVEX_ERROR_UNSUPPORTED;
     const bool wide = format->core == kFormatMosaic16;
+    const Packing* packing = FindPacking(format->core);
     uint32_t bits = 0;
     if (role == Role::Mosaic) {
         if (image->pattern > ORVEX_BGGR) return ORVEX_ERROR_ARGUMENT;
-        bits = image->bits == 0 ? (wide ? 16 : 8) : image->bits;
-        if (wide ? bits < 9 || bits > 16 : bits != 8) return ORVEX_ERROR_ARGUMENT;
+        if (packing != nullptr) {
+            bits = image->bits == 0 ? packing->bits : image->bits;
+            if (bits != packing->bits) return ORVEX_ERROR_ARGUMENT;
+        } else {
+            bits = image->bits == 0 ? (wide ? 16 : 8) : image->bits;
+            if (wide ? bits < 9 || bits > 16 : bits != 8) return ORVEX_ERROR_ARGUMENT;
+        }
     }
     if (image->width == 0 || image->height == 0) return ORVEX_ERROR_SIZE;
 
     const ChannelLayout* layout = FindColourLayout(format->core);
     const bool planar = layout != nullptr && layout->planar;
-    const uint64_t pixelBytes = kBytesPerPixel[format->core] / (planar ? 3 : 1);
     uint64_t rowBytes = 0;
-    if (!Times(image->width, pixelBytes, rowBytes)) return ORVEX_ERROR_SIZE;
+    if (packing != nullptr) {
+        rowBytes = PackedRowBytes(*packing, image->width);
+        if (rowBytes == 0) return ORVEX_ERROR_SIZE;
+    } else if (!Times(image->width, kBytesPerPixel[format->core] / (planar ? 3 : 1), rowBytes)) {
+        return ORVEX_ERROR_SIZE;
+    }
     const uint64_t stride = image->stride == 0 ? rowBytes : Magnitude(image->stride);
     if (stride < rowBytes || stride > kMaxBytes) return ORVEX_ERROR_SIZE;
     // Rows of one plane: from the lowest row start to the highest row end.

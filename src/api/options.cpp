@@ -25,4 +25,7 @@ extern "C" ORVEX2_API void orvex_init_options(orvex_options* options) {
     options->size = sizeof(orvex_options);
     options->threads = 0;
     options->alpha = orvex::api::kLargestAlpha;
+    for (float& g : options->gain) g = 1.0f;
+    for (size_t i = 0; i < 9; ++i) options->matrix[i] = i % 4 == 0 ? 1.0f : 0.0f;
+    options->transfer = ORVEX_TRANSFER_LINEAR;
 }

@@ -27,6 +27,13 @@ enum FormatCode : uint32_t {
     kFormatRgba32 = 13,
     kFormatGray8 = 14,
     kFormatGray16 = 15,
+    // Packed mosaics of the second interface (no whole bytes per pixel).
+    kFormatMosaic10Mipi = 16,
+    kFormatMosaic12Mipi = 17,
+    kFormatMosaic14Mipi = 18,
+    kFormatMosaic10Pfnc = 19,
+    kFormatMosaic12Pfnc = 20,
+    kFormatMosaic12Gige = 21,
 };
 
 // Colours of a mosaic's top-left 2 x 2 cell, row by row.
@@ -40,8 +47,12 @@ struct View {
     uint32_t width, height;
     uint32_t format;   // FormatCode
     uint32_t pattern;  // mosaics: colours of the top-left 2 x 2 cell, 0 RGGB .. 3 BGGR
+    // The row `data` holds: a source whose rows are prepared a strip at a
+    // time holds rows firstRow on, and is read only there; every other view
+    // holds them all from row 0.
+    ptrdiff_t firstRow = 0;
 
-    Byte* Row(size_t y) const { return data + ptrdiff_t(y) * stride; }
+    Byte* Row(size_t y) const { return data + (ptrdiff_t(y) - firstRow) * stride; }
 };
 
 using ImageView = View<uint8_t>;         // written

@@ -27,7 +27,7 @@ inline size_t MirrorIndex(ptrdiff_t i, size_t n) {
 template <class S, class T>
 ORVEX_INLINE void LoadMirroredRow(const SourceView& f, ptrdiff_t row, ptrdiff_t left, size_t count,
                                   T* out) {
-    const uint8_t* src = f.data + ptrdiff_t(MirrorIndex(row, f.height)) * f.stride;
+    const uint8_t* src = f.Row(MirrorIndex(row, f.height));
     const size_t first = std::min(count, left >= 0 ? size_t(0) : size_t(-left));
     const size_t inside = std::max(first, std::min(count, size_t(ptrdiff_t(f.width) - left)));
     for (size_t k = 0; k < first; ++k)
@@ -43,7 +43,7 @@ ORVEX_INLINE void LoadMirroredRow(const SourceView& f, ptrdiff_t row, ptrdiff_t 
 template <class S, class T>
 ORVEX_INLINE void LoadMirroredHalves(const SourceView& f, ptrdiff_t row, ptrdiff_t left,
                                      size_t half, T* __restrict even, T* __restrict odd) {
-    const uint8_t* src = f.data + ptrdiff_t(MirrorIndex(row, f.height)) * f.stride;
+    const uint8_t* src = f.Row(MirrorIndex(row, f.height));
     auto at = [&](size_t k) { return T(S::Load(src, MirrorIndex(left + ptrdiff_t(k), f.width))); };
     // Pairs whose both columns lie inside the frame go in one plain loop.
     const size_t first = std::min(half, left >= 0 ? size_t(0) : (size_t(-left) + 1) / 2);

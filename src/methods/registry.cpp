@@ -17,7 +17,7 @@ class PlainRun final : public MethodRun {
   public:
     PlainRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
     bool Prepare() override { return true; }
-    void Convert() override { kMethod(job_, level_); }
+    void Convert(const Conversion& part) override { kMethod(part, level_); }
 
   private:
     Conversion job_;
@@ -29,7 +29,7 @@ class CubicRun final : public MethodRun {
   public:
     CubicRun(const Conversion& job, SimdLevel level) : conversion_(kFixed, job, memory_, level) {}
     bool Prepare() override { return conversion_.Prepare(); }
-    void Convert() override { conversion_.Convert(); }
+    void Convert(const Conversion& part) override { conversion_.Convert(part); }
 
   private:
     CubicMemory memory_;
@@ -51,7 +51,7 @@ class PreparedRun final : public MethodRun {
             return false;
         }
     }
-    void Convert() override { kMethod(job_, memory_, level_); }
+    void Convert(const Conversion& part) override { kMethod(part, memory_, level_); }
 
   private:
     Conversion job_;
@@ -71,12 +71,12 @@ std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {
 // methods' cost per pixel: a band should take over a tenth of a
 // millisecond, many times what handing it to a waiting thread costs.
 constexpr MethodEntry kMethods[] = {
-    {1, "bilinear", Plan<PlainRun<BilinearDemosaic>>, 1u << 19},
-    {2, "block", Plan<PlainRun<BlockDemosaic>>, 1u << 19},
-    {3, "cubic-float", Plan<CubicRun<false>>, 1u << 17},
-    {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17},
-    {5, "mhc", Plan<MhcRun>, 1u << 18},
-    {6, "dlmmse", Plan<DlmmseRun>, 1u << 16},
+    {1, "bilinear", Plan<PlainRun<BilinearDemosaic>>, 1u << 19, 1},
+    {2, "block", Plan<PlainRun<BlockDemosaic>>, 1u << 19, 1},
+    {3, "cubic-float", Plan<CubicRun<false>>, 1u << 17, 8},
+    {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17, 8},
+    {5, "mhc", Plan<MhcRun>, 1u << 18, 2},
+    {6, "dlmmse", Plan<DlmmseRun>, 1u << 16, kDlmmseMargin},
 };
 
 }  // namespace

@@ -18,7 +18,10 @@ class MethodRun {
   public:
     virtual ~MethodRun() = default;
     virtual bool Prepare() = 0;
-    virtual void Convert() = 0;
+    // Writes `part`: the prepared conversion, or rows of it (the same frame
+    // geometry and width, fewer rows; its frame may hold only the rows the
+    // part reads, from its firstRow on).
+    virtual void Convert(const Conversion& part) = 0;
 };
 
 using MethodPlanFn = std::unique_ptr<MethodRun> (*)(const Conversion& job, SimdLevel level);
@@ -29,6 +32,8 @@ struct MethodEntry {
     MethodPlanFn plan;
     // Pixels below which another thread costs more than it saves.
     uint32_t pixelsPerBand;
+    // Rows above and below its output rows the method reads.
+    uint32_t reach;
 };
 
 // The entry of a code, or null.

@@ -146,7 +146,7 @@ void EdgeRun(const SourceView& f, size_t y, size_t x0, size_t count, size_t regi
     uint16_t r[kChunk], g[kChunk], b[kChunk];
     const uint8_t* rows[3];
     for (ptrdiff_t dy = -1; dy <= 1; ++dy)
-        rows[dy + 1] = f.data + ptrdiff_t(MirrorIndex(ptrdiff_t(y) + dy, f.height)) * f.stride;
+        rows[dy + 1] = f.Row(MirrorIndex(ptrdiff_t(y) + dy, f.height));
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
         const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
         for (size_t i = 0; i < n; ++i)
@@ -211,7 +211,7 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
         const PackRow row = pack.Row(y);
         const bool interiorRow = fy >= 1 && fy + 1 < fh;
         if (interiorRow && first < end) {
-            const uint8_t* c = f.data + ptrdiff_t(fy) * f.stride;
+            const uint8_t* c = f.Row(fy);
             combos[rowCombos[fy & 1]](c - f.stride, c, c + f.stride, first, end, x0, pack, row,
                                       vectors[fy & 1], row.at[0] + offset);
             if (fillAlpha)
@@ -224,7 +224,7 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
             continue;
         }
         // The first and last columns of an interior row.
-        const uint8_t* c = f.data + ptrdiff_t(fy) * f.stride;
+        const uint8_t* c = f.Row(fy);
         uint16_t r, g, b;
         if (x0 == 0) {
             EdgeSite<S>(f, c - f.stride, c, c + f.stride, 0, fy, r, g, b);

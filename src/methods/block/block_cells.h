@@ -131,7 +131,7 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
     if (fw < 2 || fh < 2) return;
     const size_t x0 = job.x, y0 = job.y, w = job.dst.width, h = job.dst.height;
     const ChannelLayout& layout = pack.Layout();
-    auto row = [&](size_t i) { return src.data + ptrdiff_t(i) * src.stride; };
+    auto row = [&](size_t i) { return src.Row(i); };
 
     // 8-bit pixels of three or four bytes with green in the middle go
     // through the vector kernels, which write both rows of a pair, cell by

@@ -38,9 +38,12 @@ class CubicConversion {
 
     bool Prepare();
     void Convert();
+    // Rows of the prepared conversion (see MethodRun).
+    void Convert(const Conversion& part);
 
   private:
     bool fixed_;
+    SimdLevel level_;
     Conversion job_;
     std::unique_ptr<CubicPlan> plan_;
     PackPlan pack_;

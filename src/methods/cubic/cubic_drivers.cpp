@@ -77,7 +77,8 @@ MosaicPlane PlaneOf(const SourceView& src, int p) {
             rowOffset[p],
             columnOffset[p],
             int32_t(src.width >> 1),
-            int32_t(src.height >> 1)};
+            int32_t(src.height >> 1),
+            src.firstRow};
 }
 
 bool AllocateBands(CubicPlan& plan, size_t width) {
@@ -168,6 +169,7 @@ void ConvertRows(const NumberForm& form, CubicPlan& plan, const Conversion& job,
 CubicConversion::CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory,
                                  SimdLevel level)
     : fixed_(fixed),
+      level_(level),
       job_(job),
       plan_(new CubicPlan(memory, level)),
       pack_(job.dst, job.pack, level) {}
@@ -180,6 +182,11 @@ bool CubicConversion::Prepare() {
 
 void CubicConversion::Convert() {
     ConvertRows(fixed_ ? kFixedForm : kFloatForm, *plan_, job_, pack_);
+}
+
+void CubicConversion::Convert(const Conversion& part) {
+    const PackPlan pack(part.dst, part.pack, level_);
+    ConvertRows(fixed_ ? kFixedForm : kFloatForm, *plan_, part, pack);
 }
 
 int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level) {

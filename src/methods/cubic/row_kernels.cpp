@@ -11,8 +11,8 @@ namespace {
 template <class S>
 void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out,
              const KernelChain<ExtractRowFn>& vectors) {
-    const uint8_t* row =
-        p.mosaic + ptrdiff_t(mosaicRow) * p.rowStride + ptrdiff_t(p.columnOffset * S::kBytes);
+    const uint8_t* row = p.mosaic + (ptrdiff_t(mosaicRow) - p.firstRow) * p.rowStride +
+                         ptrdiff_t(p.columnOffset * S::kBytes);
     const size_t width = size_t(p.width), available = p.rowSamples - p.columnOffset;
     for (size_t l = vectors.Run(
              0, [&](ExtractRowFn f, size_t first) { return f(out, row, first, width, available); });

@@ -16,12 +16,13 @@ namespace orvex {
 // A plane of the mosaic read in place: plane sample (r, l) is mosaic sample
 // (2r + rowOffset, 2l + columnOffset).
 struct MosaicPlane {
-    const uint8_t* mosaic;  // mosaic row 0
+    const uint8_t* mosaic;  // mosaic row firstRow
     ptrdiff_t rowStride;    // bytes from one mosaic row to the next
     size_t rowSamples;      // samples of a mosaic row
     bool wide;              // 16-bit samples
     size_t rowOffset, columnOffset;
-    int32_t width, height;  // plane size
+    int32_t width, height;   // plane size
+    ptrdiff_t firstRow = 0;  // the first mosaic row held (the view's)
 };
 
 struct CubicLoopSet;

@@ -1,0 +1,38 @@
+// Conversions of mosaics whose rows must be prepared first (packed formats,
+// black level, white level, gains): a band's source rows are unpacked and
+// corrected a strip at a time into a 16-bit buffer, which the method reads
+// as the frame's rows, so no copy of the whole frame is ever made.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "methods/registry.h"
+#include "unpack/source_rows.h"
+
+namespace orvex::api {
+
+class StripRun final : public MethodRun {
+  public:
+    // `method` prepared for the band; `reach`: the rows beyond its output
+    // rows the method reads.
+    StripRun(std::unique_ptr<MethodRun> method, const SourceRows& rows, uint32_t reach,
+             uint32_t stripRows);
+    bool Prepare() override;
+    void Convert(const Conversion& band) override;
+
+  private:
+    std::unique_ptr<MethodRun> method_;
+    const SourceRows& rows_;
+    uint32_t reach_, stripRows_;
+    std::vector<uint16_t> buffer_;
+};
+
+// Rows a strip converts at once: enough that re-reading the reach above and
+// below a strip costs a few per cent.
+inline uint32_t StripRowsFor(uint32_t reach) {
+    return reach * 32 > 64 ? reach * 32 : 64;
+}
+
+}  // namespace orvex::api

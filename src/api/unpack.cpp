@@ -1,0 +1,65 @@
+// The unpack entry point: any mosaic into 16-bit samples, corrected, row by
+// row through the same reads a conversion makes.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "api/image_check.h"
+#include "api/options.h"
+#include "api/worker_pool.h"
+#include "orvex2.h"
+#include "unpack/source_rows.h"
+
+namespace orvex::api {
+namespace {
+
+// Rows a thread takes at least: below this a thread costs more than it saves.
+constexpr size_t kRowsPerBand = 64;
+
+int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* given) {
+    orvex_options options;
+    if (const int status = ReadOptions(given, options); status != ORVEX_OK) return status;
+    CheckedImage from, to;
+    if (const int status = CheckImage(src, Role::Mosaic, from); status != ORVEX_OK) return status;
+    if (const int status = CheckImage(dst, Role::Mosaic, to); status != ORVEX_OK) return status;
+    if (to.view.format != kFormatMosaic16) return ORVEX_ERROR_UNSUPPORTED;
+    if (to.view.width != from.view.width || to.view.height != from.view.height)
+        return ORVEX_ERROR_SIZE;
+    if (Overlap(from, to)) return ORVEX_ERROR_OVERLAP;
+    SiteCorrection correction;
+    if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
+        return ORVEX_ERROR_ARGUMENT;
+    const SourceView frame{from.view.data,   from.view.stride, 0, from.view.width, from.view.height,
+                           from.view.format, from.view.pattern};
+    const SourceRows rows(frame, correction, ProcessSimdLevel());
+    const size_t h = frame.height, w = frame.width;
+    const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
+    const size_t bands = std::max<size_t>(1, std::min(threads, h / kRowsPerBand));
+    // Each band's row buffer is taken before any row is written.
+    std::vector<std::vector<uint16_t>> buffers(bands, std::vector<uint16_t>(w));
+    RunTasks(bands, bands - 1, [&](size_t b) {
+        uint16_t* buffer = buffers[b].data();
+        for (size_t y = h * b / bands; y < h * (b + 1) / bands; ++y) {
+            rows.Read(y, buffer);
+            std::memcpy(to.view.Row(y), buffer, 2 * w);  // rows may start at any byte
+        }
+    });
+    return ORVEX_OK;
+}
+
+template <class Call>
+int Guarded(Call call) {
+    try {
+        return call();
+    } catch (...) {
+        return ORVEX_ERROR_MEMORY;
+    }
+}
+
+}  // namespace
+}  // namespace orvex::api
+
+extern "C" ORVEX2_API int orvex_unpack(const orvex_image* src, const orvex_image* dst,
+                                       const orvex_options* options) {
+    return orvex::api::Guarded([&] { return orvex::api::Unpack(src, dst, options); });
+}

@@ -1,0 +1,76 @@
+#include "unpack/source_rows.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "core/samples.h"
+
+namespace orvex {
+namespace {
+
+// The first packing stands in where a frame has none (never called then).
+const Packing& PackingOr(const Packing* p) {
+    return p != nullptr ? *p : kPackings[0];
+}
+
+ORVEX_INLINE uint16_t Corrected(uint32_t s, float black, float scale, float limit) {
+    // floor(v + 0.5) within 0 .. limit: there the truncation of a
+    // non-negative value is its floor.
+    const float v = (float(s) - black) * scale + 0.5f;
+    const float low = v > 0 ? v : 0;
+    return uint16_t(int32_t(low < limit ? low : limit));
+}
+
+}  // namespace
+
+bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float (&gain)[4],
+                        uint32_t bits, SiteCorrection& out) {
+    const uint32_t maxValue = (1u << bits) - 1;
+    const uint32_t top = white == 0 ? maxValue : white;
+    out = {};
+    out.maxValue = maxValue;
+    for (size_t c = 0; c < 4; ++c) {
+        if (black[c] >= top || !std::isfinite(gain[c]) || gain[c] < 0) return false;
+        out.black[c] = float(black[c]);
+        out.scale[c] = float(double(gain[c]) * maxValue / double(top - black[c]));
+        out.active = out.active || black[c] != 0 || top != maxValue || gain[c] != 1.0f;
+    }
+    return true;
+}
+
+void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count) {
+    const size_t site = (y & 1) * 2;
+    const float b0 = c.black[site], b1 = c.black[site + 1];
+    const float k0 = c.scale[site], k1 = c.scale[site + 1], limit = float(c.maxValue);
+    size_t x = 0;
+    for (; x + 1 < count; x += 2) {
+        row[x] = Corrected(row[x], b0, k0, limit);
+        row[x + 1] = Corrected(row[x + 1], b1, k1, limit);
+    }
+    if (x < count) row[x] = Corrected(row[x], b0, k0, limit);
+}
+
+SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdLevel level)
+    : frame_(frame),
+      correction_(correction),
+      packing_(FindPacking(frame.format)),
+      unpacker_(PackingOr(packing_), level) {}
+
+bool SourceRows::Needed() const {
+    return packing_ != nullptr || correction_.active;
+}
+
+void SourceRows::Read(size_t y, uint16_t* out) const {
+    const uint8_t* row = frame_.Row(y);
+    const size_t w = frame_.width;
+    if (packing_ != nullptr) {
+        unpacker_.Unpack(row, w, out);
+    } else if (frame_.format == kFormatMosaic16) {
+        std::memcpy(out, row, 2 * w);
+    } else {
+        for (size_t x = 0; x < w; ++x) out[x] = row[x];
+    }
+    if (correction_.active) CorrectRow(correction_, y, out, w);
+}
+
+}  // namespace orvex
