@@ -240,4 +240,82 @@ TEST(Unpack, CorrectionsFollowTheFormula) {
     EXPECT_EQ(orvex_image_bytes(ORVEX_MOSAIC10_MIPI, 6, 2), 0u);
 }
 
+// The matrix and transfer curve against a double-precision reference of
+// the camera RGB every method gives without them, into bytes, 16-bit
+// samples, four-byte pixels and grey; and what is refused.
+TEST(Colour, MatrixAndCurveWithinOneOfTheReference) {
+    const size_t w = 40, h = 24;
+    std::mt19937 rng(9);
+    std::vector<uint16_t> mosaic(w * h);
+    for (uint16_t& s : mosaic) s = uint16_t(rng() & 4095);
+    const orvex_image src = Image(mosaic.data(), ORVEX_MOSAIC16, w, h, 1, 12);
+    const float matrix[9] = {1.6f, -0.4f, -0.2f, -0.3f, 1.5f, -0.2f, 0.1f, -0.6f, 1.5f};
+    auto srgb = [](double v) {
+        return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+    };
+    for (uint32_t method = 1; orvex_method_name(method) != nullptr; ++method)
+        for (const uint32_t transfer : {ORVEX_TRANSFER_LINEAR, ORVEX_TRANSFER_SRGB}) {
+            std::vector<uint16_t> camera(3 * w * h);
+            const orvex_image plain = Image(camera.data(), ORVEX_RGB48, w, h);
+            ASSERT_EQ(orvex_demosaic(&src, &plain, method, nullptr), ORVEX_OK);
+            orvex_options options;
+            orvex_init_options(&options);
+            std::copy(std::begin(matrix), std::end(matrix), options.matrix);
+            options.transfer = transfer;
+            // Reference pixel p, channel c, in an output of largest value `top`.
+            auto want = [&](size_t p, size_t c, double top) {
+                double y = 0;
+                for (size_t j = 0; j < 3; ++j) y += matrix[3 * c + j] * camera[3 * p + j] / 4095.0;
+                y = std::min(1.0, std::max(0.0, y));
+                return (transfer == ORVEX_TRANSFER_SRGB ? srgb(y) : y) * top;
+            };
+            struct Out {
+                uint32_t format;
+                size_t step, r, g, b;  // samples a pixel; channel indices (grey: all 0)
+                bool wide, grey;
+            };
+            for (const Out& o : {Out{ORVEX_RGB24, 3, 0, 1, 2, false, false},
+                                 Out{ORVEX_BGRA32, 4, 2, 1, 0, false, false},
+                                 Out{ORVEX_RGB48, 3, 0, 1, 2, true, false},
+                                 Out{ORVEX_GRAY8, 1, 0, 0, 0, false, true}}) {
+                std::vector<uint8_t> bytes(orvex_image_bytes(o.format, w, h));
+                const orvex_image dst = Image(bytes.data(), o.format, w, h);
+                ASSERT_EQ(orvex_demosaic(&src, &dst, method, &options), ORVEX_OK);
+                const double top = o.wide ? 4095 : 255;
+                double worst = 0;
+                // From row 1: the cubic methods' RGB48 row 0 repeats row 1.
+                for (size_t p = w; p < w * h; ++p) {
+                    auto at = [&](size_t i) {
+                        return o.wide ? double(testsupport::Load16(bytes.data(), p * o.step + i))
+                                      : double(bytes[p * o.step + i]);
+                    };
+                    if (o.grey) {
+                        double rgb[3];
+                        for (size_t c = 0; c < 3; ++c) rgb[c] = std::floor(want(p, c, top) + 0.5);
+                        const double g = (4899 * rgb[0] + 9617 * rgb[1] + 1868 * rgb[2]) / 16384;
+                        worst = std::max(worst, std::abs(at(0) - g));
+                        continue;
+                    }
+                    const size_t index[3] = {o.r, o.g, o.b};
+                    for (size_t c = 0; c < 3; ++c)
+                        worst = std::max(worst, std::abs(at(index[c]) - want(p, c, top)));
+                    if (o.format == ORVEX_BGRA32) {
+                        EXPECT_EQ(at(3), 255);
+                    }
+                }
+                EXPECT_LE(worst, 1.0) << orvex_method_name(method) << " transfer " << transfer
+                                      << " format " << o.format;
+            }
+        }
+    std::vector<uint8_t> out(3 * w * h);
+    const orvex_image dst = Image(out.data(), ORVEX_RGB24, w, h);
+    orvex_options options;
+    orvex_init_options(&options);
+    options.transfer = 2;
+    EXPECT_EQ(orvex_demosaic(&src, &dst, ORVEX_BILINEAR, &options), ORVEX_ERROR_ARGUMENT);
+    options.transfer = ORVEX_TRANSFER_SRGB;
+    options.matrix[4] = std::nanf("");
+    EXPECT_EQ(orvex_demosaic(&src, &dst, ORVEX_BILINEAR, &options), ORVEX_ERROR_ARGUMENT);
+}
+
 }  // namespace

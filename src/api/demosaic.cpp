@@ -1,6 +1,7 @@
 // The demosaic entry points: check everything, settle the conversion, split
 // the region's rows into bands for the threads, run the method on each.
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "core/formats.h"
 #include "methods/registry.h"
 #include "orvex2.h"
+#include "pack/colour_stage.h"
 
 namespace orvex::api {
 namespace {
@@ -51,11 +53,24 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
 
     const ChannelLayout& layout = *FindColourLayout(to.view.format);
     const uint32_t largest = layout.sampleBytes == 2 ? 65535u : 255u;
+    // The colour stage, when the matrix is not the identity or the curve not
+    // linear: built once, read by every band.
+    if (options.transfer > ORVEX_TRANSFER_SRGB) return ORVEX_ERROR_ARGUMENT;
+    bool identity = options.transfer == ORVEX_TRANSFER_LINEAR;
+    for (size_t i = 0; i < 9; ++i) {
+        if (!std::isfinite(options.matrix[i])) return ORVEX_ERROR_ARGUMENT;
+        identity = identity && options.matrix[i] == (i % 4 == 0 ? 1.0f : 0.0f);
+    }
+    std::unique_ptr<ColourStage> colour;
+    if (!identity)
+        colour =
+            std::make_unique<ColourStage>(options.matrix, Transfer(options.transfer), from.bits,
+                                          layout.sampleBytes == 2 ? (1u << from.bits) - 1 : 255u);
     Conversion job{methodFrame,
                    x,
                    y,
                    to.view,
-                   {true, uint16_t(std::min(options.alpha, largest)), from.bits},
+                   {true, uint16_t(std::min(options.alpha, largest)), from.bits, colour.get()},
                    true,
                    (1u << from.bits) - 1};
 

@@ -1,6 +1,7 @@
 // The portable build of the pack kernels, and the plan that picks one.
 #include "pack/pack_rows.h"
 
+#include "pack/colour_stage.h"
 #include "pack/pack_layouts.h"
 #include "simd/kernel_chain.h"
 
@@ -14,10 +15,13 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
       stride_(dst.stride),
       planeStride_(dst.planeStride) {
     if (layout_ == nullptr) return;
-    const bool narrow = layout_->sampleBytes == 1 && options.sourceBits > 8;
+    colour_ = options.colour;
+    // The colour stage gives samples in the output's range itself.
+    const bool narrow = layout_->sampleBytes == 1 && options.sourceBits > 8 && colour_ == nullptr;
     values_ = {options.alpha, uint16_t(narrow ? 1u << (options.sourceBits - 9) : 0),
                uint8_t(narrow ? options.sourceBits - 8 : 0)};
-    converts_ = narrow || layout_->grey;
+    const bool asIs = !narrow && !layout_->grey;
+    converts_ = !asIs || colour_ != nullptr;
     const bool writeAlpha = options.writeAlpha;
     static const PackSet* const kSets[kSimdLevelCount] = {&kPackPortable, nullptr, nullptr,
                                                           &kPackAvx2, nullptr};
@@ -25,7 +29,7 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
     // Three-sample pixels of samples stored as they are take the vector kernels.
-    if (layout_->step == 3 && !layout_->planar && !converts_ && layout_->g == 1) {
+    if (layout_->step == 3 && !layout_->planar && asIs && layout_->g == 1) {
         static const PackVectorSet* const kVectorSets[kSimdLevelCount] = {
             nullptr, nullptr, &kPackVectorsSsse3, &kPackVectorsAvx2, nullptr};
         const bool wide = layout_->sampleBytes == 2, redFirst = layout_->r == 0;
@@ -33,6 +37,20 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
             vectors_ = ChainOf(kVectorSets, level, [&](const PackVectorSet& s) {
                 return wide ? s.triple16 : s.triple8[redFirst];
             });
+    }
+}
+
+void PackPlan::PutColour(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                         const uint16_t* g, const uint16_t* b) const {
+    constexpr size_t kStep = 256;
+    uint16_t cr[kStep], cg[kStep], cb[kStep];
+    for (size_t k = 0; k < n; k += kStep) {
+        const size_t m = n - k < kStep ? n - k : kStep;
+        colour_->Apply(r + k, g + k, b + k, m, cr, cg, cb);
+        const size_t done = vectors_.Run(
+            0, [&](PackVectorFn f, size_t from) { return f(row, first + k, from, m, cr, cg, cb); });
+        if (done < m)
+            kernel_(row, first + k + done, m - done, cr + done, cg + done, cb + done, values_);
     }
 }
 

@@ -40,6 +40,8 @@ struct PackSet {
     PackRowFn rows[kColourLayoutCount][2][2];
 };
 
+class ColourStage;
+
 // How samples reach the output and what happens to alpha.
 struct PackOptions {
     bool writeAlpha;  // else alpha keeps what the caller's buffer held
@@ -48,6 +50,9 @@ struct PackOptions {
     // they are (the low byte into 8-bit outputs); 9..16 into an 8-bit
     // output: narrowed with rounding.
     uint32_t sourceBits;
+    // Matrix and transfer curve on the way, in place of the narrowing (the
+    // call owns it); null: none.
+    const ColourStage* colour = nullptr;
 };
 
 extern const PackSet kPackPortable, kPackAvx2;
@@ -87,12 +92,17 @@ class PackPlan {
 
     void Put(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
              const uint16_t* b) const {
+        if (colour_ != nullptr) return PutColour(row, first, n, r, g, b);
         const size_t done = vectors_.Run(
             0, [&](PackVectorFn f, size_t from) { return f(row, first, from, n, r, g, b); });
         if (done < n) kernel_(row, first + done, n - done, r + done, g + done, b + done, values_);
     }
 
   private:
+    void PutColour(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
+                   const uint16_t* b) const;
+
+    const ColourStage* colour_ = nullptr;
     const ChannelLayout* layout_ = nullptr;
     PackRowFn kernel_ = nullptr;
     uint8_t* data_ = nullptr;
