@@ -113,6 +113,60 @@ void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t thre
     SetRate(state, s);
 }
 
+// Camera frames: packed mosaics, the corrections and colour, and unpacking
+// (4096 x 3072 and 640 x 480, one thread).
+enum class Camera { Mosaic16, Mipi12, Pipeline, UnpackMipi10, UnpackMipi12 };
+
+std::vector<uint8_t> Packed(Size s, uint32_t format) {
+    std::vector<uint8_t> m(orvex_image_bytes(format, s.w, s.h));
+    std::mt19937 rng(7);
+    for (auto& b : m) b = static_cast<uint8_t>(rng());
+    return m;
+}
+
+void CameraFrame(benchmark::State& state, Camera kind) {
+    const Size s = kSizes2[state.range(0)];
+    const bool unpack = kind == Camera::UnpackMipi10 || kind == Camera::UnpackMipi12;
+    const uint32_t format = kind == Camera::Mosaic16       ? ORVEX_MOSAIC16
+                            : kind == Camera::Pipeline     ? ORVEX_MOSAIC8
+                            : kind == Camera::UnpackMipi10 ? ORVEX_MOSAIC10_MIPI
+                                                           : ORVEX_MOSAIC12_MIPI;
+    std::vector<uint8_t> src = format == ORVEX_MOSAIC16  ? Mosaic(s, true)
+                               : format == ORVEX_MOSAIC8 ? Mosaic(s, false)
+                                                         : Packed(s, format);
+    std::vector<uint8_t> dst(size_t(s.w) * s.h * (unpack ? 2 : 3));
+    orvex_image in{}, out{};
+    in.data = src.data();
+    in.width = s.w;
+    in.height = s.h;
+    in.format = format;
+    in.pattern = ORVEX_RGGB;
+    in.bits = format == ORVEX_MOSAIC16 ? 12 : 0;
+    out.data = dst.data();
+    out.width = s.w;
+    out.height = s.h;
+    out.format = unpack ? ORVEX_MOSAIC16 : ORVEX_RGB24;
+    orvex_options options;
+    orvex_init_options(&options);
+    options.threads = 1;
+    if (kind == Camera::Pipeline) {
+        const float matrix[9] = {1.6f, -0.4f, -0.2f, -0.3f, 1.5f, -0.2f, 0.1f, -0.6f, 1.5f};
+        for (int c = 0; c < 4; ++c) options.black[c] = 16;
+        options.gain[0] = 2.0f, options.gain[3] = 1.5f;
+        for (int i = 0; i < 9; ++i) options.matrix[i] = matrix[i];
+        options.transfer = ORVEX_TRANSFER_SRGB;
+    }
+    for (auto _ : state) {
+        if (unpack)
+            orvex_unpack(&in, &out, &options);
+        else
+            orvex_demosaic(&in, &out, ORVEX_BILINEAR, &options);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+
 // memcpy of as many bytes as the conversion writes.
 void Copy(benchmark::State& state, uint32_t bytesPerPixel) {
     const Size s = kSizes[state.range(0)];
@@ -155,6 +209,12 @@ ORVEX2_CASES(cubic, ORVEX_CUBIC_FLOAT)
 ORVEX2_CASES(cubicfixed, ORVEX_CUBIC_FIXED)
 ORVEX2_CASES(mhc, ORVEX_MHC)
 ORVEX2_CASES(dlmmse, ORVEX_DLMMSE)
+
+BENCHMARK_CAPTURE(CameraFrame, bilinear_mosaic16_RGB24, Camera::Mosaic16) ORVEX_SIZES;
+BENCHMARK_CAPTURE(CameraFrame, bilinear_mipi12_RGB24, Camera::Mipi12) ORVEX_SIZES;
+BENCHMARK_CAPTURE(CameraFrame, bilinear_pipeline_RGB24, Camera::Pipeline) ORVEX_SIZES;
+BENCHMARK_CAPTURE(CameraFrame, unpack_mipi10, Camera::UnpackMipi10) ORVEX_SIZES;
+BENCHMARK_CAPTURE(CameraFrame, unpack_mipi12, Camera::UnpackMipi12) ORVEX_SIZES;
 
 BENCHMARK_CAPTURE(Copy, memcpy_3B, 3) ORVEX_SIZES;
 BENCHMARK_CAPTURE(Copy, memcpy_4B, 4) ORVEX_SIZES;

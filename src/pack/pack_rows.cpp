@@ -42,7 +42,7 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
 
 void PackPlan::PutColour(const PackRow& row, size_t first, size_t n, const uint16_t* r,
                          const uint16_t* g, const uint16_t* b) const {
-    constexpr size_t kStep = 256;
+    constexpr size_t kStep = kColourChunk;
     uint16_t cr[kStep], cg[kStep], cb[kStep];
     for (size_t k = 0; k < n; k += kStep) {
         const size_t m = n - k < kStep ? n - k : kStep;

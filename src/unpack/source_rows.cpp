@@ -1,7 +1,9 @@
 #include "unpack/source_rows.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "core/samples.h"
 
@@ -32,7 +34,9 @@ bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float 
     for (size_t c = 0; c < 4; ++c) {
         if (black[c] >= top || !std::isfinite(gain[c]) || gain[c] < 0) return false;
         out.black[c] = float(black[c]);
-        out.scale[c] = float(double(gain[c]) * maxValue / double(top - black[c]));
+        // Huge gains saturate every sample above black.
+        const double scale = double(gain[c]) * maxValue / double(top - black[c]);
+        out.scale[c] = float(std::min(scale, double(std::numeric_limits<float>::max())));
         out.active = out.active || black[c] != 0 || top != maxValue || gain[c] != 1.0f;
     }
     return true;

@@ -21,9 +21,14 @@ void Check(bool ok) {
     if (!ok) std::abort();
 }
 
-const uint32_t kFormats[] = {ORVEX_MOSAIC8,      ORVEX_MOSAIC16,     ORVEX_RGB24,  ORVEX_BGR24,
-                             ORVEX_RGBA32,       ORVEX_BGRA32,       ORVEX_ARGB32, ORVEX_RGB48,
-                             ORVEX_PLANAR_RGB24, ORVEX_PLANAR_RGB48, ORVEX_GRAY8,  ORVEX_GRAY16};
+// Mosaics first (kMosaics of them), then outputs.
+const uint32_t kFormats[] = {ORVEX_MOSAIC8,       ORVEX_MOSAIC16,      ORVEX_MOSAIC10_MIPI,
+                             ORVEX_MOSAIC12_MIPI, ORVEX_MOSAIC14_MIPI, ORVEX_MOSAIC10_PFNC,
+                             ORVEX_MOSAIC12_PFNC, ORVEX_MOSAIC12_GIGE, ORVEX_RGB24,
+                             ORVEX_BGR24,         ORVEX_RGBA32,        ORVEX_BGRA32,
+                             ORVEX_ARGB32,        ORVEX_RGB48,         ORVEX_PLANAR_RGB24,
+                             ORVEX_PLANAR_RGB48,  ORVEX_GRAY8,         ORVEX_GRAY16};
+constexpr size_t kMosaics = 8;
 
 size_t PixelBytes(uint32_t format) {
     switch (format) {
@@ -60,14 +65,22 @@ struct Buffer {
 // format 0: the fuzzer chooses one.
 void Describe(FuzzedDataProvider& in, Buffer& b, bool mosaic, uint32_t format = 0) {
     orvex_image& m = b.image;
-    m.format = format != 0        ? format
-               : in.ConsumeBool() ? kFormats[in.ConsumeIntegralInRange<size_t>(0, mosaic ? 1 : 11)]
-                                  : in.ConsumeIntegral<uint32_t>();
+    m.format = format != 0 ? format
+               : in.ConsumeBool()
+                   ? kFormats[mosaic ? in.ConsumeIntegralInRange<size_t>(0, kMosaics - 1)
+                                     : in.ConsumeIntegralInRange<size_t>(kMosaics, 17)]
+                   : in.ConsumeIntegral<uint32_t>();
     m.width = in.ConsumeIntegralInRange<uint32_t>(0, in.ConsumeBool() ? 70 : 700);
     m.height = in.ConsumeIntegralInRange<uint32_t>(0, 40);
     m.pattern = in.ConsumeIntegralInRange<uint32_t>(0, 4);
     m.bits = in.ConsumeIntegralInRange<uint32_t>(0, 17);
-    const size_t rowBytes = size_t(m.width) * PixelBytes(m.format);
+    // Packed mosaics: the packing's row (0 for widths it cannot hold, which
+    // the library refuses; the buffer then holds four bytes a pixel).
+    const size_t packedRow = orvex_image_bytes(m.format, m.width, 1);
+    const size_t rowBytes =
+        packedRow != 0 && m.format >= ORVEX_MOSAIC10_MIPI && m.format <= ORVEX_MOSAIC12_GIGE
+            ? packedRow
+            : size_t(m.width) * PixelBytes(m.format);
     const size_t pad = in.ConsumeIntegralInRange<size_t>(0, 9);
     const bool bottomUp = in.ConsumeBool(),
                planar = m.format == ORVEX_PLANAR_RGB24 || m.format == ORVEX_PLANAR_RGB48;
@@ -111,7 +124,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // The zoom's destination is described in the source's format, so that
     // its buffer backs what its fields say.
     const bool zoom = in.ConsumeIntegralInRange(0, 5) == 0;
-    Describe(in, dst, zoom, zoom ? src.image.format : 0);
+    const bool unpack = !zoom && in.ConsumeIntegralInRange(0, 7) == 0;
+    Describe(in, dst, zoom || unpack,
+             zoom                         ? src.image.format
+             : unpack && in.ConsumeBool() ? ORVEX_MOSAIC16
+                                          : 0);
     const uint32_t method = in.ConsumeIntegralInRange<uint32_t>(0, 5);
     const uint32_t x = in.ConsumeIntegralInRange<uint32_t>(0, 80);
     const uint32_t y = in.ConsumeIntegralInRange<uint32_t>(0, 50);
@@ -119,10 +136,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     orvex_init_options(&options);
     options.threads = in.ConsumeIntegralInRange<uint32_t>(0, 3);
     options.alpha = in.ConsumeIntegral<uint32_t>();
+    // Sometimes corrections and colour, in and out of range.
+    if (in.ConsumeIntegralInRange(0, 3) == 0) {
+        for (uint32_t& b : options.black) b = in.ConsumeIntegralInRange<uint32_t>(0, 5000);
+        options.white = in.ConsumeIntegralInRange<uint32_t>(0, 70000);
+        for (float& g : options.gain) g = in.ConsumeFloatingPoint<float>();
+        for (float& m : options.matrix) m = in.ConsumeFloatingPointInRange<float>(-4, 4);
+        options.transfer = in.ConsumeIntegralInRange<uint32_t>(0, 2);
+    }
     if (in.ConsumeIntegralInRange(0, 15) == 0) options.size = in.ConsumeIntegral<uint32_t>();
 
     const std::vector<uint8_t> before = dst.bytes, mosaicBefore = src.bytes;
-    const int status = zoom ? orvex_zoom_vertical(&src.image, &dst.image, &options)
+    const int status = zoom     ? orvex_zoom_vertical(&src.image, &dst.image, &options)
+                       : unpack ? orvex_unpack(&src.image, &dst.image, &options)
                        : in.ConsumeBool()
                            ? orvex_demosaic(&src.image, &dst.image, method, &options)
                            : orvex_demosaic_region(&src.image, x, y, &dst.image, method, &options);
