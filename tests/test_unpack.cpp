@@ -219,6 +219,24 @@ TEST(Unpack, CorrectionsFollowTheFormula) {
     ASSERT_EQ(orvex_demosaic(&source, &db, ORVEX_MHC, &options), ORVEX_OK);
     EXPECT_EQ(a, b);
 
+    // 8-bit mosaics: every method with the corrections equals the same
+    // method on their result.
+    std::vector<uint8_t> bytes8(w * h);
+    for (size_t i = 0; i < w * h; ++i) bytes8[i] = uint8_t(samples[i] >> 4);
+    std::vector<uint16_t> corrected8(w * h);
+    const orvex_image src8 = Image(bytes8.data(), ORVEX_MOSAIC8, w, h, 3);
+    const orvex_image wide8 = Image(corrected8.data(), ORVEX_MOSAIC16, w, h);
+    options.white = 250;
+    ASSERT_EQ(orvex_unpack(&src8, &wide8, &options), ORVEX_OK);
+    std::vector<uint8_t> narrowed(corrected8.begin(), corrected8.end());
+    const orvex_image plain8 = Image(narrowed.data(), ORVEX_MOSAIC8, w, h, 3);
+    for (uint32_t method = 1; orvex_method_name(method) != nullptr; ++method) {
+        ASSERT_EQ(orvex_demosaic(&plain8, &da, method, nullptr), ORVEX_OK);
+        ASSERT_EQ(orvex_demosaic(&src8, &db, method, &options), ORVEX_OK);
+        EXPECT_EQ(a, b) << orvex_method_name(method);
+    }
+    options.white = 3900;
+
     // Refusals, each leaving the output as it was.
     std::vector<uint8_t> unchanged = b;
     options.black[2] = 3900;

@@ -49,7 +49,7 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     const SourceRows sourceRows(frame, correction, level);
     const bool strips = sourceRows.Needed();
     SourceView methodFrame = frame;
-    if (strips) methodFrame.format = kFormatMosaic16;
+    if (strips && frame.format != kFormatMosaic8) methodFrame.format = kFormatMosaic16;
 
     const ChannelLayout& layout = *FindColourLayout(to.view.format);
     const uint32_t largest = layout.sampleBytes == 2 ? 65535u : 255u;

@@ -7,13 +7,18 @@ namespace orvex::api {
 
 StripRun::StripRun(std::unique_ptr<MethodRun> method, const SourceRows& rows, uint32_t reach,
                    uint32_t stripRows)
-    : method_(std::move(method)), rows_(rows), reach_(reach), stripRows_(stripRows) {}
+    : method_(std::move(method)),
+      rows_(rows),
+      reach_(reach),
+      stripRows_(stripRows),
+      bytes_(rows.Frame().format == kFormatMosaic8) {}
 
 bool StripRun::Prepare() {
     if (!method_->Prepare()) return false;
     try {
-        const size_t rows = size_t(stripRows_) + 2 * size_t(reach_);
-        buffer_.assign(rows * rows_.Frame().width, 0);
+        const size_t rows = size_t(stripRows_) + 2 * size_t(reach_), w = rows_.Frame().width;
+        samples_.assign((bytes_ ? 1 : rows) * w, 0);
+        if (bytes_) narrow_.assign(rows * w, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -30,16 +35,23 @@ void StripRun::Convert(const Conversion& band) {
         // reflection about an edge lands within the reach of it.
         const size_t low = a >= reach_ ? a - reach_ : 0;
         const size_t high = std::min(height, b + reach_);
-        for (size_t r = low; r < high; ++r) rows_.Read(r, buffer_.data() + (r - low) * width);
+        const size_t rowBytes = width * (bytes_ ? 1 : 2);
+        for (size_t r = low; r < high; ++r) {
+            if (!bytes_) {
+                rows_.Read(r, samples_.data() + (r - low) * width);
+                continue;
+            }
+            rows_.Read(r, samples_.data());
+            uint8_t* out = narrow_.data() + (r - low) * width;
+            for (size_t x = 0; x < width; ++x) out[x] = uint8_t(samples_[x]);  // at most 255
+        }
+        const uint8_t* strip =
+            bytes_ ? narrow_.data() : reinterpret_cast<const uint8_t*>(samples_.data());
         Conversion part = band;
-        part.frame = {reinterpret_cast<const uint8_t*>(buffer_.data()),
-                      ptrdiff_t(2 * width),
-                      0,
-                      f.width,
-                      f.height,
-                      kFormatMosaic16,
-                      f.pattern,
-                      ptrdiff_t(low)};
+        part.frame = {strip,     ptrdiff_t(rowBytes),
+                      0,         f.width,
+                      f.height,  bytes_ ? kFormatMosaic8 : kFormatMosaic16,
+                      f.pattern, ptrdiff_t(low)};
         part.y = uint32_t(a);
         part.dst.data = band.dst.Row(a - band.y);
         part.dst.height = uint32_t(b - a);

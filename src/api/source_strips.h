@@ -1,6 +1,7 @@
 // Conversions of mosaics whose rows must be prepared first (packed formats,
 // black level, white level, gains): a band's source rows are unpacked and
-// corrected a strip at a time into a 16-bit buffer, which the method reads
+// corrected a strip at a time into a buffer of 16-bit samples (of bytes for
+// 8-bit mosaics, so the methods' byte kernels run), which the method reads
 // as the frame's rows, so no copy of the whole frame is ever made.
 #pragma once
 
@@ -26,7 +27,9 @@ class StripRun final : public MethodRun {
     std::unique_ptr<MethodRun> method_;
     const SourceRows& rows_;
     uint32_t reach_, stripRows_;
-    std::vector<uint16_t> buffer_;
+    bool bytes_;                     // the strip holds 8-bit samples
+    std::vector<uint16_t> samples_;  // the strip's rows of 16-bit samples, or one row
+    std::vector<uint8_t> narrow_;    // the strip's rows of 8-bit samples
 };
 
 // Rows a strip converts at once: enough that re-reading the reach above and
