@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "orvex2.h"
+#include "pack/colour_stage.h"
 #include "test_support.h"
 #include "unpack/unpack_rows.h"
 
@@ -325,6 +326,27 @@ TEST(Colour, MatrixAndCurveWithinOneOfTheReference) {
                                       << " format " << o.format;
             }
         }
+    // Every instruction-set level gives the same samples.
+    std::vector<uint16_t> in(3 * orvex::kColourChunk);
+    for (uint16_t& v : in) v = uint16_t(rng() & 4095);
+    std::vector<uint16_t> first;
+    for (const auto level : testsupport::kSimdLevels)
+        for (const uint32_t top : {255u, 4095u}) {
+            const orvex::ColourStage stage(matrix, orvex::Transfer::Srgb, 12, top, level);
+            std::vector<uint16_t> got(3 * orvex::kColourChunk);
+            const size_t n = orvex::kColourChunk;
+            stage.Apply(in.data(), in.data() + n, in.data() + 2 * n, n, got.data(), got.data() + n,
+                        got.data() + 2 * n);
+            got.push_back(uint16_t(top));
+            if (level == testsupport::kSimdLevels[0]) {
+                first.insert(first.end(), got.begin(), got.end());
+                continue;
+            }
+            const size_t at = top == 255 ? 0 : got.size();
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), first.begin() + ptrdiff_t(at)))
+                << int(level) << " " << top;
+        }
+
     std::vector<uint8_t> out(3 * w * h);
     const orvex_image dst = Image(out.data(), ORVEX_RGB24, w, h);
     orvex_options options;

@@ -1,12 +1,10 @@
 // The colour of each output pixel on its way to the layout: camera RGB
 // times a 3 x 3 matrix, clamped, through a transfer curve, in the output's
-// range. Settled once per call (the sRGB table is built here), shared by
-// every band.
+// range. Settled once per call, shared by every band.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 #include "simd/simd.h"
 
@@ -17,19 +15,12 @@ enum class Transfer : uint32_t { Linear = 0, Srgb = 1 };
 // Pixels the stage takes at once (its values live on the stack).
 inline constexpr size_t kColourChunk = 256;
 
-// sRGB into bytes goes through a table of the curve at linear values in
-// steps of 1 / kSrgbSteps: the curve's steepest slope (12.92 x 255 a unit)
-// moves the output by 0.1 over half a step, so with the rounding every
-// value is within 0.6 of the curve. Wider outputs compute the curve.
-inline constexpr size_t kSrgbSteps = 16383;
-
 // What the loops read.
 struct ColourValues {
     float matrix[9];  // row-major
     float inScale;    // 1 / the source's largest value
     Transfer transfer;
     float outputMax;
-    const uint32_t* table;  // the sRGB table, or null
 };
 
 using ColourChunkFn = void (*)(const ColourValues& values, const uint16_t* r, const uint16_t* g,
@@ -53,12 +44,8 @@ class ColourStage {
     }
 
   private:
-    std::vector<uint32_t> table_;
     ColourValues values_;
     ColourChunkFn chunk_;
 };
-
-// The IEC 61966-2-1 curve of a linear value in 0 .. 1.
-double SrgbCurve(double linear);
 
 }  // namespace orvex
