@@ -1,0 +1,70 @@
+from typing import Literal, Optional, Sequence
+
+import numpy as np
+import numpy.typing as npt
+
+__version__: str
+
+Pattern = str  # "RGGB", "GRBG", "GBRG", "BGGR", any case
+Layout = Literal["RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar", "gray"]
+Packed = Literal["raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige"]
+
+def demosaic(
+    raw: npt.ArrayLike,
+    *,
+    pattern: Pattern = ...,
+    method: str = ...,
+    layout: Layout = ...,
+    bits: Optional[int] = ...,
+    threads: int = ...,
+    out: Optional[np.ndarray] = ...,
+    dtype: Optional[npt.DTypeLike] = ...,
+    width: Optional[int] = ...,
+    height: Optional[int] = ...,
+    format: Optional[Packed] = ...,
+    black: Sequence[int] = ...,
+    white: int = ...,
+    gain: Sequence[float] = ...,
+    matrix: Sequence[float] = ...,
+    transfer: Literal["linear", "srgb"] = ...,
+    alpha: int = ...,
+) -> np.ndarray: ...
+def demosaic_region(
+    raw: npt.ArrayLike,
+    x: int,
+    y: int,
+    width: int,
+    height: int,
+    *,
+    pattern: Pattern = ...,
+    method: str = ...,
+    layout: Layout = ...,
+    bits: Optional[int] = ...,
+    threads: int = ...,
+    out: Optional[np.ndarray] = ...,
+    dtype: Optional[npt.DTypeLike] = ...,
+    raw_width: Optional[int] = ...,
+    raw_height: Optional[int] = ...,
+    format: Optional[Packed] = ...,
+    black: Sequence[int] = ...,
+    white: int = ...,
+    gain: Sequence[float] = ...,
+    matrix: Sequence[float] = ...,
+    transfer: Literal["linear", "srgb"] = ...,
+    alpha: int = ...,
+) -> np.ndarray: ...
+def zoom_vertical(raw: npt.ArrayLike, pattern: Pattern = ..., bits: Optional[int] = ...) -> np.ndarray: ...
+def unpack(
+    raw: npt.ArrayLike,
+    width: int,
+    height: int,
+    format: Packed,
+    *,
+    pattern: Pattern = ...,
+    threads: int = ...,
+    black: Sequence[int] = ...,
+    white: int = ...,
+    gain: Sequence[float] = ...,
+) -> np.ndarray: ...
+def methods() -> list[str]: ...
+def mosaic(rgb: npt.ArrayLike, pattern: Pattern = ...) -> np.ndarray: ...

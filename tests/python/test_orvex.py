@@ -1,0 +1,160 @@
+"""The Python package against the C interface (called through ctypes): every method, layout
+and pattern; strided inputs and outputs used in place; camera options; errors; threads."""
+
+import ctypes
+import os
+import threading
+
+import numpy as np
+import pytest
+
+import orvex
+
+LIB = ctypes.CDLL(os.environ["ORVEX2_LIBRARY"])
+
+
+class Image(ctypes.Structure):
+    _fields_ = [
+        ("data", ctypes.c_void_p),
+        ("stride", ctypes.c_ssize_t),
+        ("plane_stride", ctypes.c_ssize_t),
+        ("width", ctypes.c_uint32),
+        ("height", ctypes.c_uint32),
+        ("format", ctypes.c_uint32),
+        ("pattern", ctypes.c_uint32),
+        ("bits", ctypes.c_uint32),
+    ]
+
+
+LAYOUTS = {  # name: (8-bit code, 16-bit code or None, shape maker)
+    "RGB": (16, 21, lambda h, w: (h, w, 3)),
+    "BGR": (17, None, lambda h, w: (h, w, 3)),
+    "RGBA": (18, None, lambda h, w: (h, w, 4)),
+    "BGRA": (19, None, lambda h, w: (h, w, 4)),
+    "ARGB": (20, None, lambda h, w: (h, w, 4)),
+    "planar": (22, 23, lambda h, w: (3, h, w)),
+    "gray": (24, 25, lambda h, w: (h, w)),
+}
+PATTERNS = ["RGGB", "GRBG", "GBRG", "BGGR"]
+
+
+def c_demosaic(raw, method_code, layout, pattern, bits=0):
+    """The C interface's conversion of a contiguous mosaic."""
+    raw = np.ascontiguousarray(raw)
+    wide = raw.dtype == np.uint16
+    narrow_code, wide_code, shape = LAYOUTS[layout]
+    h, w = raw.shape
+    out = np.zeros(shape(h, w), dtype=raw.dtype)
+    src = Image(raw.ctypes.data, 0, 0, w, h, 2 if wide else 1, PATTERNS.index(pattern), bits)
+    dst = Image(out.ctypes.data, 0, 0, w, h, wide_code if wide else narrow_code, 0, 0)
+    assert LIB.orvex_demosaic(ctypes.byref(src), ctypes.byref(dst), method_code, None) == 0
+    return out
+
+
+def random_mosaic(h, w, dtype=np.uint8, bits=12, seed=1):
+    rng = np.random.default_rng(seed)
+    top = 255 if dtype == np.uint8 else (1 << bits) - 1
+    return rng.integers(0, top + 1, size=(h, w), dtype=dtype)
+
+
+def test_every_method_layout_and_pattern_equals_the_c_interface():
+    raw8 = random_mosaic(23, 30)
+    raw16 = random_mosaic(23, 30, np.uint16)
+    for code, method in enumerate(orvex.methods(), start=1):
+        for layout, (_, wide_code, _) in LAYOUTS.items():
+            for pattern in PATTERNS:
+                got = orvex.demosaic(raw8, pattern=pattern.lower(), method=method, layout=layout)
+                np.testing.assert_array_equal(got, c_demosaic(raw8, code, layout, pattern))
+                if wide_code is not None:
+                    got = orvex.demosaic(raw16, pattern=pattern, method=method, layout=layout, bits=12)
+                    np.testing.assert_array_equal(got, c_demosaic(raw16, code, layout, pattern, 12))
+
+
+def test_strided_inputs_and_outputs_are_used_in_place():
+    big = random_mosaic(60, 50, seed=3)
+    for view in (big[::2], big[:, 10:-10], big[::-1]):
+        expected = orvex.demosaic(np.ascontiguousarray(view), method="mhc")
+        np.testing.assert_array_equal(orvex.demosaic(view, method="mhc"), expected)
+    # Into every other row of a caller's array, and into a bottom-up view.
+    canvas = np.zeros((60, 50, 3), np.uint8)
+    view = canvas[::2]
+    result = orvex.demosaic(big[:30], out=view)
+    assert result.base is canvas or result is view
+    np.testing.assert_array_equal(canvas[::2], orvex.demosaic(big[:30]))
+    assert not canvas[1::2].any()
+    flipped = np.zeros((30, 50, 3), np.uint8)
+    orvex.demosaic(big[:30], out=flipped[::-1])
+    np.testing.assert_array_equal(flipped[::-1], orvex.demosaic(big[:30]))
+
+
+def test_regions_zoom_and_mosaic():
+    raw = random_mosaic(40, 36, seed=4)
+    whole = orvex.demosaic(raw, method="dlmmse", pattern="GBRG")
+    part = orvex.demosaic_region(raw, 5, 7, 20, 11, method="dlmmse", pattern="GBRG")
+    np.testing.assert_array_equal(part, whole[7:18, 5:25])
+    assert orvex.zoom_vertical(raw, "GRBG").shape == (80, 36)
+    rgb = np.random.default_rng(2).integers(0, 256, (8, 6, 3), dtype=np.uint8)
+    sampled = orvex.mosaic(rgb, "GRBG")
+    assert sampled[0, 1] == rgb[0, 1, 0] and sampled[1, 0] == rgb[1, 0, 2]
+    assert sampled[0, 0] == rgb[0, 0, 1]
+
+
+def test_packed_frames_and_camera_options():
+    # RAW12 pairs: byte 0 = s0 >> 4, byte 1 = s1 >> 4, byte 2 = low nibbles.
+    samples = random_mosaic(6, 8, np.uint16, seed=5)
+    s0, s1 = samples[:, 0::2], samples[:, 1::2]
+    packed = np.stack([s0 >> 4, s1 >> 4, (s1 & 15) << 4 | (s0 & 15)], axis=-1).astype(np.uint8)
+    packed = packed.tobytes()
+    np.testing.assert_array_equal(orvex.unpack(packed, 8, 6, "raw12-mipi"), samples)
+    np.testing.assert_array_equal(
+        orvex.demosaic(packed, width=8, height=6, format="RAW12-MIPI"),
+        orvex.demosaic(samples, bits=12),
+    )
+    # Three gains go to their colour's sites whatever the pattern.
+    flat = np.full((8, 8), 100, np.uint8)
+    for pattern in PATTERNS:
+        rgb = orvex.demosaic(flat, pattern=pattern, gain=[2.0, 1.0, 0.5])
+        assert tuple(rgb[4, 4]) == (200, 100, 50)
+    srgb = orvex.demosaic(flat, transfer="srgb", matrix=[1, 0, 0, 0, 1, 0, 0, 0, 1])
+    assert abs(int(srgb[4, 4, 0]) - round(255 * (1.055 * (100 / 255) ** (1 / 2.4) - 0.055))) <= 1
+
+
+def test_errors_write_nothing():
+    raw = random_mosaic(10, 12)
+    out = np.full((10, 12, 3), 7, np.uint8)
+    cases = [
+        (ValueError, dict(pattern="RGBG")),
+        (ValueError, dict(method="sharpest")),
+        (ValueError, dict(layout="YUV")),
+        (ValueError, dict(out=np.zeros((10, 11, 3), np.uint8))),
+        (TypeError, dict(out=np.zeros((10, 12, 3), np.uint16))),
+        (ValueError, dict(black=[300, 0, 0, 0], out=out)),
+        (TypeError, dict(dtype=np.float32)),
+    ]
+    for error, kwargs in cases:
+        with pytest.raises(error):
+            orvex.demosaic(raw, **kwargs)
+    assert (out == 7).all()
+    with pytest.raises(TypeError):
+        orvex.demosaic(raw.astype(np.float32))
+    with pytest.raises(ValueError):
+        orvex.demosaic(raw[0])
+    with pytest.raises(ValueError):
+        orvex.unpack(b"\0" * 4, 8, 6, "raw12-mipi")
+
+
+def test_threads_convert_at_once_with_the_same_results():
+    raw = random_mosaic(300, 400, seed=6)
+    expected = orvex.demosaic(raw, method="dlmmse", threads=1)
+    results = [None] * 4
+
+    def work(i):
+        results[i] = orvex.demosaic(raw, method="dlmmse", threads=1)
+
+    threads = [threading.Thread(target=work, args=(i,)) for i in range(4)]
+    for t in threads:
+        t.start()
+    for t in threads:
+        t.join()
+    for r in results:
+        np.testing.assert_array_equal(r, expected)
