@@ -282,6 +282,37 @@ PYBIND11_MODULE(_orvex, module) {
                             method, layout, bits, threads, out, dtype, width, height, format,
                             camera);
         },
+        R"(Convert a Bayer mosaic into a colour image.
+
+Parameters
+----------
+raw : numpy.ndarray or bytes-like
+    H x W uint8 or uint16 samples (rows may be strided or reversed), or with
+    ``format`` a buffer of packed rows.
+pattern : str
+    Colours of the top-left 2 x 2 cell, row by row: "RGGB", "GRBG", "GBRG", "BGGR", any case.
+method : str
+    One of ``methods()``.
+layout : str
+    "RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar" or "gray".
+bits : int, optional
+    Significant bits of 16-bit samples (9-16).
+threads : int
+    0: one per core; 1: the calling thread only.
+out : numpy.ndarray, optional
+    Written in place: its shape and dtype must be the result's.
+dtype : numpy.dtype, optional
+    uint8 or uint16 output samples; by default the input's width.
+width, height, format : optional
+    The size and packing of a packed buffer ("raw12-mipi", ...).
+**camera
+    black, white, gain, matrix, transfer ("linear" or "srgb"), alpha.
+
+Returns
+-------
+numpy.ndarray
+    H x W x 3 (x 4 for four-channel layouts), 3 x H x W for "planar", H x W for "gray".
+)",
         py::arg("raw"), py::kw_only(), py::arg("pattern") = "RGGB", py::arg("method") = "bilinear",
         py::arg("layout") = "RGB", py::arg("bits") = py::none(), py::arg("threads") = 0,
         py::arg("out") = py::none(), py::arg("dtype") = py::none(), py::arg("width") = py::none(),
@@ -298,6 +329,9 @@ PYBIND11_MODULE(_orvex, module) {
             return Demosaic(raw, x, y, width, height, pattern, method, layout, bits, threads, out,
                             dtype, rawWidth, rawHeight, format, camera);
         },
+        R"(Convert the width x height region at (x, y): the pixels of the whole conversion
+there. Other parameters as for ``demosaic`` (``raw_width``, ``raw_height`` size a packed buffer).
+)",
         py::arg("raw"), py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"),
         py::kw_only(), py::arg("pattern") = "RGGB", py::arg("method") = "bilinear",
         py::arg("layout") = "RGB", py::arg("bits") = py::none(), py::arg("threads") = 0,
@@ -325,6 +359,8 @@ PYBIND11_MODULE(_orvex, module) {
             Check(status);
             return a;
         },
+        R"(Double the rows of a mosaic, interpolating the rows between site by site.
+)",
         py::arg("raw"), py::arg("pattern") = "RGGB", py::arg("bits") = py::none());
 
     module.def(
@@ -349,13 +385,19 @@ PYBIND11_MODULE(_orvex, module) {
             Check(status);
             return a;
         },
+        R"(Unpack a buffer of packed rows into H x W uint16 samples, with the camera
+keywords black, white and gain applied.
+)",
         py::arg("raw"), py::arg("width"), py::arg("height"), py::arg("format"), py::kw_only(),
         py::arg("pattern") = "RGGB", py::arg("threads") = 0);
 
-    module.def("methods", [] {
-        std::vector<std::string> names;
-        for (uint32_t code = 1; const char* n = orvex_method_name(code); ++code)
-            names.emplace_back(n);
-        return names;
-    });
+    module.def(
+        "methods",
+        [] {
+            std::vector<std::string> names;
+            for (uint32_t code = 1; const char* n = orvex_method_name(code); ++code)
+                names.emplace_back(n);
+            return names;
+        },
+        R"(The methods' names, in the library's order.)");
 }

@@ -158,3 +158,17 @@ def test_threads_convert_at_once_with_the_same_results():
         t.join()
     for r in results:
         np.testing.assert_array_equal(r, expected)
+
+
+def test_a_strided_100_megapixel_input_is_not_copied():
+    import resource
+
+    raw = np.zeros((10000, 10000), np.uint8)
+    raw[:, :] = 1  # touch every page before measuring
+    view = raw[::2, 1000:-1000]  # 5000 x 8000, rows strided
+    before = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024
+    rgb = orvex.demosaic(view, threads=1)
+    grown = resource.getrusage(resource.RUSAGE_SELF).ru_maxrss * 1024 - before
+    assert rgb.shape == (5000, 8000, 3)
+    # The output is 120 MB; a copy of the input would add 40 MB more.
+    assert grown <= rgb.nbytes + 16 * 1024 * 1024, grown
