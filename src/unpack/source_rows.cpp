@@ -43,15 +43,21 @@ bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float 
 }
 
 void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count) {
+    // The row's two sites alternate: constants laid out the same way let
+    // one plain loop over a block serve both.
+    constexpr size_t kBlock = 64;
     const size_t site = (y & 1) * 2;
-    const float b0 = c.black[site], b1 = c.black[site + 1];
-    const float k0 = c.scale[site], k1 = c.scale[site + 1], limit = float(c.maxValue);
-    size_t x = 0;
-    for (; x + 1 < count; x += 2) {
-        row[x] = Corrected(row[x], b0, k0, limit);
-        row[x + 1] = Corrected(row[x + 1], b1, k1, limit);
+    float black[kBlock], scale[kBlock];
+    for (size_t k = 0; k < kBlock; ++k) {
+        black[k] = c.black[site + (k & 1)];
+        scale[k] = c.scale[site + (k & 1)];
     }
-    if (x < count) row[x] = Corrected(row[x], b0, k0, limit);
+    const float limit = float(c.maxValue);
+    for (size_t x = 0; x < count; x += kBlock) {
+        const size_t n = count - x < kBlock ? count - x : kBlock;
+        uint16_t* r = row + x;
+        for (size_t k = 0; k < n; ++k) r[k] = Corrected(r[k], black[k], scale[k], limit);
+    }
 }
 
 SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdLevel level)
