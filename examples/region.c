@@ -25,7 +25,7 @@ int main(void) {
     src.format = ORVEX_MOSAIC8;
     src.pattern = ORVEX_RGGB;
 
-    dst.data = bgra[H - 1];         /* row 0 is the last row in memory */
+    dst.data = bgra[H - 1]; /* row 0 is the last row in memory */
     dst.stride = -(ptrdiff_t)sizeof bgra[0];
     dst.width = W;
     dst.height = H;

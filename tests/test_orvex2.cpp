@@ -313,7 +313,8 @@ TEST(Orvex2, QualityMethodsReproduceLinearRamps) {
             for (size_t y = frame; y + frame < h; ++y)
                 for (size_t x = frame; x + frame < w; ++x)
                     for (size_t c = 0; c < 3; ++c)
-                        worst = std::max(worst, std::abs(out[3 * (y * w + x) + c] - truth(x, y, c)));
+                        worst =
+                            std::max(worst, std::abs(out[3 * (y * w + x) + c] - truth(x, y, c)));
             EXPECT_LE(worst, 1) << "method " << method << " pattern " << pattern;
         }
 }

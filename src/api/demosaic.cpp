@@ -63,9 +63,9 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     }
     std::unique_ptr<ColourStage> colour;
     if (!identity)
-        colour =
-            std::make_unique<ColourStage>(options.matrix, Transfer(options.transfer), from.bits,
-                                          layout.sampleBytes == 2 ? (1u << from.bits) - 1 : 255u, level);
+        colour = std::make_unique<ColourStage>(
+            options.matrix, Transfer(options.transfer), from.bits,
+            layout.sampleBytes == 2 ? (1u << from.bits) - 1 : 255u, level);
     Conversion job{methodFrame,
                    x,
                    y,
