@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "batch.h"
+#include "camera_raw.h"
 #include "demo_scene.h"
 #include "evaluate.h"
 #include "image_io.h"
@@ -220,9 +221,10 @@ int RunDemo(const DemoOptions& o) {
 struct ConvertOptions {
     MosaicOptions mosaic;
     OutputOptions out;
+    DevelopOptions develop;
     std::vector<std::string> files;
     std::string outputDir;
-    std::string method = "bilinear";
+    std::string method;  // empty: bilinear for mosaics, dlmmse for camera files
     std::string layout;
     unsigned jobs = 0;
     bool quiet = false;
@@ -236,12 +238,27 @@ struct ConvertJob {
 void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>& geometryWarned) {
     ProbeInput(j.job.input);
     CheckWritable(j.job.output, o.out.force);
+    if (IsCameraFile(j.job.input)) {
+        // Camera files are developed: the file's levels, white balance and
+        // colour, the edge-directed method, sRGB for 8-bit outputs.
+        if (j.container == Container::Raw)
+            throw ToolError(kUsageError,
+                            j.job.output + ": camera files develop into images, not .raw");
+        DevelopOptions d = o.develop;
+        d.method = FindMethod(o.method.empty() ? "dlmmse" : o.method).code;
+        d.bits = o.out.samples.bits == 16 ? 16 : 8;
+        Raster colour = Develop(ReadCameraFile(j.job.input), d);
+        WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
+                   j.container, o.out.force, o.out.pngLevel);
+        return;
+    }
     const std::string name = InputName(j.job.input);
     const LoadedImage loaded = ReadMosaic(j.job.input, o.mosaic, geometryWarned);
     const Raster& mosaic = loaded.raster;
     const LayoutInfo& layout = o.layout.empty() ? DefaultLayout(mosaic) : FindLayout(o.layout);
     const std::vector<uint8_t> bytes =
-        Demosaic(mosaic, FindPattern(o.mosaic.pattern), FindMethod(o.method), layout, name);
+        Demosaic(mosaic, FindPattern(o.mosaic.pattern),
+                 FindMethod(o.method.empty() ? "bilinear" : o.method), layout, name);
     if (j.container == Container::Raw) return WriteBytes(j.job.output, bytes, o.out.force);
     Raster colour = LayoutToRaster(bytes, layout, mosaic.width, mosaic.height, mosaic.bitDepth);
     WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
@@ -249,7 +266,7 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
 }
 
 int RunConvert(const ConvertOptions& o) {
-    FindMethod(o.method);
+    if (!o.method.empty()) FindMethod(o.method);
     if (!o.layout.empty()) FindLayout(o.layout);
     std::vector<ConvertJob> jobs;
     const bool intoFolder = !o.outputDir.empty();
@@ -395,8 +412,28 @@ int main(int argc, char** argv) {
                         "Folder for the outputs of many inputs (created when missing)");
     convCmd
         ->add_option("--method", conv.method,
-                     "block, bilinear, cubic, cubic-fixed, mhc or dlmmse (best for stills)")
-        ->check(CLI::IsMember({"block", "bilinear", "cubic", "cubic-fixed", "mhc", "dlmmse"}))
+                     "block, bilinear, cubic, cubic-fixed, mhc or dlmmse (best for stills; "
+                     "default: bilinear, dlmmse for camera files)")
+        ->check(CLI::IsMember({"block", "bilinear", "cubic", "cubic-fixed", "mhc", "dlmmse"}));
+    convCmd
+        ->add_option("--wb", conv.develop.wb,
+                     "Camera files: white balance camera, daylight, none or R,G,B")
+        ->capture_default_str();
+    convCmd->add_option("--black", conv.develop.black,
+                        "Camera files: black level (default: the file's)");
+    convCmd->add_option("--white", conv.develop.white,
+                        "Camera files: white level (default: the file's)");
+    convCmd->add_flag(
+        "--no-matrix", [&](int64_t) { conv.develop.matrix = false; },
+        "Camera files: keep the camera's colours");
+    convCmd->add_flag("--linear", conv.develop.linear,
+                      "Camera files: no sRGB curve on 8-bit outputs");
+    convCmd->add_flag(
+        "--no-rotate", [&](int64_t) { conv.develop.rotate = false; },
+        "Camera files: keep the sensor's orientation");
+    convCmd
+        ->add_option("--threads", conv.develop.threads,
+                     "Camera files: threads per frame (0: one per core)")
         ->capture_default_str();
     convCmd->add_option("--layout", conv.layout,
                         "Library layout, e.g. RGB24, BGRA32, RGB48, PlanarRGB24 "
@@ -451,6 +488,13 @@ int main(int argc, char** argv) {
         "Each photograph is sampled into a mosaic and converted by every method; the table\n"
         "gives the mean PSNR over the images, without and with an 8-pixel frame.");
 
+    std::vector<std::string> infoFiles;
+    bool infoJson = false;
+    auto* infoCmd = app.add_subcommand("info", "Describe camera raw files (DNG, CR2, NEF, ...)");
+    infoCmd->add_option("files", infoFiles, "Camera raw files")->required();
+    infoCmd->add_flag("--json", infoJson, "One JSON object a line, for scripts");
+    infoCmd->footer("Example: orvex info IMG_0001.CR2 --json");
+
     auto* formatsCmd =
         app.add_subcommand("formats", "List layouts, patterns and methods with their codes");
     formatsCmd->footer("Example: orvex formats");
@@ -470,6 +514,21 @@ int main(int argc, char** argv) {
     try {
         if (*demoCmd) return RunDemo(demo);
         if (*convCmd) return RunConvert(conv);
+        if (*infoCmd) {
+            // Every file is described or reported; the status is the worst.
+            int status = kOk;
+            for (const std::string& file : infoFiles) {
+                try {
+                    std::fputs(DescribeCameraFile(file, ReadCameraFile(file), infoJson).c_str(),
+                               stdout);
+                    if (infoJson) std::fputs("\n", stdout);
+                } catch (const ToolError& e) {
+                    std::fprintf(stderr, "orvex: %s\n", e.what());
+                    status = std::max(status, int(e.status()));
+                }
+            }
+            return status;
+        }
         if (*zoomCmd) return RunZoom(zoom);
         if (*evaluateCmd) {
             evaluate.patterns.clear();

@@ -97,8 +97,8 @@ Tiff Open(Memory& m, const std::string& name, const char* mode) {
 constexpr uint16_t kPhotometricLinearRaw = 34892;
 
 constexpr const char* kNotReadYet =
-    "; camera raw files are not read yet (give the mosaic as a grey PGM, PNG or TIFF, or raw "
-    "samples)";
+    "; camera raw files are developed under their own extension (.dng, .cr2, .nef, ...), "
+    "not read as TIFF";
 
 struct RawMarks {
     bool dng = false;
