@@ -518,6 +518,36 @@ TEST_F(ToolTest, CameraFilesAreDescribedAndDeveloped) {
     EXPECT_FALSE(fs::exists(Path("x.png")));
 }
 
+// A packed headerless frame (MIPI RAW12, rows padded to a stride) converts
+// as the same samples given as 12-bit raw samples.
+TEST_F(ToolTest, PackedFramesConvertAsTheirSamples) {
+    const Raster mosaic = RandomMosaic(10, 6, 12, 9);
+    std::vector<uint8_t> packed;
+    for (uint32_t y = 0; y < 6; ++y) {
+        for (uint32_t x = 0; x < 10; x += 2) {
+            const uint16_t s0 = mosaic.samples[y * 10 + x], s1 = mosaic.samples[y * 10 + x + 1];
+            packed.insert(packed.end(), {uint8_t(s0 >> 4), uint8_t(s1 >> 4),
+                                         uint8_t((s1 & 15) << 4 | (s0 & 15))});
+        }
+        packed.insert(packed.end(), {0xEE, 0xEE});  // padding: a stride of 17 bytes
+    }
+    WriteBytes(Path("f.raw12"), packed, true);
+    WriteBytes(Path("f.raw"), RawBytes(mosaic), true);
+    const std::string common = " --width 10 --height 6 --method mhc --force";
+    ASSERT_EQ(Tool("convert " + Path("f.raw12") + " " + Path("a.raw") + common +
+                   " --format raw12-mipi --stride 17")
+                  .status,
+              0);
+    ASSERT_EQ(
+        Tool("convert " + Path("f.raw") + " " + Path("b.raw") + common + " --depth 12").status, 0);
+    std::ifstream a(Path("a.raw"), std::ios::binary), b(Path("b.raw"), std::ios::binary);
+    EXPECT_EQ(std::vector<uint8_t>((std::istreambuf_iterator<char>(a)), {}),
+              std::vector<uint8_t>((std::istreambuf_iterator<char>(b)), {}));
+    const ToolRun shortFile = Tool("convert " + Path("f.raw12") + " " + Path("c.png") +
+                                   " --width 10 --height 7 --format raw12-mipi");
+    EXPECT_EQ(shortFile.status, kInputError) << shortFile.err;
+}
+
 // ---- Containers state the range of what they hold. ----
 
 // Reads the maxval of a PPM/PGM header.

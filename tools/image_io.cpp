@@ -169,6 +169,10 @@ std::vector<uint8_t> RawSampleBytes(const Raster& image) {
 
 }  // namespace
 
+std::vector<uint8_t> ReadInputBytes(const std::string& path) {
+    return ReadSource(path);
+}
+
 std::string InputName(const std::string& path) {
     return Shown(path, true);
 }

@@ -58,6 +58,9 @@ struct RawGeometry {
     uint32_t depth = 8;
 };
 
+// The bytes of a file, or of standard input for "-".
+std::vector<uint8_t> ReadInputBytes(const std::string& path);
+
 struct LoadedImage {
     Raster raster;
     Container container;

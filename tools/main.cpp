@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include "evaluate.h"
 #include "image_io.h"
 #include "library_calls.h"
+#include "orvex2.h"
 #include "progress.h"
 #include "sample_scaling.h"
 
@@ -38,7 +40,57 @@ struct MosaicOptions {
     RawGeometry geometry;
     std::string pattern = "RGGB";
     bool geometryGiven = false;
+    std::string packing;  // a packed camera format of raw inputs; empty: plain samples
+    uint32_t stride = 0;  // bytes from one packed row to the next; 0: rows without padding
 };
+
+// Packed formats of headerless frames, as the library names them.
+const std::pair<const char*, uint32_t> kPackings[] = {
+    {"raw10-mipi", ORVEX_MOSAIC10_MIPI}, {"raw12-mipi", ORVEX_MOSAIC12_MIPI},
+    {"raw14-mipi", ORVEX_MOSAIC14_MIPI}, {"raw10-pfnc", ORVEX_MOSAIC10_PFNC},
+    {"raw12-pfnc", ORVEX_MOSAIC12_PFNC}, {"raw12-gige", ORVEX_MOSAIC12_GIGE}};
+
+// A packed headerless frame unpacked by the library into 16-bit samples.
+LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
+    const auto packing = std::find_if(std::begin(kPackings), std::end(kPackings),
+                                      [&](const auto& p) { return o.packing == p.first; });
+    const uint32_t w = o.geometry.width, h = o.geometry.height;
+    if (w == 0 || h == 0) throw ToolError(kUsageError, "--format needs --width and --height");
+    const size_t row = orvex_image_bytes(packing->second, w, 1);
+    if (row == 0)
+        throw ToolError(kUsageError, std::to_string(w) + " samples do not fill whole bytes of " +
+                                         o.packing + " rows");
+    const size_t stride = o.stride == 0 ? row : o.stride;
+    if (stride < row) throw ToolError(kUsageError, "--stride is shorter than a row");
+    const std::vector<uint8_t> bytes = ReadInputBytes(path);
+    if (bytes.size() < stride * (h - 1) + row)
+        throw ToolError(kInputError, InputName(path) + ": " + std::to_string(bytes.size()) +
+                                         " bytes do not hold " + std::to_string(w) + " x " +
+                                         std::to_string(h) + " " + o.packing + " samples");
+    LoadedImage loaded;
+    loaded.container = Container::Raw;
+    Raster& r = loaded.raster;
+    r.width = w;
+    r.height = h;
+    r.channels = 1;
+    r.samples.resize(size_t(w) * h);
+    orvex_image src{}, dst{};
+    src.data = const_cast<uint8_t*>(bytes.data());
+    src.width = w;
+    src.height = h;
+    src.stride = ptrdiff_t(stride);
+    src.format = packing->second;
+    dst.data = r.samples.data();
+    dst.width = w;
+    dst.height = h;
+    dst.format = ORVEX_MOSAIC16;
+    if (const int status = orvex_unpack(&src, &dst, nullptr); status != ORVEX_OK)
+        throw ToolError(kInputError, InputName(path) + ": " + orvex_status_text(status));
+    r.bitDepth = o.packing.find("10") != std::string::npos   ? 10
+                 : o.packing.find("14") != std::string::npos ? 14
+                                                             : 12;
+    return loaded;
+}
 
 void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o, std::vector<CLI::Option*>& geometry) {
     geometry.push_back(cmd->add_option("--width", o.geometry.width, "Raw input: samples per row"));
@@ -52,6 +104,13 @@ void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o, std::vector<CLI::Option*>
     cmd->add_option("--pattern", o.pattern, "Bayer pattern of the mosaic, any case")
         ->transform(CLI::IsMember(kPatternNames, CLI::ignore_case))
         ->capture_default_str();
+    cmd->add_option("--format", o.packing,
+                    "Raw input packed as cameras send it: raw10-mipi, raw12-mipi, raw14-mipi, "
+                    "raw10-pfnc, raw12-pfnc or raw12-gige (with --width, --height)")
+        ->check(CLI::IsMember(
+            {"raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige"}));
+    cmd->add_option("--stride", o.stride,
+                    "Packed raw input: bytes from one row to the next (default: the row's)");
 }
 
 struct OutputOptions {
@@ -114,6 +173,7 @@ void ProbeInput(const std::string& path) {
 // Reads a mosaic and says what the file's contents made the tool do.
 LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
                        std::atomic<bool>& geometryWarned) {
+    if (!mosaic.packing.empty()) return ReadPacked(path, mosaic);
     LoadedImage loaded = ReadImage(path, mosaic.geometry);
     const std::string name = InputName(path);
     if (loaded.clamped > 0) {
