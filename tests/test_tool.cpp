@@ -518,6 +518,114 @@ TEST_F(ToolTest, CameraFilesAreDescribedAndDeveloped) {
     EXPECT_FALSE(fs::exists(Path("x.png")));
 }
 
+// A DNG of a 12-bit mosaic as cameras write it: the pattern, black levels
+// per site, white level, as-shot neutral, a colour matrix whose camera RGB
+// is linear sRGB, and an orientation; left half a grey of linear value
+// `left`, right half `right`. linear: three samples a pixel instead.
+void WriteDng(const std::string& path, uint32_t pattern, uint16_t orientation, double left,
+              double right, bool linear = false) {
+    const uint32_t w = 64, h = 48, white = 4000;
+    const float black[4] = {64, 65, 66, 67}, neutral[3] = {0.5f, 1.0f, 0.8f};
+    TIFF* tif = TIFFOpen(path.c_str(), "w");
+    ASSERT_NE(tif, nullptr);
+    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, 0);
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(16));
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(linear ? 3 : 1));
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(linear ? 34892 : 32803));
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
+    TIFFSetField(tif, TIFFTAG_MAKE, "Orvex");
+    TIFFSetField(tif, TIFFTAG_MODEL, "Synthetic");
+    TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
+    const uint16_t dims[2] = {2, 2};
+    // CFA colours: 0 red, 1 green, 2 blue, for each pattern's cell.
+    const uint8_t cells[4][4] = {{0, 1, 1, 2}, {1, 0, 2, 1}, {1, 2, 0, 1}, {2, 1, 1, 0}};
+    if (!linear) {
+        TIFFSetField(tif, TIFFTAG_CFAREPEATPATTERNDIM, dims);
+        TIFFSetField(tif, TIFFTAG_CFAPATTERN, uint16_t(4), cells[pattern]);
+    }
+    const uint8_t version[4] = {1, 4, 0, 0}, back[4] = {1, 1, 0, 0};
+    TIFFSetField(tif, TIFFTAG_DNGVERSION, version);
+    TIFFSetField(tif, TIFFTAG_DNGBACKWARDVERSION, back);
+    TIFFSetField(tif, TIFFTAG_UNIQUECAMERAMODEL, "Orvex Synthetic");
+    TIFFSetField(tif, TIFFTAG_BLACKLEVELREPEATDIM, dims);
+    TIFFSetField(tif, TIFFTAG_BLACKLEVEL, uint16_t(4), black);
+    TIFFSetField(tif, TIFFTAG_WHITELEVEL, uint16_t(1), &white);
+    TIFFSetField(tif, TIFFTAG_ASSHOTNEUTRAL, uint16_t(3), neutral);
+    const float xyzToSrgb[9] = {3.2406f, -1.5372f, -0.4986f, -0.9689f, 1.8758f,
+                                0.0415f, 0.0557f,  -0.2040f, 1.0570f};
+    TIFFSetField(tif, TIFFTAG_COLORMATRIX1, uint16_t(9), xyzToSrgb);
+    TIFFSetField(tif, TIFFTAG_CALIBRATIONILLUMINANT1, uint16_t(21));
+    std::vector<uint16_t> row(w * (linear ? 3 : 1));
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            const size_t site = (y & 1) * 2 + (x & 1);
+            const int colour = cells[pattern][site];
+            // Raw values that the as-shot balance turns into the grey.
+            const double value = x < w / 2 ? left : right;
+            const double s = black[site] + value * (white - black[site]) * neutral[colour];
+            if (linear)
+                for (int c = 0; c < 3; ++c) row[3 * x + c] = uint16_t(std::lround(s));
+            else
+                row[x] = uint16_t(std::lround(s));
+        }
+        TIFFWriteScanline(tif, row.data(), y);
+    }
+    TIFFClose(tif);
+}
+
+// Synthesised DNGs of every pattern: the tool reads each field and develops
+// flat greys to their sRGB values within 1, oriented; corrupt, truncated and
+// already demosaicked files are refused with no output.
+TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
+    auto srgb8 = [](double v) {
+        return 255 * (v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055);
+    };
+    const char* names[4] = {"RGGB", "GRBG", "GBRG", "BGGR"};
+    for (uint32_t pattern = 0; pattern < 4; ++pattern)
+        for (const uint16_t orientation : {uint16_t(1), uint16_t(3)}) {
+            SCOPED_TRACE(std::string(names[pattern]) + " orientation " +
+                         std::to_string(orientation));
+            WriteDng(Path("t.dng"), pattern, orientation, 0.2, 0.6);
+            const ToolRun info = Tool("info --json " + Path("t.dng"));
+            ASSERT_EQ(info.status, 0) << info.err;
+            for (const std::string fact :
+                 {std::string("\"pattern\": \"") + names[pattern] + "\"",
+                  std::string("\"black\": [64, 65, 66, 67]"), std::string("\"white\": 4000"),
+                  std::string("\"white_balance\": [2, 1, 1.25]")})
+                EXPECT_NE(info.out.find(fact), std::string::npos) << fact << "\n" << info.out;
+            ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("t.png") + " --force").status,
+                      0);
+            const Raster picture = ReadImage(Path("t.png"), {}).raster;
+            ASSERT_EQ(picture.width, 64u);
+            // 180 degrees puts the left half on the right.
+            const double left = orientation == 3 ? 0.6 : 0.2, right = orientation == 3 ? 0.2 : 0.6;
+            for (size_t c = 0; c < 3; ++c) {
+                EXPECT_NEAR(picture.At(16, 24, c), srgb8(left), 1.0) << c;
+                EXPECT_NEAR(picture.At(48, 24, c), srgb8(right), 1.0) << c;
+            }
+        }
+    // Truncated, corrupt and already demosaicked files.
+    WriteDng(Path("full.dng"), 0, 1, 0.2, 0.6);
+    std::ifstream full(Path("full.dng"), std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(full)), {});
+    WriteBytes(Path("cut.dng"), {bytes.begin(), bytes.begin() + 200}, true);
+    // The directory (after the samples: its offset is bytes 4-7) scrambled.
+    std::vector<uint8_t> corrupt = bytes;
+    const size_t directory = bytes[4] | bytes[5] << 8 | bytes[6] << 16 | size_t(bytes[7]) << 24;
+    for (size_t i = directory; i < corrupt.size(); ++i) corrupt[i] ^= 0x5A;
+    WriteBytes(Path("corrupt.dng"), corrupt, true);
+    WriteDng(Path("linear.dng"), 0, 1, 0.2, 0.6, true);
+    for (const char* file : {"cut.dng", "corrupt.dng", "linear.dng"}) {
+        SCOPED_TRACE(file);
+        const ToolRun r = Tool("convert " + Path(file) + " " + Path("out.png"));
+        EXPECT_EQ(r.status, kInputError) << r.err;
+        EXPECT_FALSE(fs::exists(Path("out.png")));
+    }
+}
+
 // A packed headerless frame (MIPI RAW12, rows padded to a stride) converts
 // as the same samples given as 12-bit raw samples.
 TEST_F(ToolTest, PackedFramesConvertAsTheirSamples) {
