@@ -512,6 +512,20 @@ TEST_F(ToolTest, CameraFilesAreDescribedAndDeveloped) {
     EXPECT_EQ(picture.width, 3522u);
     EXPECT_EQ(picture.height, 2348u);
     EXPECT_EQ(picture.channels, 3u);
+    ASSERT_EQ(Tool("convert " + gopro + " " + Path("gopro.png")).status, 0);
+    const Raster walkway = ReadImage(Path("gopro.png"), {}).raster;
+    EXPECT_EQ(walkway.width, 4000u);
+    // Grey patches (a cloud, the concrete walkway) come out neutral: their
+    // channel means within 5 % of each other.
+    auto neutral = [](const Raster& r, size_t x0, size_t y0, size_t size) {
+        double sum[3] = {};
+        for (size_t y = y0; y < y0 + size; ++y)
+            for (size_t x = x0; x < x0 + size; ++x)
+                for (size_t c = 0; c < 3; ++c) sum[c] += r.At(x, y, c);
+        return *std::max_element(sum, sum + 3) / *std::min_element(sum, sum + 3);
+    };
+    EXPECT_LT(neutral(picture, 1300, 150, 100), 1.05);
+    EXPECT_LT(neutral(walkway, 2100, 2600, 150), 1.05);
     // A file that is not a camera's: refused as input, nothing written.
     WriteBytes(Path("not.nef"), {1, 2, 3, 4}, true);
     EXPECT_EQ(Tool("convert " + Path("not.nef") + " " + Path("x.png")).status, kInputError);
