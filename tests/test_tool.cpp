@@ -621,6 +621,16 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
                 EXPECT_NEAR(picture.At(48, 24, c), srgb8(right), 1.0) << c;
             }
         }
+    // Levels given per site equal the file's; a malformed list is a usage error.
+    ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("given.png") +
+                   " --black 64,65,66,67 --white 4000")
+                  .status,
+              0);
+    EXPECT_EQ(ReadImage(Path("given.png"), {}).raster.samples,
+              ReadImage(Path("t.png"), {}).raster.samples);
+    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("bad.png") + " --black 1,2").status,
+              kUsageError);
+
     // Truncated, corrupt and already demosaicked files.
     WriteDng(Path("full.dng"), 0, 1, 0.2, 0.6);
     std::ifstream full(Path("full.dng"), std::ios::binary);

@@ -134,6 +134,19 @@ Raster Develop(const CameraFile& file, const DevelopOptions& o) {
             throw ToolError(kUsageError, "--wb takes camera, daylight, none or R,G,B");
         wb = {r / g, 1.0f, b / g};
     }
+    std::array<uint32_t, 4> black = file.black;
+    if (!o.black.empty()) {
+        unsigned v[4];
+        char end;
+        const int n =
+            std::sscanf(o.black.c_str(), "%u,%u,%u,%u%c", &v[0], &v[1], &v[2], &v[3], &end);
+        if (n == 1 && o.black.find(',') == std::string::npos)
+            black = {v[0], v[0], v[0], v[0]};
+        else if (n == 4)
+            black = {v[0], v[1], v[2], v[3]};
+        else
+            throw ToolError(kUsageError, "--black takes N or N,N,N,N");
+    }
     orvex_options options;
     orvex_init_options(&options);
     options.threads = o.threads;
@@ -141,7 +154,7 @@ Raster Develop(const CameraFile& file, const DevelopOptions& o) {
         const bool redRow = (site >> 1) == (file.pattern >> 1);
         const bool redColumn = (site & 1) == (file.pattern & 1);
         const int colour = redRow == redColumn ? (redRow ? 0 : 2) : 1;
-        options.black[site] = o.black >= 0 ? uint32_t(o.black) : file.black[site];
+        options.black[site] = black[site];
         options.gain[site] = wb[size_t(colour)];
     }
     options.white = o.white >= 0 ? uint32_t(o.white) : file.white;

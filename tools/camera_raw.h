@@ -37,7 +37,7 @@ CameraFile ReadCameraFile(const std::string& path);
 struct DevelopOptions {
     uint32_t method = 6;        // orvex_method code: the edge-directed method
     std::string wb = "camera";  // camera, daylight, none, or "R,G,B"
-    int black = -1;             // -1: the file's
+    std::string black;          // "N" or "N,N,N,N" per site of the top-left cell; empty: the file's
     int white = -1;
     bool matrix = true;
     bool linear = false;  // else sRGB for 8-bit outputs

@@ -480,7 +480,8 @@ int main(int argc, char** argv) {
                      "Camera files: white balance camera, daylight, none or R,G,B")
         ->capture_default_str();
     convCmd->add_option("--black", conv.develop.black,
-                        "Camera files: black level (default: the file's)");
+                        "Camera files: black level N, or N,N,N,N for the top-left cell's sites "
+                        "(default: the file's)");
     convCmd->add_option("--white", conv.develop.white,
                         "Camera files: white level (default: the file's)");
     convCmd->add_flag(
