@@ -106,7 +106,8 @@ void Describe(FuzzedDataProvider& in, Buffer& b, bool mosaic, uint32_t format = 
             const auto shorter = ptrdiff_t(in.ConsumeIntegralInRange<size_t>(1, rowBytes - 1));
             m.stride = in.ConsumeBool() ? shorter : -shorter;
         } else {
-            m.stride = PTRDIFF_MAX / 2 + in.ConsumeIntegralInRange<ptrdiff_t>(0, 1000);
+            // Above half the largest object: two strides cannot be addressed.
+            m.stride = PTRDIFF_MAX / 2 + 1 + in.ConsumeIntegralInRange<ptrdiff_t>(0, 1000);
             m.height = 3 + in.ConsumeIntegralInRange<uint32_t>(0, 10);
             m.width = m.width == 0 ? 1 : m.width;
         }
