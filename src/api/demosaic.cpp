@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
 #include "api/source_strips.h"
@@ -29,8 +30,7 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     CheckedImage from, to;
     if (const int status = CheckImage(src, Role::Mosaic, from); status != ORVEX_OK) return status;
     if (const int status = CheckImage(dst, Role::Output, to); status != ORVEX_OK) return status;
-    const SourceView frame{from.view.data,   from.view.stride, 0, from.view.width, from.view.height,
-                           from.view.format, from.view.pattern};
+    const SourceView frame = from.Source();
     if (frame.width < 2 || frame.height < 2 || frame.width > kLargestSide ||
         frame.height > kLargestSide)
         return ORVEX_ERROR_SIZE;
@@ -101,17 +101,6 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     }
     RunTasks(bands, bands - 1, [&](size_t b) { runs[b]->Convert(parts[b]); });
     return ORVEX_OK;
-}
-
-// The interface never lets an exception out: the only ones the library can
-// meet are failed allocations.
-template <class Call>
-int Guarded(Call call) {
-    try {
-        return call();
-    } catch (...) {
-        return ORVEX_ERROR_MEMORY;
-    }
 }
 
 }  // namespace

@@ -14,6 +14,11 @@ struct CheckedImage {
     ImageView view;
     uint32_t bits;  // significant bits of a mosaic's samples (8 for 8-bit ones)
     uintptr_t low, high;
+
+    // A mosaic's view as the methods read it.
+    SourceView Source() const {
+        return {view.data, view.stride, 0, view.width, view.height, view.format, view.pattern};
+    }
 };
 
 enum class Role { Mosaic, Output };

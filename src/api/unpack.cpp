@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
 #include "api/worker_pool.h"
@@ -29,8 +30,7 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
     SiteCorrection correction;
     if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
         return ORVEX_ERROR_ARGUMENT;
-    const SourceView frame{from.view.data,   from.view.stride, 0, from.view.width, from.view.height,
-                           from.view.format, from.view.pattern};
+    const SourceView frame = from.Source();
     const SourceRows rows(frame, correction, ProcessSimdLevel());
     const size_t h = frame.height, w = frame.width;
     const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
@@ -45,15 +45,6 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
         }
     });
     return ORVEX_OK;
-}
-
-template <class Call>
-int Guarded(Call call) {
-    try {
-        return call();
-    } catch (...) {
-        return ORVEX_ERROR_MEMORY;
-    }
 }
 
 }  // namespace

@@ -23,8 +23,7 @@ int Zoom(const orvex_image* src, const orvex_image* dst, const orvex_options* gi
         uint64_t(to.view.height) != 2 * uint64_t(from.view.height))
         return ORVEX_ERROR_SIZE;
     if (Overlap(from, to)) return ORVEX_ERROR_OVERLAP;
-    const SourceView view{from.view.data,   from.view.stride, 0, from.view.width, from.view.height,
-                          from.view.format, from.view.pattern};
+    const SourceView view = from.Source();
     ZoomVertical(view, to.view, ProcessSimdLevel());
     return ORVEX_OK;
 }
