@@ -9,7 +9,7 @@ namespace orvex {
 ORVEX_MHC_SET(kMhcPortable, )
 
 void PrepareMhc(const Conversion& job, MhcMemory& memory) {
-    memory.rows.assign(12 * MhcHalfRow(job.dst.width), 0);
+    memory.rows.assign(10 * MhcHalfRow(job.dst.width), 0);
 }
 
 void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdLevel level) {

@@ -31,7 +31,7 @@ inline size_t MhcHalfRow(size_t width) {
 }
 
 // Working memory of one conversion: five padded source rows, split by
-// column parity, and the row being split.
+// column parity.
 struct MhcMemory {
     std::vector<uint16_t> rows;
 };

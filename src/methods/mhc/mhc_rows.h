@@ -98,22 +98,14 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdLevel le
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || f.width < 2 || f.height < 2 || f.pattern > kBggr) return;
     const int32_t maxValue = int32_t(job.maxValue);
-    // The padded row (entry k + 2 is pixel k) before its split.
-    uint16_t* const padded = memory.rows.data() + 10 * half;
     // Ring slot of logical row r (any integer): rows y - 2 .. y + 2 of the
     // output row y are always in five different slots.
-    auto slot = [&](ptrdiff_t r) {
-        uint16_t* even = memory.rows.data() + size_t(((r % 5) + 5) % 5) * 2 * half;
-        return MhcSplitRow{even, even + half};
+    auto even = [&](ptrdiff_t r) {
+        return memory.rows.data() + size_t(((r % 5) + 5) % 5) * 2 * half;
     };
+    auto slot = [&](ptrdiff_t r) { return MhcSplitRow{even(r), even(r) + half}; };
     auto load = [&](ptrdiff_t r) {
-        LoadMirroredRow<S>(f, r, ptrdiff_t(job.x) - 2, 2 * half, padded);
-        uint16_t* even = memory.rows.data() + size_t(((r % 5) + 5) % 5) * 2 * half;
-        uint16_t* odd = even + half;
-        for (size_t i = 0; i < half; ++i) {
-            even[i] = padded[2 * i];
-            odd[i] = padded[2 * i + 1];
-        }
+        LoadMirroredHalves<S>(f, r, ptrdiff_t(job.x) - 2, half, even(r), even(r) + half);
     };
     const ptrdiff_t y0 = ptrdiff_t(job.y);
     for (ptrdiff_t r = y0 - 2; r <= y0 + 1; ++r) load(r);
