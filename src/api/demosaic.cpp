@@ -65,7 +65,7 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     if (!identity)
         colour = std::make_unique<ColourStage>(
             options.matrix, Transfer(options.transfer), from.bits,
-            layout.sampleBytes == 2 ? (1u << from.bits) - 1 : 255u, level);
+            layout.sampleBytes == 2 ? (1u << from.bits) - 1 : 255u, level, layout.grey);
     Conversion job{methodFrame,
                    x,
                    y,

@@ -17,8 +17,10 @@ bool StripRun::Prepare() {
     if (!method_->Prepare()) return false;
     try {
         const size_t rows = size_t(stripRows_) + 2 * size_t(reach_), w = rows_.Frame().width;
-        samples_.assign((bytes_ ? 1 : rows) * w, 0);
-        if (bytes_) narrow_.assign(rows * w, 0);
+        if (bytes_)
+            narrow_.assign(rows * w, 0);
+        else
+            samples_.assign(rows * w, 0);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -37,13 +39,10 @@ void StripRun::Convert(const Conversion& band) {
         const size_t high = std::min(height, b + reach_);
         const size_t rowBytes = width * (bytes_ ? 1 : 2);
         for (size_t r = low; r < high; ++r) {
-            if (!bytes_) {
+            if (bytes_)
+                rows_.ReadBytes(r, narrow_.data() + (r - low) * width);
+            else
                 rows_.Read(r, samples_.data() + (r - low) * width);
-                continue;
-            }
-            rows_.Read(r, samples_.data());
-            uint8_t* out = narrow_.data() + (r - low) * width;
-            for (size_t x = 0; x < width; ++x) out[x] = uint8_t(samples_[x]);  // at most 255
         }
         const uint8_t* strip =
             bytes_ ? narrow_.data() : reinterpret_cast<const uint8_t*>(samples_.data());

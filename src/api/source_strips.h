@@ -28,8 +28,8 @@ class StripRun final : public MethodRun {
     const SourceRows& rows_;
     uint32_t reach_, stripRows_;
     bool bytes_;                     // the strip holds 8-bit samples
-    std::vector<uint16_t> samples_;  // the strip's rows of 16-bit samples, or one row
-    std::vector<uint8_t> narrow_;    // the strip's rows of 8-bit samples
+    std::vector<uint16_t> samples_;  // the strip's rows of 16-bit samples
+    std::vector<uint8_t> narrow_;    // or of 8-bit samples
 };
 
 // Rows a strip converts at once: enough that re-reading the reach above and

@@ -56,6 +56,24 @@ ORVEX_INLINE float Srgb(float y) {
     return y <= 0.0031308f ? 12.92f * y : power;
 }
 
+// The curve into bytes through the segments, one sample at a time.
+struct PlainCurveBytes {
+    static ORVEX_INLINE void Run(const ColourValues& cv, const float* v, size_t n, uint16_t* o) {
+        for (size_t k = 0; k < n; ++k) {
+            const float y = v[k] > kCurveFloor ? v[k] : kCurveFloor;
+            uint32_t u;
+            std::memcpy(&u, &y, 4);
+            const uint32_t s = (u >> 22) & (kCurveSegments - 1);
+            const uint32_t mantissa = (u & 0x007FFFFFu) | 0x3F800000u;
+            float m;
+            std::memcpy(&m, &mantissa, 4);
+            const float p = (cv.curve[2][s] * m + cv.curve[1][s]) * m + cv.curve[0][s];
+            o[k] = uint16_t(int32_t(p));  // p > 0.3 everywhere: truncation is the floor
+        }
+    }
+};
+
+template <class CurveBytes>
 ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict r,
                               const uint16_t* __restrict g, const uint16_t* __restrict b, size_t n,
                               uint16_t* __restrict outR, uint16_t* __restrict outG,
@@ -67,7 +85,8 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
         const float x0 = r[k] * s, x1 = g[k] * s, x2 = b[k] * s;
         for (size_t c = 0; c < 3; ++c) {
             const float v = m[3 * c] * x0 + m[3 * c + 1] * x1 + m[3 * c + 2] * x2;
-            y[c][k] = v > 0 ? (v < 1 ? v : 1) : 0;
+            const float low = v > 0 ? v : 0;  // a maximum, then a minimum
+            y[c][k] = low < 1 ? low : 1;
         }
     }
     uint16_t* const out[3] = {outR, outG, outB};
@@ -76,6 +95,8 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
         uint16_t* o = out[c];
         if (cv.transfer == Transfer::Linear) {
             for (size_t k = 0; k < n; ++k) o[k] = uint16_t(v[k] * cv.outputMax + 0.5f);
+        } else if (cv.curveBytes) {
+            CurveBytes::Run(cv, v, n, o);
         } else {
             for (size_t k = 0; k < n; ++k) {
                 const float c = Srgb(v[k]) * cv.outputMax + 0.5f;
@@ -88,12 +109,12 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
 }  // namespace
 }  // namespace orvex
 
-#define ORVEX_COLOUR_SET(Name, TARGET)                                              \
+#define ORVEX_COLOUR_SET(Name, TARGET, CurveBytes)                                  \
     namespace {                                                                     \
     TARGET void Chunk(const ColourValues& cv, const uint16_t* r, const uint16_t* g, \
                       const uint16_t* b, size_t n, uint16_t* outR, uint16_t* outG,  \
                       uint16_t* outB) {                                             \
-        ColourChunk(cv, r, g, b, n, outR, outG, outB);                              \
+        ColourChunk<CurveBytes>(cv, r, g, b, n, outR, outG, outB);                  \
     }                                                                               \
     }                                                                               \
     extern const ColourChunkFn Name = Chunk;

@@ -8,15 +8,46 @@
 
 namespace orvex {
 
-ORVEX_COLOUR_SET(kColourPortable, )
+ORVEX_COLOUR_SET(kColourPortable, , PlainCurveBytes)
+
+namespace {
+
+double SrgbExact(double y) {
+    return y <= 0.0031308 ? 12.92 * y : 1.055 * std::pow(y, 1 / 2.4) - 0.055;
+}
+
+// Each segment's quadratic interpolates 255 * curve + 0.5 at the three
+// Chebyshev nodes of its mantissa interval.
+void FitCurveBytes(float (&curve)[3][kCurveSegments]) {
+    const double pi = 3.14159265358979323846;
+    for (size_t s = 0; s < kCurveSegments; ++s) {
+        const double scale = std::ldexp(1.0, int(s >> 1) - 15);
+        const double mid = 1.25 + 0.5 * double(s & 1), half = 0.25;
+        double m[3], f[3];
+        for (size_t j = 0; j < 3; ++j) {
+            m[j] = mid + half * std::cos(double(2 * j + 1) * pi / 6);
+            f[j] = 255 * SrgbExact(scale * m[j]) + 0.5;
+        }
+        // Newton's divided differences, then expanded in powers of m.
+        const double d1 = (f[1] - f[0]) / (m[1] - m[0]), d2 = (f[2] - f[1]) / (m[2] - m[1]);
+        const double d3 = (d2 - d1) / (m[2] - m[0]);
+        curve[2][s] = float(d3);
+        curve[1][s] = float(d1 - d3 * (m[0] + m[1]));
+        curve[0][s] = float(f[0] - d1 * m[0] + d3 * m[0] * m[1]);
+    }
+}
+
+}  // namespace
 
 ColourStage::ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t sourceBits,
-                         uint32_t outputMax, SimdLevel level)
+                         uint32_t outputMax, SimdLevel level, bool combined)
     : values_{} {
     for (size_t i = 0; i < 9; ++i) values_.matrix[i] = matrix[i];
     values_.inScale = float(1.0 / double((1u << sourceBits) - 1));
     values_.transfer = transfer;
     values_.outputMax = float(outputMax);
+    values_.curveBytes = transfer == Transfer::Srgb && outputMax == 255 && !combined;
+    if (values_.curveBytes) FitCurveBytes(values_.curve);
     static const ColourChunkFn* const kSets[kSimdLevelCount] = {&kColourPortable, nullptr, nullptr,
                                                                 &kColourAvx2, &kColourAvx512};
     chunk_ = WidestOf(kSets, level, [](const ColourChunkFn& f) { return f; });

@@ -15,12 +15,21 @@ enum class Transfer : uint32_t { Linear = 0, Srgb = 1 };
 // Pixels the stage takes at once (its values live on the stack).
 inline constexpr size_t kColourChunk = 256;
 
+// The sRGB curve into bytes, piecewise: y in 2^-15 .. 1 falls in one of
+// 32 half-octaves, picked by the low exponent bits and the top mantissa bit
+// of its single-precision form; on each, a quadratic in the mantissa m
+// (1 <= m < 2) gives 255 * curve(y) + 0.5 within 0.1 of its exact value.
+inline constexpr size_t kCurveSegments = 32;
+inline constexpr float kCurveFloor = 1.0f / 32768;  // 2^-15: below, bytes are 0
+
 // What the loops read.
 struct ColourValues {
     float matrix[9];  // row-major
     float inScale;    // 1 / the source's largest value
     Transfer transfer;
     float outputMax;
+    bool curveBytes;                 // sRGB into bytes through the segments
+    float curve[3][kCurveSegments];  // per segment: c0, c1, c2 of c0 + m (c1 + m c2)
 };
 
 using ColourChunkFn = void (*)(const ColourValues& values, const uint16_t* r, const uint16_t* g,
@@ -32,9 +41,11 @@ class ColourStage {
   public:
     // Samples of `sourceBits` significant bits into an output of
     // `outputMax` (255 for bytes; the source's largest value for 16-bit
-    // samples).
+    // samples). `combined`: the samples are combined further (grey), so
+    // the curve into bytes takes the exact form, whose error does not add
+    // to the combination's rounding.
     ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t sourceBits,
-                uint32_t outputMax, SimdLevel level);
+                uint32_t outputMax, SimdLevel level, bool combined = false);
 
     // n (at most kColourChunk) pixels' R, G, B into out arrays, each in
     // 0 .. outputMax.

@@ -6,7 +6,7 @@
 namespace orvex {
 
 #if defined(ORVEX_X86)
-ORVEX_COLOUR_SET(kColourAvx2, ORVEX_TARGET_AVX2)
+ORVEX_COLOUR_SET(kColourAvx2, ORVEX_TARGET_AVX2, PlainCurveBytes)
 #else
 extern const ColourChunkFn kColourAvx2 = nullptr;
 #endif

@@ -64,7 +64,16 @@ SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction
     : frame_(frame),
       correction_(correction),
       packing_(FindPacking(frame.format)),
-      unpacker_(PackingOr(packing_), level) {}
+      unpacker_(PackingOr(packing_), level) {
+    if (frame.format != kFormatMosaic8) return;
+    const float limit = float(correction.maxValue);
+    for (size_t c = 0; c < 4; ++c)
+        for (uint32_t s = 0; s < 256; ++s)
+            corrected_[c][s] =
+                correction.active
+                    ? uint8_t(Corrected(s, correction.black[c], correction.scale[c], limit))
+                    : uint8_t(s);
+}
 
 bool SourceRows::Needed() const {
     return packing_ != nullptr || correction_.active;
@@ -81,6 +90,19 @@ void SourceRows::Read(size_t y, uint16_t* out) const {
         for (size_t x = 0; x < w; ++x) out[x] = row[x];
     }
     if (correction_.active) CorrectRow(correction_, y, out, w);
+}
+
+void SourceRows::ReadBytes(size_t y, uint8_t* out) const {
+    const uint8_t* row = frame_.Row(y);
+    const uint8_t* even = corrected_[(y & 1) * 2];
+    const uint8_t* odd = corrected_[(y & 1) * 2 + 1];
+    const size_t w = frame_.width;
+    size_t x = 0;
+    for (; x + 2 <= w; x += 2) {
+        out[x] = even[row[x]];
+        out[x + 1] = odd[row[x + 1]];
+    }
+    if (x < w) out[x] = even[row[x]];
 }
 
 }  // namespace orvex

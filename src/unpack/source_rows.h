@@ -42,10 +42,15 @@ class SourceRows {
     const SourceView& Frame() const { return frame_; }
     // Frame row y's samples into out[0 .. width - 1].
     void Read(size_t y, uint16_t* out) const;
+    // The same for 8-bit mosaics, as bytes.
+    void ReadBytes(size_t y, uint8_t* out) const;
 
   private:
     SourceView frame_;
     SiteCorrection correction_;
+    // 8-bit mosaics: each site's corrected value of every byte, so a row
+    // costs one lookup a sample.
+    uint8_t corrected_[4][256];
     const Packing* packing_;
     RowUnpacker unpacker_;
 };
