@@ -73,16 +73,14 @@ struct PlainCurveBytes {
     }
 };
 
-template <class CurveBytes>
 ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict r,
                               const uint16_t* __restrict g, const uint16_t* __restrict b, size_t n,
                               uint16_t* __restrict outR, uint16_t* __restrict outG,
                               uint16_t* __restrict outB) {
     float y[3][kColourChunk];
-    const float* m = cv.matrix;
-    const float s = cv.inScale;
+    const float* m = cv.matrix;  // scaled to the source's range
     for (size_t k = 0; k < n; ++k) {
-        const float x0 = r[k] * s, x1 = g[k] * s, x2 = b[k] * s;
+        const float x0 = r[k], x1 = g[k], x2 = b[k];
         for (size_t c = 0; c < 3; ++c) {
             const float v = m[3 * c] * x0 + m[3 * c + 1] * x1 + m[3 * c + 2] * x2;
             const float low = v > 0 ? v : 0;  // a maximum, then a minimum
@@ -96,7 +94,7 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
         if (cv.transfer == Transfer::Linear) {
             for (size_t k = 0; k < n; ++k) o[k] = uint16_t(v[k] * cv.outputMax + 0.5f);
         } else if (cv.curveBytes) {
-            CurveBytes::Run(cv, v, n, o);
+            PlainCurveBytes::Run(cv, v, n, o);
         } else {
             for (size_t k = 0; k < n; ++k) {
                 const float c = Srgb(v[k]) * cv.outputMax + 0.5f;
@@ -109,12 +107,12 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
 }  // namespace
 }  // namespace orvex
 
-#define ORVEX_COLOUR_SET(Name, TARGET, CurveBytes)                                  \
+#define ORVEX_COLOUR_SET(Name, TARGET)                                              \
     namespace {                                                                     \
     TARGET void Chunk(const ColourValues& cv, const uint16_t* r, const uint16_t* g, \
                       const uint16_t* b, size_t n, uint16_t* outR, uint16_t* outG,  \
                       uint16_t* outB) {                                             \
-        ColourChunk<CurveBytes>(cv, r, g, b, n, outR, outG, outB);                  \
+        ColourChunk(cv, r, g, b, n, outR, outG, outB);                              \
     }                                                                               \
     }                                                                               \
     extern const ColourChunkFn Name = Chunk;

@@ -8,7 +8,7 @@
 
 namespace orvex {
 
-ORVEX_COLOUR_SET(kColourPortable, , PlainCurveBytes)
+ORVEX_COLOUR_SET(kColourPortable, )
 
 namespace {
 
@@ -42,8 +42,8 @@ void FitCurveBytes(float (&curve)[3][kCurveSegments]) {
 ColourStage::ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t sourceBits,
                          uint32_t outputMax, SimdLevel level, bool combined)
     : values_{} {
-    for (size_t i = 0; i < 9; ++i) values_.matrix[i] = matrix[i];
-    values_.inScale = float(1.0 / double((1u << sourceBits) - 1));
+    const float inScale = float(1.0 / double((1u << sourceBits) - 1));
+    for (size_t i = 0; i < 9; ++i) values_.matrix[i] = matrix[i] * inScale;
     values_.transfer = transfer;
     values_.outputMax = float(outputMax);
     values_.curveBytes = transfer == Transfer::Srgb && outputMax == 255 && !combined;

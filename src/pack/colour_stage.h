@@ -24,8 +24,7 @@ inline constexpr float kCurveFloor = 1.0f / 32768;  // 2^-15: below, bytes are 0
 
 // What the loops read.
 struct ColourValues {
-    float matrix[9];  // row-major
-    float inScale;    // 1 / the source's largest value
+    float matrix[9];  // row-major, each times 1 / the source's largest value
     Transfer transfer;
     float outputMax;
     bool curveBytes;                 // sRGB into bytes through the segments

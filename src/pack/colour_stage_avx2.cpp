@@ -6,7 +6,7 @@
 namespace orvex {
 
 #if defined(ORVEX_X86)
-ORVEX_COLOUR_SET(kColourAvx2, ORVEX_TARGET_AVX2, PlainCurveBytes)
+ORVEX_COLOUR_SET(kColourAvx2, ORVEX_TARGET_AVX2)
 #else
 extern const ColourChunkFn kColourAvx2 = nullptr;
 #endif

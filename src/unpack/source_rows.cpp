@@ -64,7 +64,8 @@ SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction
     : frame_(frame),
       correction_(correction),
       packing_(FindPacking(frame.format)),
-      unpacker_(PackingOr(packing_), level) {
+      unpacker_(PackingOr(packing_), level),
+      lookup_(LookupBytesKernel(level)) {
     if (frame.format != kFormatMosaic8) return;
     const float limit = float(correction.maxValue);
     for (size_t c = 0; c < 4; ++c)
@@ -97,7 +98,7 @@ void SourceRows::ReadBytes(size_t y, uint8_t* out) const {
     const uint8_t* even = corrected_[(y & 1) * 2];
     const uint8_t* odd = corrected_[(y & 1) * 2 + 1];
     const size_t w = frame_.width;
-    size_t x = 0;
+    size_t x = lookup_ != nullptr ? lookup_(even, odd, row, w, out) : 0;
     for (; x + 2 <= w; x += 2) {
         out[x] = even[row[x]];
         out[x + 1] = odd[row[x + 1]];

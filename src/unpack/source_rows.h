@@ -8,6 +8,7 @@
 
 #include "core/image_view.h"
 #include "simd/simd.h"
+#include "unpack/lookup_bytes.h"
 #include "unpack/unpack_rows.h"
 
 namespace orvex {
@@ -48,11 +49,12 @@ class SourceRows {
   private:
     SourceView frame_;
     SiteCorrection correction_;
-    // 8-bit mosaics: each site's corrected value of every byte, so a row
-    // costs one lookup a sample.
-    uint8_t corrected_[4][256];
     const Packing* packing_;
     RowUnpacker unpacker_;
+    // 8-bit mosaics: each site's corrected value of every byte, so a row
+    // costs one lookup a sample.
+    LookupBytesFn lookup_;
+    uint8_t corrected_[4][256];
 };
 
 }  // namespace orvex
