@@ -14,6 +14,7 @@
 #include "orvex2.h"
 #include "pack/colour_stage.h"
 #include "test_support.h"
+#include "unpack/source_rows.h"
 #include "unpack/unpack_rows.h"
 
 namespace {
@@ -257,6 +258,63 @@ TEST(Unpack, CorrectionsFollowTheFormula) {
     EXPECT_EQ(orvex_unpack(&source, &da, nullptr), ORVEX_ERROR_UNSUPPORTED);
     EXPECT_EQ(orvex_image_bytes(ORVEX_MOSAIC10_PFNC, 3, 2), 8u);
     EXPECT_EQ(orvex_image_bytes(ORVEX_MOSAIC10_MIPI, 6, 2), 0u);
+}
+
+// 8-bit rows corrected by their sites' tables give every byte value the
+// formula's result at every level, both columns of a pair and a lone last
+// column included.
+TEST(Unpack, CorrectedBytesEqualTheCorrectedSamples) {
+    const size_t w = 515, h = 2;
+    std::vector<uint8_t> mosaic(w * h);
+    for (size_t i = 0; i < w * h; ++i) mosaic[i] = uint8_t(i / 2 * 7 + (i & 1) * 128 + i / w);
+    const orvex::SourceView frame{mosaic.data(), ptrdiff_t(w),          0,          uint32_t(w),
+                                  uint32_t(h),   orvex::kFormatMosaic8, ORVEX_GBRG, 0};
+    orvex::SiteCorrection correction;
+    ASSERT_TRUE(
+        orvex::MakeSiteCorrection({3, 10, 0, 40}, 250, {1.9f, 1.0f, 0.7f, 2.5f}, 8, correction));
+    for (const auto level : testsupport::kSimdLevels) {
+        const orvex::SourceRows rows(frame, correction, level);
+        for (size_t y = 0; y < h; ++y) {
+            std::vector<uint16_t> want(w);
+            std::vector<uint8_t> got(w);
+            rows.Read(y, want.data());
+            rows.ReadBytes(y, got.data());
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << int(level) << " " << y;
+        }
+    }
+}
+
+// The sRGB curve into bytes over every 16-bit input: within 0.6 of the
+// exact value (half a step of rounding and the segments' own error), the
+// same bytes at every level.
+TEST(Colour, ByteCurveOverTheWholeRange) {
+    const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    const size_t n = orvex::kColourChunk;
+    std::vector<uint16_t> first;
+    for (const auto level : testsupport::kSimdLevels) {
+        const orvex::ColourStage stage(identity, orvex::Transfer::Srgb, 16, 255, level);
+        std::vector<uint16_t> all;
+        double worst = 0;
+        for (uint32_t v = 0; v < 65536; v += n) {
+            uint16_t in[n], out[3][n];
+            for (size_t k = 0; k < n; ++k) in[k] = uint16_t(v + k);
+            // Green and blue start mid-chunk, so the tails take the same path.
+            stage.Apply(in, in + 1, in + 3, n - 3, out[0], out[1], out[2]);
+            for (size_t k = 0; k < n - 3; ++k) {
+                const double y = (v + k) / 65535.0;
+                const double exact =
+                    255 * (y <= 0.0031308 ? 12.92 * y : 1.055 * std::pow(y, 1 / 2.4) - 0.055);
+                worst = std::max(worst, std::abs(out[0][k] - exact));
+                all.push_back(out[0][k]);
+                all.push_back(out[2][k]);
+            }
+        }
+        EXPECT_LE(worst, 0.6) << int(level);
+        if (first.empty())
+            first = all;
+        else
+            EXPECT_EQ(all, first) << int(level);
+    }
 }
 
 // The matrix and transfer curve against a double-precision reference of
