@@ -234,7 +234,7 @@ py::array Demosaic(py::object raw, std::optional<uint32_t> x, std::optional<uint
                    std::optional<uint32_t> regionWidth, std::optional<uint32_t> regionHeight,
                    const std::string& pattern, const std::string& method, const std::string& layout,
                    std::optional<uint32_t> bits, uint32_t threads, std::optional<py::array> out,
-                   std::optional<py::dtype> dtype, std::optional<uint32_t> width,
+                   const py::object& dtype, std::optional<uint32_t> width,
                    std::optional<uint32_t> height, std::optional<std::string> format,
                    const py::kwargs& camera) {
     Mosaic m = ReadMosaic(raw, pattern, bits, width, height, format);
@@ -242,13 +242,12 @@ py::array Demosaic(py::object raw, std::optional<uint32_t> x, std::optional<uint
     orvex_options options = Options(threads, camera);
     SiteGains(options, m.image.pattern, camera);
     bool wide = m.wide || format.has_value();
-    if (dtype) {
-        if (dtype->is(py::dtype::of<uint8_t>()))
-            wide = false;
-        else if (dtype->is(py::dtype::of<uint16_t>()))
-            wide = true;
-        else
+    if (!dtype.is_none()) {
+        // Anything numpy takes for a dtype: np.uint8, "uint16", np.dtype(...).
+        const py::dtype d = py::dtype::from_args(dtype);
+        if (d.kind() != 'u' || (d.itemsize() != 1 && d.itemsize() != 2))
             throw py::type_error("dtype must be uint8 or uint16");
+        wide = d.itemsize() == 2;
     }
     const bool region = x.has_value();
     const size_t w = region ? regionWidth.value_or(0) : m.image.width;
@@ -275,9 +274,9 @@ PYBIND11_MODULE(_orvex, module) {
         "demosaic",
         [](py::object raw, const std::string& pattern, const std::string& method,
            const std::string& layout, std::optional<uint32_t> bits, uint32_t threads,
-           std::optional<py::array> out, std::optional<py::dtype> dtype,
-           std::optional<uint32_t> width, std::optional<uint32_t> height,
-           std::optional<std::string> format, const py::kwargs& camera) {
+           std::optional<py::array> out, const py::object& dtype, std::optional<uint32_t> width,
+           std::optional<uint32_t> height, std::optional<std::string> format,
+           const py::kwargs& camera) {
             return Demosaic(raw, std::nullopt, std::nullopt, std::nullopt, std::nullopt, pattern,
                             method, layout, bits, threads, out, dtype, width, height, format,
                             camera);
@@ -313,7 +312,7 @@ Returns
 numpy.ndarray
     H x W x 3 (x 4 for four-channel layouts), 3 x H x W for "planar", H x W for "gray".
 )",
-        py::arg("raw"), py::kw_only(), py::arg("pattern") = "RGGB", py::arg("method") = "bilinear",
+        py::arg("raw"), py::arg("pattern") = "RGGB", py::arg("method") = "bilinear",
         py::arg("layout") = "RGB", py::arg("bits") = py::none(), py::arg("threads") = 0,
         py::arg("out") = py::none(), py::arg("dtype") = py::none(), py::arg("width") = py::none(),
         py::arg("height") = py::none(), py::arg("format") = py::none());
@@ -323,7 +322,7 @@ numpy.ndarray
         [](py::object raw, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
            const std::string& pattern, const std::string& method, const std::string& layout,
            std::optional<uint32_t> bits, uint32_t threads, std::optional<py::array> out,
-           std::optional<py::dtype> dtype, std::optional<uint32_t> rawWidth,
+           const py::object& dtype, std::optional<uint32_t> rawWidth,
            std::optional<uint32_t> rawHeight, std::optional<std::string> format,
            const py::kwargs& camera) {
             return Demosaic(raw, x, y, width, height, pattern, method, layout, bits, threads, out,

@@ -11,7 +11,6 @@ Packed = Literal["raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-
 
 def demosaic(
     raw: npt.ArrayLike,
-    *,
     pattern: Pattern = ...,
     method: str = ...,
     layout: Layout = ...,

@@ -119,6 +119,15 @@ def test_packed_frames_and_camera_options():
     assert abs(int(srgb[4, 4, 0]) - round(255 * (1.055 * (100 / 255) ** (1 / 2.4) - 0.055))) <= 1
 
 
+def test_dtype_forms_and_positional_arguments():
+    raw16 = random_mosaic(8, 10, np.uint16, bits=12)
+    want = orvex.demosaic(raw16, "GRBG", "bilinear", "RGB", 12, 1, None, np.dtype(np.uint8))
+    for form in (np.uint8, "uint8", np.dtype("uint8")):
+        got = orvex.demosaic(raw16, pattern="grbg", bits=12, dtype=form)
+        assert got.dtype == np.uint8 and (got == want).all()
+    assert orvex.demosaic(random_mosaic(8, 10), dtype="uint16").dtype == np.uint16
+
+
 def test_errors_write_nothing():
     raw = random_mosaic(10, 12)
     out = np.full((10, 12, 3), 7, np.uint8)
