@@ -537,7 +537,7 @@ TEST_F(ToolTest, CameraFilesAreDescribedAndDeveloped) {
 // is linear sRGB, and an orientation; left half a grey of linear value
 // `left`, right half `right`. linear: three samples a pixel instead.
 void WriteDng(const std::string& path, uint32_t pattern, uint16_t orientation, double left,
-              double right, bool linear = false) {
+              double right, bool linear = false, bool asShot = true) {
     const uint32_t w = 64, h = 48, white = 4000;
     const float black[4] = {64, 65, 66, 67}, neutral[3] = {0.5f, 1.0f, 0.8f};
     TIFF* tif = TIFFOpen(path.c_str(), "w");
@@ -567,7 +567,7 @@ void WriteDng(const std::string& path, uint32_t pattern, uint16_t orientation, d
     TIFFSetField(tif, TIFFTAG_BLACKLEVELREPEATDIM, dims);
     TIFFSetField(tif, TIFFTAG_BLACKLEVEL, uint16_t(4), black);
     TIFFSetField(tif, TIFFTAG_WHITELEVEL, uint16_t(1), &white);
-    TIFFSetField(tif, TIFFTAG_ASSHOTNEUTRAL, uint16_t(3), neutral);
+    if (asShot) TIFFSetField(tif, TIFFTAG_ASSHOTNEUTRAL, uint16_t(3), neutral);
     const float xyzToSrgb[9] = {3.2406f, -1.5372f, -0.4986f, -0.9689f, 1.8758f,
                                 0.0415f, 0.0557f,  -0.2040f, 1.0570f};
     TIFFSetField(tif, TIFFTAG_COLORMATRIX1, uint16_t(9), xyzToSrgb);
@@ -608,8 +608,21 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
             for (const std::string fact :
                  {std::string("\"pattern\": \"") + names[pattern] + "\"",
                   std::string("\"black\": [64, 65, 66, 67]"), std::string("\"white\": 4000"),
-                  std::string("\"white_balance\": [2, 1, 1.25]")})
+                  std::string("\"white_balance\": [2, 1, 1.25]"),
+                  std::string("\"visible_size\": [64, 48]"), std::string("\"bits\": 12"),
+                  std::string(orientation == 3 ? "\"orientation\": 3, \"orientation_name\": "
+                                                 "\"turned 180 degrees\""
+                                               : "\"orientation\": 0, \"orientation_name\": "
+                                                 "\"as stored\"")})
                 EXPECT_NE(info.out.find(fact), std::string::npos) << fact << "\n" << info.out;
+            // Camera RGB is linear sRGB here: the camera-to-sRGB matrix is the identity.
+            float m[9] = {};
+            const size_t at = info.out.find("\"matrix\": [");
+            ASSERT_NE(at, std::string::npos);
+            ASSERT_EQ(std::sscanf(info.out.c_str() + at + 11, "%f, %f, %f, %f, %f, %f, %f, %f, %f",
+                                  &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8]),
+                      9);
+            for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], i % 4 == 0 ? 1.0 : 0.0, 0.01) << i;
             ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("t.png") + " --force").status,
                       0);
             const Raster picture = ReadImage(Path("t.png"), {}).raster;
@@ -630,6 +643,14 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
               ReadImage(Path("t.png"), {}).raster.samples);
     EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("bad.png") + " --black 1,2").status,
               kUsageError);
+
+    // No as-shot balance: info says so, development warns and goes on.
+    WriteDng(Path("nowb.dng"), 0, 1, 0.2, 0.6, false, false);
+    EXPECT_NE(Tool("info --json " + Path("nowb.dng")).out.find("\"white_balance\": null"),
+              std::string::npos);
+    const ToolRun noBalance = Tool("convert " + Path("nowb.dng") + " " + Path("nowb.png"));
+    EXPECT_EQ(noBalance.status, 0);
+    EXPECT_NE(noBalance.err.find("no as-shot white balance"), std::string::npos) << noBalance.err;
 
     // Truncated, corrupt and already demosaicked files.
     WriteDng(Path("full.dng"), 0, 1, 0.2, 0.6);

@@ -29,9 +29,45 @@ uint32_t BitsFor(uint32_t maximum) {
 }
 
 // Green-normalised multipliers from a camera's four (R, G, B, G2).
+bool Recorded(const float (&m)[4]) {
+    return m[0] > 0 && m[1] > 0 && m[2] > 0;
+}
+
 std::array<float, 3> Balance(const float (&m)[4]) {
-    if (!(m[0] > 0 && m[1] > 0 && m[2] > 0)) return {1, 1, 1};
+    if (!Recorded(m)) return {1, 1, 1};
     return {m[0] / m[1], 1.0f, m[2] / m[1]};
+}
+
+// JSON's quoted form of a string (names come from the file).
+std::string Quoted(const std::string& s) {
+    std::string q = "\"";
+    for (const char ch : s) {
+        const auto u = static_cast<unsigned char>(ch);
+        if (ch == '"' || ch == '\\') {
+            q += '\\';
+            q += ch;
+        } else if (u < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", u);
+            q += escaped;
+        } else {
+            q += ch;
+        }
+    }
+    return q + '"';
+}
+
+// What an orientation code does to the stored picture when it is developed.
+const char* OrientationName(int flip) {
+    static const char* const kNames[8] = {"as stored",
+                                          "mirrored left to right",
+                                          "mirrored top to bottom",
+                                          "turned 180 degrees",
+                                          "transposed",
+                                          "turned 90 degrees counter-clockwise",
+                                          "turned 90 degrees clockwise",
+                                          "transposed and turned 180 degrees"};
+    return flip >= 0 && flip < 8 ? kNames[flip] : "unknown";
 }
 
 }  // namespace
@@ -100,8 +136,9 @@ CameraFile ReadCameraFile(const std::string& path) {
             b += c.cblack[6 + (row % c.cblack[4]) * c.cblack[5] + col % c.cblack[5]];
         f.black[site] = b;
     }
-    f.asShot = Balance(c.cam_mul);
     f.daylight = Balance(c.pre_mul);
+    f.hasAsShot = Recorded(c.cam_mul);
+    f.asShot = f.hasAsShot ? Balance(c.cam_mul) : f.daylight;
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) f.matrix[3 * i + j] = c.rgb_cam[i][j];
     f.flip = s.flip;
@@ -213,14 +250,16 @@ std::string DescribeCameraFile(const std::string& path, const CameraFile& f, boo
         return l.str();
     };
     if (json) {
-        o << "{\"file\": \"" << path << "\", \"make\": \"" << f.make << "\", \"model\": \""
-          << f.model << "\", \"raw_size\": [" << f.rawWidth << ", " << f.rawHeight
-          << "], \"visible_size\": [" << f.mosaic.width << ", " << f.mosaic.height
+        o << "{\"file\": " << Quoted(path) << ", \"make\": " << Quoted(f.make)
+          << ", \"model\": " << Quoted(f.model) << ", \"raw_size\": [" << f.rawWidth << ", "
+          << f.rawHeight << "], \"visible_size\": [" << f.mosaic.width << ", " << f.mosaic.height
           << "], \"pattern\": \"" << kPatternNames[f.pattern] << "\", \"bits\": " << f.bits
           << ", \"black\": [" << list(f.black.begin(), f.black.end()) << "], \"white\": " << f.white
-          << ", \"white_balance\": [" << list(f.asShot.begin(), f.asShot.end())
-          << "], \"matrix\": [" << list(f.matrix.begin(), f.matrix.end())
-          << "], \"orientation\": " << f.flip << "}";
+          << ", \"white_balance\": "
+          << (f.hasAsShot ? "[" + list(f.asShot.begin(), f.asShot.end()) + "]" : "null")
+          << ", \"matrix\": [" << list(f.matrix.begin(), f.matrix.end())
+          << "], \"orientation\": " << f.flip
+          << ", \"orientation_name\": " << Quoted(OrientationName(f.flip)) << "}";
         return o.str();
     }
     o << path << ": " << f.make << " " << f.model << "\n"
@@ -228,9 +267,10 @@ std::string DescribeCameraFile(const std::string& path, const CameraFile& f, boo
       << f.mosaic.height << ", " << kPatternNames[f.pattern] << ", " << f.bits << " bits\n"
       << "  black " << list(f.black.begin(), f.black.end()) << " (top-left cell), white " << f.white
       << "\n"
-      << "  white balance (R, G, B) " << list(f.asShot.begin(), f.asShot.end()) << "\n"
+      << "  white balance (R, G, B) "
+      << (f.hasAsShot ? list(f.asShot.begin(), f.asShot.end()) : "none recorded") << "\n"
       << "  camera to sRGB " << list(f.matrix.begin(), f.matrix.end()) << "\n"
-      << "  orientation " << f.flip << "\n";
+      << "  orientation " << f.flip << " (" << OrientationName(f.flip) << ")\n";
     return o.str();
 }
 

@@ -21,6 +21,7 @@ struct CameraFile {
     uint32_t white = 0;
     std::array<float, 3> asShot{1, 1, 1};    // white balance R, G, B (green 1)
     std::array<float, 3> daylight{1, 1, 1};  // the camera's daylight balance
+    bool hasAsShot = false;                  // else asShot is the daylight balance (or 1, 1, 1)
     std::array<float, 9> matrix{};           // camera RGB to linear sRGB, row-major
     int flip =
         0;  // orientation: 4 swap axes, 2 mirror rows, 1 mirror columns (applied in that order)

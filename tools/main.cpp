@@ -307,7 +307,11 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
         DevelopOptions d = o.develop;
         d.method = FindMethod(o.method.empty() ? "dlmmse" : o.method).code;
         d.bits = o.out.samples.bits == 16 ? 16 : 8;
-        Raster colour = Develop(ReadCameraFile(j.job.input), d);
+        const CameraFile file = ReadCameraFile(j.job.input);
+        if (!file.hasAsShot && d.wb == "camera")
+            Warn(InputName(j.job.input) +
+                 ": no as-shot white balance recorded; the camera's daylight balance is used");
+        Raster colour = Develop(file, d);
         WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
                    j.container, o.out.force, o.out.pngLevel);
         return;
