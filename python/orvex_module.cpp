@@ -328,8 +328,32 @@ numpy.ndarray
             return Demosaic(raw, x, y, width, height, pattern, method, layout, bits, threads, out,
                             dtype, rawWidth, rawHeight, format, camera);
         },
-        R"(Convert the width x height region at (x, y): the pixels of the whole conversion
-there. Other parameters as for ``demosaic`` (``raw_width``, ``raw_height`` size a packed buffer).
+        R"(Convert one region of a Bayer mosaic: the pixels the whole conversion gives there.
+
+Parameters
+----------
+raw : numpy.ndarray or bytes-like
+    The whole mosaic, as for ``demosaic``.
+x, y : int
+    The region's top-left pixel in the mosaic; any parity (the colour phase follows).
+width, height : int
+    The region's size.
+pattern, method, layout, bits, threads, out, dtype, format, **camera
+    As for ``demosaic``.
+raw_width, raw_height : int, optional
+    The size of a packed buffer given with ``format``.
+
+Returns
+-------
+numpy.ndarray
+    The region, shaped as ``demosaic`` shapes a whole image.
+
+Raises
+------
+ValueError
+    A region outside the mosaic, or any error ``demosaic`` raises.
+TypeError
+    An unsupported dtype.
 )",
         py::arg("raw"), py::arg("x"), py::arg("y"), py::arg("width"), py::arg("height"),
         py::kw_only(), py::arg("pattern") = "RGGB", py::arg("method") = "bilinear",
@@ -358,7 +382,21 @@ there. Other parameters as for ``demosaic`` (``raw_width``, ``raw_height`` size 
             Check(status);
             return a;
         },
-        R"(Double the rows of a mosaic, interpolating the rows between site by site.
+        R"(Double the rows of a Bayer mosaic, interpolating the rows between site by site.
+
+Parameters
+----------
+raw : numpy.ndarray
+    H x W uint8 or uint16 samples.
+pattern : str
+    Colours of the top-left 2 x 2 cell, as for ``demosaic``.
+bits : int, optional
+    Significant bits of 16-bit samples (9-16).
+
+Returns
+-------
+numpy.ndarray
+    A 2H x W mosaic of the same dtype and pattern.
 )",
         py::arg("raw"), py::arg("pattern") = "RGGB", py::arg("bits") = py::none());
 
@@ -384,8 +422,27 @@ there. Other parameters as for ``demosaic`` (``raw_width``, ``raw_height`` size 
             Check(status);
             return a;
         },
-        R"(Unpack a buffer of packed rows into H x W uint16 samples, with the camera
-keywords black, white and gain applied.
+        R"(Unpack a buffer of packed camera rows into 16-bit samples.
+
+Parameters
+----------
+raw : bytes-like or numpy.ndarray of uint8
+    The packed rows.
+width, height : int
+    The mosaic's size in samples.
+format : str
+    "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc" or "raw12-gige".
+pattern : str
+    Colours of the top-left 2 x 2 cell (for per-site black levels and gains).
+threads : int
+    0: one per core; 1: the calling thread only; N: at most N.
+**camera
+    ``black``, ``white`` and ``gain``, applied as in ``demosaic``.
+
+Returns
+-------
+numpy.ndarray
+    H x W uint16 samples of the format's significant bits.
 )",
         py::arg("raw"), py::arg("width"), py::arg("height"), py::arg("format"), py::kw_only(),
         py::arg("pattern") = "RGGB", py::arg("threads") = 0);
@@ -398,5 +455,11 @@ keywords black, white and gain applied.
                 names.emplace_back(n);
             return names;
         },
-        R"(The methods' names, in the library's order.)");
+        R"(The demosaic methods' names, in the library's order.
+
+Returns
+-------
+list of str
+    Names ``demosaic`` takes for ``method``.
+)");
 }
