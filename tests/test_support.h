@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -20,11 +21,16 @@ namespace testsupport {
 
 inline constexpr uint8_t kCanary = 0xA5;
 
-// Every kernel width, from the plain loops up; levels the processor lacks
-// fall back to the widest it has.
-inline constexpr orvex::SimdLevel kSimdLevels[] = {orvex::SimdLevel::None, orvex::SimdLevel::Sse2,
-                                                   orvex::SimdLevel::Ssse3, orvex::SimdLevel::Avx2,
-                                                   orvex::SimdLevel::Avx512};
+// Every kernel width, from the plain loops up; levels the process cannot
+// run (the processor lacks them, or ORVEX_SIMD caps them) fall back to the
+// widest it can, so no test executes instructions the processor lacks.
+inline const std::array<orvex::SimdLevel, orvex::kSimdLevelCount> kSimdLevels = [] {
+    std::array<orvex::SimdLevel, orvex::kSimdLevelCount> levels{};
+    const int widest = static_cast<int>(orvex::ProcessSimdLevel());
+    for (int l = 0; l < int(levels.size()); ++l)
+        levels[size_t(l)] = static_cast<orvex::SimdLevel>(l < widest ? l : widest);
+    return levels;
+}();
 
 // A byte buffer with guard bytes on both sides. The payload may start at an
 // odd address, to exercise 16-bit access at any alignment.
