@@ -428,16 +428,60 @@ TEST(Orvex2, ErrorsWriteNothing) {
         EXPECT_TRUE(out.OnlyRowsWritten());
         EXPECT_NE(std::strlen(orvex_status_text(c.status)), 0u);
     }
-    // Regions outside the source, and planes on top of each other.
+    // Regions outside the source, planes on top of each other, and missing
+    // images; the destinations stay as they were.
     Image mosaic = MosaicImage(8, 6, false, 0, 0, 0, false, 1);
     Image tile = OutputImage(kOutputs[0], 3, 3, 0, false);
+    const std::vector<uint8_t> tileBefore = tile.Packed();
     EXPECT_EQ(orvex_demosaic_region(mosaic.get(), 6, 0, tile.get(), ORVEX_BLOCK, nullptr),
               ORVEX_ERROR_SIZE);
     EXPECT_EQ(orvex_demosaic_region(mosaic.get(), 0, 4, tile.get(), ORVEX_BLOCK, nullptr),
               ORVEX_ERROR_SIZE);
+    EXPECT_EQ(orvex_demosaic_region(nullptr, 0, 0, tile.get(), ORVEX_BLOCK, nullptr),
+              ORVEX_ERROR_ARGUMENT);
+    EXPECT_EQ(orvex_demosaic_region(mosaic.get(), 0, 0, nullptr, ORVEX_BLOCK, nullptr),
+              ORVEX_ERROR_ARGUMENT);
+    EXPECT_EQ(orvex_demosaic(nullptr, tile.get(), ORVEX_BLOCK, nullptr), ORVEX_ERROR_ARGUMENT);
+    EXPECT_EQ(tile.Packed(), tileBefore);
     Image planes = OutputImage(kOutputs[6], 8, 6, 0, false);
+    const std::vector<uint8_t> planesBefore = planes.Packed();
     planes.image().plane_stride = 4;
     EXPECT_EQ(orvex_demosaic(mosaic.get(), planes.get(), ORVEX_BLOCK, nullptr), ORVEX_ERROR_SIZE);
+    planes.image().plane_stride = 0;
+    EXPECT_EQ(planes.Packed(), planesBefore);
+}
+
+// The zoom's errors: each status, and the destination untouched.
+TEST(Orvex2, ZoomErrorsWriteNothing) {
+    const struct {
+        const char* name;
+        void (*spoil)(orvex_image& src, orvex_image& dst);
+        int status;
+    } cases[] = {
+        {"null data", [](orvex_image& s, orvex_image&) { s.data = nullptr; }, ORVEX_ERROR_ARGUMENT},
+        {"formats differ",
+         [](orvex_image&, orvex_image& d) { d.format = ORVEX_MOSAIC16, d.width = 4; },
+         ORVEX_ERROR_ARGUMENT},
+        {"patterns differ", [](orvex_image&, orvex_image& d) { d.pattern = ORVEX_BGGR; },
+         ORVEX_ERROR_ARGUMENT},
+        {"not twice the rows", [](orvex_image&, orvex_image& d) { d.height -= 2; },
+         ORVEX_ERROR_SIZE},
+        {"colour source", [](orvex_image& s, orvex_image& d) { s.format = d.format = ORVEX_RGB24; },
+         ORVEX_ERROR_UNSUPPORTED},
+        {"overlap", [](orvex_image& s, orvex_image& d) { d.data = s.data; }, ORVEX_ERROR_OVERLAP},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Image mosaic = MosaicImage(8, 6, false, ORVEX_GRBG, 0, 0, false, 1);
+        Image out(ORVEX_MOSAIC8, 8, 12, 8, 1, 0, false, ORVEX_GRBG, 0);
+        const std::vector<uint8_t> before = out.Packed();
+        orvex_image src = mosaic.image(), dst = out.image();
+        c.spoil(src, dst);
+        EXPECT_EQ(orvex_zoom_vertical(&src, &dst, nullptr), c.status);
+        EXPECT_EQ(out.Packed(), before);
+    }
+    Image mosaic = MosaicImage(8, 6, false, ORVEX_GRBG, 0, 0, false, 1);
+    EXPECT_EQ(orvex_zoom_vertical(mosaic.get(), nullptr, nullptr), ORVEX_ERROR_ARGUMENT);
 }
 
 // The zoom through the interface gives the export's bytes on strided views.

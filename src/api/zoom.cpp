@@ -1,4 +1,5 @@
 // The zoom entry point: the views checked, then the zoom on them.
+#include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
 #include "methods/zoom/bayer_zoom.h"
@@ -33,5 +34,5 @@ int Zoom(const orvex_image* src, const orvex_image* dst, const orvex_options* gi
 
 extern "C" ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* dst,
                                               const orvex_options* options) {
-    return orvex::api::Zoom(src, dst, options);
+    return orvex::api::Guarded([&] { return orvex::api::Zoom(src, dst, options); });
 }
