@@ -308,6 +308,9 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
         d.method = FindMethod(o.method.empty() ? "dlmmse" : o.method).code;
         d.bits = o.out.samples.bits == 16 ? 16 : 8;
         const CameraFile file = ReadCameraFile(j.job.input);
+        if (o.mosaic.geometryGiven && !geometryWarned.exchange(true))
+            Warn("--width, --height and --depth describe raw samples; " + InputName(j.job.input) +
+                 " is a camera file, whose own size, pattern and levels are used");
         if (!file.hasAsShot && d.wb == "camera")
             Warn(InputName(j.job.input) +
                  ": no as-shot white balance recorded; the camera's daylight balance is used");
