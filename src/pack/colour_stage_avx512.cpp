@@ -37,8 +37,6 @@ ORVEX_TARGET_AVX512 void Chunk(const ColourValues& cv, const uint16_t* r, const 
             hi[i] = _mm512_loadu_ps(cv.curve[i] + 16);
         }
         const __m512 floor = _mm512_set1_ps(kCurveFloor), one = _mm512_set1_ps(1.0f);
-        const __m512i mantissa = _mm512_set1_epi32(0x007FFFFF),
-                      exponent = _mm512_set1_epi32(0x3F800000);
         uint16_t* const out[3] = {outR, outG, outB};
         for (; k + 16 <= n; k += 16) {
             const __m512 x0 = Load16(r + k), x1 = Load16(g + k), x2 = Load16(b + k);
@@ -50,8 +48,9 @@ ORVEX_TARGET_AVX512 void Chunk(const ColourValues& cv, const uint16_t* r, const 
                 // first maximum changes nothing the second keeps.
                 const __m512i u = _mm512_castps_si512(_mm512_max_ps(_mm512_min_ps(v, one), floor));
                 const __m512i s = _mm512_srli_epi32(u, 22);  // the permutes read its low five bits
-                const __m512 mt =
-                    _mm512_castsi512_ps(_mm512_or_si512(_mm512_and_si512(u, mantissa), exponent));
+                // The mantissa with exponent 0: the and-or of the portable form.
+                const __m512 mt = _mm512_getmant_ps(_mm512_castsi512_ps(u), _MM_MANT_NORM_1_2,
+                                                    _MM_MANT_SIGN_src);
                 const __m512 c0 = _mm512_permutex2var_ps(lo[0], s, hi[0]);
                 const __m512 c1 = _mm512_permutex2var_ps(lo[1], s, hi[1]);
                 const __m512 c2 = _mm512_permutex2var_ps(lo[2], s, hi[2]);

@@ -40,6 +40,10 @@ void ForEachCase(F&& visit) {
                 }
     for (const uint32_t format : {ORVEX_MOSAIC8, ORVEX_MOSAIC16})
         visit(Case{0, format, format, ORVEX_GBRG, 0, 11, 7, 0, 0, 11, 14, 1, true});
+    // Frames large enough to split into bands, so the worker threads run.
+    for (uint32_t method = 1; method <= 6; ++method)
+        visit(Case{method, ORVEX_MOSAIC8, ORVEX_RGB24, ORVEX_GRBG, 0, 1280, 960, 0, 0, 1280, 960, 3,
+                   false});
 }
 
 // Bytes per pixel of a plane of a format.
