@@ -57,16 +57,20 @@ ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* 
 
 // Frame pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and
 // the kinds alternating from there, through the pack stage into region
-// pixels x0 - regionX on. u, c, d: the frame rows.
+// pixels x0 - regionX on. u, c, d: the frame rows; values: a vector kernel
+// of the pixels' channel values (8-bit rows), or null.
 template <class S, SiteKind kFirst, SiteKind kSecond>
 ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
-                            size_t count, size_t regionX, const PackPlan& pack,
-                            const PackRow& row) {
+                            size_t count, size_t regionX, const PackPlan& pack, const PackRow& row,
+                            BilinearValuesFn values) {
     uint16_t r[kChunk], g[kChunk], b[kChunk];
+    constexpr bool kColourFirst = kFirst == RedSite || kFirst == BlueSite;
+    constexpr bool kRed = kFirst == RedSite || kFirst == GreenOnRedRow;
     // kChunk is even, so every chunk starts with kFirst.
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
         const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
         size_t i = 0;
+        if (values != nullptr) i = values(u, c, d, x0, n, kColourFirst, kRed, r, g, b);
         for (; i + 1 < n; i += 2) {
             SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
             SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
@@ -84,7 +88,8 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
 template <class S, SiteKind kOdd, SiteKind kEven>
 ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
                            size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,
-                           const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) {
+                           const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut,
+                           BilinearValuesFn values) {
     size_t x = first;
     if (!vectors.Empty()) {
         const size_t offset = regionX * S::kBytes;
@@ -96,17 +101,17 @@ ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d,
         if (next > start) {
             const size_t head = regionX + start - first;
             if (first & 1)
-                ScalarRun<S, kOdd, kEven>(u, c, d, first, head, regionX, pack, row);
+                ScalarRun<S, kOdd, kEven>(u, c, d, first, head, regionX, pack, row, values);
             else
-                ScalarRun<S, kEven, kOdd>(u, c, d, first, head, regionX, pack, row);
+                ScalarRun<S, kEven, kOdd>(u, c, d, first, head, regionX, pack, row, values);
             x = regionX + next;
         }
     }
     if (x >= end) return;
     if (x & 1)
-        ScalarRun<S, kOdd, kEven>(u, c, d, x, end - x, regionX, pack, row);
+        ScalarRun<S, kOdd, kEven>(u, c, d, x, end - x, regionX, pack, row, values);
     else
-        ScalarRun<S, kEven, kOdd>(u, c, d, x, end - x, regionX, pack, row);
+        ScalarRun<S, kEven, kOdd>(u, c, d, x, end - x, regionX, pack, row, values);
 }
 
 // The kind of frame site (x, y) under a pattern: red at column p & 1 of row
@@ -170,7 +175,7 @@ constexpr uint8_t kRowCombos[4][2] = {
 
 using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t, size_t,
                             const PackPlan&, const PackRow&, const KernelChain<BilinearRowFn>&,
-                            uint8_t*);
+                            uint8_t*, BilinearValuesFn);
 
 // The region's rows; combos: the row kernels of the four kind orders.
 template <class S>
@@ -200,6 +205,10 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
             kinds.evenColour = kinds.evenColour != (x0 % 2 == 1);
             vectors[i] = ChooseBilinearRow(level, pixels, kinds, layout.r == firstChannel);
         }
+    // Pixels the pack stage converts take their 8-bit values from a vector
+    // kernel where there is one.
+    const BilinearValuesFn values =
+        S::kBytes == 1 && !vectorLayout ? ChooseBilinearValues(level) : nullptr;
     // The four-byte kernels leave alpha alone: where the call writes it, it
     // follows them.
     const bool fillAlpha = quad && vectorLayout && job.pack.writeAlpha && layout.alpha >= 0;
@@ -213,7 +222,7 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
         if (interiorRow && first < end) {
             const uint8_t* c = f.Row(fy);
             combos[rowCombos[fy & 1]](c - f.stride, c, c + f.stride, first, end, x0, pack, row,
-                                      vectors[fy & 1], row.at[0] + offset);
+                                      vectors[fy & 1], row.at[0] + offset, values);
             if (fillAlpha)
                 for (size_t x = first - x0; x < end - x0; ++x)
                     row.at[0][4 * x + size_t(layout.alpha)] = uint8_t(job.pack.alpha);
@@ -241,24 +250,26 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
 
 // The kernels of one build (portable or an instruction set's target): row
 // kernels for the four kind orders, and the drivers of both sample widths.
-#define ORVEX_BILINEAR_FUSED_SET(Name, TARGET)                                                 \
-    namespace {                                                                                \
-    template <class S, SiteKind kOdd, SiteKind kEven>                                          \
-    TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,        \
-                    size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,      \
-                    const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut) {           \
-        FusedRow<S, kOdd, kEven>(u, c, d, first, end, regionX, pack, row, vectors, vectorOut); \
-    }                                                                                          \
-    /* The two kinds of a row always come in one of four orders. */                            \
-    template <class S>                                                                         \
-    constexpr FusedRowFn kCombos[4] = {                                                        \
-        Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,                    \
-        Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};                       \
-    template <class S>                                                                         \
-    TARGET void Rows(const Conversion& job, const PackPlan& pack, SimdLevel level) {           \
-        FusedRows<S>(kCombos<S>, job, pack, level);                                            \
-    }                                                                                          \
-    }                                                                                          \
+#define ORVEX_BILINEAR_FUSED_SET(Name, TARGET)                                                \
+    namespace {                                                                               \
+    template <class S, SiteKind kOdd, SiteKind kEven>                                         \
+    TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,       \
+                    size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,     \
+                    const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut,            \
+                    BilinearValuesFn values) {                                                \
+        FusedRow<S, kOdd, kEven>(u, c, d, first, end, regionX, pack, row, vectors, vectorOut, \
+                                 values);                                                     \
+    }                                                                                         \
+    /* The two kinds of a row always come in one of four orders. */                           \
+    template <class S>                                                                        \
+    constexpr FusedRowFn kCombos[4] = {                                                       \
+        Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,                   \
+        Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};                      \
+    template <class S>                                                                        \
+    TARGET void Rows(const Conversion& job, const PackPlan& pack, SimdLevel level) {          \
+        FusedRows<S>(kCombos<S>, job, pack, level);                                           \
+    }                                                                                         \
+    }                                                                                         \
     extern const BilinearFusedSet Name = {Rows<Sample8>, Rows<Sample16>};
 
 }  // namespace orvex

@@ -17,4 +17,8 @@ KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pix
     });
 }
 
+BilinearValuesFn ChooseBilinearValues(SimdLevel level) {
+    return level >= SimdLevel::Avx512 ? kBilinearValuesAvx512 : nullptr;
+}
+
 }  // namespace orvex

@@ -1,0 +1,65 @@
+// AVX-512 kernel of the channel values of 8-bit bilinear rows, for outputs
+// the pack stage converts: 32 pixels at a time in 16-bit lanes, every lane
+// computing both kinds' means and keeping its own by column parity.
+#include "methods/bilinear/bilinear_rows.h"
+#include "simd/x86/x86.h"
+
+namespace orvex {
+
+#if defined(ORVEX_X86)
+// GCC 12's AVX-512 headers fill the unused source of unmasked operations
+// from a self-initialised variable, which -Wmaybe-uninitialized reports.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+namespace {
+
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512i Widen(const uint8_t* p) {
+    return _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p)));
+}
+
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512i QuarterOf(__m512i a, __m512i b, __m512i c,
+                                                          __m512i d) {
+    const __m512i two = _mm512_set1_epi16(2);
+    return _mm512_srli_epi16(
+        _mm512_add_epi16(_mm512_add_epi16(_mm512_add_epi16(a, b), _mm512_add_epi16(c, d)), two), 2);
+}
+
+ORVEX_TARGET_AVX512 size_t Values(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
+                                  size_t n, bool colourFirst, bool red, uint16_t* r, uint16_t* g,
+                                  uint16_t* b) {
+    // Lanes of the colour sites: even lanes when x0 is one.
+    const __mmask32 colour = colourFirst ? 0x55555555u : 0xAAAAAAAAu;
+    size_t i = 0;
+    for (; i + 32 <= n; i += 32) {
+        const size_t x = x0 + i;
+        const __m512i left = Widen(c + x - 1), right = Widen(c + x + 1), centre = Widen(c + x);
+        const __m512i up = Widen(u + x), down = Widen(d + x);
+        const __m512i cross = QuarterOf(left, right, up, down);
+        const __m512i diag =
+            QuarterOf(Widen(u + x - 1), Widen(u + x + 1), Widen(d + x - 1), Widen(d + x + 1));
+        // (a + b + 1) >> 1, as the rounding average gives it.
+        const __m512i horiz = _mm512_avg_epu16(left, right), vert = _mm512_avg_epu16(up, down);
+        // Colour sites: own, cross, diagonal; green sites: own, along the
+        // row (the row's colour), down the column (the other colour).
+        const __m512i own = _mm512_mask_blend_epi16(colour, horiz, centre);
+        const __m512i other = _mm512_mask_blend_epi16(colour, vert, diag);
+        _mm512_storeu_si512(r + i, red ? own : other);
+        _mm512_storeu_si512(g + i, _mm512_mask_blend_epi16(colour, centre, cross));
+        _mm512_storeu_si512(b + i, red ? other : own);
+    }
+    return i;
+}
+
+}  // namespace
+
+extern const BilinearValuesFn kBilinearValuesAvx512 = Values;
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#else
+extern const BilinearValuesFn kBilinearValuesAvx512 = nullptr;
+#endif
+
+}  // namespace orvex
