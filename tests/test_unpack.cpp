@@ -286,7 +286,7 @@ TEST(Unpack, CorrectedBytesEqualTheCorrectedSamples) {
 
 // The sRGB curve into bytes over every 16-bit input: within 0.6 of the
 // exact value (half a step of rounding and the segments' own error), the
-// same bytes at every level.
+// same bytes at every level, and in the pixels the stage writes itself.
 TEST(Colour, ByteCurveOverTheWholeRange) {
     const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
     const size_t n = orvex::kColourChunk;
@@ -300,6 +300,14 @@ TEST(Colour, ByteCurveOverTheWholeRange) {
             for (size_t k = 0; k < n; ++k) in[k] = uint16_t(v + k);
             // Green and blue start mid-chunk, so the tails take the same path.
             stage.Apply(in, in + 1, in + 3, n - 3, out[0], out[1], out[2]);
+            // Three-byte pixels written by the stage hold the same samples.
+            for (const bool redFirst : {true, false}) {
+                uint8_t pixels[3 * n];
+                const size_t done = stage.ApplyTriple(in, in + 1, in + 3, n - 3, pixels, redFirst);
+                for (size_t k = 0; k < done; ++k)
+                    for (size_t c = 0; c < 3; ++c)
+                        ASSERT_EQ(pixels[3 * k + (redFirst ? c : 2 - c)], out[c][k]) << v + k;
+            }
             for (size_t k = 0; k < n - 3; ++k) {
                 const double y = (v + k) / 65535.0;
                 const double exact =

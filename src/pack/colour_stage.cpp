@@ -51,6 +51,7 @@ ColourStage::ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t s
     static const ColourChunkFn* const kSets[kSimdLevelCount] = {&kColourPortable, nullptr, nullptr,
                                                                 &kColourAvx2, &kColourAvx512};
     chunk_ = WidestOf(kSets, level, [](const ColourChunkFn& f) { return f; });
+    triple_ = level >= SimdLevel::Avx512 ? kColourTripleAvx512 : nullptr;
 }
 
 }  // namespace orvex

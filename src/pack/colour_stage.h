@@ -36,6 +36,13 @@ using ColourChunkFn = void (*)(const ColourValues& values, const uint16_t* r, co
                                uint16_t* outB);
 extern const ColourChunkFn kColourPortable, kColourAvx2, kColourAvx512;
 
+// The same pixels straight into three-byte pixels (R first, or B first),
+// in whole vectors; returns how many it wrote (0 where the stage's curve
+// has no such kernel).
+using ColourTripleFn = size_t (*)(const ColourValues& values, const uint16_t* r, const uint16_t* g,
+                                  const uint16_t* b, size_t n, uint8_t* out, bool redFirst);
+extern const ColourTripleFn kColourTripleAvx512;
+
 class ColourStage {
   public:
     // Samples of `sourceBits` significant bits into an output of
@@ -52,10 +59,17 @@ class ColourStage {
                uint16_t* outG, uint16_t* outB) const {
         chunk_(values_, r, g, b, n, outR, outG, outB);
     }
+    // Pixels 0 .. n - 1 into out as three-byte pixels, as many as the
+    // level's kernel writes; the caller does the rest through Apply.
+    size_t ApplyTriple(const uint16_t* r, const uint16_t* g, const uint16_t* b, size_t n,
+                       uint8_t* out, bool redFirst) const {
+        return triple_ != nullptr ? triple_(values_, r, g, b, n, out, redFirst) : 0;
+    }
 
   private:
     ColourValues values_;
     ColourChunkFn chunk_;
+    ColourTripleFn triple_;
 };
 
 }  // namespace orvex

@@ -22,6 +22,8 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
                uint8_t(narrow ? options.sourceBits - 8 : 0)};
     const bool asIs = !narrow && !layout_->grey;
     converts_ = !asIs || colour_ != nullptr;
+    tripleBytes_ = colour_ != nullptr && layout_->step == 3 && !layout_->planar &&
+                   layout_->sampleBytes == 1 && layout_->g == 1;
     const bool writeAlpha = options.writeAlpha;
     static const PackSet* const kSets[kSimdLevelCount] = {&kPackPortable, nullptr, nullptr,
                                                           &kPackAvx2, nullptr};
@@ -44,7 +46,10 @@ void PackPlan::PutColour(const PackRow& row, size_t first, size_t n, const uint1
                          const uint16_t* g, const uint16_t* b) const {
     constexpr size_t kStep = kColourChunk;
     uint16_t cr[kStep], cg[kStep], cb[kStep];
-    for (size_t k = 0; k < n; k += kStep) {
+    size_t k = 0;
+    // Three-byte pixels, where the stage writes them itself.
+    if (tripleBytes_) k = colour_->ApplyTriple(r, g, b, n, row.at[0] + 3 * first, layout_->r == 0);
+    for (; k < n; k += kStep) {
         const size_t m = n - k < kStep ? n - k : kStep;
         colour_->Apply(r + k, g + k, b + k, m, cr, cg, cb);
         const size_t done = vectors_.Run(

@@ -109,6 +109,7 @@ class PackPlan {
     ptrdiff_t stride_ = 0, planeStride_ = 0;
     PackValues values_{};
     bool converts_ = false;
+    bool tripleBytes_ = false;  // the colour stage may write the pixels itself
     KernelChain<PackVectorFn> vectors_;
 };
 
