@@ -16,10 +16,11 @@ namespace orvex {
 #endif
 namespace {
 
-// Sixteen pixels' samples as single-precision values.
-ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512 Load16(const uint16_t* p) {
+// Sixteen pixels' samples as single-precision values; a group's last
+// pixels only where `lanes` says (the others read as 0, never touched).
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512 Load16(const uint16_t* p, __mmask32 lanes) {
     return _mm512_cvtepi32_ps(
-        _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(p))));
+        _mm512_cvtepu16_epi32(_mm512_castsi512_si256(_mm512_maskz_loadu_epi16(lanes, p))));
 }
 
 // The byte curve's constants in registers.
@@ -39,9 +40,9 @@ ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE void LoadCurve(const ColourValues& cv, C
 // operations in their order: out[c] holds channel c's bytes, one a lane.
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE void Curve16(const CurveRegisters& k, const uint16_t* r,
                                                      const uint16_t* g, const uint16_t* b,
-                                                     __m512i (&out)[3]) {
+                                                     __mmask32 lanes, __m512i (&out)[3]) {
     const __m512 floor = _mm512_set1_ps(kCurveFloor), one = _mm512_set1_ps(1.0f);
-    const __m512 x0 = Load16(r), x1 = Load16(g), x2 = Load16(b);
+    const __m512 x0 = Load16(r, lanes), x1 = Load16(g, lanes), x2 = Load16(b, lanes);
     for (size_t c = 0; c < 3; ++c) {
         const __m512 v = _mm512_add_ps(
             _mm512_add_ps(_mm512_mul_ps(k.m[3 * c], x0), _mm512_mul_ps(k.m[3 * c + 1], x1)),
@@ -74,7 +75,7 @@ ORVEX_TARGET_AVX512 void Chunk(const ColourValues& cv, const uint16_t* r, const 
         uint16_t* const out[3] = {outR, outG, outB};
         for (; k + 16 <= n; k += 16) {
             __m512i v[3];
-            Curve16(regs, r + k, g + k, b + k, v);
+            Curve16(regs, r + k, g + k, b + k, 0xFFFF, v);
             for (size_t c = 0; c < 3; ++c)
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(out[c] + k),
                                     _mm512_cvtepi32_epi16(v[c]));
@@ -83,30 +84,44 @@ ORVEX_TARGET_AVX512 void Chunk(const ColourValues& cv, const uint16_t* r, const 
     if (k < n) ColourChunk(cv, r + k, g + k, b + k, n - k, outR + k, outG + k, outB + k);
 }
 
-// Whole groups of sixteen pixels through the byte curve straight into
-// three-byte pixels: each lane's three bytes gathered into its low bytes,
-// then twelve bytes of each 128-bit lane, then the four lanes' 48 bytes.
+// Up to sixteen pixels (the lanes and bytes the masks hold) through the
+// byte curve into three-byte pixels: each lane's three bytes gathered into
+// its low bytes, then twelve bytes of each 128-bit lane, then the four
+// lanes' 48 bytes.
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE void Triple16(const CurveRegisters& regs, const uint16_t* r,
+                                                      const uint16_t* g, const uint16_t* b,
+                                                      __mmask32 lanes, __mmask64 pixels,
+                                                      uint8_t* out, bool redFirst) {
+    const __m512i bytes = _mm512_broadcast_i32x4(
+        _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
+    const __m512i tighten = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 7, 11, 15);
+    __m512i v[3];
+    Curve16(regs, r, g, b, lanes, v);
+    const __m512i first = redFirst ? v[0] : v[2], last = redFirst ? v[2] : v[0];
+    // first | green << 8 | last << 16 (0xFE: a or b or c).
+    const __m512i packed = _mm512_ternarylogic_epi32(first, _mm512_slli_epi32(v[1], 8),
+                                                     _mm512_slli_epi32(last, 16), 0xFE);
+    _mm512_mask_storeu_epi8(out, pixels,
+                            _mm512_permutexvar_epi32(tighten, _mm512_shuffle_epi8(packed, bytes)));
+}
+
+// Every pixel into three-byte pixels, sixteen at a time, the last group
+// masked.
 ORVEX_TARGET_AVX512 size_t Triple(const ColourValues& cv, const uint16_t* r, const uint16_t* g,
                                   const uint16_t* b, size_t n, uint8_t* out, bool redFirst) {
     if (!cv.curveBytes) return 0;
     CurveRegisters regs;
     LoadCurve(cv, regs);
-    const __m512i bytes = _mm512_broadcast_i32x4(
-        _mm_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1));
-    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, 3, 7, 11, 15);
-    const __mmask64 pixels = (__mmask64(1) << 48) - 1;
     size_t k = 0;
-    for (; k + 16 <= n; k += 16) {
-        __m512i v[3];
-        Curve16(regs, r + k, g + k, b + k, v);
-        const __m512i first = redFirst ? v[0] : v[2], last = redFirst ? v[2] : v[0];
-        // first | green << 8 | last << 16 (0xFE: a or b or c).
-        const __m512i packed = _mm512_ternarylogic_epi32(first, _mm512_slli_epi32(v[1], 8),
-                                                         _mm512_slli_epi32(last, 16), 0xFE);
-        const __m512i tight = _mm512_permutexvar_epi32(lanes, _mm512_shuffle_epi8(packed, bytes));
-        _mm512_mask_storeu_epi8(out + 3 * k, pixels, tight);
+    for (; k + 16 <= n; k += 16)
+        Triple16(regs, r + k, g + k, b + k, 0xFFFF, (__mmask64(1) << 48) - 1, out + 3 * k,
+                 redFirst);
+    if (k < n) {
+        const size_t count = n - k;
+        Triple16(regs, r + k, g + k, b + k, __mmask32((1u << count) - 1),
+                 (__mmask64(1) << (3 * count)) - 1, out + 3 * k, redFirst);
     }
-    return k;
+    return n;
 }
 
 }  // namespace
