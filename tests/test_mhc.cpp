@@ -109,6 +109,14 @@ TEST(Mhc, HandComputedPixelsAndAFlatField) {
     m[12] = 200;
     const std::vector<uint32_t> out = Convert(m, 5, 5, kRggb, 8, ProcessSimdLevel());
     EXPECT_EQ(std::vector<uint32_t>(&out[36], &out[39]), (std::vector<uint32_t>{200, 150, 175}));
+    // A bright green site of a red row (GRBG) whose right-hand red is 140:
+    // its red (10 x 200 + 8 x (100 + 140) - 2 x 2 x 100 - 2 x 4 x 100 + 2 x 100 + 8) >> 4
+    // = 183, its blue the same kernel down the column, 163.
+    std::vector<uint32_t> g(25, 100);
+    g[12] = 200, g[13] = 140;
+    const std::vector<uint32_t> atGreen = Convert(g, 5, 5, kGrbg, 8, ProcessSimdLevel());
+    EXPECT_EQ(std::vector<uint32_t>(&atGreen[36], &atGreen[39]),
+              (std::vector<uint32_t>{183, 200, 163}));
     // A flat field stays flat: every kernel sums to one.
     for (const uint32_t bits : {8u, 16u}) {
         const uint32_t v = (1u << bits) - 7;
