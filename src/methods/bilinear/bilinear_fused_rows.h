@@ -70,7 +70,8 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
         const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
         size_t i = 0;
-        if (values != nullptr) i = values(u, c, d, x0, n, kColourFirst, kRed, r, g, b);
+        if constexpr (S::kBytes == 1)
+            if (values != nullptr) i = values(u, c, d, x0, n, kColourFirst, kRed, r, g, b);
         for (; i + 1 < n; i += 2) {
             SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
             SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
