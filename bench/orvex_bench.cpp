@@ -115,7 +115,7 @@ void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t thre
 
 // Camera frames: packed mosaics, the corrections and colour, and unpacking
 // (4096 x 3072 and 640 x 480, one thread).
-enum class Camera { Mosaic16, Mipi12, Pipeline, UnpackMipi10, UnpackMipi12 };
+enum class Camera { Mosaic16, Mipi12, Pipeline, Pipeline12, UnpackMipi10, UnpackMipi12 };
 
 std::vector<uint8_t> Packed(Size s, uint32_t format) {
     std::vector<uint8_t> m(orvex_image_bytes(format, s.w, s.h));
@@ -149,9 +149,9 @@ void CameraFrame(benchmark::State& state, Camera kind) {
     orvex_options options;
     orvex_init_options(&options);
     options.threads = 1;
-    if (kind == Camera::Pipeline) {
+    if (kind == Camera::Pipeline || kind == Camera::Pipeline12) {
         const float matrix[9] = {1.6f, -0.4f, -0.2f, -0.3f, 1.5f, -0.2f, 0.1f, -0.6f, 1.5f};
-        for (int c = 0; c < 4; ++c) options.black[c] = 16;
+        for (int c = 0; c < 4; ++c) options.black[c] = kind == Camera::Pipeline ? 16 : 256;
         options.gain[0] = 2.0f, options.gain[3] = 1.5f;
         for (int i = 0; i < 9; ++i) options.matrix[i] = matrix[i];
         options.transfer = ORVEX_TRANSFER_SRGB;
@@ -213,6 +213,7 @@ ORVEX2_CASES(dlmmse, ORVEX_DLMMSE)
 BENCHMARK_CAPTURE(CameraFrame, bilinear_mosaic16_RGB24, Camera::Mosaic16) ORVEX_SIZES;
 BENCHMARK_CAPTURE(CameraFrame, bilinear_mipi12_RGB24, Camera::Mipi12) ORVEX_SIZES;
 BENCHMARK_CAPTURE(CameraFrame, bilinear_pipeline_RGB24, Camera::Pipeline) ORVEX_SIZES;
+BENCHMARK_CAPTURE(CameraFrame, bilinear_pipeline_mipi12_RGB24, Camera::Pipeline12) ORVEX_SIZES;
 BENCHMARK_CAPTURE(CameraFrame, unpack_mipi10, Camera::UnpackMipi10) ORVEX_SIZES;
 BENCHMARK_CAPTURE(CameraFrame, unpack_mipi12, Camera::UnpackMipi12) ORVEX_SIZES;
 

@@ -262,7 +262,7 @@ TEST(Unpack, CorrectionsFollowTheFormula) {
 
 // 8-bit rows corrected by their sites' tables give every byte value the
 // formula's result at every level, both columns of a pair and a lone last
-// column included.
+// column included; 12-bit rows give the same samples at every level.
 TEST(Unpack, CorrectedBytesEqualTheCorrectedSamples) {
     const size_t w = 515, h = 2;
     std::vector<uint8_t> mosaic(w * h);
@@ -281,6 +281,30 @@ TEST(Unpack, CorrectedBytesEqualTheCorrectedSamples) {
             rows.ReadBytes(y, got.data());
             EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << int(level) << " " << y;
         }
+    }
+    // 12-bit rows: the same samples at every level.
+    std::vector<uint16_t> wide(w * h);
+    std::mt19937 rng(5);
+    for (uint16_t& v : wide) v = uint16_t(rng() & 4095);
+    const orvex::SourceView frame16{reinterpret_cast<const uint8_t*>(wide.data()),
+                                    ptrdiff_t(2 * w),
+                                    0,
+                                    uint32_t(w),
+                                    uint32_t(h),
+                                    orvex::kFormatMosaic16,
+                                    ORVEX_GBRG,
+                                    0};
+    ASSERT_TRUE(orvex::MakeSiteCorrection({200, 190, 0, 260}, 4000, {2.2f, 1.0f, 0.6f, 1.7f}, 12,
+                                          correction));
+    std::vector<uint16_t> first;
+    for (const auto level : testsupport::kSimdLevels) {
+        const orvex::SourceRows rows(frame16, correction, level);
+        std::vector<uint16_t> got(w * h);
+        for (size_t y = 0; y < h; ++y) rows.Read(y, got.data() + y * w);
+        if (first.empty())
+            first = got;
+        else
+            EXPECT_EQ(got, first) << int(level);
     }
 }
 

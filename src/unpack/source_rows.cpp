@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "core/samples.h"
+#include "simd/kernel_chain.h"
+#include "unpack/correct_rows.h"
 
 namespace orvex {
 namespace {
@@ -13,14 +15,6 @@ namespace {
 // The first packing stands in where a frame has none (never called then).
 const Packing& PackingOr(const Packing* p) {
     return p != nullptr ? *p : kPackings[0];
-}
-
-ORVEX_INLINE uint16_t Corrected(uint32_t s, float black, float scale, float limit) {
-    // floor(v + 0.5) within 0 .. limit: there the truncation of a
-    // non-negative value is its floor.
-    const float v = (float(s) - black) * scale + 0.5f;
-    const float low = v > 0 ? v : 0;
-    return uint16_t(int32_t(low < limit ? low : limit));
 }
 
 }  // namespace
@@ -42,22 +36,10 @@ bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float 
     return true;
 }
 
+ORVEX_CORRECT_SET(kCorrectRowPortable, )
+
 void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count) {
-    // The row's two sites alternate: constants laid out the same way let
-    // one plain loop over a block serve both.
-    constexpr size_t kBlock = 64;
-    const size_t site = (y & 1) * 2;
-    float black[kBlock], scale[kBlock];
-    for (size_t k = 0; k < kBlock; ++k) {
-        black[k] = c.black[site + (k & 1)];
-        scale[k] = c.scale[site + (k & 1)];
-    }
-    const float limit = float(c.maxValue);
-    for (size_t x = 0; x < count; x += kBlock) {
-        const size_t n = count - x < kBlock ? count - x : kBlock;
-        uint16_t* r = row + x;
-        for (size_t k = 0; k < n; ++k) r[k] = Corrected(r[k], black[k], scale[k], limit);
-    }
+    kCorrectRowPortable(c, y, row, count);
 }
 
 SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdLevel level)
@@ -65,6 +47,11 @@ SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction
       correction_(correction),
       packing_(FindPacking(frame.format)),
       unpacker_(PackingOr(packing_), level),
+      correct_([level] {
+          static const CorrectRowFn* const kSets[kSimdLevelCount] = {
+              &kCorrectRowPortable, nullptr, nullptr, &kCorrectRowAvx2, &kCorrectRowAvx512};
+          return WidestOf(kSets, level, [](const CorrectRowFn& f) { return f; });
+      }()),
       lookup_(LookupBytesKernel(level)) {
     if (frame.format != kFormatMosaic8) return;
     const float limit = float(correction.maxValue);
@@ -90,7 +77,7 @@ void SourceRows::Read(size_t y, uint16_t* out) const {
     } else {
         for (size_t x = 0; x < w; ++x) out[x] = row[x];
     }
-    if (correction_.active) CorrectRow(correction_, y, out, w);
+    if (correction_.active) correct_(correction_, y, out, w);
 }
 
 void SourceRows::ReadBytes(size_t y, uint8_t* out) const {

@@ -33,6 +33,10 @@ bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float 
 // Corrects samples 0 .. count - 1 of frame row y in place.
 void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count);
 
+// The same loop built for an instruction set (the same results).
+using CorrectRowFn = void (*)(const SiteCorrection& c, size_t y, uint16_t* row, size_t count);
+extern const CorrectRowFn kCorrectRowAvx2, kCorrectRowAvx512;
+
 class SourceRows {
   public:
     // A mosaic view of any mosaic format (8-bit, 16-bit or packed).
@@ -51,6 +55,7 @@ class SourceRows {
     SiteCorrection correction_;
     const Packing* packing_;
     RowUnpacker unpacker_;
+    CorrectRowFn correct_;
     // 8-bit mosaics: each site's corrected value of every byte, so a row
     // costs one lookup a sample.
     LookupBytesFn lookup_;
