@@ -68,4 +68,34 @@ TEST(PackStage, WritesEveryLayoutsSamplesAndNothingElse) {
                     }
 }
 
+// Wider samples narrowed into three-byte pixels: min(255, (v + 2^(bits-9))
+// >> (bits - 8)) at every level, the largest values of 16 bits included.
+TEST(PackStage, NarrowsWiderSamplesIntoBytes) {
+    std::mt19937 rng(62);
+    for (const auto level : kSimdLevels)
+        for (const uint32_t bits : {9u, 12u, 16u})
+            for (const bool redFirst : {true, false}) {
+                SCOPED_TRACE(testing::Message() << "bits " << bits << " level " << int(level));
+                const size_t width = 301;
+                std::vector<uint8_t> row(3 * width, kCanary);
+                const orvex::ImageView view{row.data(), ptrdiff_t(row.size()),
+                                            0,          uint32_t(width),
+                                            1,          uint32_t(redFirst ? RGB24 : BGR24),
+                                            0};
+                const orvex::PackPlan plan(view, {false, 0, bits}, level);
+                std::vector<uint16_t> v[3];
+                for (auto& c : v) {
+                    c.resize(width);
+                    for (auto& s : c) s = uint16_t(rng() & ((1u << bits) - 1));
+                    c[7] = uint16_t((1u << bits) - 1);
+                }
+                plan.Put(plan.Row(0), 0, width, v[0].data(), v[1].data(), v[2].data());
+                for (size_t x = 0; x < width; ++x)
+                    for (size_t c = 0; c < 3; ++c) {
+                        const uint32_t q = (v[c][x] + (1u << (bits - 9))) >> (bits - 8);
+                        ASSERT_EQ(row[3 * x + (redFirst ? c : 2 - c)], q > 255 ? 255 : q) << x;
+                    }
+            }
+}
+
 }  // namespace

@@ -30,8 +30,10 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     const size_t index = dst.format - kFirstColourFormat;
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
-    // Three-sample pixels of samples stored as they are take the vector kernels.
-    if (layout_->step == 3 && !layout_->planar && asIs && layout_->g == 1) {
+    // Three-sample pixels of samples stored as they are take the vector
+    // kernels; narrowed into bytes, they are narrowed first.
+    narrowFirst_ = narrow && !layout_->grey;
+    if (layout_->step == 3 && !layout_->planar && (asIs || narrowFirst_) && layout_->g == 1) {
         static const PackVectorSet* const kVectorSets[kSimdLevelCount] = {
             nullptr, nullptr, &kPackVectorsSsse3, &kPackVectorsAvx2, nullptr};
         const bool wide = layout_->sampleBytes == 2, redFirst = layout_->r == 0;
@@ -39,6 +41,32 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
             vectors_ = ChainOf(kVectorSets, level, [&](const PackVectorSet& s) {
                 return wide ? s.triple16 : s.triple8[redFirst];
             });
+        if (narrowFirst_)
+            narrow_ = WidestOf(kVectorSets, level, [](const PackVectorSet& s) { return s.narrow; });
+    }
+}
+
+void PackPlan::PutNarrowed(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                           const uint16_t* g, const uint16_t* b) const {
+    constexpr size_t kStep = 256;
+    uint16_t nr[kStep], ng[kStep], nb[kStep];
+    const uint32_t round = values_.round, shift = values_.shift;
+    for (size_t k = 0; k < n; k += kStep) {
+        const size_t m = n - k < kStep ? n - k : kStep;
+        // The kernels' narrowing, by the vector kernel where there is one.
+        const uint16_t* const in[3] = {r + k, g + k, b + k};
+        uint16_t* const out[3] = {nr, ng, nb};
+        for (size_t c = 0; c < 3; ++c)
+            for (size_t i = narrow_ != nullptr ? narrow_(in[c], m, round, shift, out[c]) : 0; i < m;
+                 ++i) {
+                const uint32_t q = (uint32_t(in[c][i]) + round) >> shift;
+                out[c][i] = uint16_t(q > 255 ? 255u : q);
+            }
+        const size_t done = vectors_.Run(
+            0, [&](PackVectorFn f, size_t from) { return f(row, first + k, from, m, nr, ng, nb); });
+        if (done < m)
+            kernel_(row, first + k + done, m - done, r + k + done, g + k + done, b + k + done,
+                    values_);
     }
 }
 

@@ -65,9 +65,15 @@ using PackVectorFn = size_t (*)(const PackRow& row, size_t first, size_t from, s
 
 // One instruction set's vector kernels: three-byte pixels by [R in the
 // pixel's first byte], and RGB48 pixels.
+// Samples narrowed into bytes, min(255, (v + round) >> shift), from 0 in
+// whole vectors; returns the first sample left.
+using NarrowFn = size_t (*)(const uint16_t* in, size_t n, uint32_t round, uint32_t shift,
+                            uint16_t* out);
+
 struct PackVectorSet {
     PackVectorFn triple8[2];
     PackVectorFn triple16;
+    NarrowFn narrow;  // null where the set has none
 };
 
 extern const PackVectorSet kPackVectorsSsse3, kPackVectorsAvx2;
@@ -93,6 +99,7 @@ class PackPlan {
     void Put(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
              const uint16_t* b) const {
         if (colour_ != nullptr) return PutColour(row, first, n, r, g, b);
+        if (narrowFirst_ && !vectors_.Empty()) return PutNarrowed(row, first, n, r, g, b);
         const size_t done = vectors_.Run(
             0, [&](PackVectorFn f, size_t from) { return f(row, first, from, n, r, g, b); });
         if (done < n) kernel_(row, first + done, n - done, r + done, g + done, b + done, values_);
@@ -101,6 +108,9 @@ class PackPlan {
   private:
     void PutColour(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
                    const uint16_t* b) const;
+    // Samples narrowed into bytes, then through the vector kernels.
+    void PutNarrowed(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                     const uint16_t* g, const uint16_t* b) const;
 
     const ColourStage* colour_ = nullptr;
     const ChannelLayout* layout_ = nullptr;
@@ -110,6 +120,8 @@ class PackPlan {
     PackValues values_{};
     bool converts_ = false;
     bool tripleBytes_ = false;  // the colour stage may write the pixels itself
+    bool narrowFirst_ = false;  // samples are narrowed into bytes on the way
+    NarrowFn narrow_ = nullptr;
     KernelChain<PackVectorFn> vectors_;
 };
 

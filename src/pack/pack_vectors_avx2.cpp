@@ -45,9 +45,24 @@ ORVEX_TARGET_AVX2 size_t Triple16(const PackRow& row, size_t first, size_t k, si
     return k;
 }
 
+// min(255, (v + round) >> shift): the sum saturates at 65535, which
+// shifted by at least 1 still clamps to 255 as the true sum would.
+ORVEX_TARGET_AVX2 size_t Narrow(const uint16_t* in, size_t n, uint32_t round, uint32_t shift,
+                                uint16_t* out) {
+    const __m256i add = _mm256_set1_epi16(int16_t(round)), top = _mm256_set1_epi16(255);
+    const __m128i by = _mm_cvtsi32_si128(int(shift));
+    size_t k = 0;
+    for (; k + 16 <= n; k += 16) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + k));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
+                            _mm256_min_epu16(_mm256_srl_epi16(_mm256_adds_epu16(v, add), by), top));
+    }
+    return k;
+}
+
 }  // namespace
 
-extern const PackVectorSet kPackVectorsAvx2 = {{Triple8<false>, Triple8<true>}, Triple16};
+extern const PackVectorSet kPackVectorsAvx2 = {{Triple8<false>, Triple8<true>}, Triple16, Narrow};
 
 }  // namespace orvex
 #else

@@ -45,7 +45,7 @@ ORVEX_TARGET_SSSE3 size_t Triple16(const PackRow& row, size_t first, size_t k, s
 
 }  // namespace
 
-extern const PackVectorSet kPackVectorsSsse3 = {{Triple8<false>, Triple8<true>}, Triple16};
+extern const PackVectorSet kPackVectorsSsse3 = {{Triple8<false>, Triple8<true>}, Triple16, nullptr};
 
 }  // namespace orvex
 #else

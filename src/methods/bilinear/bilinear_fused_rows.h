@@ -69,14 +69,20 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
     // kChunk is even, so every chunk starts with kFirst.
     for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
         const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
-        size_t i = 0;
-        if constexpr (S::kBytes == 1)
-            if (values != nullptr) i = values(u, c, d, x0, n, kColourFirst, kRed, r, g, b);
-        for (; i + 1 < n; i += 2) {
-            SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
-            SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
-        }
-        if (i < n) SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
+        // Pairs from pixel i on, one site at a time.
+        auto sites = [&](size_t i) {
+            for (; i + 1 < n; i += 2) {
+                SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
+                SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
+            }
+            if (i < n) SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
+        };
+        // Without a vector kernel the loop starts at a known 0, as the
+        // compiler vectorises it best.
+        if (values != nullptr)
+            sites(values(u, c, d, x0, n, kColourFirst, kRed, r, g, b));
+        else
+            sites(0);
         pack.Put(row, x0 - regionX, n, r, g, b);
     }
 }
@@ -209,7 +215,7 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
     // Pixels the pack stage converts take their 8-bit values from a vector
     // kernel where there is one.
     const BilinearValuesFn values =
-        S::kBytes == 1 && !vectorLayout ? ChooseBilinearValues(level) : nullptr;
+        !vectorLayout ? ChooseBilinearValues(level, S::kBytes) : nullptr;
     // The four-byte kernels leave alpha alone: where the call writes it, it
     // follows them.
     const bool fillAlpha = quad && vectorLayout && job.pack.writeAlpha && layout.alpha >= 0;

@@ -17,8 +17,8 @@ KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pix
     });
 }
 
-BilinearValuesFn ChooseBilinearValues(SimdLevel level) {
-    return level >= SimdLevel::Avx512 ? kBilinearValuesAvx512 : nullptr;
+BilinearValuesFn ChooseBilinearValues(SimdLevel level, size_t sampleBytes) {
+    return level >= SimdLevel::Avx512 ? kBilinearValuesAvx512[sampleBytes == 2] : nullptr;
 }
 
 }  // namespace orvex

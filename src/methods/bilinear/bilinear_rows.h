@@ -40,17 +40,17 @@ enum class BilinearPixels { Triple8, Triple16, Quad8 };
 KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pixels,
                                              BilinearRowKinds kinds, bool redFirst);
 
-// The channel values of 8-bit rows for the pack stage to convert: pixels
+// The channel values of rows for the pack stage to convert: pixels
 // x0 .. x0 + n - 1 of an interior row (their neighbours inside the row)
 // into r, g, b, in whole vectors from x0 on; returns how many it wrote (an
 // even count). colourFirst: x0 is a red or blue site; red: the row's colour
-// sites are red.
+// sites are red. 16-bit rows are byte addresses.
 using BilinearValuesFn = size_t (*)(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
                                     size_t n, bool colourFirst, bool red, uint16_t* r, uint16_t* g,
                                     uint16_t* b);
-extern const BilinearValuesFn kBilinearValuesAvx512;
+extern const BilinearValuesFn kBilinearValuesAvx512[2];  // by [16-bit samples]
 
-// The widest such kernel at a level, or null.
-BilinearValuesFn ChooseBilinearValues(SimdLevel level);
+// The widest such kernel at a level for samples of `sampleBytes`, or null.
+BilinearValuesFn ChooseBilinearValues(SimdLevel level, size_t sampleBytes);
 
 }  // namespace orvex

@@ -1,6 +1,7 @@
-// AVX-512 kernel of the channel values of 8-bit bilinear rows, for outputs
-// the pack stage converts: 32 pixels at a time in 16-bit lanes, every lane
-// computing both kinds' means and keeping its own by column parity.
+// AVX-512 kernels of the channel values of bilinear rows, for outputs the
+// pack stage converts: every lane computes both kinds' means and keeps its
+// own by column parity; 8-bit rows 32 pixels at a time in 16-bit lanes,
+// 16-bit rows 16 at a time in 32-bit lanes.
 #include "methods/bilinear/bilinear_rows.h"
 #include "simd/x86/x86.h"
 
@@ -52,14 +53,56 @@ ORVEX_TARGET_AVX512 size_t Values(const uint8_t* u, const uint8_t* c, const uint
     return i;
 }
 
+// 16-bit rows: sixteen pixels at a time in 32-bit lanes, where the sums of
+// four samples of up to 16 bits fit.
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512i Widen16(const uint8_t* row, size_t x) {
+    return _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 2 * x)));
+}
+
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512i QuarterOf32(__m512i a, __m512i b, __m512i c,
+                                                            __m512i d) {
+    const __m512i two = _mm512_set1_epi32(2);
+    return _mm512_srli_epi32(
+        _mm512_add_epi32(_mm512_add_epi32(_mm512_add_epi32(a, b), _mm512_add_epi32(c, d)), two), 2);
+}
+
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512i HalfOf32(__m512i a, __m512i b) {
+    return _mm512_srli_epi32(_mm512_add_epi32(_mm512_add_epi32(a, b), _mm512_set1_epi32(1)), 1);
+}
+
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE void Store16(uint16_t* out, __m512i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), _mm512_cvtepi32_epi16(v));
+}
+
+ORVEX_TARGET_AVX512 size_t Values16(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
+                                    size_t n, bool colourFirst, bool red, uint16_t* r, uint16_t* g,
+                                    uint16_t* b) {
+    const __mmask16 colour = colourFirst ? 0x5555u : 0xAAAAu;
+    size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        const size_t x = x0 + i;
+        const __m512i left = Widen16(c, x - 1), right = Widen16(c, x + 1), centre = Widen16(c, x);
+        const __m512i up = Widen16(u, x), down = Widen16(d, x);
+        const __m512i cross = QuarterOf32(left, right, up, down);
+        const __m512i diag =
+            QuarterOf32(Widen16(u, x - 1), Widen16(u, x + 1), Widen16(d, x - 1), Widen16(d, x + 1));
+        const __m512i own = _mm512_mask_blend_epi32(colour, HalfOf32(left, right), centre);
+        const __m512i other = _mm512_mask_blend_epi32(colour, HalfOf32(up, down), diag);
+        Store16(r + i, red ? own : other);
+        Store16(g + i, _mm512_mask_blend_epi32(colour, centre, cross));
+        Store16(b + i, red ? other : own);
+    }
+    return i;
+}
+
 }  // namespace
 
-extern const BilinearValuesFn kBilinearValuesAvx512 = Values;
+extern const BilinearValuesFn kBilinearValuesAvx512[2] = {Values, Values16};
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
 #else
-extern const BilinearValuesFn kBilinearValuesAvx512 = nullptr;
+extern const BilinearValuesFn kBilinearValuesAvx512[2] = {nullptr, nullptr};
 #endif
 
 }  // namespace orvex
