@@ -18,4 +18,8 @@ inline constexpr size_t kSimdLevelCount = 5;
 // once per process; calls choose their kernels from it once, never per row.
 SimdLevel ProcessSimdLevel();
 
+// Whether the processor has AVX-512 byte permutes (VBMI), which the level
+// does not promise; kernels that need them ask here besides the level.
+bool ProcessorHasVbmi();
+
 }  // namespace orvex

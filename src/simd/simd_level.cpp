@@ -45,4 +45,16 @@ SimdLevel ProcessSimdLevel() {
     return level;
 }
 
+bool ProcessorHasVbmi() {
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx512vbmi") != 0;
+    }();
+    return has;
+#else
+    return false;
+#endif
+}
+
 }  // namespace orvex

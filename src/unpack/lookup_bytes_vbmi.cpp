@@ -48,8 +48,7 @@ const LookupBytesFn kLookupBytesVbmi = LookupVbmi;
 
 LookupBytesFn LookupBytesKernel(SimdLevel level) {
     // Byte permutes came after the first AVX-512 processors.
-    return level >= SimdLevel::Avx512 && __builtin_cpu_supports("avx512vbmi") ? LookupVbmi
-                                                                              : nullptr;
+    return level >= SimdLevel::Avx512 && ProcessorHasVbmi() ? LookupVbmi : nullptr;
 }
 #else
 const LookupBytesFn kLookupBytesVbmi = nullptr;

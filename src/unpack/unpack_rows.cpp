@@ -75,10 +75,12 @@ RowUnpacker::RowUnpacker(const Packing& packing, SimdLevel level)
     : portable_(PortableOf(packing.format)),
       groupSamples_(packing.groupSamples),
       groupBytes_(packing.groupBytes) {
-    static const UnpackVectorSet* const kSets[kSimdLevelCount] = {nullptr, nullptr, nullptr,
-                                                                  &kUnpackVectorsAvx2, nullptr};
+    // Byte permutes came after the first AVX-512 processors.
+    const UnpackVectorSet* const sets[kSimdLevelCount] = {
+        nullptr, nullptr, nullptr, &kUnpackVectorsAvx2,
+        ProcessorHasVbmi() ? &kUnpackVectorsVbmi : nullptr};
     const uint32_t format = packing.format;
-    vectors_ = ChainOf(kSets, level, [format](const UnpackVectorSet& s) {
+    vectors_ = ChainOf(sets, level, [format](const UnpackVectorSet& s) {
         return format == kFormatMosaic10Mipi   ? s.mipi10
                : format == kFormatMosaic12Mipi ? s.mipi12
                                                : UnpackVectorFn(nullptr);

@@ -23,6 +23,8 @@ struct UnpackVectorSet {
     UnpackVectorFn mipi10, mipi12;
 };
 extern const UnpackVectorSet kUnpackVectorsAvx2;
+// AVX-512 with byte permutes (VBMI), asked of the processor separately.
+extern const UnpackVectorSet kUnpackVectorsVbmi;
 
 // How one call unpacks its rows, settled once.
 class RowUnpacker {
