@@ -8,12 +8,7 @@
 namespace orvex {
 
 #if defined(ORVEX_X86)
-// GCC 12's AVX-512 headers fill the unused source of unmasked operations
-// from a self-initialised variable, which -Wmaybe-uninitialized reports.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+ORVEX_AVX512_HEADERS_BEGIN
 namespace {
 
 // Sixteen pixels' samples as single-precision values; a group's last
@@ -129,9 +124,7 @@ ORVEX_TARGET_AVX512 size_t Triple(const ColourValues& cv, const uint16_t* r, con
 extern const ColourChunkFn kColourAvx512 = Chunk;
 extern const ColourTripleFn kColourTripleAvx512 = Triple;
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+ORVEX_AVX512_HEADERS_END
 #else
 extern const ColourChunkFn kColourAvx512 = nullptr;
 extern const ColourTripleFn kColourTripleAvx512 = nullptr;

@@ -26,8 +26,7 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
     const uint32_t round = values.round, shift = values.shift;
     auto out = [&](uint32_t v) {
         if constexpr (!kNarrow) return v;
-        const uint32_t q = (v + round) >> shift;
-        return q > 255 ? 255u : q;
+        return Narrowed(v, round, shift);
     };
     if constexpr (kLayout.grey) {
         // Luma in 14-bit fixed point, of the samples an RGB output would hold.

@@ -58,10 +58,8 @@ void PackPlan::PutNarrowed(const PackRow& row, size_t first, size_t n, const uin
         uint16_t* const out[3] = {nr, ng, nb};
         for (size_t c = 0; c < 3; ++c)
             for (size_t i = narrow_ != nullptr ? narrow_(in[c], m, round, shift, out[c]) : 0; i < m;
-                 ++i) {
-                const uint32_t q = (uint32_t(in[c][i]) + round) >> shift;
-                out[c][i] = uint16_t(q > 255 ? 255u : q);
-            }
+                 ++i)
+                out[c][i] = uint16_t(Narrowed(in[c][i], round, shift));
         const size_t done = vectors_.Run(
             0, [&](PackVectorFn f, size_t from) { return f(row, first + k, from, m, nr, ng, nb); });
         if (done < m)

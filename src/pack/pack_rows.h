@@ -10,6 +10,7 @@
 
 #include "core/formats.h"
 #include "core/image_view.h"
+#include "core/samples.h"
 #include "simd/kernel_chain.h"
 
 namespace orvex {
@@ -28,6 +29,12 @@ struct PackValues {
     uint16_t round;
     uint8_t shift;
 };
+
+// A wider sample narrowed into a byte: rounded, clamped to 255.
+ORVEX_INLINE uint32_t Narrowed(uint32_t v, uint32_t round, uint32_t shift) {
+    const uint32_t q = (v + round) >> shift;
+    return q > 255 ? 255u : q;
+}
 
 // Writes pixels first .. first + n - 1 of a row from r[0 .. n - 1], g, b,
 // and alpha into every pixel where the kernel writes alpha.

@@ -9,15 +9,10 @@ namespace orvex {
 #if defined(ORVEX_X86)
 namespace {
 
-// GCC 12's AVX-512 headers fill the unused source of unmasked operations
-// from a self-initialised variable, which -Wmaybe-uninitialized reports.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+ORVEX_AVX512_HEADERS_BEGIN
 
-__attribute__((target("avx2,avx512f,avx512bw,avx512vbmi"))) size_t LookupVbmi(
-    const uint8_t* even, const uint8_t* odd, const uint8_t* row, size_t n, uint8_t* out) {
+ORVEX_TARGET_AVX512_VBMI size_t LookupVbmi(const uint8_t* even, const uint8_t* odd,
+                                           const uint8_t* row, size_t n, uint8_t* out) {
     __m512i e[4], o[4];
     for (size_t i = 0; i < 4; ++i) {
         e[i] = _mm512_loadu_si512(even + 64 * i);
@@ -38,9 +33,7 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi"))) size_t LookupVbmi(
     return x;
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+ORVEX_AVX512_HEADERS_END
 
 }  // namespace
 

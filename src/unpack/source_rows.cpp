@@ -53,14 +53,13 @@ SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction
           return WidestOf(kSets, level, [](const CorrectRowFn& f) { return f; });
       }()),
       lookup_(LookupBytesKernel(level)) {
-    if (frame.format != kFormatMosaic8) return;
+    // Corrected 8-bit rows only: uncorrected ones never pass through here.
+    if (frame.format != kFormatMosaic8 || !correction.active) return;
     const float limit = float(correction.maxValue);
     for (size_t c = 0; c < 4; ++c)
         for (uint32_t s = 0; s < 256; ++s)
             corrected_[c][s] =
-                correction.active
-                    ? uint8_t(Corrected(s, correction.black[c], correction.scale[c], limit))
-                    : uint8_t(s);
+                uint8_t(Corrected(s, correction.black[c], correction.scale[c], limit));
 }
 
 bool SourceRows::Needed() const {

@@ -9,25 +9,28 @@ namespace orvex {
 #if defined(ORVEX_X86)
 namespace {
 
-// GCC 12's AVX-512 headers fill the unused source of unmasked operations
-// from a self-initialised variable, which -Wmaybe-uninitialized reports.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+ORVEX_AVX512_HEADERS_BEGIN
+
+struct ByteOrder {
+    alignas(64) uint8_t bytes[64];
+};
+
+constexpr ByteOrder Mipi12Order() {
+    ByteOrder o{};
+    for (int j = 0; j < 32; ++j) {
+        o.bytes[2 * j] = uint8_t(3 * (j / 2) + 2);
+        o.bytes[2 * j + 1] = uint8_t(3 * (j / 2) + j % 2);
+    }
+    return o;
+}
 
 // Sample 2m's high byte is byte 3m, sample 2m + 1's byte 3m + 1; both take
 // their low nibble from byte 3m + 2. Lane j gets bytes (low, high) =
 // (3m + 2, 3m + j % 2) for m = j / 2.
-__attribute__((target("avx2,avx512f,avx512bw,avx512vbmi"))) size_t Mipi12(const uint8_t* row,
-                                                                          size_t k, size_t width,
-                                                                          uint16_t* out) {
-    alignas(64) uint8_t order[64];
-    for (int j = 0; j < 32; ++j) {
-        order[2 * j] = uint8_t(3 * (j / 2) + 2);
-        order[2 * j + 1] = uint8_t(3 * (j / 2) + j % 2);
-    }
-    const __m512i gather = _mm512_load_si512(order);
+constexpr ByteOrder kMipi12Order = Mipi12Order();
+
+ORVEX_TARGET_AVX512_VBMI size_t Mipi12(const uint8_t* row, size_t k, size_t width, uint16_t* out) {
+    const __m512i gather = _mm512_load_si512(kMipi12Order.bytes);
     const __m512i keepShifted = _mm512_set1_epi32(int(0xFFFF0FF0)),
                   keepLow = _mm512_set1_epi32(0x0000000F);
     const size_t rowBytes = width / 2 * 3;
@@ -43,9 +46,7 @@ __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi"))) size_t Mipi12(const 
     return k;
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+ORVEX_AVX512_HEADERS_END
 
 }  // namespace
 

@@ -8,12 +8,7 @@
 namespace orvex {
 
 #if defined(ORVEX_X86)
-// GCC 12's AVX-512 headers fill the unused source of unmasked operations
-// from a self-initialised variable, which -Wmaybe-uninitialized reports.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+ORVEX_AVX512_HEADERS_BEGIN
 namespace {
 
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE __m512i Widen(const uint8_t* p) {
@@ -98,9 +93,7 @@ ORVEX_TARGET_AVX512 size_t Values16(const uint8_t* u, const uint8_t* c, const ui
 }  // namespace
 
 extern const BilinearValuesFn kBilinearValuesAvx512[2] = {Values, Values16};
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+ORVEX_AVX512_HEADERS_END
 #else
 extern const BilinearValuesFn kBilinearValuesAvx512[2] = {nullptr, nullptr};
 #endif

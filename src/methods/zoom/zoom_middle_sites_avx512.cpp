@@ -8,12 +8,7 @@
 namespace orvex::zoom_x86 {
 namespace {
 
-// GCC 12's AVX-512 headers fill the unused source of unmasked operations
-// from a self-initialised variable, which -Wmaybe-uninitialized reports.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
+ORVEX_AVX512_HEADERS_BEGIN
 
 // The AVX2 kernels at twice the width; byte and word masks replace the
 // blends, and a zero-masking load keeps the even samples of the right
@@ -67,9 +62,7 @@ ORVEX_TARGET_AVX512 size_t Paired16Avx512(ORVEX_MIDDLE_SITES_ARGS) {
     });
 }
 
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
+ORVEX_AVX512_HEADERS_END
 
 }  // namespace
 }  // namespace orvex::zoom_x86

@@ -14,6 +14,20 @@
 #define ORVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
 #define ORVEX_TARGET_AVX2 __attribute__((target("avx2")))
 #define ORVEX_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512bw")))
+// With byte permutes, which the AVX-512 level does not promise.
+#define ORVEX_TARGET_AVX512_VBMI __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi")))
 // A call would pass wide vectors under the baseline ABI.
 #define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))
+
+// GCC 12's AVX-512 headers fill the unused source of unmasked operations
+// from a self-initialised variable, which -Wmaybe-uninitialized reports;
+// AVX-512 kernel files wrap their kernels in these.
+#if defined(__GNUC__) && !defined(__clang__)
+#define ORVEX_AVX512_HEADERS_BEGIN \
+    _Pragma("GCC diagnostic push") _Pragma("GCC diagnostic ignored \"-Wmaybe-uninitialized\"")
+#define ORVEX_AVX512_HEADERS_END _Pragma("GCC diagnostic pop")
+#else
+#define ORVEX_AVX512_HEADERS_BEGIN
+#define ORVEX_AVX512_HEADERS_END
+#endif
 #endif
