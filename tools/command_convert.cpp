@@ -1,0 +1,180 @@
+// orvex convert: mosaic files and camera files into colour images.
+#include <atomic>
+#include <filesystem>
+#include <memory>
+
+#include "batch.h"
+#include "camera_raw.h"
+#include "command_options.h"
+#include "commands.h"
+#include "library_calls.h"
+#include "mosaic_input.h"
+
+namespace orvex_tool {
+namespace {
+
+struct ConvertOptions {
+    MosaicOptions mosaic;
+    OutputOptions out;
+    DevelopOptions develop;
+    std::vector<std::string> files;
+    std::string outputDir;
+    std::string method;  // empty: bilinear for mosaics, dlmmse for camera files
+    std::string layout;
+    unsigned jobs = 0;
+    bool quiet = false;
+};
+
+struct ConvertJob {
+    Job job;
+    Container container;
+};
+
+void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>& geometryWarned) {
+    ProbeInput(j.job.input);
+    CheckWritable(j.job.output, o.out.force);
+    if (IsCameraFile(j.job.input)) {
+        // Camera files are developed: the file's levels, white balance and
+        // colour, the edge-directed method, sRGB for 8-bit outputs.
+        if (j.container == Container::Raw)
+            throw ToolError(kUsageError,
+                            j.job.output + ": camera files develop into images, not .raw");
+        DevelopOptions d = o.develop;
+        d.method = FindMethod(o.method.empty() ? "dlmmse" : o.method).code;
+        d.bits = o.out.samples.bits == 16 ? 16 : 8;
+        const CameraFile file = ReadCameraFile(j.job.input);
+        if (o.mosaic.geometryGiven && !geometryWarned.exchange(true))
+            Warn("--width, --height and --depth describe raw samples; " + InputName(j.job.input) +
+                 " is a camera file, whose own size, pattern and levels are used");
+        if (!file.hasAsShot && d.wb == "camera")
+            Warn(InputName(j.job.input) +
+                 ": no as-shot white balance recorded; the camera's daylight balance is used");
+        Raster colour = Develop(file, d);
+        WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
+                   j.container, o.out.force, o.out.pngLevel);
+        return;
+    }
+    const std::string name = InputName(j.job.input);
+    const LoadedImage loaded = ReadMosaic(j.job.input, o.mosaic, geometryWarned);
+    const Raster& mosaic = loaded.raster;
+    const LayoutInfo& layout = o.layout.empty() ? DefaultLayout(mosaic) : FindLayout(o.layout);
+    const std::vector<uint8_t> bytes =
+        Demosaic(mosaic, FindPattern(o.mosaic.pattern),
+                 FindMethod(o.method.empty() ? "bilinear" : o.method), layout, name);
+    if (j.container == Container::Raw) return WriteBytes(j.job.output, bytes, o.out.force);
+    Raster colour = LayoutToRaster(bytes, layout, mosaic.width, mosaic.height, mosaic.bitDepth);
+    WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
+               j.container, o.out.force, o.out.pngLevel);
+}
+
+int RunConvert(const ConvertOptions& o) {
+    if (!o.method.empty()) FindMethod(o.method);
+    if (!o.layout.empty()) FindLayout(o.layout);
+    std::vector<ConvertJob> jobs;
+    const bool intoFolder = !o.outputDir.empty();
+    const std::string to = o.out.to.empty() ? "png" : o.out.to;
+    if (intoFolder) {
+        for (const std::string& in : o.files) {
+            if (in == "-")
+                throw ToolError(kUsageError, "standard input (-) needs a named output, not -o");
+            jobs.push_back({{in, o.outputDir + "/" + Stem(in) + "." + to}, ContainerForName(to)});
+        }
+    } else {
+        if (o.files.size() < 2)
+            throw ToolError(kUsageError, "convert needs an input and an output (or -o DIR)");
+        if (o.files.size() > 2)
+            throw ToolError(kUsageError, "several inputs need an output folder: -o DIR");
+        const std::string& out = o.files[1];
+        jobs.push_back(
+            {{o.files[0], out}, out == "-" ? ContainerForName(to) : ContainerForPath(out)});
+    }
+    std::vector<Container> containers;
+    for (const ConvertJob& j : jobs) {
+        if (j.container == Container::Pgm)
+            throw ToolError(kUsageError,
+                            j.job.output + ": PGM holds grey images, use .ppm for colour");
+        containers.push_back(j.container);
+    }
+    WarnUnusedOutputOptions(o.out, containers, intoFolder || o.files.back() == "-");
+
+    std::vector<Job> plain;
+    for (const ConvertJob& j : jobs) plain.push_back(j.job);
+    CheckJobs(plain);
+    if (intoFolder) {
+        std::error_code ec;
+        std::filesystem::create_directories(o.outputDir, ec);
+        if (!std::filesystem::is_directory(o.outputDir))
+            throw ToolError(kOutputError, o.outputDir + ": not a directory" +
+                                              (ec ? " (" + ec.message() + ")" : ""));
+    }
+    std::atomic<bool> geometryWarned{false};
+    return RunJobs(plain, o.jobs, !o.quiet,
+                   [&](size_t i) { ConvertOne(o, jobs[i], geometryWarned); });
+}
+
+}  // namespace
+
+Command AddConvertCommand(CLI::App& app) {
+    auto o = std::make_shared<ConvertOptions>();
+    ConvertOptions& conv = *o;
+    auto* convCmd = app.add_subcommand("convert", "Demosaic mosaic files");
+    convCmd
+        ->add_option("files", conv.files,
+                     "IN... OUT, or inputs only with -o DIR; - for "
+                     "standard input or output")
+        ->required();
+    convCmd->add_option("-o,--output-dir", conv.outputDir,
+                        "Folder for the outputs of many inputs (created when missing)");
+    convCmd
+        ->add_option("--method", conv.method,
+                     "block, bilinear, cubic, cubic-fixed, mhc or dlmmse (best for stills; "
+                     "default: bilinear, dlmmse for camera files)")
+        ->check(CLI::IsMember({"block", "bilinear", "cubic", "cubic-fixed", "mhc", "dlmmse"}));
+    convCmd
+        ->add_option("--wb", conv.develop.wb,
+                     "Camera files: white balance camera, daylight, none or R,G,B")
+        ->capture_default_str();
+    convCmd->add_option("--black", conv.develop.black,
+                        "Camera files: black level N, or N,N,N,N for the top-left cell's sites "
+                        "(default: the file's)");
+    convCmd->add_option("--white", conv.develop.white,
+                        "Camera files: white level (default: the file's)");
+    convCmd->add_flag(
+        "--no-matrix", [o](int64_t) { o->develop.matrix = false; },
+        "Camera files: keep the camera's colours");
+    convCmd->add_flag("--linear", conv.develop.linear,
+                      "Camera files: no sRGB curve on 8-bit outputs");
+    convCmd->add_flag(
+        "--no-rotate", [o](int64_t) { o->develop.rotate = false; },
+        "Camera files: keep the sensor's orientation");
+    convCmd
+        ->add_option("--threads", conv.develop.threads,
+                     "Camera files: threads per frame (0: one per core)")
+        ->capture_default_str();
+    convCmd->add_option("--layout", conv.layout,
+                        "Library layout, e.g. RGB24, BGRA32, RGB48, PlanarRGB24 "
+                        "(default RGB24, or RGB48 above 8 bits)");
+    AddMosaicOptions(convCmd, conv.mosaic);
+    AddOutputOptions(convCmd, conv.out,
+                     "Output type with -o DIR or -: png, tiff, ppm or raw "
+                     "(default png)",
+                     true);
+    convCmd->add_option("-j,--jobs", conv.jobs, "Files converted at once (default: one per core)");
+    convCmd->add_flag("-q,--quiet", conv.quiet, "No progress bar");
+    convCmd->footer(
+        "Examples:\n"
+        "  orvex convert frame.raw frame.png --width 1280 --height 1024 --depth 12 --pattern GRBG\n"
+        "  orvex convert frame.tif frame.ppm --method cubic-fixed --layout BGR24\n"
+        "  orvex convert -o out --to tiff -j 4 shots/*.pgm\n"
+        "  cat frame.pgm | orvex convert - - --to ppm > frame.ppm\n"
+        "Image outputs are scaled to their full range (--bits, --no-scale). Inputs are\n"
+        "never modified or replaced; outputs appear only when complete.");
+
+    return {convCmd, [o] {
+                SettleMosaicOptions(o->mosaic);
+                SettleOutputOptions(o->out);
+                return RunConvert(*o);
+            }};
+}
+
+}  // namespace orvex_tool

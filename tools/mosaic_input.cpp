@@ -1,0 +1,93 @@
+#include "mosaic_input.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "orvex2.h"
+
+namespace orvex_tool {
+namespace {
+
+// Packed formats of headerless frames, as the library names them.
+const std::pair<const char*, uint32_t> kPackings[] = {
+    {"raw10-mipi", ORVEX_MOSAIC10_MIPI}, {"raw12-mipi", ORVEX_MOSAIC12_MIPI},
+    {"raw14-mipi", ORVEX_MOSAIC14_MIPI}, {"raw10-pfnc", ORVEX_MOSAIC10_PFNC},
+    {"raw12-pfnc", ORVEX_MOSAIC12_PFNC}, {"raw12-gige", ORVEX_MOSAIC12_GIGE}};
+
+// A packed headerless frame unpacked by the library into 16-bit samples.
+LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
+    const auto packing = std::find_if(std::begin(kPackings), std::end(kPackings),
+                                      [&](const auto& p) { return o.packing == p.first; });
+    const uint32_t w = o.geometry.width, h = o.geometry.height;
+    if (w == 0 || h == 0) throw ToolError(kUsageError, "--format needs --width and --height");
+    const size_t row = orvex_image_bytes(packing->second, w, 1);
+    if (row == 0)
+        throw ToolError(kUsageError, std::to_string(w) + " samples do not fill whole bytes of " +
+                                         o.packing + " rows");
+    const size_t stride = o.stride == 0 ? row : o.stride;
+    if (stride < row) throw ToolError(kUsageError, "--stride is shorter than a row");
+    const std::vector<uint8_t> bytes = ReadInputBytes(path);
+    if (bytes.size() < stride * (h - 1) + row)
+        throw ToolError(kInputError, InputName(path) + ": " + std::to_string(bytes.size()) +
+                                         " bytes do not hold " + std::to_string(w) + " x " +
+                                         std::to_string(h) + " " + o.packing + " samples");
+    LoadedImage loaded;
+    loaded.container = Container::Raw;
+    Raster& r = loaded.raster;
+    r.width = w;
+    r.height = h;
+    r.channels = 1;
+    r.samples.resize(size_t(w) * h);
+    orvex_image src{}, dst{};
+    src.data = const_cast<uint8_t*>(bytes.data());
+    src.width = w;
+    src.height = h;
+    src.stride = ptrdiff_t(stride);
+    src.format = packing->second;
+    dst.data = r.samples.data();
+    dst.width = w;
+    dst.height = h;
+    dst.format = ORVEX_MOSAIC16;
+    if (const int status = orvex_unpack(&src, &dst, nullptr); status != ORVEX_OK)
+        throw ToolError(kInputError, InputName(path) + ": " + orvex_status_text(status));
+    r.bitDepth = o.packing.find("10") != std::string::npos   ? 10
+                 : o.packing.find("14") != std::string::npos ? 14
+                                                             : 12;
+    return loaded;
+}
+
+}  // namespace
+
+// Reports a missing or unreadable input before anything about the output.
+void ProbeInput(const std::string& path) {
+    struct stat st {};
+    if (path != "-" && stat(path.c_str(), &st) != 0)
+        throw ToolError(kInputError, path + ": " + std::strerror(errno));
+}
+
+// Reads a mosaic and says what the file's contents made the tool do.
+LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
+                       std::atomic<bool>& geometryWarned) {
+    if (!mosaic.packing.empty()) return ReadPacked(path, mosaic);
+    LoadedImage loaded = ReadImage(path, mosaic.geometry);
+    const std::string name = InputName(path);
+    if (loaded.clamped > 0) {
+        const uint32_t top = (1u << loaded.raster.bitDepth) - 1;
+        Warn(name + ": " + std::to_string(loaded.clamped) + " samples above " +
+             std::to_string(top) +
+             (loaded.container == Container::Raw
+                  ? " (--depth " + std::to_string(mosaic.geometry.depth) + ")"
+                  : " (the file's maximum value)") +
+             " clamped to " + std::to_string(top));
+    }
+    if (loaded.container != Container::Raw && mosaic.geometryGiven &&
+        !geometryWarned.exchange(true))
+        Warn("--width, --height and --depth describe raw samples; " + name + " is a " +
+             ContainerName(loaded.container) + " file, so they have no effect");
+    return loaded;
+}
+
+}  // namespace orvex_tool
