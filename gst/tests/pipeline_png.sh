@@ -5,14 +5,22 @@ set -eu
 out=${1:?output directory}
 mkdir -p "$out"
 w=320 h=240
-gst-launch-1.0 -q videotestsrc num-buffers=1 pattern=smpte75 \
+# Sanitized builds: the sanitizer runtimes go first into gst-launch-1.0 only.
+launch() {
+    if [ -n "${ORVEX_GST_PRELOAD-}" ]; then
+        LD_PRELOAD="$ORVEX_GST_PRELOAD" gst-launch-1.0 "$@"
+    else
+        gst-launch-1.0 "$@"
+    fi
+}
+launch -q videotestsrc num-buffers=1 pattern=smpte75 \
     ! video/x-bayer,format=grbg,width=$w,height=$h \
     ! orvexdemosaic method=dlmmse ! videoconvert ! pngenc \
     ! filesink location="$out/frame.png"
 # The PNG decoded, and the pattern drawn as RGB, as raw bytes.
-gst-launch-1.0 -q filesrc location="$out/frame.png" ! pngdec ! videoconvert \
+launch -q filesrc location="$out/frame.png" ! pngdec ! videoconvert \
     ! video/x-raw,format=RGB ! filesink location="$out/frame.rgb"
-gst-launch-1.0 -q videotestsrc num-buffers=1 pattern=smpte75 \
+launch -q videotestsrc num-buffers=1 pattern=smpte75 \
     ! video/x-raw,format=RGB,width=$w,height=$h ! filesink location="$out/pattern.rgb"
 /usr/bin/python3 - "$out" $w $h <<'PY'
 import sys, numpy as np
