@@ -138,6 +138,23 @@ static gboolean gst_orvex_demosaic_propose_allocation(GstBaseTransform* trans,
         ->propose_allocation(trans, decide_query, query);
 }
 
+/* Downstream that offers no pool (fakesink, appsink) gets frames from one
+ * of ours: fresh memory for every frame costs more than the fastest
+ * methods' conversion. */
+static gboolean gst_orvex_demosaic_decide_allocation(GstBaseTransform* trans, GstQuery* query) {
+    GstCaps* caps;
+    GstVideoInfo info;
+    gst_query_parse_allocation(query, &caps, NULL);
+    if (gst_query_get_n_allocation_pools(query) == 0 && caps != NULL &&
+        gst_video_info_from_caps(&info, caps)) {
+        GstBufferPool* pool = gst_video_buffer_pool_new();
+        gst_query_add_allocation_pool(query, pool, GST_VIDEO_INFO_SIZE(&info), 2, 0);
+        gst_object_unref(pool);
+    }
+    return GST_BASE_TRANSFORM_CLASS(gst_orvex_demosaic_parent_class)
+        ->decide_allocation(trans, query);
+}
+
 static GstFlowReturn gst_orvex_demosaic_transform(GstBaseTransform* trans, GstBuffer* inbuf,
                                                   GstBuffer* outbuf) {
     GstOrvexDemosaic* self = GST_ORVEX_DEMOSAIC(trans);
@@ -173,6 +190,7 @@ static void gst_orvex_demosaic_class_init(GstOrvexDemosaicClass* klass) {
     trans_class->set_caps = GST_DEBUG_FUNCPTR(gst_orvex_demosaic_set_caps);
     trans_class->transform_size = GST_DEBUG_FUNCPTR(gst_orvex_demosaic_transform_size);
     trans_class->propose_allocation = GST_DEBUG_FUNCPTR(gst_orvex_demosaic_propose_allocation);
+    trans_class->decide_allocation = GST_DEBUG_FUNCPTR(gst_orvex_demosaic_decide_allocation);
     trans_class->transform = GST_DEBUG_FUNCPTR(gst_orvex_demosaic_transform);
 }
 

@@ -1,0 +1,114 @@
+/* Frames per second of orvexdemosaic and bayer2rgb through one pipeline
+ * shape: appsrc pushing the same 8-bit RGGB frame again and again, the
+ * converter into BGRx, fakesink. And the same conversion called directly,
+ * which the element's overhead is measured against.
+ *
+ *   GST_PLUGIN_PATH=build/default/gst build/default/bench/orvex_gst_bench */
+#include <gst/app/gstappsrc.h>
+#include <gst/gst.h>
+#include <orvex2.h>
+#include <stdio.h>
+#include <string.h>
+
+static double seconds(void) {
+    return (double)g_get_monotonic_time() / 1e6;
+}
+
+/* A frame of smooth colour and a little texture, rows packed (the widths
+ * are multiples of 4, so that is the caps' padding too). */
+static GstBuffer* frame(guint w, guint h) {
+    guint8* d = g_malloc((gsize)w * h);
+    for (guint y = 0; y < h; ++y)
+        for (guint x = 0; x < w; ++x)
+            d[(gsize)y * w + x] = (guint8)((x * 255 / w + y * 97 / h) ^ (x & y & 15));
+    return gst_buffer_new_wrapped(d, (gsize)w * h);
+}
+
+/* Frames per second of `n` frames through the converter. */
+static double pipeline_fps(const char* converter, guint w, guint h, GstBuffer* f, guint n) {
+    gchar* desc = g_strdup_printf(
+        "appsrc name=s is-live=false format=time "
+        "block=true max-buffers=2 caps=video/x-bayer,format=rggb,width=%u,"
+        "height=%u,framerate=30/1 ! %s ! video/x-raw,format=BGRx ! "
+        "fakesink sync=false",
+        w, h, converter);
+    GError* err = NULL;
+    GstElement* p = gst_parse_launch(desc, &err);
+    g_free(desc);
+    if (p == NULL) {
+        fprintf(stderr, "%s: %s\n", converter, err->message);
+        g_error_free(err);
+        return 0;
+    }
+    GstElement* src = gst_bin_get_by_name(GST_BIN(p), "s");
+    gst_element_set_state(p, GST_STATE_PLAYING);
+    /* One frame through first: negotiation and the pools are not timed. */
+    gst_app_src_push_buffer(GST_APP_SRC(src), gst_buffer_ref(f));
+    GstBus* bus = gst_element_get_bus(p);
+    g_usleep(200000);
+    const double t0 = seconds();
+    for (guint k = 0; k < n; ++k) gst_app_src_push_buffer(GST_APP_SRC(src), gst_buffer_ref(f));
+    gst_app_src_end_of_stream(GST_APP_SRC(src));
+    GstMessage* m =
+        gst_bus_timed_pop_filtered(bus, GST_CLOCK_TIME_NONE, GST_MESSAGE_EOS | GST_MESSAGE_ERROR);
+    const double t = seconds() - t0;
+    const gboolean ok = GST_MESSAGE_TYPE(m) == GST_MESSAGE_EOS;
+    gst_message_unref(m);
+    gst_object_unref(bus);
+    gst_element_set_state(p, GST_STATE_NULL);
+    gst_object_unref(src);
+    gst_object_unref(p);
+    return ok ? n / t : 0;
+}
+
+/* Frames per second of the conversion called directly, one thread. */
+static double direct_fps(guint w, guint h, GstBuffer* f, guint n) {
+    GstMapInfo map;
+    gst_buffer_map(f, &map, GST_MAP_READ);
+    guint8* out = g_malloc((gsize)w * h * 4);
+    orvex_image src = {map.data, (ptrdiff_t)w, 0, w, h, ORVEX_MOSAIC8, ORVEX_RGGB, 0};
+    orvex_image dst = {out, (ptrdiff_t)w * 4, 0, w, h, ORVEX_BGRA32, 0, 0};
+    orvex_options o;
+    orvex_init_options(&o);
+    o.threads = 1;
+    orvex_demosaic(&src, &dst, ORVEX_BILINEAR, &o);
+    const double t0 = seconds();
+    for (guint k = 0; k < n; ++k) orvex_demosaic(&src, &dst, ORVEX_BILINEAR, &o);
+    const double t = seconds() - t0;
+    g_free(out);
+    gst_buffer_unmap(f, &map);
+    return n / t;
+}
+
+int main(int argc, char** argv) {
+    gst_init(&argc, &argv);
+    static const guint sizes[2][2] = {{1920, 1080}, {4096, 3072}};
+    static const char* converters[] = {
+        "bayer2rgb",
+        "orvexdemosaic method=bilinear threads=1",
+        "orvexdemosaic method=bilinear threads=0",
+        "orvexdemosaic method=mhc threads=0",
+    };
+    printf("| frame | converter | fps | x bayer2rgb |\n|---|---|---:|---:|\n");
+    for (int s = 0; s < 2; ++s) {
+        const guint w = sizes[s][0], h = sizes[s][1];
+        const guint n = s == 0 ? 300 : 50;
+        GstBuffer* f = frame(w, h);
+        double peer = 0;
+        for (gsize c = 0; c < G_N_ELEMENTS(converters); ++c) {
+            const double fps = pipeline_fps(converters[c], w, h, f, n);
+            if (c == 0) peer = fps;
+            printf("| %ux%u | `%s` | %.1f | %.2f |\n", w, h, converters[c], fps,
+                   peer > 0 ? fps / peer : 0);
+            if (c == 1) {
+                const double direct = direct_fps(w, h, f, n);
+                printf(
+                    "| %ux%u | orvex_demosaic bilinear, 1 thread, called directly"
+                    " | %.1f | %.2f |\n",
+                    w, h, direct, peer > 0 ? direct / peer : 0);
+            }
+        }
+        gst_buffer_unref(f);
+    }
+    return 0;
+}
