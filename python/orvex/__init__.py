@@ -6,19 +6,31 @@ adjacent; conversions release the GIL, so Python threads convert in parallel.
 
 import numpy as np
 
-from ._orvex import __version__, demosaic, demosaic_region, methods, unpack, zoom_vertical
+from ._orvex import (
+    __version__,
+    demosaic,
+    demosaic_region,
+    formats,
+    layouts,
+    methods,
+    patterns,
+    unpack,
+    zoom_vertical,
+)
 
 __all__ = [
     "__version__",
     "demosaic",
     "demosaic_region",
+    "formats",
+    "layouts",
     "methods",
     "mosaic",
+    "patterns",
     "unpack",
     "zoom_vertical",
 ]
 
-_PATTERNS = ("RGGB", "GRBG", "GBRG", "BGGR")
 
 
 def mosaic(rgb, pattern="RGGB"):
@@ -43,9 +55,10 @@ def mosaic(rgb, pattern="RGGB"):
         raise ValueError("an image to sample is H x W x 3")
     if rgb.dtype not in (np.uint8, np.uint16):
         raise TypeError("samples are uint8 or uint16")
-    code = _PATTERNS.index(pattern.upper()) if pattern.upper() in _PATTERNS else None
-    if code is None:
-        raise ValueError(f"unknown pattern '{pattern}' (RGGB, GRBG, GBRG, BGGR)")
+    names = patterns()
+    if not isinstance(pattern, str) or pattern.upper() not in names:
+        raise ValueError(f"pattern: one of {', '.join(names)}, not {pattern!r}")
+    code = names.index(pattern.upper())
     red_row, red_column = code >> 1, code & 1
     out = rgb[:, :, 1].copy()
     out[red_row::2, red_column::2] = rgb[red_row::2, red_column::2, 0]

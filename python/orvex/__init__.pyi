@@ -7,7 +7,7 @@ __version__: str
 
 Pattern = str  # "RGGB", "GRBG", "GBRG", "BGGR", any case
 Layout = Literal["RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar", "gray"]
-Packed = Literal["raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige"]
+Packed = Literal["mosaic8", "mosaic16", "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige"]
 
 def demosaic(
     raw: npt.ArrayLike,
@@ -21,6 +21,8 @@ def demosaic(
     width: Optional[int] = ...,
     height: Optional[int] = ...,
     format: Optional[Packed] = ...,
+    *,
+    stride: Optional[int] = ...,
     black: Sequence[int] = ...,
     white: int = ...,
     gain: Sequence[float] = ...,
@@ -45,6 +47,7 @@ def demosaic_region(
     raw_width: Optional[int] = ...,
     raw_height: Optional[int] = ...,
     format: Optional[Packed] = ...,
+    stride: Optional[int] = ...,
     black: Sequence[int] = ...,
     white: int = ...,
     gain: Sequence[float] = ...,
@@ -61,9 +64,14 @@ def unpack(
     *,
     pattern: Pattern = ...,
     threads: int = ...,
+    bits: Optional[int] = ...,
+    stride: Optional[int] = ...,
     black: Sequence[int] = ...,
     white: int = ...,
     gain: Sequence[float] = ...,
 ) -> np.ndarray: ...
 def methods() -> list[str]: ...
+def patterns() -> list[str]: ...
+def layouts() -> list[str]: ...
+def formats() -> list[str]: ...
 def mosaic(rgb: npt.ArrayLike, pattern: Pattern = ...) -> np.ndarray: ...

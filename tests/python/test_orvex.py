@@ -11,6 +11,11 @@ import pytest
 import orvex
 
 LIB = ctypes.CDLL(os.environ["ORVEX2_LIBRARY"])
+LIB.orvex_method_name.restype = ctypes.c_char_p
+
+
+def LIB_METHOD_NAME(code):
+    return LIB.orvex_method_name(code).decode()
 
 
 class Image(ctypes.Structure):
@@ -181,3 +186,67 @@ def test_a_strided_100_megapixel_input_is_not_copied():
     assert rgb.shape == (5000, 8000, 3)
     # The output is 120 MB; a copy of the input would add 40 MB more.
     assert grown <= rgb.nbytes + 16 * 1024 * 1024, grown
+
+
+def test_arguments_out_of_range_name_the_argument_and_write_nothing():
+    raw = random_mosaic(8, 8)
+    out = np.full((8, 8, 4), 7, np.uint8)
+    cases = [  # (keywords, error, words the message holds)
+        (dict(black=[-5] * 4), ValueError, "black: 0..65535"),
+        (dict(black=[1, 2]), ValueError, "black: 1 or 4"),
+        (dict(white=2**40), ValueError, "white: 0..65535"),
+        (dict(alpha=-1), ValueError, "alpha: 0..65535"),
+        (dict(alpha=300), ValueError, "alpha: 0..255"),
+        (dict(threads=-1), ValueError, "threads"),
+        (dict(threads=1.5), TypeError, "threads: an integer"),
+        (dict(gain=[1, float("nan"), 1]), ValueError, "gain: finite"),
+        (dict(matrix=[1] * 8), ValueError, "matrix: 9"),
+        (dict(transfer="log"), ValueError, "transfer"),
+        (dict(width=4), ValueError, "width, height, stride"),
+        (dict(stride=8), ValueError, "width, height, stride"),
+        (dict(pattern=3), TypeError, "pattern: a string"),
+        (dict(colour=1), TypeError, "unexpected keyword 'colour'"),
+        (dict(dtype=np.float64), TypeError, "dtype"),
+        (dict(layout="BGR", dtype=np.uint16), TypeError, "holds uint8"),
+        (dict(format="raw13"), ValueError, "format: one of"),
+    ]
+    for kwargs, error, words in cases:
+        with pytest.raises(error, match=words.replace("(", r"\(").replace(".", r"\.")):
+            orvex.demosaic(raw, layout=kwargs.pop("layout", "RGBA"), out=out, **kwargs)
+    assert (out == 7).all()
+    with pytest.raises(ValueError, match="empty mosaic"):
+        orvex.demosaic(np.zeros((0, 0), np.uint8))
+    with pytest.raises(ValueError, match="at least 1 x 1"):
+        orvex.demosaic_region(raw, 0, 0, 0, 0)
+
+
+def test_copies_that_cannot_be_made_raise_memory_error():
+    huge = np.lib.stride_tricks.as_strided(np.zeros(16, np.uint8), (2**31, 2**31), (0, 0))
+    with pytest.raises(MemoryError):
+        orvex.demosaic(huge)
+    # Repeated rows and samples are copied, then converted as the copy.
+    row = random_mosaic(1, 12)[0]
+    np.testing.assert_array_equal(
+        orvex.demosaic(np.broadcast_to(row, (6, 12))), orvex.demosaic(np.tile(row, (6, 1)))
+    )
+
+
+def test_packed_rows_with_a_stride():
+    samples = random_mosaic(6, 8, np.uint16, seed=7)
+    s0, s1 = samples[:, 0::2], samples[:, 1::2]
+    rows = np.stack([s0 >> 4, s1 >> 4, (s1 & 15) << 4 | (s0 & 15)], axis=-1).astype(np.uint8)
+    padded = np.zeros((6, 16), np.uint8)
+    padded[:, :12] = rows.reshape(6, 12)
+    got = orvex.demosaic(padded.tobytes(), width=8, height=6, format="raw12-mipi", stride=16)
+    np.testing.assert_array_equal(got, orvex.demosaic(samples, bits=12))
+    np.testing.assert_array_equal(orvex.unpack(padded, 8, 6, "raw12-mipi", stride=16), samples)
+    for stride, words in ((11, "stride: at least 12"), (17, "do not hold")):
+        with pytest.raises(ValueError, match=words):
+            orvex.demosaic(padded.tobytes(), width=8, height=6, format="raw12-mipi", stride=stride)
+
+
+def test_names_come_from_the_library():
+    assert orvex.patterns() == PATTERNS
+    assert set(LAYOUTS) <= set(orvex.layouts())
+    assert {"mosaic8", "raw12-mipi"} <= set(orvex.formats())
+    assert orvex.methods()[0] == LIB_METHOD_NAME(1)
