@@ -1,42 +1,17 @@
 #include "camera_raw.h"
 
-#include <libraw/libraw.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <memory>
 #include <sstream>
 
+#include "camera_file.h"
 #include "orvex2.h"
+#include "progress.h"
 
 namespace orvex_tool {
 namespace {
-
-std::string Extension(const std::string& path) {
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return "";
-    std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
-}
-
-uint32_t BitsFor(uint32_t maximum) {
-    uint32_t bits = 9;
-    while (bits < 16 && (1u << bits) - 1 < maximum) ++bits;
-    return bits;
-}
-
-// Green-normalised multipliers from a camera's four (R, G, B, G2).
-bool Recorded(const float (&m)[4]) {
-    return m[0] > 0 && m[1] > 0 && m[2] > 0;
-}
-
-std::array<float, 3> Balance(const float (&m)[4]) {
-    if (!Recorded(m)) return {1, 1, 1};
-    return {m[0] / m[1], 1.0f, m[2] / m[1]};
-}
 
 // JSON's quoted form of a string (names come from the file).
 std::string Quoted(const std::string& s) {
@@ -73,88 +48,42 @@ const char* OrientationName(int flip) {
 }  // namespace
 
 bool IsCameraFile(const std::string& path) {
-    static const char* const kExtensions[] = {
-        "dng", "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "orf", "rw2", "raf",
-        "pef", "srw", "3fr", "erf", "kdc", "dcr", "mos", "mrw", "iiq", "rwl", "x3f"};
-    const std::string ext = Extension(path);
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                       [&](const char* e) { return ext == e; });
+    return orvex_camera::IsCameraFileName(path);
 }
 
-CameraFile ReadCameraFile(const std::string& path) {
-    auto raw = std::make_unique<LibRaw>();
-    if (const int status = raw->open_file(path.c_str()); status != LIBRAW_SUCCESS)
-        throw ToolError(kInputError, path + ": not a camera raw file LibRaw reads (" +
-                                         libraw_strerror(status) + ")");
-    const libraw_iparams_t& id = raw->imgdata.idata;
-    const std::string what = std::string(id.make) + " " + id.model;
-    if (id.is_foveon)
-        throw ToolError(kInputError, path + ": a three-layer sensor's file (" + what +
-                                         "); only 2 x 2 colour mosaics are developed");
-    if (id.filters == 9)
-        throw ToolError(kInputError, path + ": an X-Trans mosaic (" + what +
-                                         "); only 2 x 2 colour mosaics are developed");
-    if (id.filters == 0)
+CameraFile ReadCameraFile(const std::string& path, const InputLimits& limits) {
+    orvex_camera::Limits l;
+    l.maxPixels = limits.maxPixels;
+    l.acceptCorrupt = limits.acceptCorrupt;
+    orvex_camera::CameraMosaic m;
+    try {
+        m = orvex_camera::ReadCameraFile(path, l);
+    } catch (const orvex_camera::CameraError& e) {
+        const bool limit = e.kind() == orvex_camera::CameraError::kOverLimit;
         throw ToolError(kInputError,
-                        path + ": " +
-                            (id.colors == 1 ? "a monochrome" : "a linear (already demosaicked)") +
-                            " raw file (" + what + "); only 2 x 2 colour mosaics are developed");
-    if (id.colors != 3 || id.filters < 1000)
-        throw ToolError(kInputError, path + ": a mosaic of " + std::to_string(id.colors) +
-                                         " colours (" + what +
-                                         "); only 2 x 2 red, green and blue mosaics are developed");
-    if (const int status = raw->unpack(); status != LIBRAW_SUCCESS)
-        throw ToolError(kInputError, path + ": " + libraw_strerror(status));
-    const libraw_image_sizes_t& s = raw->imgdata.sizes;
-    const ushort* samples = raw->imgdata.rawdata.raw_image;
-    if (samples == nullptr)
-        throw ToolError(kInputError,
-                        path + ": no one-sample-a-pixel mosaic in this file (" + what + ")");
-
+                        e.what() + std::string(limit ? " (--max-pixels raises it)" : ""));
+    }
+    for (const std::string& warning : m.warnings) Err().Line("warning: " + warning);
     CameraFile f;
-    f.make = id.make;
-    f.model = id.model;
-    f.rawWidth = s.raw_width;
-    f.rawHeight = s.raw_height;
-    // The pattern of the visible area's top-left cell: LibRaw's colours
-    // 0 R, 1 G, 2 B, 3 second G.
-    const int tl = raw->COLOR(0, 0), tr = raw->COLOR(0, 1);
-    auto red = [](int c) { return c == 0; };
-    auto blue = [](int c) { return c == 2; };
-    const bool greenFirst = !red(tl) && !blue(tl);
-    const bool redRowFirst = red(tl) || red(tr);
-    f.pattern = redRowFirst ? (greenFirst ? ORVEX_GRBG : ORVEX_RGGB)
-                            : (greenFirst ? ORVEX_GBRG : ORVEX_BGGR);
-    const libraw_colordata_t& c = raw->imgdata.color;
-    f.white = c.maximum;
-    f.bits = BitsFor(c.maximum);
-    // Black per site: the common level, the colour's, and the repeated pattern's.
-    for (int site = 0; site < 4; ++site) {
-        const int row = site >> 1, col = site & 1;
-        uint32_t b = c.black + c.cblack[raw->COLOR(row, col)];
-        if (c.cblack[4] != 0 && c.cblack[5] != 0)
-            b += c.cblack[6 + (row % c.cblack[4]) * c.cblack[5] + col % c.cblack[5]];
-        f.black[site] = b;
-    }
-    f.daylight = Balance(c.pre_mul);
-    f.hasAsShot = Recorded(c.cam_mul);
-    f.asShot = f.hasAsShot ? Balance(c.cam_mul) : f.daylight;
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j) f.matrix[3 * i + j] = c.rgb_cam[i][j];
-    f.flip = s.flip;
-
-    Raster& m = f.mosaic;
-    m.width = s.width;
-    m.height = s.height;
-    m.channels = 1;
-    m.bitDepth = f.bits;
-    m.samples.resize(size_t(m.width) * m.height);
-    const size_t pitch = s.raw_pitch / sizeof(ushort);
-    const uint16_t top = uint16_t((1u << f.bits) - 1);
-    for (size_t y = 0; y < m.height; ++y) {
-        const ushort* row = samples + (y + s.top_margin) * pitch + s.left_margin;
-        for (size_t x = 0; x < m.width; ++x) m.samples[y * m.width + x] = std::min(row[x], top);
-    }
+    f.source = path;
+    f.make = std::move(m.make);
+    f.model = std::move(m.model);
+    f.rawWidth = m.rawWidth;
+    f.rawHeight = m.rawHeight;
+    f.pattern = m.pattern;
+    f.bits = m.bits;
+    f.black = m.black;
+    f.white = m.white;
+    f.asShot = m.asShot;
+    f.daylight = m.daylight;
+    f.hasAsShot = m.hasAsShot;
+    f.matrix = m.matrix;
+    f.flip = m.flip;
+    f.mosaic.width = m.width;
+    f.mosaic.height = m.height;
+    f.mosaic.channels = 1;
+    f.mosaic.bitDepth = m.bits;
+    f.mosaic.samples = std::move(m.samples);
     return f;
 }
 
@@ -214,8 +143,17 @@ Raster Develop(const CameraFile& file, const DevelopOptions& o) {
     dst.width = m.width;
     dst.height = m.height;
     dst.format = wide ? ORVEX_RGB48 : ORVEX_RGB24;
-    if (const int status = orvex_demosaic(&src, &dst, o.method, &options); status != ORVEX_OK)
-        throw ToolError(kInputError, std::string("developing: ") + orvex_status_text(status));
+    if (const int status = orvex_demosaic(&src, &dst, o.method, &options); status != ORVEX_OK) {
+        // The library's words, and the levels that explain them.
+        std::string why;
+        const uint32_t highest = *std::max_element(options.black, options.black + 4);
+        if (highest >= options.white)
+            why = ": black level " + std::to_string(highest) +
+                  (highest > options.white ? " is above" : " equals") + " the white level " +
+                  std::to_string(options.white);
+        throw ToolError(kInputError,
+                        file.source + ": developing: " + orvex_status_text(status) + why);
+    }
 
     // Orientation: output (row, col) reads the input after swapping axes,
     // then mirroring rows, then columns, as the flip bits say.

@@ -12,6 +12,7 @@
 namespace orvex_tool {
 
 struct CameraFile {
+    std::string source;  // how messages name the file
     std::string make, model;
     uint32_t rawWidth = 0, rawHeight = 0;
     Raster mosaic;                    // the visible area, one 16-bit sample a pixel
@@ -30,10 +31,12 @@ struct CameraFile {
 // True for the file names of camera raw formats (by extension).
 bool IsCameraFile(const std::string& path);
 
-// Reads a camera file; a ToolError (input) for files that are not a plain
-// 2 x 2 colour mosaic (X-Trans, three-layer sensors, linear DNG,
-// monochrome), naming what the file is.
-CameraFile ReadCameraFile(const std::string& path);
+// Reads a camera file (through the shared camera reader); a ToolError
+// (input) for files that are not a plain 2 x 2 colour mosaic (X-Trans,
+// three-layer sensors, linear DNG, monochrome, other colours), naming what
+// the file is, and for truncated or corrupt data unless accepted (then
+// warned).
+CameraFile ReadCameraFile(const std::string& path, const InputLimits& limits = {});
 
 struct DevelopOptions {
     uint32_t method = 6;        // orvex_method code: the edge-directed method

@@ -58,6 +58,15 @@ struct RawGeometry {
     uint32_t depth = 8;
 };
 
+// Pixels (width x height) an input may claim before it is refused unread:
+// a quarter of a gigapixel (--max-pixels raises it).
+constexpr uint64_t kDefaultMaxPixels = uint64_t(1) << 28;
+
+struct InputLimits {
+    uint64_t maxPixels = kDefaultMaxPixels;
+    bool acceptCorrupt = false;  // camera files: read data LibRaw calls corrupt (warned)
+};
+
 // The bytes of a file, or of standard input for "-".
 std::vector<uint8_t> ReadInputBytes(const std::string& path);
 
