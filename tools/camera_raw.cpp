@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "camera_file.h"
+#include "library_calls.h"
 #include "orvex2.h"
 #include "progress.h"
 
@@ -180,7 +181,6 @@ Raster Develop(const CameraFile& file, const DevelopOptions& o) {
 }
 
 std::string DescribeCameraFile(const std::string& path, const CameraFile& f, bool json) {
-    static const char* const kPatternNames[4] = {"RGGB", "GRBG", "GBRG", "BGGR"};
     std::ostringstream o;
     auto list = [&](auto begin, auto end) {
         std::ostringstream l;
@@ -191,7 +191,7 @@ std::string DescribeCameraFile(const std::string& path, const CameraFile& f, boo
         o << "{\"file\": " << Quoted(path) << ", \"make\": " << Quoted(f.make)
           << ", \"model\": " << Quoted(f.model) << ", \"raw_size\": [" << f.rawWidth << ", "
           << f.rawHeight << "], \"visible_size\": [" << f.mosaic.width << ", " << f.mosaic.height
-          << "], \"pattern\": \"" << kPatternNames[f.pattern] << "\", \"bits\": " << f.bits
+          << "], \"pattern\": \"" << PatternChoices()[f.pattern] << "\", \"bits\": " << f.bits
           << ", \"black\": [" << list(f.black.begin(), f.black.end()) << "], \"white\": " << f.white
           << ", \"white_balance\": "
           << (f.hasAsShot ? "[" + list(f.asShot.begin(), f.asShot.end()) + "]" : "null")
@@ -202,7 +202,7 @@ std::string DescribeCameraFile(const std::string& path, const CameraFile& f, boo
     }
     o << path << ": " << f.make << " " << f.model << "\n"
       << "  raw " << f.rawWidth << " x " << f.rawHeight << ", visible " << f.mosaic.width << " x "
-      << f.mosaic.height << ", " << kPatternNames[f.pattern] << ", " << f.bits << " bits\n"
+      << f.mosaic.height << ", " << PatternChoices()[f.pattern] << ", " << f.bits << " bits\n"
       << "  black " << list(f.black.begin(), f.black.end()) << " (top-left cell), white " << f.white
       << "\n"
       << "  white balance (R, G, B) "

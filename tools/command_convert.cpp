@@ -25,6 +25,10 @@ struct ConvertOptions {
     bool quiet = false;
 };
 
+// The methods used when none is named.
+constexpr uint32_t kMosaicMethod = ORVEX_BILINEAR;
+constexpr uint32_t kCameraMethod = ORVEX_DLMMSE;
+
 struct ConvertJob {
     Job job;
     Container container;
@@ -40,7 +44,7 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
             throw ToolError(kUsageError,
                             j.job.output + ": camera files develop into images, not .raw");
         DevelopOptions d = o.develop;
-        d.method = FindMethod(o.method.empty() ? "dlmmse" : o.method).code;
+        d.method = o.method.empty() ? kCameraMethod : FindMethod(o.method);
         d.bits = o.out.samples.bits == 16 ? 16 : 8;
         const CameraFile file = ReadCameraFile(j.job.input);
         if (o.mosaic.geometryGiven && !geometryWarned.exchange(true))
@@ -57,12 +61,13 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
     const std::string name = InputName(j.job.input);
     const LoadedImage loaded = ReadMosaic(j.job.input, o.mosaic, geometryWarned);
     const Raster& mosaic = loaded.raster;
-    const LayoutInfo& layout = o.layout.empty() ? DefaultLayout(mosaic) : FindLayout(o.layout);
-    const std::vector<uint8_t> bytes =
-        Demosaic(mosaic, FindPattern(o.mosaic.pattern),
-                 FindMethod(o.method.empty() ? "bilinear" : o.method), layout, name);
-    if (j.container == Container::Raw) return WriteBytes(j.job.output, bytes, o.out.force);
-    Raster colour = LayoutToRaster(bytes, layout, mosaic.width, mosaic.height, mosaic.bitDepth);
+    const uint32_t layout = o.layout.empty() ? DefaultLayout(mosaic) : FindLayout(o.layout);
+    const uint32_t pattern = FindPattern(o.mosaic.pattern);
+    const uint32_t method = o.method.empty() ? kMosaicMethod : FindMethod(o.method);
+    if (j.container == Container::Raw)
+        return WriteBytes(j.job.output, Demosaic(mosaic, pattern, method, layout, name),
+                          o.out.force);
+    Raster colour = DemosaicImage(mosaic, pattern, method, layout, name);
     WriteImage(j.job.output, ForContainer(std::move(colour), j.container, o.out.samples),
                j.container, o.out.force, o.out.pngLevel);
 }
@@ -88,11 +93,15 @@ int RunConvert(const ConvertOptions& o) {
         jobs.push_back(
             {{o.files[0], out}, out == "-" ? ContainerForName(to) : ContainerForPath(out)});
     }
+    const bool grey = !o.layout.empty() && Facts(FindLayout(o.layout)).channels == 1;
     std::vector<Container> containers;
     for (const ConvertJob& j : jobs) {
-        if (j.container == Container::Pgm)
+        if (j.container == Container::Pgm && !grey)
             throw ToolError(kUsageError,
                             j.job.output + ": PGM holds grey images, use .ppm for colour");
+        if (j.container == Container::Ppm && grey)
+            throw ToolError(kUsageError,
+                            j.job.output + ": PPM holds colour images, use .pgm for grey");
         containers.push_back(j.container);
     }
     WarnUnusedOutputOptions(o.out, containers, intoFolder || o.files.back() == "-");
@@ -127,9 +136,9 @@ Command AddConvertCommand(CLI::App& app) {
                         "Folder for the outputs of many inputs (created when missing)");
     convCmd
         ->add_option("--method", conv.method,
-                     "block, bilinear, cubic, cubic-fixed, mhc or dlmmse (best for stills; "
-                     "default: bilinear, dlmmse for camera files)")
-        ->check(CLI::IsMember({"block", "bilinear", "cubic", "cubic-fixed", "mhc", "dlmmse"}));
+                     "Method: " + MethodList() + " (default: " + orvex_method_name(kMosaicMethod) +
+                         ", " + orvex_method_name(kCameraMethod) + " for camera files)")
+        ->check(CLI::IsMember(MethodChoices()));
     convCmd
         ->add_option("--wb", conv.develop.wb,
                      "Camera files: white balance camera, daylight, none or R,G,B")
@@ -152,8 +161,9 @@ Command AddConvertCommand(CLI::App& app) {
                      "Camera files: threads per frame (0: one per core)")
         ->capture_default_str();
     convCmd->add_option("--layout", conv.layout,
-                        "Library layout, e.g. RGB24, BGRA32, RGB48, PlanarRGB24 "
-                        "(default RGB24, or RGB48 above 8 bits)");
+                        "Library layout of .raw outputs and the sample width and channels of "
+                        "images, any case, hyphens optional: see 'orvex formats' (default "
+                        "rgb24, or rgb48 above 8 bits)");
     AddMosaicOptions(convCmd, conv.mosaic);
     AddOutputOptions(convCmd, conv.out,
                      "Output type with -o DIR or -: png, tiff, ppm or raw "
@@ -164,7 +174,7 @@ Command AddConvertCommand(CLI::App& app) {
     convCmd->footer(
         "Examples:\n"
         "  orvex convert frame.raw frame.png --width 1280 --height 1024 --depth 12 --pattern GRBG\n"
-        "  orvex convert frame.tif frame.ppm --method cubic-fixed --layout BGR24\n"
+        "  orvex convert frame.tif frame.ppm --method cubic-fixed --layout bgr24\n"
         "  orvex convert -o out --to tiff -j 4 shots/*.pgm\n"
         "  cat frame.pgm | orvex convert - - --to ppm > frame.ppm\n"
         "Image outputs are scaled to their full range (--bits, --no-scale). Inputs are\n"

@@ -4,6 +4,7 @@
 #include "command_options.h"
 #include "commands.h"
 #include "evaluate.h"
+#include "library_calls.h"
 
 namespace orvex_tool {
 
@@ -15,7 +16,13 @@ Command AddEvaluateCommand(CLI::App& app) {
         "evaluate", "Rank the methods by PSNR on a folder of photographs (PNG or TIFF)");
     evaluateCmd->add_option("folder", evaluate.folder, "Folder of colour photographs")->required();
     evaluateCmd->add_option("--pattern", *pattern, "Bayer pattern of the mosaics, or all")
-        ->transform(CLI::IsMember({"RGGB", "GRBG", "GBRG", "BGGR", "all"}, CLI::ignore_case))
+        ->transform(CLI::IsMember(
+            [] {
+                std::vector<std::string> names = PatternChoices();
+                names.push_back("all");
+                return names;
+            }(),
+            CLI::ignore_case))
         ->capture_default_str();
     evaluateCmd->add_flag("--wide", evaluate.wide,
                           "8-bit photographs through the 16-bit path (samples x 257)");
@@ -30,7 +37,7 @@ Command AddEvaluateCommand(CLI::App& app) {
 
     return {evaluateCmd, [o, pattern] {
                 o->patterns.clear();
-                for (uint32_t p = 0; p < 4; ++p)
+                for (uint32_t p = 0; p < PatternChoices().size(); ++p)
                     if (*pattern == "all" || *pattern == PatternChoices()[p])
                         o->patterns.push_back(p);
                 return RunEvaluate(*o, LibraryMethods(o->threads));

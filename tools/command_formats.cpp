@@ -1,5 +1,7 @@
-// orvex formats: the library's layouts, patterns and methods with their codes.
+// orvex formats: the library's layouts, packed mosaics, patterns and methods
+// with their codes, as the library lists them.
 #include <cstdio>
+#include <cstring>
 
 #include "command_options.h"
 #include "commands.h"
@@ -8,18 +10,52 @@
 namespace orvex_tool {
 namespace {
 
+// What each method does, for the listing; a method the library adds later
+// is listed by its name alone.
+const char* About(const char* method) {
+    static const struct {
+        const char* name;
+        const char* about;
+    } kAbout[] = {
+        {"bilinear", "mean of the nearest sites of each colour"},
+        {"block", "each 2 x 2 cell's colours for its four pixels"},
+        {"cubic-float", "cubic convolution of the colour planes, single precision"},
+        {"cubic-fixed", "cubic convolution in fixed point"},
+        {"mhc", "gradient-corrected linear (Malvar, He and Cutler 2004)"},
+        {"dlmmse", "directional LMMSE, edge-directed (Zhang and Wu 2005); for stills"},
+    };
+    for (const auto& a : kAbout)
+        if (std::strcmp(a.name, method) == 0) return a.about;
+    return "";
+}
+
+std::string Described(const FormatFacts& f) {
+    std::string text = f.planar ? "planar, " : "packed, ";
+    text += f.bits == 32 ? "float" : std::to_string(f.bits) + "-bit";
+    text += " samples, ";
+    text += f.channels == 1 ? "grey" : f.hasAlpha ? "colour and alpha" : "colour";
+    return text;
+}
+
 int RunFormats() {
     std::printf("Layouts (--layout):\n");
-    for (const LayoutInfo& l : Layouts())
-        std::printf("  %2u  %-12s %s, %s samples\n", l.format, l.name,
-                    l.planar ? "planar" : "packed", l.wide ? "16-bit" : "8-bit");
+    for (const uint32_t code : LayoutCodes())
+        std::printf("  %2u  %-13s %s\n", code, FormatName(code), Described(Facts(code)).c_str());
+    std::printf("\nPacked raw inputs (--format):\n");
+    for (const std::string& name : PackingChoices())
+        std::printf("  %2u  %-13s %u-bit samples\n", FindPacking(name), name.c_str(),
+                    Facts(FindPacking(name)).bits);
     std::printf("\nPatterns (--pattern):\n");
-    for (uint32_t p = 0; p < 4; ++p) std::printf("  %2u  %s\n", p, PatternNames()[p]);
+    for (uint32_t p = 0; p < PatternChoices().size(); ++p)
+        std::printf("  %2u  %s\n", p, PatternChoices()[p].c_str());
     std::printf("\nMethods (--method):\n");
-    for (const MethodInfo& m : Methods())
-        std::printf("  %2u  %-12s %s\n", m.code, m.name, m.summary);
+    for (const uint32_t code : MethodCodes())
+        std::printf("  %2u  %-13s %s\n", code, orvex_method_name(code),
+                    About(orvex_method_name(code)));
+    std::printf("      cubic         the former name of cubic-float, still accepted\n");
     std::printf(
-        "\nInputs: raw samples, PGM (P5), 8/16-bit grey PNG or TIFF, - for standard input\n"
+        "\nInputs: raw samples, PGM (P5), 8/16-bit grey PNG or TIFF, camera raw files,\n"
+        "  - for standard input\n"
         "Outputs by extension: .png .tif .tiff .ppm .pgm .raw (.raw: the layout's bytes),\n"
         "  - for standard output (type from --to)\n");
     return kOk;
@@ -28,8 +64,8 @@ int RunFormats() {
 }  // namespace
 
 Command AddFormatsCommand(CLI::App& app) {
-    auto* formatsCmd =
-        app.add_subcommand("formats", "List layouts, patterns and methods with their codes");
+    auto* formatsCmd = app.add_subcommand(
+        "formats", "List layouts, packed inputs, patterns and methods with their codes");
     formatsCmd->footer("Example: orvex formats");
 
     return {formatsCmd, RunFormats};

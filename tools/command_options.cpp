@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "library_calls.h"
 #include "progress.h"
 
 namespace orvex_tool {
@@ -12,11 +13,6 @@ void Warn(const std::string& text) {
 
 bool Given(const CLI::Option* option) {
     return option != nullptr && option->count() > 0;
-}
-
-const std::vector<std::string>& PatternChoices() {
-    static const std::vector<std::string> names = {"RGGB", "GRBG", "GBRG", "BGGR"};
-    return names;
 }
 
 void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o) {
@@ -33,10 +29,9 @@ void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o) {
         ->transform(CLI::IsMember(PatternChoices(), CLI::ignore_case))
         ->capture_default_str();
     cmd->add_option("--format", o.packing,
-                    "Raw input packed as cameras send it: raw10-mipi, raw12-mipi, raw14-mipi, "
-                    "raw10-pfnc, raw12-pfnc or raw12-gige (with --width, --height)")
-        ->check(CLI::IsMember(
-            {"raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige"}));
+                    "Raw input packed as cameras send it: " + Listed(PackingChoices()) +
+                        " (with --width, --height; default: plain samples)")
+        ->check(CLI::IsMember(PackingChoices()));
     cmd->add_option("--stride", o.stride,
                     "Packed raw input: bytes from one row to the next (default: the row's)");
 }

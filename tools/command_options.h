@@ -17,9 +17,6 @@ void Warn(const std::string& text);
 
 bool Given(const CLI::Option* option);
 
-// Pattern names as --pattern takes them, any case.
-const std::vector<std::string>& PatternChoices();
-
 struct MosaicOptions {
     RawGeometry geometry;
     std::string pattern = "RGGB";

@@ -32,8 +32,6 @@ int RunZoom(const ZoomOptions& o) {
     // Standard output without --to keeps the input's container.
     if (!named) container = loaded.container == Container::Ppm ? Container::Pgm : loaded.container;
     WarnUnusedOutputOptions(o.out, {container}, stream);
-    if (loaded.raster.width < 5 || loaded.raster.height < 3)
-        throw ToolError(kInputError, o.input + ": the zoom needs at least 5 x 3 samples");
     const Raster zoomed = ZoomMosaic(loaded.raster, FindPattern(o.mosaic.pattern), o.input);
     WriteImage(o.output, ForContainer(zoomed, container, o.out.samples), container, o.out.force,
                o.out.pngLevel);

@@ -1,5 +1,5 @@
-// The tool's use of the library: names of methods, layouts and patterns, and
-// conversions through the public C interface only.
+// The tool's use of the library: methods, layouts and patterns as the
+// library lists them, and conversions through its second interface only.
 #pragma once
 
 #include <cstdint>
@@ -7,51 +7,61 @@
 #include <vector>
 
 #include "image_io.h"
-#include "orvex.h"
+#include "library_tables.h"
 #include "orvex2.h"
 
 namespace orvex_tool {
 
-struct MethodInfo {
-    const char* name;
-    uint32_t code;
-    const char* summary;
-    bool secondInterface;  // a method of orvex2.h only, converted through it
-};
+// ---- the library's lists ----
 
-struct LayoutInfo {
-    const char* name;
-    uint32_t format;   // the exports' code
-    uint32_t format2;  // the second interface's code
-    bool wide;         // 16-bit samples
-    bool planar;
-    uint32_t pixel;  // samples per pixel (packed) or planes (planar)
-    int r, g, b, alpha;
-};
+// Method codes, 1 up, as orvex_method_name lists them.
+std::vector<uint32_t> MethodCodes();
+// The method of a library name; "cubic" names cubic-float, as before the
+// library named it. A usage error lists the names.
+uint32_t FindMethod(const std::string& name);
+// Every name --method takes, the alias included.
+std::vector<std::string> MethodChoices();
+// "bilinear, block, ... or dlmmse", for help texts.
+std::string MethodList();
 
-const std::vector<MethodInfo>& Methods();
-const std::vector<LayoutInfo>& Layouts();
-const char* const* PatternNames();  // indexed by code 0..3
+// Output layouts (the table's formats that are not mosaics), in its order.
+std::vector<uint32_t> LayoutCodes();
+// A layout by its library name in any case, hyphens optional
+// ("PlanarRGB24" names planar-rgb24).
+uint32_t FindLayout(const std::string& name);
+FormatFacts Facts(uint32_t format);
+// The layout used when none is named: rgb24 for 8-bit mosaics, else rgb48.
+uint32_t DefaultLayout(const Raster& mosaic);
 
-const MethodInfo& FindMethod(const std::string& name);
-const LayoutInfo& FindLayout(const std::string& name);
+// Packed mosaic formats of headerless frames (--format).
+std::vector<std::string> PackingChoices();
+// A packed format by name, or 0.
+uint32_t FindPacking(const std::string& name);
+
+// Pattern names as the tool shows them, upper case, in code order.
+const std::vector<std::string>& PatternChoices();
 uint32_t FindPattern(const std::string& name);
 
-// The layout used when none is named: RGB24 for 8-bit mosaics, else RGB48.
-const LayoutInfo& DefaultLayout(const Raster& mosaic);
+// "a, b, c or d".
+std::string Listed(const std::vector<std::string>& names);
 
-// Demosaics a one-channel raster; returns the destination bytes in the
-// layout. The buffer starts with every colour sample 0 and every alpha 255,
-// which is what the one-pixel border of the bilinear method and the alpha of
-// block and bilinear keep (the second interface's methods write every
-// pixel, alpha 255). Throws a ToolError naming `source` when the method
-// cannot produce the layout or rejects the size.
-std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, const MethodInfo& method,
-                              const LayoutInfo& layout, const std::string& source);
+// ---- conversions ----
 
-// The layout bytes as an interleaved RGB (or RGBA for 32-bit layouts) raster.
-Raster LayoutToRaster(const std::vector<uint8_t>& bytes, const LayoutInfo& layout, uint32_t width,
-                      uint32_t height, uint32_t bitDepth);
+// Demosaics a one-channel raster into the layout's bytes, packed rows.
+// Throws a ToolError naming `source` with the library's reason when it
+// refuses (size, layout or method).
+std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, uint32_t method,
+                              uint32_t layout, const std::string& source);
+
+// The same conversion as an image: RGB, RGBA for layouts with alpha, grey
+// for grey layouts, at the layout's sample width. Samples keep the mosaic's
+// range (8 bits for 8-bit layouts).
+Raster DemosaicImage(const Raster& mosaic, uint32_t pattern, uint32_t method, uint32_t layout,
+                     const std::string& source);
+
+// The bytes of an image layout (rgb24, rgb48, rgba32, gray8, ...: packed,
+// channels in that order) of a conversion of `mosaic`, as an image.
+Raster ImageOf(const std::vector<uint8_t>& bytes, uint32_t layout, const Raster& mosaic);
 
 // The vertical 2x zoom of a one-channel raster.
 Raster ZoomMosaic(const Raster& mosaic, uint32_t pattern, const std::string& source);

@@ -6,24 +6,18 @@
 #include <cerrno>
 #include <cstring>
 
+#include "library_calls.h"
 #include "orvex2.h"
 
 namespace orvex_tool {
 namespace {
 
-// Packed formats of headerless frames, as the library names them.
-const std::pair<const char*, uint32_t> kPackings[] = {
-    {"raw10-mipi", ORVEX_MOSAIC10_MIPI}, {"raw12-mipi", ORVEX_MOSAIC12_MIPI},
-    {"raw14-mipi", ORVEX_MOSAIC14_MIPI}, {"raw10-pfnc", ORVEX_MOSAIC10_PFNC},
-    {"raw12-pfnc", ORVEX_MOSAIC12_PFNC}, {"raw12-gige", ORVEX_MOSAIC12_GIGE}};
-
 // A packed headerless frame unpacked by the library into 16-bit samples.
 LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
-    const auto packing = std::find_if(std::begin(kPackings), std::end(kPackings),
-                                      [&](const auto& p) { return o.packing == p.first; });
+    const uint32_t packing = FindPacking(o.packing);
     const uint32_t w = o.geometry.width, h = o.geometry.height;
     if (w == 0 || h == 0) throw ToolError(kUsageError, "--format needs --width and --height");
-    const size_t row = orvex_image_bytes(packing->second, w, 1);
+    const size_t row = orvex_image_bytes(packing, w, 1);
     if (row == 0)
         throw ToolError(kUsageError, std::to_string(w) + " samples do not fill whole bytes of " +
                                          o.packing + " rows");
@@ -46,16 +40,14 @@ LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
     src.width = w;
     src.height = h;
     src.stride = ptrdiff_t(stride);
-    src.format = packing->second;
+    src.format = packing;
     dst.data = r.samples.data();
     dst.width = w;
     dst.height = h;
     dst.format = ORVEX_MOSAIC16;
     if (const int status = orvex_unpack(&src, &dst, nullptr); status != ORVEX_OK)
         throw ToolError(kInputError, InputName(path) + ": " + orvex_status_text(status));
-    r.bitDepth = o.packing.find("10") != std::string::npos   ? 10
-                 : o.packing.find("14") != std::string::npos ? 14
-                                                             : 12;
+    r.bitDepth = Facts(packing).bits;
     return loaded;
 }
 
