@@ -64,6 +64,10 @@ py::array Convert(const py::object& raw, Settings& s,
 
 }  // namespace
 
+namespace orvex_python {
+void AddCameraFile(py::module_& module);
+}
+
 PYBIND11_MODULE(_orvex, module) {
     module.doc() = "Bayer mosaics to colour images: the orvex library's second interface.";
     module.attr("__version__") = orvex_version();
@@ -142,6 +146,9 @@ PYBIND11_MODULE(_orvex, module) {
         },
         kUnpackDoc, py::arg("raw"), py::arg("width"), py::arg("height"), py::arg("format"));
 
+#ifdef ORVEX_PYTHON_CAMERA
+    AddCameraFile(module);
+#endif
     module.def("methods", &MethodNames, "The demosaic methods' names, in the library's order.");
     module.def("patterns", &PatternNames, "The colour patterns' names, in the library's order.");
     module.def("layouts", &LayoutNames, "The output layouts' names for ``layout``.");

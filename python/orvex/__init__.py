@@ -17,8 +17,11 @@ from ._orvex import (
     unpack,
     zoom_vertical,
 )
+from .raw import RawFrame, read_raw
 
 __all__ = [
+    "RawFrame",
+    "read_raw",
     "__version__",
     "demosaic",
     "demosaic_region",

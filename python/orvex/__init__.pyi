@@ -1,3 +1,4 @@
+import os
 from typing import Literal, Optional, Sequence
 
 import numpy as np
@@ -75,3 +76,30 @@ def patterns() -> list[str]: ...
 def layouts() -> list[str]: ...
 def formats() -> list[str]: ...
 def mosaic(rgb: npt.ArrayLike, pattern: Pattern = ...) -> np.ndarray: ...
+
+class RawFrame:
+    mosaic: np.ndarray
+    pattern: str
+    bits: int
+    black: list[int]
+    white: int
+    as_shot_wb: list[float]
+    daylight_wb: list[float]
+    camera_to_srgb: np.ndarray
+    orientation: int
+    make: str
+    model: str
+    def develop(
+        self,
+        method: str = ...,
+        wb: str | Sequence[float] = ...,
+        dtype: npt.DTypeLike = ...,
+        black: Optional[Sequence[int]] = ...,
+        white: Optional[int] = ...,
+        matrix: bool = ...,
+        linear: bool = ...,
+        rotate: bool = ...,
+        threads: int = ...,
+    ) -> np.ndarray: ...
+
+def read_raw(path: str | os.PathLike[str]) -> RawFrame: ...

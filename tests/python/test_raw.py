@@ -1,0 +1,48 @@
+"""orvex.read_raw and RawFrame.develop against the tool's files for the same options."""
+
+import os
+import pickle
+import subprocess
+
+import numpy as np
+import pytest
+
+import orvex
+
+SAMPLES = "/work/shared/raw"
+TOOL = os.environ.get("ORVEX_TOOL", "")
+if not hasattr(orvex._orvex, "_read_camera_file"):
+    pytest.skip("built without the camera file reader", allow_module_level=True)
+
+
+def read_ppm(path):
+    head, size, top, pixels = open(path, "rb").read().split(b"\n", 3)
+    width, height = map(int, size.split())
+    dtype = np.uint8 if int(top) < 256 else np.dtype(">u2")
+    return np.frombuffer(pixels, dtype).reshape(height, width, 3)
+
+
+@pytest.mark.parametrize("options, flags", [
+    ({}, []),
+    (dict(method="mhc", wb="daylight", linear=True), ["--method", "mhc", "--wb", "daylight", "--linear"]),
+])
+def test_develop_gives_the_tools_pixels(tmp_path, options, flags):
+    if not os.path.isdir(SAMPLES) or not os.access(TOOL, os.X_OK):
+        pytest.skip("no sample camera files or no tool")
+    names = sorted(n for n in os.listdir(SAMPLES) if n.lower().endswith(".dng"))
+    for name in names:
+        frame = orvex.read_raw(os.path.join(SAMPLES, name))
+        assert frame.mosaic.dtype == np.uint16 and frame.pattern in orvex.patterns()
+        again = pickle.loads(pickle.dumps(frame))
+        out = tmp_path / (name + ".ppm")
+        subprocess.run([TOOL, "convert", os.path.join(SAMPLES, name), str(out)] + flags, check=True)
+        np.testing.assert_array_equal(again.develop(**options), read_ppm(out), err_msg=name)
+
+
+def test_refused_files_raise_value_error_naming_the_file(tmp_path):
+    cases = [(tmp_path / "missing.dng", None), (tmp_path / "text.dng", b"not a camera file")]
+    for path, content in cases:
+        if content is not None:
+            path.write_bytes(content)
+        with pytest.raises(ValueError, match=path.name):
+            orvex.read_raw(path)
