@@ -8,6 +8,7 @@
 #include <gst/gst.h>
 #include <orvex2.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 static double seconds(void) {
@@ -80,8 +81,22 @@ static double direct_fps(guint w, guint h, GstBuffer* f, guint n) {
     return n / t;
 }
 
+/* One figure: `orvex_gst_bench WIDTH HEIGHT FRAMES CONVERTER`, where
+ * CONVERTER "direct" is the library called directly; for timing each side
+ * of a ratio in processes of its own. */
+static int one(char** argv) {
+    const guint w = (guint)atoi(argv[1]), h = (guint)atoi(argv[2]), n = (guint)atoi(argv[3]);
+    GstBuffer* f = frame(w, h);
+    const double fps =
+        strcmp(argv[4], "direct") == 0 ? direct_fps(w, h, f, n) : pipeline_fps(argv[4], w, h, f, n);
+    printf("%ux%u %s: %.1f fps\n", w, h, argv[4], fps);
+    gst_buffer_unref(f);
+    return fps > 0 ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
     gst_init(&argc, &argv);
+    if (argc == 5) return one(argv);
     static const guint sizes[2][2] = {{1920, 1080}, {4096, 3072}};
     static const char* converters[] = {
         "bayer2rgb",
