@@ -78,9 +78,12 @@ typedef enum orvex_method {
     ORVEX_MHC = 5,         /* gradient-corrected linear interpolation: Malvar, He and Cutler,
                               "High-quality linear interpolation for demosaicing of
                               Bayer-patterned color images", ICASSP 2004 */
-    ORVEX_DLMMSE = 6       /* directional LMMSE estimation of colour differences: Zhang and Wu,
+    ORVEX_DLMMSE = 6,      /* directional LMMSE estimation of colour differences: Zhang and Wu,
                               "Color demosaicking via directional linear minimum mean
                               square-error estimation", IEEE Trans. Image Processing 14(12), 2005 */
+    ORVEX_RI = 7           /* residual interpolation: Kiku, Monno, Tanaka and Okutomi, "Residual
+                              interpolation for color image demosaicking", ICIP 2013; its row and
+                              column estimates of green fused by the LMMSE rule of Zhang and Wu */
 } orvex_method;
 
 /* Transfer curves of the output (orvex_options.transfer). */

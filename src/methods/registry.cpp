@@ -7,6 +7,7 @@
 #include "methods/cubic/cubic_demosaic.h"
 #include "methods/dlmmse/dlmmse_demosaic.h"
 #include "methods/mhc/mhc_demosaic.h"
+#include "methods/ri/ri_demosaic.h"
 
 namespace orvex {
 namespace {
@@ -61,6 +62,7 @@ class PreparedRun final : public MethodRun {
 
 using MhcRun = PreparedRun<MhcMemory, PrepareMhc, MhcDemosaic>;
 using DlmmseRun = PreparedRun<DlmmseMemory, PrepareDlmmse, DlmmseDemosaic>;
+using RiRun = PreparedRun<RiMemory, PrepareRi, RiDemosaic>;
 
 template <class Run>
 std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {
@@ -77,6 +79,7 @@ constexpr MethodEntry kMethods[] = {
     {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17, 8},
     {5, "mhc", Plan<MhcRun>, 1u << 18, 2},
     {6, "dlmmse", Plan<DlmmseRun>, 1u << 16, kDlmmseMargin},
+    {7, "ri", Plan<RiRun>, 1u << 15, kRiReach},
 };
 
 }  // namespace

@@ -1,0 +1,27 @@
+// The portable build of the residual-interpolation passes, and the choice of
+// build.
+#include "methods/ri/ri_demosaic.h"
+
+#include <algorithm>
+
+#include "methods/ri/ri_rows.h"
+#include "simd/kernel_chain.h"
+
+namespace orvex {
+
+ORVEX_RI_SET(kRiPortable, )
+
+void PrepareRi(const Conversion& job, RiMemory& memory) {
+    const size_t tiles = (size_t(job.dst.width) + kRiTileColumns - 1) / kRiTileColumns;
+    const size_t widest = (size_t(job.dst.width) + tiles - 1) / tiles + 1;
+    const size_t rows = std::min<size_t>(kRiStripRows, job.dst.height);
+    memory.planes.assign(RiPlaneFloats(widest + 2 * kRiMargin, rows + 2 * kRiMargin), 0.0f);
+}
+
+void RiDemosaic(const Conversion& job, RiMemory& memory, SimdLevel level) {
+    static const RiSet* const kSets[kSimdLevelCount] = {&kRiPortable, nullptr, nullptr, &kRiAvx2,
+                                                        &kRiAvx512};
+    WidestOf(kSets, level, [](const RiSet& s) { return s.rows; })(job, memory, level);
+}
+
+}  // namespace orvex

@@ -1,0 +1,55 @@
+// Residual-interpolation demosaic (Kiku, Monno, Tanaka and Okutomi,
+// "Residual interpolation for color image demosaicking", ICIP 2013), its
+// two directions fused by LMMSE (Zhang and Wu, IEEE Transactions on Image
+// Processing 14(12), 2005).
+//
+// Along each row and each column both colours of the line are interpolated
+// linearly; a guided filter (He, Sun and Tang) over windows of 11 sites of
+// the line, with statistics over the sampled sites only, gives tentative
+// estimates of each colour from the other; the residuals of the samples
+// (sample minus tentative estimate) are interpolated along the line and
+// added back, which gives the difference green minus the line's colour at
+// every site. Green at colour sites is the colour plus the two directions'
+// differences fused by LMMSE. Red and blue everywhere are the guided filter
+// of the full green over 5 x 5 windows (statistics at the colour's sites)
+// plus the bilinearly interpolated residuals of their samples. Tentative
+// estimates are clipped to the sample range; the filters' variances have a
+// floor (1e-6 of the squared range), so flat areas divide by no zero.
+// Single precision with every sum in a fixed order, the same operations at
+// every instruction-set level.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "core/conversion.h"
+#include "simd/simd.h"
+
+namespace orvex {
+
+// Reach of a pixel's estimates: line interpolation 1, window 5, window
+// means 5, residuals 1; low-pass 4, statistics 4; colour windows 2 and 2,
+// residuals 1.
+inline constexpr size_t kRiReach = 25;
+// Rows a strip converts at once and the widest column tile: the strip's
+// planes (about 3.5 MiB) are a band's whole working memory.
+inline constexpr size_t kRiStripRows = 32, kRiTileColumns = 1024;
+
+struct RiMemory {
+    std::vector<float> planes;
+};
+
+// Sizes the working memory (may throw std::bad_alloc; nothing written then).
+void PrepareRi(const Conversion& job, RiMemory& memory);
+
+// The region of a Mosaic8 or Mosaic16 frame of at least 2 x 2, patterns
+// 0..3, into a colour layout view of the region's size.
+void RiDemosaic(const Conversion& job, RiMemory& memory, SimdLevel level);
+
+using RiRowsFn = void (*)(const Conversion& job, RiMemory& memory, SimdLevel level);
+struct RiSet {
+    RiRowsFn rows;
+};
+extern const RiSet kRiPortable, kRiAvx2, kRiAvx512;
+
+}  // namespace orvex

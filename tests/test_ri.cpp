@@ -1,0 +1,154 @@
+// The residual-interpolation demosaic: its passes against the plain
+// per-pixel form at every instruction-set level, and where the answer is
+// known (flat fields, a colour step, regions cut from the whole frame).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+#include "core/conversion.h"
+#include "methods/ri/ri_demosaic.h"
+#include "orvex2.h"
+#include "ri/ri_plain.h"
+#include "test_support.h"
+
+namespace {
+
+// RGB of a mosaic of 16-bit samples (12 bits) or bytes, whole or a region.
+std::vector<uint32_t> Convert(const std::vector<uint32_t>& samples, uint32_t w, uint32_t h,
+                              uint32_t pattern, bool wide, uint32_t x = 0, uint32_t y = 0,
+                              uint32_t rw = 0, uint32_t rh = 0) {
+    rw = rw ? rw : w, rh = rh ? rh : h;
+    std::vector<uint16_t> wideIn(samples.begin(), samples.end());
+    std::vector<uint8_t> narrowIn(samples.begin(), samples.end());
+    std::vector<uint16_t> wideOut(3 * size_t(rw) * rh);
+    std::vector<uint8_t> narrowOut(3 * size_t(rw) * rh);
+    orvex_image src{}, dst{};
+    src.data = wide ? static_cast<void*>(wideIn.data()) : narrowIn.data();
+    src.width = w, src.height = h;
+    src.format = wide ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
+    src.pattern = pattern;
+    src.bits = wide ? 12 : 0;
+    dst.data = wide ? static_cast<void*>(wideOut.data()) : narrowOut.data();
+    dst.width = rw, dst.height = rh;
+    dst.format = wide ? ORVEX_RGB48 : ORVEX_RGB24;
+    EXPECT_EQ(orvex_demosaic_region(&src, x, y, &dst, ORVEX_RI, nullptr), ORVEX_OK);
+    return wide ? std::vector<uint32_t>(wideOut.begin(), wideOut.end())
+                : std::vector<uint32_t>(narrowOut.begin(), narrowOut.end());
+}
+
+TEST(Ri, AFlatFieldStaysFlat) {
+    for (const bool wide : {false, true})
+        for (uint32_t pattern = 0; pattern < 4; ++pattern)
+            for (const uint32_t v : {0u, 1u, wide ? 4095u : 255u, wide ? 2345u : 201u})
+                EXPECT_EQ(Convert(std::vector<uint32_t>(37 * 22, v), 37, 22, pattern, wide),
+                          std::vector<uint32_t>(3 * 37 * 22, v))
+                    << "wide " << wide << " pattern " << pattern << " value " << v;
+}
+
+// A step between two colours (red-ish to blue-ish) across the rows and
+// across the columns: away from the step every pixel is the side's colour
+// exactly; at the step each channel stays between its two sides' values
+// and its values on the step's two sides within 3/16 of the step of the
+// side they lie on.
+TEST(Ri, AColourStepStaysWithinItsSides) {
+    const uint32_t w = 34, h = 26;
+    const uint32_t sides[2][3] = {{180, 120, 40}, {30, 90, 210}};
+    for (const bool across : {false, true})
+        for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+            std::vector<uint32_t> m(w * h);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint32_t side = (across ? y : x) <= 12 ? 0 : 1;
+                    const uint32_t red = (pattern & 1) == (x & 1) && (pattern >> 1) == (y & 1);
+                    const uint32_t blue = (pattern & 1) != (x & 1) && (pattern >> 1) != (y & 1);
+                    m[y * w + x] = sides[side][red ? 0 : blue ? 2 : 1];
+                }
+            const std::vector<uint32_t> rgb = Convert(m, w, h, pattern, false);
+            for (uint32_t y = 0; y < h; ++y)
+                for (uint32_t x = 0; x < w; ++x) {
+                    const uint32_t t = across ? y : x;
+                    for (int c = 0; c < 3; ++c) {
+                        const int v = int(rgb[3 * (y * w + x) + c]);
+                        const int a = int(sides[0][c]), b = int(sides[1][c]);
+                        if (t + 6 < 12 || t > 12 + 6) {
+                            EXPECT_EQ(v, t <= 12 ? a : b) << x << "," << y << " c " << c;
+                            continue;
+                        }
+                        const int bound = std::abs(a - b) * 3 / 16;
+                        EXPECT_GE(v, std::min(a, b) - bound) << x << "," << y << " c " << c;
+                        EXPECT_LE(v, std::max(a, b) + bound) << x << "," << y << " c " << c;
+                    }
+                }
+        }
+}
+
+// Regions and their bands give the bytes of the same pixels of the whole
+// frame, whatever the split.
+TEST(Ri, RegionsEqualTheWholeFrame) {
+    const uint32_t w = 1100, h = 70;
+    std::vector<uint8_t> bytes(w * h);
+    testsupport::FillRandom(bytes.data(), bytes.size(), 11);
+    const std::vector<uint32_t> m(bytes.begin(), bytes.end());
+    const std::vector<uint32_t> whole = Convert(m, w, h, 2, false);
+    const struct {
+        uint32_t x, y, w, h;
+    } kRegions[] = {
+        {0, 0, 1, 1}, {1, 3, 5, 4}, {517, 33, 583, 37}, {1099, 69, 1, 1}, {2, 0, 1090, 70}};
+    for (const auto& r : kRegions) {
+        const std::vector<uint32_t> part = Convert(m, w, h, 2, false, r.x, r.y, r.w, r.h);
+        for (uint32_t y = 0; y < r.h; ++y)
+            for (uint32_t k = 0; k < 3 * r.w; ++k)
+                ASSERT_EQ(part[3 * y * r.w + k], whole[3 * ((r.y + y) * w + r.x) + k])
+                    << r.x << "," << r.y << " row " << y;
+    }
+}
+
+// The library's passes against the plain per-pixel form, at every
+// instruction-set level, on random mosaics of odd and even sizes, whole and
+// in regions, 8- and 12-bit.
+TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
+    using namespace orvex;
+    uint32_t seed = 5;
+    for (const auto level : testsupport::kSimdLevels)
+        for (const auto& [w, h] :
+             {std::pair<uint32_t, uint32_t>{2, 2}, {5, 3}, {41, 36}, {76, 45}, {1031, 7}})
+            for (const uint32_t bits : {8u, 12u}) {
+                const bool wide = bits > 8;
+                std::vector<uint8_t> mosaic(size_t(w) * h * (wide ? 2 : 1));
+                testsupport::FillRandom(mosaic.data(), mosaic.size(), seed++);
+                if (wide)
+                    for (size_t i = 0; i < size_t(w) * h; ++i)
+                        testsupport::Store16(mosaic.data(), i,
+                                             testsupport::Load16(mosaic.data(), i) & 0xFFF);
+                const SourceView src{mosaic.data(),
+                                     ptrdiff_t(w * (wide ? 2 : 1)),
+                                     0,
+                                     w,
+                                     h,
+                                     wide ? kFormatMosaic16 : kFormatMosaic8,
+                                     seed % 4};
+                for (const uint32_t x : {0u, w / 3}) {
+                    const uint32_t rw = w - x, rh = h - x % h;
+                    std::vector<uint8_t> fast(size_t(rw) * rh * 6), plain(fast.size());
+                    auto job = [&](uint8_t* out) {
+                        Conversion c =
+                            WholeFrame(src, {out, ptrdiff_t(rw * 6), 0, rw, rh, kFormatRgb48, 0},
+                                       (1u << bits) - 1);
+                        c.x = x;
+                        c.y = x % h;
+                        c.pack = {true, 0, bits};
+                        return c;
+                    };
+                    RiMemory memory;
+                    PrepareRi(job(fast.data()), memory);
+                    RiDemosaic(job(fast.data()), memory, level);
+                    RiPlain(job(plain.data()), level);
+                    ASSERT_EQ(fast, plain) << w << "x" << h << " bits " << bits << " region at "
+                                           << x << " level " << int(level);
+                }
+            }
+}
+
+}  // namespace
