@@ -38,7 +38,7 @@ ROWS2 = [  # case, reference, target ratio (None: shown only), size
     ("Orvex2/cubic_t1", "Demosaic/cubic_8_BGR24", 1.05, 1),
     ("Orvex2/cubicfixed_t1", "Demosaic/cubicfixed_8_BGR24", 1.05, 1),
 ]
-for m in ("block", "bilinear", "cubic", "cubicfixed", "mhc", "dlmmse"):
+for m in ("block", "bilinear", "cubic", "cubicfixed", "mhc", "dlmmse", "ri"):
     ROWS2.append((f"Orvex2/{m}_t1_padded", f"Orvex2/{m}_t1", 1.05, 1))
     speedup = 1 / 1.3 if m in ("block", "bilinear") else 1 / 1.7
     ROWS2.append((f"Orvex2/{m}_t0", f"Orvex2/{m}_t1", round(speedup, 3), 1))
@@ -50,6 +50,8 @@ ROWS2 += [
     ("Orvex2/dlmmse_t1", "OpenCv/opencv_bilinear_8", 8.0, 1),
     ("Orvex2/mhc_16_t1", "Orvex2/mhc_t1", 2.0, 1),
     ("Orvex2/dlmmse_16_t1", "Orvex2/dlmmse_t1", 2.0, 1),
+    ("Orvex2/ri_t1", "OpenCv/opencv_bilinear_8", 20.0, 1),
+    ("Orvex2/ri_16_t1", "Orvex2/ri_t1", 1.3, 1),
     ("Copy/memcpy_6B", "Copy/memcpy_3B", None, 1),
     # Camera frames: packed against 16-bit samples, the whole pipeline against plain bilinear,
     # and unpacking against a copy of its output (a ratio of times: 2 = half memcpy's speed).

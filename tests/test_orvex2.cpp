@@ -37,8 +37,8 @@ const Output kOutputs[] = {
     {ORVEX_GRAY16, 0, 2, 1, false, -1},
 };
 
-const uint32_t kMethods[] = {ORVEX_BILINEAR,    ORVEX_BLOCK, ORVEX_CUBIC_FLOAT,
-                             ORVEX_CUBIC_FIXED, ORVEX_MHC,   ORVEX_DLMMSE};
+const uint32_t kMethods[] = {ORVEX_BILINEAR, ORVEX_BLOCK,  ORVEX_CUBIC_FLOAT, ORVEX_CUBIC_FIXED,
+                             ORVEX_MHC,      ORVEX_DLMMSE, ORVEX_RI};
 
 // An image in a guarded buffer: `pad` bytes after each row, top-down or
 // bottom-up, planes one row apart; canaries everywhere else.
@@ -505,7 +505,7 @@ TEST(Orvex2, NamesAndSizes) {
     for (uint32_t code = 1; orvex_method_name(code) != nullptr; ++code)
         names.push_back(orvex_method_name(code));
     EXPECT_EQ(names, (std::vector<std::string>{"bilinear", "block", "cubic-float", "cubic-fixed",
-                                               "mhc", "dlmmse"}));
+                                               "mhc", "dlmmse", "ri"}));
     EXPECT_EQ(orvex_method_name(0), nullptr);
     EXPECT_EQ(orvex_image_bytes(ORVEX_PLANAR_RGB48, 5, 3), 90u);
     EXPECT_EQ(orvex_image_bytes(12345, 5, 3), 0u);

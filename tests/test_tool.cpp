@@ -347,13 +347,13 @@ TEST_F(ToolTest, ZoomKeepsTheContainer) {
 }
 
 // The sheet shows the scene, its mosaic and every method four to a row; the
-// table ranks the methods by PSNR, the edge-directed one first, block last.
+// table ranks the methods by PSNR, residual interpolation first, block last.
 TEST_F(ToolTest, DemoWritesTheSheetAndRanksTheMethods) {
     const ToolRun r = Tool("demo " + Path("sheet.png") + " --width 320 --height 240");
     ASSERT_EQ(r.status, 0) << r.err;
     const Raster sheet = ReadImage(Path("sheet.png"), {}).raster;
     EXPECT_EQ(sheet.width, 4u * 320);
-    EXPECT_EQ(sheet.height, 2u * 240);
+    EXPECT_EQ(sheet.height, 3u * 240);
     std::vector<std::pair<std::string, double>> rows;
     std::istringstream lines(r.out);
     std::string line;
@@ -363,8 +363,8 @@ TEST_F(ToolTest, DemoWritesTheSheetAndRanksTheMethods) {
         double ms, mps, db;
         if (cols >> name >> ms >> mps >> db) rows.emplace_back(name, db);
     }
-    ASSERT_EQ(rows.size(), 6u) << r.out;
-    EXPECT_EQ(rows.front().first, "dlmmse") << r.out;
+    ASSERT_EQ(rows.size(), 7u) << r.out;
+    EXPECT_EQ(rows.front().first, "ri") << r.out;
     EXPECT_EQ(rows.back().first, "block") << r.out;
     for (size_t i = 1; i < rows.size(); ++i) EXPECT_GE(rows[i - 1].second, rows[i].second);
 }
@@ -1054,7 +1054,7 @@ TEST_F(ToolTest, EvaluateRanksTheMethodsOnAFolder) {
     while (std::getline(lines, line))
         if (line.rfind("| ", 0) == 0 && line.find("PSNR") == std::string::npos)
             order.push_back(line.substr(2, line.find(' ', 2) - 2));
-    ASSERT_EQ(order.size(), 6u) << r.out;
+    ASSERT_EQ(order.size(), 7u) << r.out;
     auto rank = [&](const std::string& name) {
         return std::find(order.begin(), order.end(), name) - order.begin();
     };
@@ -1085,7 +1085,7 @@ TEST_F(ToolTest, EvaluateRanksTheMethodsOnAFolder) {
     options.folder = Path("photos");
     std::ostringstream log;
     const auto figures = orvex_tool::Evaluate(options, methods, log);
-    ASSERT_EQ(figures.size(), 7u);
+    ASSERT_EQ(figures.size(), 8u);
     EXPECT_EQ(figures.back().name, "exact");
     EXPECT_TRUE(figures.back().peer);
     EXPECT_EQ(figures.back().psnr, 99.0);

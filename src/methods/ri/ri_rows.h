@@ -37,6 +37,39 @@ struct RiPlanes {
     uint16_t* out;
 };
 
+// One direction's LMMSE estimate of the difference from nine sites along
+// it (step s) of its low-pass sm and the difference df itself: signal
+// variance S of the low-pass, noise variance N of the residual; kept as the
+// numerators (N sm + S df) and S N over the common denominator S + N.
+struct RiEstimate {
+    float weighted, error, total;
+};
+
+ORVEX_INLINE float RiSum9(float a0, float a1, float a2, float a3, float a4, float a5, float a6,
+                          float a7, float a8) {
+    return ((a0 + a1) + (a2 + a3)) + ((a4 + a5) + (a6 + a7)) + a8;
+}
+
+ORVEX_INLINE RiEstimate RiLmmse(const float* df, const float* sm, ptrdiff_t s, float floor) {
+    const float v0 = sm[-4 * s], v1 = sm[-3 * s], v2 = sm[-2 * s], v3 = sm[-s], v4 = sm[0],
+                v5 = sm[s], v6 = sm[2 * s], v7 = sm[3 * s], v8 = sm[4 * s];
+    const float e0 = df[-4 * s] - v0, e1 = df[-3 * s] - v1, e2 = df[-2 * s] - v2, e3 = df[-s] - v3,
+                e4 = df[0] - v4, e5 = df[s] - v5, e6 = df[2 * s] - v6, e7 = df[3 * s] - v7,
+                e8 = df[4 * s] - v8;
+    constexpr float kNinth = 1.0f / 9;
+    const float mean = RiSum9(v0, v1, v2, v3, v4, v5, v6, v7, v8) * kNinth;
+    const float spread =
+        RiSum9(v0 * v0, v1 * v1, v2 * v2, v3 * v3, v4 * v4, v5 * v5, v6 * v6, v7 * v7, v8 * v8) *
+            kNinth -
+        mean * mean;
+    const float signal = (spread > 0 ? spread : 0) + floor;
+    const float noise =
+        RiSum9(e0 * e0, e1 * e1, e2 * e2, e3 * e3, e4 * e4, e5 * e5, e6 * e6, e7 * e7, e8 * e8) *
+            kNinth +
+        floor;
+    return {noise * v4 + signal * df[0], signal * noise, signal + noise};
+}
+
 // Green at the window's sites 20 or more from its edges: the sample at
 // green sites; at colour sites the sample plus both directions' differences
 // fused by LMMSE from their signal and noise variances over nine sites.
@@ -61,38 +94,19 @@ ORVEX_INLINE void RiGreen(const RiWindow& win, const RiPlanes& p) {
         }
     }
     const float floor = win.varFloor;
+    const ptrdiff_t s = ptrdiff_t(w);
     for (size_t y = 20; y + 20 < h; ++y) {
         const float* m = p.m + y * w;
         float* g = p.g + y * w;
         const size_t green = (win.greenParity + y) & 1;
-        const ptrdiff_t steps[2] = {1, ptrdiff_t(w)};
-        const float* diffs[2] = {p.dh + y * w, p.dv + y * w};
-        const float* smooths[2] = {sh + y * w, sv + y * w};
+        const float *dh = p.dh + y * w, *dv = p.dv + y * w;
+        const float *smh = sh + y * w, *smv = sv + y * w;
         ORVEX_RI_IVDEP
         for (size_t x = 20; x + 20 < w; ++x) {
-            float weighted[2], error[2], total[2];
-            for (int d = 0; d < 2; ++d) {
-                const ptrdiff_t s = steps[d];
-                const float *df = diffs[d] + x, *sm = smooths[d] + x;
-                float v[9], q[9], r[9];
-                for (ptrdiff_t k = 0; k < 9; ++k) {
-                    const float a = sm[(k - 4) * s], e = df[(k - 4) * s] - a;
-                    v[k] = a, q[k] = a * a, r[k] = e * e;
-                }
-                auto sum9 = [](const float* a) {
-                    return ((a[0] + a[1]) + (a[2] + a[3])) + ((a[4] + a[5]) + (a[6] + a[7])) + a[8];
-                };
-                constexpr float kNinth = 1.0f / 9;
-                const float mean = sum9(v) * kNinth;
-                const float spread = sum9(q) * kNinth - mean * mean;
-                const float signal = (spread > 0 ? spread : 0) + floor;
-                const float noise = sum9(r) * kNinth + floor;
-                weighted[d] = noise * sm[0] + signal * df[0];
-                error[d] = signal * noise;
-                total[d] = signal + noise;
-            }
-            const float fused = m[x] + (error[1] * weighted[0] + error[0] * weighted[1]) /
-                                           (error[0] * total[1] + error[1] * total[0]);
+            const RiEstimate eh = RiLmmse(dh + x, smh + x, 1, floor);
+            const RiEstimate ev = RiLmmse(dv + x, smv + x, s, floor);
+            const float fused = m[x] + (ev.error * eh.weighted + eh.error * ev.weighted) /
+                                           (eh.error * ev.total + ev.error * eh.total);
             g[x] = (x & 1) == green ? m[x] : fused;
         }
     }
@@ -142,27 +156,25 @@ ORVEX_INLINE void RiColour(const RiWindow& win, const RiPlanes& p, size_t cx, si
     }
     const float floor = win.floor;
     for (size_t y = 22; y + 22 < h; ++y) {
-        const float* r[4][5];
-        for (size_t k = 0; k < 4; ++k)
-            for (size_t j = 0; j < 5; ++j) r[k][j] = rows + k * plane + (y + j - 2) * w;
+        const float *t0 = rows + (y - 2) * w, *g0 = t0 + plane, *p0 = g0 + plane, *q0 = p0 + plane;
         // Sites of the colour in a window: 3 or 2 rows times 3 or 2 columns.
         const size_t rowsHere = (y & 1) == cy ? 3 : 2;
-        const float inverse[2] = {1.0f / float(rowsHere * ((cx & 1) == 0 ? 3 : 2)),
-                                  1.0f / float(rowsHere * ((cx & 1) == 1 ? 3 : 2))};
+        const float inverse0 = 1.0f / float(rowsHere * ((cx & 1) == 0 ? 3 : 2));
+        const float inverse1 = 1.0f / float(rowsHere * ((cx & 1) == 1 ? 3 : 2));
         float *ao = a + y * w, *bo = b + y * w;
+        auto column = [w](const float* r, size_t x) {
+            float v = 0;
+            v += r[x], v += r[x + w], v += r[x + 2 * w], v += r[x + 3 * w], v += r[x + 4 * w];
+            return v;
+        };
         ORVEX_RI_IVDEP
         for (size_t x = 22; x + 22 < w; ++x) {
-            float s[4];
-            for (size_t k = 0; k < 4; ++k) {
-                float v = 0;
-                v += r[k][0][x], v += r[k][1][x], v += r[k][2][x], v += r[k][3][x];
-                v += r[k][4][x];
-                s[k] = v;
-            }
-            const float n = inverse[x & 1];
-            const float slope = RiSlope(s[0], s[1], s[2], s[3], n, floor);
+            const float st = column(t0, x), sg = column(g0, x), stg = column(p0, x),
+                        sgg = column(q0, x);
+            const float n = (x & 1) != 0 ? inverse1 : inverse0;
+            const float slope = RiSlope(st, sg, stg, sgg, n, floor);
             ao[x] = slope;
-            bo[x] = (s[0] - slope * s[1]) * n;
+            bo[x] = (st - slope * sg) * n;
         }
     }
     // Means of a and b over 5 x 5 windows: row sums into two of the site
