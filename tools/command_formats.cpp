@@ -23,6 +23,8 @@ const char* About(const char* method) {
         {"cubic-fixed", "cubic convolution in fixed point"},
         {"mhc", "gradient-corrected linear (Malvar, He and Cutler 2004)"},
         {"dlmmse", "directional LMMSE, edge-directed (Zhang and Wu 2005); for stills"},
+        {"ri",
+         "residual interpolation (Kiku et al. 2013), LMMSE-fused; for strongly coloured stills"},
     };
     for (const auto& a : kAbout)
         if (std::strcmp(a.name, method) == 0) return a.about;
