@@ -176,4 +176,14 @@ TEST(SimdEnvironment, ScalarCapsEveryKernel) {
     EXPECT_EQ(orvex::ProcessSimdLevel(), orvex::SimdLevel::None);
 }
 
+// Every AArch64 processor has NEON; only the cap keeps it from the kernels.
+TEST(SimdEnvironment, AArch64RunsNeonUnlessCapped) {
+#if defined(__aarch64__)
+    if (std::getenv("ORVEX_SIMD") != nullptr) GTEST_SKIP() << "ORVEX_SIMD is set";
+    EXPECT_EQ(orvex::ProcessSimdLevel(), orvex::SimdLevel::Neon);
+#else
+    GTEST_SKIP() << "not AArch64";
+#endif
+}
+
 }  // namespace

@@ -14,6 +14,8 @@ SimdLevel ProcessorLevel() {
     if (__builtin_cpu_supports("avx2")) return SimdLevel::Avx2;
     if (__builtin_cpu_supports("ssse3")) return SimdLevel::Ssse3;
     if (__builtin_cpu_supports("sse2")) return SimdLevel::Sse2;
+#elif defined(__aarch64__)
+    return SimdLevel::Neon;
 #endif
     return SimdLevel::None;
 }
@@ -23,16 +25,14 @@ SimdLevel EnvironmentCap() {
     static const struct {
         const char* name;
         SimdLevel level;
-    } kNames[] = {{"scalar", SimdLevel::None},
-                  {"sse2", SimdLevel::Sse2},
-                  {"ssse3", SimdLevel::Ssse3},
-                  {"avx2", SimdLevel::Avx2},
-                  {"avx512", SimdLevel::Avx512}};
+    } kNames[] = {{"scalar", SimdLevel::None},   {"sse2", SimdLevel::Sse2},
+                  {"ssse3", SimdLevel::Ssse3},   {"avx2", SimdLevel::Avx2},
+                  {"avx512", SimdLevel::Avx512}, {"neon", SimdLevel::Neon}};
     const char* value = std::getenv("ORVEX_SIMD");
     if (value != nullptr)
         for (const auto& n : kNames)
             if (std::strcmp(value, n.name) == 0) return n.level;
-    return SimdLevel::Avx512;
+    return SimdLevel::Neon;
 }
 
 }  // namespace

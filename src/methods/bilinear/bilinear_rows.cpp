@@ -8,7 +8,8 @@ ORVEX_BILINEAR_FUSED_SET(kBilinearFusedPortable, )
 KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pixels,
                                              BilinearRowKinds kinds, bool redFirst) {
     static const BilinearRowSet* const kSets[kSimdLevelCount] = {
-        nullptr, nullptr, &kBilinearRowsSsse3, &kBilinearRowsAvx2, &kBilinearRowsAvx512};
+        nullptr,           nullptr, &kBilinearRowsSsse3, &kBilinearRowsAvx2, &kBilinearRowsAvx512,
+        &kBilinearRowsNeon};
     return ChainOf(kSets, level, [&](const BilinearRowSet& s) {
         const auto& table = pixels == BilinearPixels::Quad8     ? s.quad8
                             : pixels == BilinearPixels::Triple8 ? s.triple8

@@ -33,7 +33,8 @@ struct BilinearRowSet {
     BilinearRowFn quad8[2][2][2];
 };
 
-extern const BilinearRowSet kBilinearRowsSsse3, kBilinearRowsAvx2, kBilinearRowsAvx512;
+extern const BilinearRowSet kBilinearRowsSsse3, kBilinearRowsAvx2, kBilinearRowsAvx512,
+    kBilinearRowsNeon;
 
 enum class BilinearPixels { Triple8, Triple16, Quad8 };
 

@@ -25,7 +25,7 @@ struct BlockRowSet {
     BlockPairRowFn quad[2][2];
 };
 
-extern const BlockRowSet kBlockRowsSsse3, kBlockRowsAvx2, kBlockRowsAvx512;
+extern const BlockRowSet kBlockRowsSsse3, kBlockRowsAvx2, kBlockRowsAvx512, kBlockRowsNeon;
 
 // The chains of one call.
 struct BlockRowKernels {

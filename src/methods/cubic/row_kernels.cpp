@@ -38,7 +38,9 @@ CubicRowKernels ChooseCubicRows(SimdLevel level) {
         k.recombine[i] =
             ChainOf(kVectorSets, level, [&](const CubicVectorSet& s) { return s.recombine[i]; });
     }
-    k.loops = WidestOf(kLoopSets, level, [](const CubicLoopSet& s) { return &s; });
+    // A set compiled without its instruction set (another processor family's) is empty.
+    k.loops = WidestOf(kLoopSets, level,
+                       [](const CubicLoopSet& s) { return s.enlarge != nullptr ? &s : nullptr; });
     return k;
 }
 
