@@ -438,15 +438,38 @@ TEST_F(ToolTest, ExistingOutputsNeedForce) {
     EXPECT_TRUE(fs::exists(Path("out/b.tiff")));
 }
 
+// Every command has its help as `orvex help COMMAND` and `orvex COMMAND
+// --help`, the same text: a usage line, the options and two examples.
 TEST_F(ToolTest, HelpAndFormats) {
     const ToolRun help = Tool("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Examples"), std::string::npos);
-    for (const char* cmd : {"demo", "convert", "zoom", "formats"}) {
-        const ToolRun r = Tool(std::string(cmd) + " --help");
-        EXPECT_EQ(r.status, 0) << cmd;
-        EXPECT_NE(r.out.find("Example"), std::string::npos) << cmd;
+    EXPECT_EQ(Tool("help").out, help.out);
+    const size_t list = help.out.find("Subcommands:");
+    ASSERT_NE(list, std::string::npos);
+    std::istringstream lines(help.out.substr(list));
+    std::string line;
+    std::getline(lines, line);
+    size_t commands = 0;
+    while (std::getline(lines, line) && line.rfind("  ", 0) == 0) {
+        const std::string cmd = line.substr(2, line.find(' ', 2) - 2);
+        SCOPED_TRACE(cmd);
+        ++commands;
+        const ToolRun r = Tool(cmd + " --help"), h = Tool("help " + cmd);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(h.status, 0);
+        EXPECT_EQ(h.out, r.out);
+        EXPECT_NE(r.out.find("Usage: orvex " + cmd + " [OPTIONS]"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Examples:"), std::string::npos) << r.out;
+        size_t examples = 0;
+        for (size_t at = 0; (at = r.out.find("\n  orvex " + cmd, at)) != std::string::npos; ++at)
+            ++examples;
+        EXPECT_GE(examples, 2u) << r.out;
     }
+    EXPECT_EQ(commands, 7u);
+    EXPECT_EQ(Tool("help transmogrify").status, kUsageError);
+    // cubic stays a name of cubic-float, and help says so.
+    EXPECT_NE(Tool("convert --help").out.find("cubic-float (also cubic)"), std::string::npos);
     const ToolRun formats = Tool("formats");
     for (const char* name :
          {"planar-rgb48", "bgra32", "gray16", "raw12-gige", "GBRG", "cubic-fixed"})

@@ -121,7 +121,9 @@ Command AddDemoCommand(CLI::App& app) {
         ->capture_default_str();
     AddOutputOptions(demoCmd, demo.out, "Type of the sheet written to standard output (-)", false);
     demoCmd->footer(
-        "Example: orvex demo --depth 16 sheet.png\n"
+        "Examples:\n"
+        "  orvex demo --depth 16 sheet.png\n"
+        "  orvex demo - --to ppm --width 320 --height 240 --pattern gbrg > sheet.ppm\n"
         "Prints time per frame, megapixels per second and PSNR for each method, best\n"
         "first, and writes a contact sheet of four columns, each panel labelled: the\n"
         "scene, its mosaic, then each method in the library's order.");

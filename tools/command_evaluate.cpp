@@ -31,7 +31,9 @@ Command AddEvaluateCommand(CLI::App& app) {
         ->add_option("--threads", evaluate.threads, "Threads per conversion (0: one per core)")
         ->capture_default_str();
     evaluateCmd->footer(
-        "Example: orvex evaluate photos/ --pattern all --chart quality.svg\n"
+        "Examples:\n"
+        "  orvex evaluate photos/ --pattern all --chart quality.svg\n"
+        "  orvex evaluate photos/ --wide --threads 1\n"
         "Each photograph is sampled into a mosaic and converted by every method; the table\n"
         "gives the mean PSNR over the images, without and with an 8-pixel frame.");
 

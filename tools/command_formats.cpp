@@ -68,7 +68,10 @@ int RunFormats() {
 Command AddFormatsCommand(CLI::App& app) {
     auto* formatsCmd = app.add_subcommand(
         "formats", "List layouts, packed inputs, patterns and methods with their codes");
-    formatsCmd->footer("Example: orvex formats");
+    formatsCmd->footer(
+        "Examples:\n"
+        "  orvex formats\n"
+        "  orvex formats | grep rgb48");
 
     return {formatsCmd, RunFormats};
 }

@@ -18,7 +18,10 @@ Command AddInfoCommand(CLI::App& app) {
     auto* infoCmd = app.add_subcommand("info", "Describe camera raw files (DNG, CR2, NEF, ...)");
     infoCmd->add_option("files", o->files, "Camera raw files")->required();
     infoCmd->add_flag("--json", o->json, "One JSON object a line, for scripts");
-    infoCmd->footer("Example: orvex info IMG_0001.CR2 --json");
+    infoCmd->footer(
+        "Examples:\n"
+        "  orvex info IMG_0001.CR2 --json\n"
+        "  orvex info shots/*.dng");
 
     return {infoCmd, [o] {
                 // Every file is described or reported; the status is the worst.

@@ -17,8 +17,11 @@ bool Given(const CLI::Option* option) {
 
 void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o) {
     auto& geometry = o.geometryOptions;
-    geometry.push_back(cmd->add_option("--width", o.geometry.width, "Raw input: samples per row"));
-    geometry.push_back(cmd->add_option("--height", o.geometry.height, "Raw input: rows"));
+    geometry.push_back(
+        cmd->add_option("--width", o.geometry.width,
+                        "Raw input: samples per row (no default: raw samples need it)"));
+    geometry.push_back(cmd->add_option("--height", o.geometry.height,
+                                       "Raw input: rows (no default: raw samples need it)"));
     geometry.push_back(
         cmd->add_option("--depth", o.geometry.depth,
                         "Raw input: bits per sample, 8 to 16 (above 8: 16-bit little-endian "

@@ -54,7 +54,10 @@ Command AddZoomCommand(CLI::App& app) {
                      "Type written to standard output (-): pgm, png, tiff or raw "
                      "(default: the input's)",
                      true);
-    zoomCmd->footer("Example: orvex zoom frame.raw tall.raw --width 640 --height 480");
+    zoomCmd->footer(
+        "Examples:\n"
+        "  orvex zoom frame.raw tall.raw --width 640 --height 480\n"
+        "  orvex zoom frame.pgm - --to png > tall.png");
 
     return {zoomCmd, [o] {
                 SettleMosaicOptions(o->mosaic);

@@ -18,5 +18,6 @@ Command AddZoomCommand(CLI::App& app);
 Command AddEvaluateCommand(CLI::App& app);
 Command AddInfoCommand(CLI::App& app);
 Command AddFormatsCommand(CLI::App& app);
+Command AddHelpCommand(CLI::App& app);
 
 }  // namespace orvex_tool

@@ -10,7 +10,7 @@
 using namespace orvex_tool;
 
 int main(int argc, char** argv) {
-    CLI::App app{"orvex: turns raw Bayer mosaics into colour images"};
+    CLI::App app{"orvex: turns raw Bayer mosaics into colour images", "orvex"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "orvex " ORVEX_VERSION);
     app.footer(
@@ -21,11 +21,12 @@ int main(int argc, char** argv) {
         "  orvex zoom frame.pgm tall.pgm       vertical 2x zoom of the mosaic\n"
         "  orvex formats                       codes of layouts, patterns and methods\n"
         "  orvex evaluate photos/              rank the methods by PSNR on photographs\n"
+        "  orvex help convert                  a command's options and examples\n"
         "Exit status: 0 done, 2 usage, 3 input, 4 output.");
 
     const std::vector<Command> commands = {
-        AddDemoCommand(app),     AddConvertCommand(app), AddZoomCommand(app),
-        AddEvaluateCommand(app), AddInfoCommand(app),    AddFormatsCommand(app),
+        AddDemoCommand(app), AddConvertCommand(app), AddZoomCommand(app), AddEvaluateCommand(app),
+        AddInfoCommand(app), AddFormatsCommand(app), AddHelpCommand(app),
     };
     try {
         app.parse(argc, argv);
