@@ -177,6 +177,32 @@ ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* ds
  * unknown format or a size beyond the address space. */
 ORVEX2_API size_t orvex_image_bytes(uint32_t format, uint32_t width, uint32_t height);
 
+/* The index-th format of the library's table (index 0, 1, ...), or 0 past the end:
+ * callers list formats from the library. Codes themselves are not contiguous. */
+ORVEX2_API uint32_t orvex_format_at(uint32_t index);
+
+/* The format's name, or NULL for an unknown code. Names: "mosaic8", "mosaic16",
+ * "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige",
+ * "rgb24", "bgr24", "rgba32", "bgra32", "argb32", "rgb48", "planar-rgb24",
+ * "planar-rgb48", "gray8", "gray16". */
+ORVEX2_API const char* orvex_format_name(uint32_t format);
+
+/* The pattern's name ("rggb", "grbg", "gbrg", "bggr"), or NULL for an unknown code. */
+ORVEX2_API const char* orvex_pattern_name(uint32_t pattern);
+
+/* Facts of a format, for callers that size buffers or pick layouts. */
+typedef struct orvex_format_facts {
+    uint32_t mosaic;    /* 1: a mosaic (source); 0: an output layout */
+    uint32_t bits;      /* mosaics: bits of a stored sample (8, 16) or the packing's N
+                           (10, 12, 14); outputs: bits of a sample (8, 16; 32 = float) */
+    uint32_t channels;  /* samples of a pixel: 1 (mosaics, grey), 3 or 4 */
+    uint32_t planar;    /* 1: three planes */
+    uint32_t has_alpha; /* 1: a four-channel layout whose fourth sample is alpha */
+} orvex_format_facts;
+
+/* Fills *facts for a known format: ORVEX_OK, or ORVEX_ERROR_ARGUMENT (unknown code or NULL). */
+ORVEX2_API int orvex_format_query(uint32_t format, orvex_format_facts* facts);
+
 /* The method's name, or NULL for an unknown code: callers list methods
  * from the library. */
 ORVEX2_API const char* orvex_method_name(uint32_t method);

@@ -1,8 +1,9 @@
 # Fails unless the second library's dynamic symbol table defines exactly the
 # functions of orvex2.h.
 set(expected
-    orvex_demosaic orvex_demosaic_region orvex_image_bytes orvex_init_options
-    orvex_method_name orvex_status_text orvex_unpack orvex_version orvex_zoom_vertical)
+    orvex_demosaic orvex_demosaic_region orvex_format_at orvex_format_name orvex_format_query
+    orvex_image_bytes orvex_init_options orvex_method_name orvex_pattern_name orvex_status_text
+    orvex_unpack orvex_version orvex_zoom_vertical)
 
 execute_process(COMMAND ${NM} -D --defined-only ${LIBRARY}
     OUTPUT_VARIABLE table RESULT_VARIABLE rc)

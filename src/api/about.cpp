@@ -4,7 +4,6 @@
 #include "core/formats.h"
 #include "methods/registry.h"
 #include "orvex2.h"
-#include "unpack/packings.h"
 
 namespace {
 
@@ -24,50 +23,41 @@ constexpr StatusText kTexts[] = {
     {ORVEX_ERROR_MEMORY, "out of memory: the working memory could not be had"},
 };
 
-// Interface format codes: bytes per pixel over all planes.
-struct FormatBytes {
-    uint32_t code;
-    uint32_t bytes;
-};
-
-constexpr FormatBytes kFormatBytes[] = {
-    {ORVEX_MOSAIC8, 1},      {ORVEX_MOSAIC16, 2},     {ORVEX_RGB24, 3},  {ORVEX_BGR24, 3},
-    {ORVEX_RGBA32, 4},       {ORVEX_BGRA32, 4},       {ORVEX_ARGB32, 4}, {ORVEX_RGB48, 6},
-    {ORVEX_PLANAR_RGB24, 3}, {ORVEX_PLANAR_RGB48, 6}, {ORVEX_GRAY8, 1},  {ORVEX_GRAY16, 2},
-};
-
-struct PackedCode {
-    uint32_t code, core;
-};
-
-constexpr PackedCode kPackedCodes[] = {
-    {ORVEX_MOSAIC10_MIPI, orvex::kFormatMosaic10Mipi},
-    {ORVEX_MOSAIC12_MIPI, orvex::kFormatMosaic12Mipi},
-    {ORVEX_MOSAIC14_MIPI, orvex::kFormatMosaic14Mipi},
-    {ORVEX_MOSAIC10_PFNC, orvex::kFormatMosaic10Pfnc},
-    {ORVEX_MOSAIC12_PFNC, orvex::kFormatMosaic12Pfnc},
-    {ORVEX_MOSAIC12_GIGE, orvex::kFormatMosaic12Gige},
-};
-
 }  // namespace
 
 extern "C" {
 
 ORVEX2_API size_t orvex_image_bytes(uint32_t format, uint32_t width, uint32_t height) {
-    // Packed mosaics: whole rows of the packing (0 for widths it cannot hold).
-    for (const PackedCode& p : kPackedCodes) {
-        if (p.code != format) continue;
-        const uint64_t row = orvex::PackedRowBytes(*orvex::FindPacking(p.core), width);
-        if (row != 0 && height > std::numeric_limits<size_t>::max() / row) return 0;
-        return size_t(row * height);
-    }
-    for (const FormatBytes& f : kFormatBytes) {
-        if (f.code != format) continue;
-        const uint64_t pixels = uint64_t(width) * height;
-        if (pixels > std::numeric_limits<size_t>::max() / f.bytes) return 0;
-        return size_t(pixels) * f.bytes;
-    }
+    const orvex::FormatRow* f = orvex::FindInterfaceFormat(format);
+    if (f == nullptr) return 0;
+    // Bit-packed mosaics: whole rows of the packing (0 for widths it cannot hold).
+    const uint64_t row = orvex::RowBytes(*f, width) * (f->layout.planar ? 3 : 1);
+    if (row != 0 && height > std::numeric_limits<size_t>::max() / row) return 0;
+    return size_t(row * height);
+}
+
+ORVEX2_API uint32_t orvex_format_at(uint32_t index) {
+    for (const orvex::FormatRow& f : orvex::kFormats)
+        if (f.code != 0 && index-- == 0) return f.code;
     return 0;
+}
+
+ORVEX2_API const char* orvex_format_name(uint32_t format) {
+    const orvex::FormatRow* f = orvex::FindInterfaceFormat(format);
+    return f == nullptr ? nullptr : f->name;
+}
+
+ORVEX2_API const char* orvex_pattern_name(uint32_t pattern) {
+    constexpr uint32_t kCount = sizeof(orvex::kPatternNames) / sizeof(orvex::kPatternNames[0]);
+    return pattern < kCount ? orvex::kPatternNames[pattern] : nullptr;
+}
+
+ORVEX2_API int orvex_format_query(uint32_t format, orvex_format_facts* facts) {
+    const orvex::FormatRow* f = orvex::FindInterfaceFormat(format);
+    if (f == nullptr || facts == nullptr) return ORVEX_ERROR_ARGUMENT;
+    *facts = {f->role == orvex::FormatRole::Mosaic, f->bits, f->channels, f->layout.planar,
+              f->layout.alpha >= 0};
+    return ORVEX_OK;
 }
 
 ORVEX2_API const char* orvex_method_name(uint32_t method) {

@@ -6,38 +6,9 @@
 #include <limits>
 
 #include "core/formats.h"
-#include "unpack/packings.h"
 
 namespace orvex::api {
 namespace {
-
-// Interface format codes and the core's.
-struct FormatEntry {
-    uint32_t code;
-    uint32_t core;
-    Role role;
-};
-
-constexpr FormatEntry kFormats[] = {
-    {ORVEX_MOSAIC8, kFormatMosaic8, Role::Mosaic},
-    {ORVEX_MOSAIC16, kFormatMosaic16, Role::Mosaic},
-    {ORVEX_MOSAIC10_MIPI, kFormatMosaic10Mipi, Role::Mosaic},
-    {ORVEX_MOSAIC12_MIPI, kFormatMosaic12Mipi, Role::Mosaic},
-    {ORVEX_MOSAIC14_MIPI, kFormatMosaic14Mipi, Role::Mosaic},
-    {ORVEX_MOSAIC10_PFNC, kFormatMosaic10Pfnc, Role::Mosaic},
-    {ORVEX_MOSAIC12_PFNC, kFormatMosaic12Pfnc, Role::Mosaic},
-    {ORVEX_MOSAIC12_GIGE, kFormatMosaic12Gige, Role::Mosaic},
-    {ORVEX_RGB24, kFormatRgb24, Role::Output},
-    {ORVEX_BGR24, kFormatBgr24, Role::Output},
-    {ORVEX_RGBA32, kFormatRgba32, Role::Output},
-    {ORVEX_BGRA32, kFormatBgra32, Role::Output},
-    {ORVEX_ARGB32, kFormatArgb32, Role::Output},
-    {ORVEX_RGB48, kFormatRgb48, Role::Output},
-    {ORVEX_PLANAR_RGB24, kFormatPlanarRgb24, Role::Output},
-    {ORVEX_PLANAR_RGB48, kFormatPlanarRgb48, Role::Output},
-    {ORVEX_GRAY8, kFormatGray8, Role::Output},
-    {ORVEX_GRAY16, kFormatGray16, Role::Output},
-};
 
 constexpr uint64_t kMaxBytes = uint64_t(std::numeric_limits<ptrdiff_t>::max());
 
@@ -71,35 +42,24 @@ bool PlanesOverlap(int64_t distance, uint64_t stride, uint64_t rows, uint64_t ro
 
 int CheckImage(const orvex_image* image, Role role, CheckedImage& out) {
     if (image == nullptr || image->data == nullptr) return ORVEX_ERROR_ARGUMENT;
-    const FormatEntry* format = nullptr;
-    for (const FormatEntry& f : kFormats)
-        if (f.code == image->format) format = &f;
+    const FormatRow* format = FindInterfaceFormat(image->format);
     if (format == nullptr) return ORVEX_ERROR_ARGUMENT;
-    if (format->role != role) return ORVEX_ERROR_UNSUPPORTED;
-    const bool wide = format->core == kFormatMosaic16;
-    const Packing* packing = FindPacking(format->core);
+    if (format->role != (role == Role::Mosaic ? FormatRole::Mosaic : FormatRole::Output))
+        return ORVEX_ERROR_UNSUPPORTED;
     uint32_t bits = 0;
     if (role == Role::Mosaic) {
         if (image->pattern > ORVEX_BGGR) return ORVEX_ERROR_ARGUMENT;
-        if (packing != nullptr) {
-            bits = image->bits == 0 ? packing->bits : image->bits;
-            if (bits != packing->bits) return ORVEX_ERROR_ARGUMENT;
-        } else {
-            bits = image->bits == 0 ? (wide ? 16 : 8) : image->bits;
-            if (wide ? bits < 9 || bits > 16 : bits != 8) return ORVEX_ERROR_ARGUMENT;
-        }
+        // 16-bit samples may hold fewer significant bits; other mosaics exactly theirs.
+        const bool fewer = format->packing.groupSamples == 0 && format->bits == 16;
+        bits = image->bits == 0 ? format->bits : image->bits;
+        if (fewer ? bits < 9 || bits > 16 : bits != format->bits) return ORVEX_ERROR_ARGUMENT;
     }
     if (image->width == 0 || image->height == 0) return ORVEX_ERROR_SIZE;
 
-    const ChannelLayout* layout = FindColourLayout(format->core);
-    const bool planar = layout != nullptr && layout->planar;
-    uint64_t rowBytes = 0;
-    if (packing != nullptr) {
-        rowBytes = PackedRowBytes(*packing, image->width);
-        if (rowBytes == 0) return ORVEX_ERROR_SIZE;
-    } else if (!Times(image->width, kBytesPerPixel[format->core] / (planar ? 3 : 1), rowBytes)) {
-        return ORVEX_ERROR_SIZE;
-    }
+    const bool planar = format->layout.planar;
+    // Widths below 2^32 times at most 16 bytes a pixel fit 64 bits.
+    const uint64_t rowBytes = RowBytes(*format, image->width);
+    if (rowBytes == 0 || rowBytes > kMaxBytes) return ORVEX_ERROR_SIZE;
     const uint64_t stride = image->stride == 0 ? rowBytes : Magnitude(image->stride);
     if (stride < rowBytes || stride > kMaxBytes) return ORVEX_ERROR_SIZE;
     // Rows of one plane: from the lowest row start to the highest row end.

@@ -4,7 +4,7 @@
 #include "api/options.h"
 #include "methods/zoom/bayer_zoom.h"
 #include "orvex2.h"
-#include "unpack/packings.h"
+#include "core/formats.h"
 
 namespace orvex::api {
 namespace {

@@ -6,38 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/formats.h"
+
 namespace orvex {
-
-// Format codes of the core. The eight exports use the same numbers for the
-// thirteen they know; the later ones are the second interface's.
-enum FormatCode : uint32_t {
-    kFormatRaw8 = 0,
-    kFormatRaw16 = 1,
-    kFormatMono8 = 2,
-    kFormatMono16 = 3,
-    kFormatMosaic8 = 4,
-    kFormatMosaic16 = 5,
-    kFormatPlanarRgb24 = 6,
-    kFormatPlanarRgb48 = 7,
-    kFormatBgr24 = 8,
-    kFormatArgb32 = 9,
-    kFormatRgb48 = 10,
-    kFormatBgra32 = 11,
-    kFormatRgb24 = 12,
-    kFormatRgba32 = 13,
-    kFormatGray8 = 14,
-    kFormatGray16 = 15,
-    // Packed mosaics of the second interface (no whole bytes per pixel).
-    kFormatMosaic10Mipi = 16,
-    kFormatMosaic12Mipi = 17,
-    kFormatMosaic14Mipi = 18,
-    kFormatMosaic10Pfnc = 19,
-    kFormatMosaic12Pfnc = 20,
-    kFormatMosaic12Gige = 21,
-};
-
-// Colours of a mosaic's top-left 2 x 2 cell, row by row.
-enum PatternCode : uint32_t { kRggb = 0, kGrbg = 1, kGbrg = 2, kBggr = 3 };
 
 template <class Byte>
 struct View {
@@ -45,7 +16,7 @@ struct View {
     ptrdiff_t stride;       // bytes from one row start to the next; negative: bottom-up
     ptrdiff_t planeStride;  // planar layouts: bytes from one plane to the next
     uint32_t width, height;
-    uint32_t format;   // FormatCode
+    uint32_t format;   // FormatCode (core/formats.h)
     uint32_t pattern;  // mosaics: colours of the top-left 2 x 2 cell, 0 RGGB .. 3 BGGR
     // The row `data` holds: a source whose rows are prepared a strip at a
     // time holds rows firstRow on, and is read only there; every other view

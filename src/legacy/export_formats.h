@@ -19,7 +19,7 @@ inline const ChannelLayout* FindExportLayout(uint32_t format) {
 // the buffer the rule sizes really covers the image.
 inline bool SizeRuleCovers(uint32_t format, uint32_t width, uint32_t height) {
     if (format >= kExportFormatCount) return false;
-    const uint64_t bytes = uint64_t(width) * height * kBytesPerPixel[format];
+    const uint64_t bytes = uint64_t(width) * height * PixelBytes(*FindFormat(format));
     return bytes <= UINT32_MAX;
 }
 

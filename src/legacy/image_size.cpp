@@ -5,5 +5,5 @@
 extern "C" ORVEX_API uint32_t ORVEX_CALL Orvex_CalcImageSize(uint32_t format, uint32_t width,
                                                              uint32_t height) {
     if (format >= orvex::kExportFormatCount) return 0;
-    return width * height * orvex::kBytesPerPixel[format];
+    return width * height * orvex::PixelBytes(*orvex::FindFormat(format));
 }

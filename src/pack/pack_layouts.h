@@ -17,11 +17,11 @@ namespace {
 
 // The output never overlaps the values (they live in the method's working
 // memory), which the compiler must know to vectorise byte stores past them.
-template <uint32_t kFormat, bool kAlpha, bool kNarrow>
+template <size_t kRow, bool kAlpha, bool kNarrow>
 ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
                                 const uint16_t* __restrict r, const uint16_t* __restrict g,
                                 const uint16_t* __restrict b, const PackValues& values) {
-    constexpr ChannelLayout kLayout = kLayoutOf<kFormat>;
+    constexpr ChannelLayout kLayout = kFormats[kRow].layout;
     using S = std::conditional_t<kLayout.sampleBytes == 2, Sample16, Sample8>;
     const uint32_t round = values.round, shift = values.shift;
     auto out = [&](uint32_t v) {
@@ -57,20 +57,24 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
 }  // namespace orvex
 
 // The kernels of one build (portable, or an instruction set's target), one
-// pair per row of the layout table.
-#define ORVEX_PACK_SET(Name, TARGET)                                                         \
-    namespace {                                                                              \
-    template <uint32_t kFormat, bool kAlpha, bool kNarrow>                                   \
-    TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r,    \
-                           const uint16_t* g, const uint16_t* b, const PackValues& values) { \
-        PackLayoutRow<kFormat, kAlpha, kNarrow>(row, first, n, r, g, b, values);             \
-    }                                                                                        \
-    template <size_t... kIndex>                                                              \
-    constexpr PackSet MakePackSet(std::index_sequence<kIndex...>) {                          \
-        return {{{{PackKernel<kFirstColourFormat + kIndex, false, false>,                    \
-                   PackKernel<kFirstColourFormat + kIndex, false, true>},                    \
-                  {PackKernel<kFirstColourFormat + kIndex, true, false>,                     \
-                   PackKernel<kFirstColourFormat + kIndex, true, true>}}...}};               \
-    }                                                                                        \
-    }                                                                                        \
-    extern const PackSet Name = MakePackSet(std::make_index_sequence<kColourLayoutCount>());
+// pair per output row of the format table; null for the other rows.
+#define ORVEX_PACK_SET(Name, TARGET)                                                           \
+    namespace {                                                                                \
+    template <size_t kRow, bool kAlpha, bool kNarrow>                                          \
+    TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r,      \
+                           const uint16_t* g, const uint16_t* b, const PackValues& values) {   \
+        PackLayoutRow<kRow, kAlpha, kNarrow>(row, first, n, r, g, b, values);                  \
+    }                                                                                          \
+    template <size_t kRow, bool kAlpha, bool kNarrow>                                          \
+    constexpr PackRowFn PackKernelOf() {                                                       \
+        if constexpr (kFormats[kRow].role == FormatRole::Output)                               \
+            return PackKernel<kRow, kAlpha, kNarrow>;                                          \
+        return nullptr;                                                                        \
+    }                                                                                          \
+    template <size_t... kRow>                                                                  \
+    constexpr PackSet MakePackSet(std::index_sequence<kRow...>) {                              \
+        return {{{{PackKernelOf<kRow, false, false>(), PackKernelOf<kRow, false, true>()},     \
+                  {PackKernelOf<kRow, true, false>(), PackKernelOf<kRow, true, true>()}}...}}; \
+    }                                                                                          \
+    }                                                                                          \
+    extern const PackSet Name = MakePackSet(std::make_index_sequence<kFormatRowCount>());

@@ -27,7 +27,7 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     const bool writeAlpha = options.writeAlpha;
     static const PackSet* const kSets[kSimdLevelCount] = {&kPackPortable, nullptr, nullptr,
                                                           &kPackAvx2, nullptr};
-    const size_t index = dst.format - kFirstColourFormat;
+    const size_t index = RowIndexOf(dst.format);
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
     // Three-sample pixels of samples stored as they are take the vector

@@ -41,10 +41,10 @@ ORVEX_INLINE uint32_t Narrowed(uint32_t v, uint32_t round, uint32_t shift) {
 using PackRowFn = void (*)(const PackRow& row, size_t first, size_t n, const uint16_t* r,
                            const uint16_t* g, const uint16_t* b, const PackValues& values);
 
-// The kernels one build compiles, by [format - kFirstColourFormat][writes
-// alpha][narrows].
+// The kernels one build compiles, by [row of the format table][writes
+// alpha][narrows]; null for rows that are not colour layouts.
 struct PackSet {
-    PackRowFn rows[kColourLayoutCount][2][2];
+    PackRowFn rows[kFormatRowCount][2][2];
 };
 
 class ColourStage;

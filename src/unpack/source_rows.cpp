@@ -14,7 +14,7 @@ namespace {
 
 // The first packing stands in where a frame has none (never called then).
 const Packing& PackingOr(const Packing* p) {
-    return p != nullptr ? *p : kPackings[0];
+    return p != nullptr ? *p : *FindPacking(kFormatMosaic10Mipi);
 }
 
 }  // namespace

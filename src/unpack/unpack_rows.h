@@ -8,7 +8,7 @@
 
 #include "simd/kernel_chain.h"
 #include "simd/simd.h"
-#include "unpack/packings.h"
+#include "core/formats.h"
 
 namespace orvex {
 
