@@ -177,6 +177,9 @@ ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* ds
  * unknown format or a size beyond the address space. */
 ORVEX2_API size_t orvex_image_bytes(uint32_t format, uint32_t width, uint32_t height);
 
+/* Defined where the functions below exist. */
+#define ORVEX_HAVE_FORMAT_LIST 1
+
 /* The index-th format of the library's table (index 0, 1, ...), or 0 past the end:
  * callers list formats from the library. Codes themselves are not contiguous. */
 ORVEX2_API uint32_t orvex_format_at(uint32_t index);
