@@ -76,6 +76,52 @@ std::string Truncated(uint64_t fileSize) {
     Fail(CameraError::kCorrupt, name, "unreadable camera data" + reason);
 }
 
+// A TIFF-based file's CFAPattern colours (0 red, 1 green, 2 blue, 3 cyan,
+// 4 magenta, 5 yellow, 6 white), looked up in its directories and their
+// sub-directories: LibRaw turns a C, M, Y pattern into red, green and blue
+// indices without saying so. `at(offset, n)` reads n bytes or fewer.
+template <typename At>
+std::string CfaColours(At at) {
+    const std::string head = at(0, 8);
+    if (head.size() < 8 || (head.compare(0, 2, "II") != 0 && head.compare(0, 2, "MM") != 0))
+        return "";
+    const bool le = head[0] == 'I';
+    auto num = [&](const std::string& s, size_t i, int n) {
+        uint32_t v = 0;
+        for (int k = 0; k < n; ++k)
+            v |= uint32_t(uint8_t(s[i + size_t(k)])) << (8 * (le ? k : n - 1 - k));
+        return v;
+    };
+    std::vector<uint32_t> dirs = {num(head, 4, 4)};
+    for (size_t d = 0; d < dirs.size() && d < 16; ++d) {
+        const std::string count = at(dirs[d], 2);
+        if (count.size() < 2) continue;
+        const uint32_t n = std::min<uint32_t>(num(count, 0, 2), 512);
+        const std::string entries = at(dirs[d] + 2, n * 12);
+        for (size_t e = 0; e + 12 <= entries.size(); e += 12) {
+            const uint32_t tag = num(entries, e, 2), items = num(entries, e + 4, 4);
+            const uint32_t value = num(entries, e + 8, 4);
+            if (tag == 330)  // SubIFDs
+                for (uint32_t i = 0; i < std::min<uint32_t>(items, 8); ++i) {
+                    const std::string off =
+                        items == 1 ? entries.substr(e + 8, 4) : at(value + 4 * i, 4);
+                    if (off.size() == 4) dirs.push_back(num(off, 0, 4));
+                }
+            if (tag == 0x828e && items > 0 && items <= 64)
+                return items <= 4 ? entries.substr(e + 8, items) : at(value, items);
+        }
+    }
+    return "";
+}
+
+void CheckFilterColours(const std::string& colours, const std::string& name) {
+    for (const char c : colours)
+        if (uint8_t(c) > 2)
+            Fail(CameraError::kUnsupported, name,
+                 "a mosaic whose colour filter array holds cyan, magenta, yellow or white; only "
+                 "2 x 2 red, green and blue mosaics are developed");
+}
+
 // Refuses what is not a 2 x 2 red, green and blue mosaic, naming what it is.
 void CheckMosaic(const libraw_iparams_t& id, const std::string& name) {
     const std::string what = " (" + std::string(id.make) + " " + id.model + ")";
@@ -220,12 +266,32 @@ CameraMosaic ReadCameraFile(const std::string& path, const Limits& limits) {
     close(fd);
     if (known && S_ISDIR(st.st_mode)) Fail(CameraError::kUnreadable, path, "is a directory");
     const uint64_t size = known ? uint64_t(st.st_size) : 0;
+    if (known && S_ISREG(st.st_mode)) {
+        const int in = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (in >= 0) {
+            const std::string colours = CfaColours([&](uint64_t off, size_t n) {
+                std::string s(n, '\0');
+                const ssize_t got = pread(in, &s[0], n, off_t(off));
+                s.resize(got > 0 ? size_t(got) : 0);
+                return s;
+            });
+            close(in);
+            CheckFilterColours(colours, path);
+        }
+    }
     return OpenAndRead(path, size, limits,
                        [&](LibRaw& raw) { return raw.open_file(path.c_str()); });
 }
 
 CameraMosaic ReadCameraBuffer(const uint8_t* bytes, size_t size, const std::string& name,
                               const Limits& limits) {
+    CheckFilterColours(CfaColours([&](uint64_t off, size_t n) {
+                           return off >= size
+                                      ? std::string()
+                                      : std::string(reinterpret_cast<const char*>(bytes) + off,
+                                                    std::min<uint64_t>(n, size - off));
+                       }),
+                       name);
     return OpenAndRead(name, size, limits, [&](LibRaw& raw) {
         return raw.open_buffer(const_cast<uint8_t*>(bytes), size);
     });

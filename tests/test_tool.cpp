@@ -655,8 +655,9 @@ void WriteDng(const std::string& path, uint32_t pattern, uint16_t orientation, d
     TIFFSetField(tif, TIFFTAG_MODEL, "Synthetic");
     TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
     const uint16_t dims[2] = {2, 2};
-    // CFA colours: 0 red, 1 green, 2 blue, for each pattern's cell.
-    const uint8_t cells[4][4] = {{0, 1, 1, 2}, {1, 0, 2, 1}, {1, 2, 0, 1}, {2, 1, 1, 0}};
+    // CFA colours: 0 red, 1 green, 2 blue, for each pattern's cell; 4: C, M, M, Y.
+    const uint8_t cells[5][4] = {
+        {0, 1, 1, 2}, {1, 0, 2, 1}, {1, 2, 0, 1}, {2, 1, 1, 0}, {3, 4, 4, 5}};
     if (!linear) {
         TIFFSetField(tif, TIFFTAG_CFAREPEATPATTERNDIM, dims);
         TIFFSetField(tif, TIFFTAG_CFAPATTERN, uint16_t(4), cells[pattern]);
@@ -677,7 +678,7 @@ void WriteDng(const std::string& path, uint32_t pattern, uint16_t orientation, d
     for (uint32_t y = 0; y < h; ++y) {
         for (uint32_t x = 0; x < w; ++x) {
             const size_t site = (y & 1) * 2 + (x & 1);
-            const int colour = cells[pattern][site];
+            const int colour = std::min<int>(cells[pattern][site], 2);
             // Raw values that the as-shot balance turns into the grey.
             const double value = x < w / 2 ? left : right;
             const double s = black[site] + value * (white - black[site]) * neutral[colour];
@@ -768,12 +769,25 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
     for (size_t i = directory; i < corrupt.size(); ++i) corrupt[i] ^= 0x5A;
     WriteBytes(Path("corrupt.dng"), corrupt, true);
     WriteDng(Path("linear.dng"), 0, 1, 0.2, 0.6, true);
-    for (const char* file : {"cut.dng", "corrupt.dng", "linear.dng"}) {
+    WriteDng(Path("cmy.dng"), 4, 1, 0.2, 0.6);
+    const std::pair<const char*, const char*> refused[] = {
+        {"cut.dng", ""},
+        {"corrupt.dng", ""},
+        {"linear.dng", "a linear (already demosaicked) raw file"},
+        {"cmy.dng", "a mosaic whose colour filter array holds cyan, magenta"}};
+    for (const auto& [file, what] : refused) {
         SCOPED_TRACE(file);
         const ToolRun r = Tool("convert " + Path(file) + " " + Path("out.png"));
         EXPECT_EQ(r.status, kInputError) << r.err;
+        EXPECT_NE(r.err.find(Path(file) + ": " + what), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(Path("out.png")));
     }
+    // Levels that contradict each other: the library's words and the levels.
+    const ToolRun levels =
+        Tool("convert " + Path("t.dng") + " " + Path("lv.png") + " --black 5000");
+    EXPECT_EQ(levels.status, kInputError);
+    EXPECT_NE(levels.err.find("black level 5000 is above the white level 4000"), std::string::npos)
+        << levels.err;
 }
 
 // A packed headerless frame (MIPI RAW12, rows padded to a stride) converts

@@ -46,7 +46,7 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
         DevelopOptions d = o.develop;
         d.method = o.method.empty() ? kCameraMethod : FindMethod(o.method);
         d.bits = o.out.samples.bits == 16 ? 16 : 8;
-        const CameraFile file = ReadCameraFile(j.job.input);
+        const CameraFile file = ReadCameraFile(j.job.input, o.mosaic.limits);
         if (o.mosaic.geometryGiven && !geometryWarned.exchange(true))
             Warn("--width, --height and --depth describe raw samples; " + InputName(j.job.input) +
                  " is a camera file, whose own size, pattern and levels are used");

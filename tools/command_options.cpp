@@ -37,6 +37,12 @@ void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o) {
         ->check(CLI::IsMember(PackingChoices()));
     cmd->add_option("--stride", o.stride,
                     "Packed raw input: bytes from one row to the next (default: the row's)");
+    cmd->add_option("--max-pixels", o.limits.maxPixels,
+                    "Inputs claiming more pixels (width x height) are refused unread")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    cmd->add_flag("--accept-corrupt", o.limits.acceptCorrupt,
+                  "Camera files: develop sample data LibRaw finds corrupt or cut short (warned)");
 }
 
 void AddOutputOptions(CLI::App* cmd, OutputOptions& o, const std::string& toHelp,

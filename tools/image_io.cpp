@@ -4,10 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "codecs.h"
+#include "interrupts.h"
 
 namespace orvex_tool {
 namespace {
@@ -25,37 +28,61 @@ std::string Shown(const std::string& path, bool input) {
     return IsStream(path) ? (input ? "standard input" : "standard output") : path;
 }
 
-std::vector<uint8_t> ReadAll(int fd, const std::string& name) {
-    std::vector<uint8_t> bytes;
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(size_t(st.st_size));
-    uint8_t buf[1 << 16];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) Fail(kInputError, name, std::strerror(errno));
-        if (n == 0) return bytes;
-        bytes.insert(bytes.end(), buf, buf + n);
+// Reads on until `bytes` holds more than `limit` bytes (then `more`, and
+// exactly limit + 1) or the source ends.
+void ReadUpTo(int fd, const std::string& name, uint64_t limit, std::vector<uint8_t>& bytes,
+              bool& more) {
+    more = false;
+    try {
+        uint8_t buf[1 << 16];
+        while (bytes.size() <= limit) {
+            // One byte beyond the limit tells a longer source from an exact one.
+            const uint64_t want = std::min<uint64_t>(sizeof buf, limit + 1 - bytes.size());
+            const ssize_t n = ::read(fd, buf, size_t(want));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) Fail(kInputError, name, std::strerror(errno));
+            if (n == 0) return;
+            bytes.insert(bytes.end(), buf, buf + n);
+        }
+        more = true;
+    } catch (const std::bad_alloc&) {
+        Fail(kInputError, name,
+             "input too large for this machine: " + std::to_string(bytes.size()) + " bytes read");
     }
 }
 
-std::vector<uint8_t> ReadSource(const std::string& path) {
-    if (IsStream(path)) return ReadAll(STDIN_FILENO, Shown(path, true));
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) Fail(kInputError, path, std::strerror(errno));
-    struct stat st {};
-    if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-        close(fd);
-        Fail(kInputError, path, "is a directory");
+// An open input: a file, or standard input for "-".
+class Source {
+  public:
+    explicit Source(const std::string& path) : name_(Shown(path, true)) {
+        if (IsStream(path)) return;
+        fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) Fail(kInputError, path, std::strerror(errno));
+        struct stat st {};
+        if (fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) {
+            close(fd_);
+            Fail(kInputError, path, "is a directory");
+        }
     }
-    try {
-        std::vector<uint8_t> bytes = ReadAll(fd, path);
-        close(fd);
-        return bytes;
-    } catch (...) {
-        close(fd);
-        throw;
+    ~Source() {
+        if (fd_ != STDIN_FILENO) close(fd_);
     }
+    Source(const Source&) = delete;
+    Source& operator=(const Source&) = delete;
+    void ReadUpTo(uint64_t limit, std::vector<uint8_t>& bytes, bool& more) {
+        orvex_tool::ReadUpTo(fd_, name_, limit, bytes, more);
+    }
+
+  private:
+    std::string name_;
+    int fd_ = STDIN_FILENO;
+};
+
+// The most bytes an image within the pixel limit can take: four 16-bit
+// samples a pixel and room for headers, directories and compression that
+// does not pay.
+uint64_t ContainerBound(const InputLimits& limits) {
+    return limits.maxPixels * 9 + (uint64_t(1) << 24);
 }
 
 void WriteAll(int fd, const std::vector<uint8_t>& bytes, const std::string& name) {
@@ -77,22 +104,23 @@ std::string LowerExtension(const std::string& path) {
     return ext;
 }
 
-Raster ReadRaw(const std::vector<uint8_t>& b, const std::string& name, const RawGeometry& raw,
-               size_t& clamped) {
+Raster ReadRaw(const std::vector<uint8_t>& b, bool more, const std::string& name,
+               const RawGeometry& raw, size_t& clamped) {
     if (raw.width == 0 || raw.height == 0)
         Fail(kInputError, name, "not a PGM, PNG or TIFF; raw samples need --width and --height");
     const size_t bytesPerSample = raw.depth > 8 ? 2 : 1;
     const uint64_t expected = uint64_t(raw.width) * raw.height * bytesPerSample;
     if (b.size() != expected)
         Fail(kInputError, name,
-             "raw size " + std::to_string(b.size()) + " bytes does not match " +
-                 std::to_string(raw.width) + " x " + std::to_string(raw.height) + " x " +
-                 std::to_string(bytesPerSample) + " = " + std::to_string(expected));
+             "raw size " + std::string(more ? "above " : "") + std::to_string(b.size() - more) +
+                 " bytes does not match " + std::to_string(raw.width) + " x " +
+                 std::to_string(raw.height) + " x " + std::to_string(bytesPerSample) + " = " +
+                 std::to_string(expected));
     Raster r;
     r.width = raw.width;
     r.height = raw.height;
     r.bitDepth = raw.depth;
-    r.samples.resize(size_t(raw.width) * raw.height);
+    AllocateSamples(r, name);
     // Samples above --depth would sit in a container that claims a smaller
     // range: they are clamped and counted.
     const uint32_t top = (1u << raw.depth) - 1;
@@ -113,12 +141,16 @@ class PendingFile {
         const std::string dir = slash == std::string::npos ? "" : target.substr(0, slash + 1);
         const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
         temp_ = dir + "." + base + ".tmp-XXXXXX";
+        const auto lock = LockTemporaries();
         fd_ = mkstemp(temp_.data());
         if (fd_ < 0) Fail(kOutputError, target, std::strerror(errno));
+        AddTemporary(temp_);
     }
     ~PendingFile() {
         if (fd_ >= 0) close(fd_);
+        const auto lock = LockTemporaries();
         if (!committed_) unlink(temp_.c_str());
+        DropTemporary(temp_);
     }
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -138,6 +170,7 @@ class PendingFile {
         if (fd >= 0 && (fsync(fd) != 0 || close(fd) != 0))
             Fail(kOutputError, target_, std::strerror(errno));
         fchmodat(AT_FDCWD, temp_.c_str(), 0644, 0);
+        const auto lock = LockTemporaries();
         if (!overwrite) {
             // link() fails if the target appeared meanwhile: never replaced silently.
             if (link(temp_.c_str(), target_.c_str()) != 0)
@@ -169,8 +202,39 @@ std::vector<uint8_t> RawSampleBytes(const Raster& image) {
 
 }  // namespace
 
-std::vector<uint8_t> ReadInputBytes(const std::string& path) {
-    return ReadSource(path);
+std::vector<uint8_t> ReadInputBytes(const std::string& path, uint64_t limit, bool& more) {
+    Source source(path);
+    std::vector<uint8_t> bytes;
+    source.ReadUpTo(limit, bytes, more);
+    if (more) bytes.pop_back();
+    return bytes;
+}
+
+void CheckPixels(const std::string& name, uint64_t width, uint64_t height,
+                 const InputLimits& limits) {
+    if (width * height > limits.maxPixels)
+        Fail(kInputError, name,
+             std::to_string(width) + " x " + std::to_string(height) +
+                 " pixels are more than the limit of " + std::to_string(limits.maxPixels) +
+                 " (--max-pixels raises it)");
+}
+
+void FailTooLarge(const std::string& name, uint64_t width, uint64_t height) {
+    Fail(kInputError, name,
+         "input too large for this machine: " + std::to_string(width) + " x " +
+             std::to_string(height));
+}
+
+void AllocateSamples(Raster& r, const std::string& name, size_t rows) {
+    try {
+        r.samples.resize(size_t(r.width) * r.channels * rows);
+    } catch (const std::bad_alloc&) {
+        FailTooLarge(name, r.width, r.height);
+    }
+}
+
+void AllocateSamples(Raster& r, const std::string& name) {
+    AllocateSamples(r, name, r.height);
 }
 
 std::string InputName(const std::string& path) {
@@ -182,22 +246,40 @@ const char* ContainerName(Container c) {
     return kNames[static_cast<int>(c)];
 }
 
-LoadedImage ReadImage(const std::string& path, const RawGeometry& raw) {
+LoadedImage ReadImage(const std::string& path, const RawGeometry& raw, const InputLimits& limits) {
     const std::string name = Shown(path, true);
-    const std::vector<uint8_t> b = ReadSource(path);
     const std::string ext = LowerExtension(path);
+    // Raw samples are read only as far as their geometry reaches; other
+    // sources as far as an image within the pixel limit can.
+    const bool geometry = raw.width != 0 && raw.height != 0;
+    if (geometry) CheckPixels(name, raw.width, raw.height, limits);
+    const uint64_t rawBytes = uint64_t(raw.width) * raw.height * (raw.depth > 8 ? 2 : 1);
+    bool more = false;
+    Source source(path);
+    std::vector<uint8_t> b;
+    source.ReadUpTo(8, b, more);
     static const uint8_t kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     const bool tiff = b.size() >= 4 && (std::memcmp(b.data(), "II*", 4) == 0 ||
                                         std::memcmp(b.data(), "MM\0*", 4) == 0);
-    if (tiff || ext == "tif" || ext == "tiff") return {DecodeTiff(b, name), Container::Tiff, 0};
-    if (b.size() >= 8 && std::memcmp(b.data(), kPng, 8) == 0)
-        return {DecodePng(b, name), Container::Png, 0};
+    const bool png = b.size() >= 8 && std::memcmp(b.data(), kPng, 8) == 0;
+    const bool pnm = b.size() >= 3 && b[0] == 'P' && (b[1] == '5' || b[1] == '6');
+    const bool container = tiff || png || pnm || ext == "tif" || ext == "tiff";
+    if (!container && !geometry)
+        Fail(kInputError, name, "not a PGM, PNG or TIFF; raw samples need --width and --height");
+    if (more) source.ReadUpTo(container ? ContainerBound(limits) : rawBytes, b, more);
+    if (more && container)
+        Fail(kInputError, name,
+             "more than " + std::to_string(b.size() - 1) +
+                 " bytes, the most an image within the pixel limit takes");
+    if (tiff || ext == "tif" || ext == "tiff")
+        return {DecodeTiff(b, name, limits), Container::Tiff, 0};
+    if (png) return {DecodePng(b, name, limits), Container::Png, 0};
     LoadedImage loaded{};
-    if (b.size() >= 3 && b[0] == 'P' && (b[1] == '5' || b[1] == '6')) {
-        loaded.raster = DecodePnm(b, name, loaded.clamped);
+    if (pnm) {
+        loaded.raster = DecodePnm(b, name, limits, loaded.clamped);
         loaded.container = b[1] == '5' ? Container::Pgm : Container::Ppm;
     } else {
-        loaded.raster = ReadRaw(b, name, raw, loaded.clamped);
+        loaded.raster = ReadRaw(b, more, name, raw, loaded.clamped);
         loaded.container = Container::Raw;
     }
     return loaded;

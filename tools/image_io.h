@@ -67,8 +67,18 @@ struct InputLimits {
     bool acceptCorrupt = false;  // camera files: read data LibRaw calls corrupt (warned)
 };
 
-// The bytes of a file, or of standard input for "-".
-std::vector<uint8_t> ReadInputBytes(const std::string& path);
+// At most `limit` bytes of a file, or of standard input for "-"; `more`
+// says whether it held more.
+std::vector<uint8_t> ReadInputBytes(const std::string& path, uint64_t limit, bool& more);
+
+// Refuses (input error, naming the limit) more than limits.maxPixels pixels.
+void CheckPixels(const std::string& name, uint64_t width, uint64_t height,
+                 const InputLimits& limits);
+// Sizes r.samples for `rows` rows (default: its height); running out of
+// memory is an input error, "input too large for this machine: W x H".
+void AllocateSamples(Raster& r, const std::string& name, size_t rows);
+void AllocateSamples(Raster& r, const std::string& name);
+[[noreturn]] void FailTooLarge(const std::string& name, uint64_t width, uint64_t height);
 
 struct LoadedImage {
     Raster raster;
@@ -81,7 +91,10 @@ struct LoadedImage {
 // Reads a PGM, PPM, PNG or TIFF by its signature; anything else is taken as
 // raw samples of the given geometry (width and height 0: not given). TIFF
 // files that are camera raw files (a colour filter array, or DNG) are refused.
-LoadedImage ReadImage(const std::string& path, const RawGeometry& raw);
+// Every reader checks the size a header claims against the pixel limit and,
+// for uncompressed data, against the bytes present before allocating.
+LoadedImage ReadImage(const std::string& path, const RawGeometry& raw,
+                      const InputLimits& limits = {});
 
 // How messages name an input: "standard input" for "-".
 std::string InputName(const std::string& path);

@@ -5,11 +5,13 @@
 
 #include "commands.h"
 #include "image_io.h"
+#include "interrupts.h"
 #include "progress.h"
 
 using namespace orvex_tool;
 
 int main(int argc, char** argv) {
+    CleanUpOnInterrupt();
     CLI::App app{"orvex: turns raw Bayer mosaics into colour images", "orvex"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "orvex " ORVEX_VERSION);
@@ -35,7 +37,7 @@ int main(int argc, char** argv) {
     }
     try {
         for (const Command& command : commands)
-            if (command.app->parsed()) return command.run();
+            if (command.app->parsed()) return FinishStandardOutput(command.run());
         return kUsageError;
     } catch (const ToolError& e) {
         Err().Line(e.what());

@@ -23,7 +23,15 @@ LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
                                          o.packing + " rows");
     const size_t stride = o.stride == 0 ? row : o.stride;
     if (stride < row) throw ToolError(kUsageError, "--stride is shorter than a row");
-    const std::vector<uint8_t> bytes = ReadInputBytes(path);
+    CheckPixels(InputName(path), w, h, o.limits);
+    // Only the frame is read; bytes after it (a trailer some cameras send)
+    // are said to be ignored.
+    const uint64_t frame = uint64_t(stride) * (h - 1) + row;
+    bool more = false;
+    const std::vector<uint8_t> bytes = ReadInputBytes(path, frame, more);
+    if (more)
+        Warn(InputName(path) + ": bytes after the " + std::to_string(frame) + " of the " +
+             std::to_string(w) + " x " + std::to_string(h) + " " + o.packing + " frame ignored");
     if (bytes.size() < stride * (h - 1) + row)
         throw ToolError(kInputError, InputName(path) + ": " + std::to_string(bytes.size()) +
                                          " bytes do not hold " + std::to_string(w) + " x " +
@@ -34,7 +42,7 @@ LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
     r.width = w;
     r.height = h;
     r.channels = 1;
-    r.samples.resize(size_t(w) * h);
+    AllocateSamples(r, InputName(path));
     orvex_image src{}, dst{};
     src.data = const_cast<uint8_t*>(bytes.data());
     src.width = w;
@@ -64,7 +72,7 @@ void ProbeInput(const std::string& path) {
 LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
                        std::atomic<bool>& geometryWarned) {
     if (!mosaic.packing.empty()) return ReadPacked(path, mosaic);
-    LoadedImage loaded = ReadImage(path, mosaic.geometry);
+    LoadedImage loaded = ReadImage(path, mosaic.geometry, mosaic.limits);
     const std::string name = InputName(path);
     if (loaded.clamped > 0) {
         const uint32_t top = (1u << loaded.raster.bitDepth) - 1;

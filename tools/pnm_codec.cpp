@@ -46,8 +46,10 @@ PnmHeader ParseHeader(const std::vector<uint8_t>& b, const std::string& name) {
 
 }  // namespace
 
-Raster DecodePnm(const std::vector<uint8_t>& b, const std::string& name, size_t& clamped) {
+Raster DecodePnm(const std::vector<uint8_t>& b, const std::string& name, const InputLimits& limits,
+                 size_t& clamped) {
     const PnmHeader h = ParseHeader(b, name);
+    CheckPixels(name, h.width, h.height, limits);
     Raster r;
     r.width = h.width;
     r.height = h.height;
@@ -57,7 +59,7 @@ Raster DecodePnm(const std::vector<uint8_t>& b, const std::string& name, size_t&
     const uint64_t count = uint64_t(r.width) * r.height * r.channels;
     if ((b.size() - h.dataOffset) / bytesPerSample < count)
         Bad(name, "truncated: fewer samples than the header announces");
-    r.samples.resize(count);
+    AllocateSamples(r, name);
     const uint8_t* p = b.data() + h.dataOffset;
     clamped = 0;
     for (size_t i = 0; i < count; ++i) {  // 16-bit Netpbm samples are big-endian
