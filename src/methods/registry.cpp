@@ -79,7 +79,7 @@ constexpr MethodEntry kMethods[] = {
     {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17, 8},
     {5, "mhc", Plan<MhcRun>, 1u << 18, 2},
     {6, "dlmmse", Plan<DlmmseRun>, 1u << 16, kDlmmseMargin},
-    {7, "ri", Plan<RiRun>, 1u << 15, kRiReach},
+    {7, "ri", Plan<RiRun>, 1u << 15, kRiMargin},
 };
 
 }  // namespace
