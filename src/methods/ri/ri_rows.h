@@ -25,7 +25,6 @@
 namespace orvex {
 namespace {
 
-
 // Gaussian of sigma 2 over nine samples, exp(-k^2 / 8) normalised to sum 1.
 constexpr float kRiLowPass[9] = {0.02763055f, 0.06628224f, 0.12383153f, 0.18017390f, 0.20416368f,
                                  0.18017390f, 0.12383153f, 0.06628224f, 0.02763055f};
