@@ -6,7 +6,7 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include "format_list.h"
+#include "orvex2.h"
 
 namespace py = pybind11;
 

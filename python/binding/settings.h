@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "format_list.h"
 #include "orvex2.h"
 
 namespace orvex_python {
