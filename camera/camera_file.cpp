@@ -178,6 +178,7 @@ CameraMosaic Read(LibRaw& raw, const std::string& name, uint64_t fileSize, const
                                                      : "camera data corrupted at byte " +
                                                            std::to_string(errors.firstOffset)) +
                              ", read as it is");
+    f.source = name;
     f.make = id.make;
     f.model = id.model;
     f.rawWidth = s.raw_width;

@@ -35,6 +35,7 @@ struct Limits {
 };
 
 struct CameraMosaic {
+    std::string source;  // how messages name the file
     std::string make, model;
     uint32_t rawWidth = 0, rawHeight = 0;  // the sensor's whole area
     uint32_t width = 0, height = 0;        // the visible area

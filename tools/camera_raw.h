@@ -1,32 +1,18 @@
-// Camera raw files (DNG and the makers' formats) read through LibRaw: the
-// mosaic of the visible area as the sensor gave it, and what the file says
-// about it, then developed through the library's second interface.
+// Camera raw files (DNG and the makers' formats) for the tool: the shared
+// camera reader and development (camera/), their failures as the tool's
+// errors and the options' words as settings.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
+#include "camera_file.h"
 #include "image_io.h"
 
 namespace orvex_tool {
 
-struct CameraFile {
-    std::string source;  // how messages name the file
-    std::string make, model;
-    uint32_t rawWidth = 0, rawHeight = 0;
-    Raster mosaic;                    // the visible area, one 16-bit sample a pixel
-    uint32_t pattern = 0;             // orvex_pattern of the visible area's top-left cell
-    uint32_t bits = 16;               // significant bits of the samples
-    std::array<uint32_t, 4> black{};  // per site of the top-left cell, as orvex_options
-    uint32_t white = 0;
-    std::array<float, 3> asShot{1, 1, 1};    // white balance R, G, B (green 1)
-    std::array<float, 3> daylight{1, 1, 1};  // the camera's daylight balance
-    bool hasAsShot = false;                  // else asShot is the daylight balance (or 1, 1, 1)
-    std::array<float, 9> matrix{};           // camera RGB to linear sRGB, row-major
-    int flip =
-        0;  // orientation: 4 swap axes, 2 mirror rows, 1 mirror columns (applied in that order)
-};
+// A camera file's visible mosaic and what the file says about it.
+using CameraFile = orvex_camera::CameraMosaic;
 
 // True for the file names of camera raw formats (by extension).
 bool IsCameraFile(const std::string& path);
@@ -50,8 +36,8 @@ struct DevelopOptions {
     uint32_t threads = 0;
 };
 
-// The colour image: levels, white balance, matrix and transfer curve
-// applied, oriented. 16-bit results hold the full 16-bit range.
+// The colour image the shared development gives (camera_develop.h), the
+// options' words checked; 16-bit results hold the mosaic's range.
 Raster Develop(const CameraFile& file, const DevelopOptions& options);
 
 // What `orvex info` prints about a file: text, or one JSON object.
