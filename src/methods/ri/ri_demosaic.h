@@ -34,9 +34,10 @@ inline constexpr size_t kRiReach = 25;
 // Rows and columns a strip reads beyond its own: one more than the reach,
 // so that a strip's windows start on a whole 2 x 2 cell.
 inline constexpr size_t kRiMargin = kRiReach + 1;
-// Rows a strip converts at once and the widest column tile: the strip's
-// planes (about 3.5 MiB) are a band's whole working memory.
-inline constexpr size_t kRiStripRows = 32, kRiTileColumns = 1024;
+// Rows a strip converts at once and the widest column tile: tall and
+// narrow, so the rows and columns the margins add are few and a window's
+// planes (about 3.6 MiB) are a band's whole working memory.
+inline constexpr size_t kRiStripRows = 192, kRiTileColumns = 192;
 
 struct RiMemory {
     std::vector<float> planes;

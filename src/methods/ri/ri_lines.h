@@ -1,14 +1,14 @@
 // The directional stage of the residual-interpolation demosaic: green minus
-// the line's colour at every site of a strip's window, along rows or along
-// columns. Included by ri_rows.h.
+// the line's colour at every site of one line (a row of the strip, or a
+// column, read as a row of the transposed strip). Included by ri_rows.h.
 //
-// A window site's colour follows from the parity of its column plus row, so
-// each loop runs over whole rows of a plane with the same operations at
-// every site; the few choices by colour are selects the vectoriser keeps.
-// Along a line, the sites of a site's own colour are those an even step
-// away: the coefficients are kept per site as "for the site's own colour"
-// and "for the other", and a window's sums take the one or the other by the
-// step's parity, never by a test of colour.
+// A line alternates green and one colour, so the sites of a site's own
+// colour within its 11-site window are those an even step away (5), the
+// other colour's those an odd step away (6). Each window sum is split so:
+// five sites ((q[-4] + q[-2]) + (q[0] + q[2])) + q[4], six sites
+// ((q[-5] + q[-3]) + (q[-1] + q[1])) + (q[3] + q[5]); the pair and quad
+// sums are shared by neighbouring windows, and every site's sum is the same
+// expression of its own neighbours, whatever the strip or the vector width.
 #pragma once
 
 #include <algorithm>
@@ -25,14 +25,6 @@
 namespace orvex {
 namespace {
 
-// A strip's window: planes of w x h floats, site (x, y) at y * w + x.
-struct RiWindow {
-    size_t w, h;
-    size_t greenParity;  // (x + y) & 1 of the green sites
-    float limit, floor, varFloor;
-    float* Row(float* plane, size_t y) const { return plane + y * w; }
-};
-
 ORVEX_INLINE float RiClip(float v, float limit) {
     return std::min(std::max(v, 0.0f), limit);
 }
@@ -44,50 +36,55 @@ ORVEX_INLINE float RiSlope(float t, float g, float tg, float gg, float inverse, 
     return (tg * inverse - mg * mt) / ((spread > 0 ? spread : 0) + floor);
 }
 
-// The directional scratch planes.
-struct RiLinePlanes {
-    float *other, *aSame, *bSame, *aOther, *bOther, *tentative, *residual;
-};
+// Rows of scratch a line needs, each as long as the line.
+inline constexpr size_t kRiLineRows = 19;
 
-// Green minus the line's colour at every site where the line reaches 12
-// sites on both sides: along rows (step 1) or columns (step w), written to
-// diff. Sites nearer the window's edge along the line are not written.
-ORVEX_INLINE void RiLineDifferences(const RiWindow& win, const float* m, const RiLinePlanes& p,
-                                    float* diff, bool alongRows) {
-    const ptrdiff_t s = alongRows ? 1 : ptrdiff_t(win.w);
-    const size_t w = win.w, h = win.h;
-    // Sites at least r from the window's edge along the line: columns
-    // [x0, x1) of rows [y0, y1).
-    auto run = [&](size_t r, auto&& body) {
-        const size_t x0 = alongRows ? r : 0, x1 = alongRows ? w - r : w;
-        const size_t y0 = alongRows ? 0 : r, y1 = alongRows ? h : h - r;
-        for (size_t y = y0; y < y1; ++y) body(y, x0, x1);
-    };
-    run(1, [&](size_t y, size_t x0, size_t x1) {
-        const float* mm = m + y * w;
-        float* o = p.other + y * w;
+// Pair sums p2[j] = q[j] + q[j + 2] over [a, b + 7) and quad sums
+// p4[j] = p2[j] + p2[j + 4] over [a, b): what the windows centred at
+// [a + 5, b + 4) read.
+ORVEX_INLINE void RiPairs(const float* __restrict q, float* __restrict p2, float* __restrict p4,
+                          size_t a, size_t b) {
+    ORVEX_RI_IVDEP
+    for (size_t j = a; j < b + 7; ++j) p2[j] = q[j] + q[j + 2];
+    ORVEX_RI_IVDEP
+    for (size_t j = a; j < b; ++j) p4[j] = p2[j] + p2[j + 4];
+}
+
+// Green minus the line's colour at sites [12, n - 12) of a line of n >= 25
+// samples m whose green sites have parity `green`, into diff; scratch holds
+// kRiLineRows rows of n floats.
+ORVEX_INLINE void RiLine(const float* __restrict m, size_t n, size_t green, float limit,
+                         float floor, float* scratch, float* __restrict diff) {
+    float* row[kRiLineRows];
+    for (size_t k = 0; k < kRiLineRows; ++k) row[k] = scratch + k * n;
+    float* __restrict o = row[0], * __restrict tg = row[1], * __restrict gg = row[2];
+    // The line's other colour, linearly interpolated, and the products.
+    ORVEX_RI_IVDEP
+    for (size_t x = 1; x + 1 < n; ++x) {
+        const float v = (m[x - 1] + m[x + 1]) * 0.5f;
+        o[x] = v;
+        tg[x] = m[x] * v;
+        gg[x] = v * v;
+    }
+    // Coefficients of the window centred at each site of [6, n - 6): the
+    // site's own colour as target over its 5 sites, the other over 6, each
+    // with the other's interpolation as guide.
+    const float* q[4] = {m, o, tg, gg};
+    float *p2[4], *p4[4];
+    for (size_t k = 0; k < 4; ++k) {
+        p2[k] = row[3 + 2 * k], p4[k] = row[4 + 2 * k];
+        RiPairs(q[k], p2[k], p4[k], 1, n - 10);
+    }
+    float* __restrict as = row[11], * __restrict bs = row[12], * __restrict ao = row[13], * __restrict bo = row[14];
+    {
+        const float *t2 = p2[0], *t4 = p4[0], *g2 = p2[1], *g4 = p4[1];
+        const float *x2 = p2[2], *x4 = p4[2], *y2 = p2[3], *y4 = p4[3];
         ORVEX_RI_IVDEP
-        for (size_t x = x0; x < x1; ++x) o[x] = (mm[x - s] + mm[x + s]) * 0.5f;
-    });
-    // Coefficients of the 11-site window centred at each site: the site's
-    // own colour over the 5 sites an even step away, the other over 6.
-    run(6, [&](size_t y, size_t x0, size_t x1) {
-        const float* t = m + y * w;
-        const float* g = p.other + y * w;
-        float *as = p.aSame + y * w, *bs = p.bSame + y * w;
-        float *ao = p.aOther + y * w, *bo = p.bOther + y * w;
-        const float floor = win.floor;
-        ORVEX_RI_IVDEP
-        for (size_t x = x0; x < x1; ++x) {
-            float st = 0, sg = 0, stg = 0, sgg = 0, ot = 0, og = 0, otg = 0, ogg = 0;
-            for (ptrdiff_t k = -5; k <= 5; ++k) {
-                const ptrdiff_t i = ptrdiff_t(x) + k * s;
-                const float tk = t[i], gk = g[i];
-                if ((k & 1) == 0)
-                    st += tk, sg += gk, stg += tk * gk, sgg += gk * gk;
-                else
-                    ot += tk, og += gk, otg += tk * gk, ogg += gk * gk;
-            }
+        for (size_t x = 6; x + 6 < n; ++x) {
+            const float st = t4[x - 4] + m[x + 4], ot = t4[x - 5] + t2[x + 3];
+            const float sg = g4[x - 4] + o[x + 4], og = g4[x - 5] + g2[x + 3];
+            const float stg = x4[x - 4] + tg[x + 4], otg = x4[x - 5] + x2[x + 3];
+            const float sgg = y4[x - 4] + gg[x + 4], ogg = y4[x - 5] + y2[x + 3];
             const float same = RiSlope(st, sg, stg, sgg, 1.0f / 5, floor);
             const float oth = RiSlope(ot, og, otg, ogg, 1.0f / 6, floor);
             as[x] = same;
@@ -95,44 +92,34 @@ ORVEX_INLINE void RiLineDifferences(const RiWindow& win, const float* m, const R
             ao[x] = oth;
             bo[x] = (ot - oth * og) * (1.0f / 6);
         }
-    });
-    // Tentative estimates, clipped: the own colour from the interpolated
-    // guide (for its residual), the other colour from the sample.
-    run(11, [&](size_t y, size_t x0, size_t x1) {
-        const float* mm = m + y * w;
-        const float* o = p.other + y * w;
-        const float *as = p.aSame + y * w, *bs = p.bSame + y * w;
-        const float *ao = p.aOther + y * w, *bo = p.bOther + y * w;
-        float *tent = p.tentative + y * w, *res = p.residual + y * w;
-        const float limit = win.limit;
-        constexpr float kEleventh = 1.0f / 11;
+    }
+    // Tentative estimates at [11, n - 11), clipped: the own colour from the
+    // interpolated guide (for its residual), the other colour from the
+    // sample. The own colour's coefficients are the "same" ones at the even
+    // steps and the "other" ones at the odd steps.
+    const float* c[4] = {as, bs, ao, bo};
+    for (size_t k = 0; k < 4; ++k) RiPairs(c[k], p2[k], p4[k], 6, n - 15);
+    float* __restrict tent = row[15], * __restrict res = row[16];
+    {
+        const float *as2 = p2[0], *as4 = p4[0], *bs2 = p2[1], *bs4 = p4[1];
+        const float *ao2 = p2[2], *ao4 = p4[2], *bo2 = p2[3], *bo4 = p4[3];
+        const float eleventh = 1.0f / 11;
         ORVEX_RI_IVDEP
-        for (size_t x = x0; x < x1; ++x) {
-            float oa = 0, ob = 0, xa = 0, xb = 0;  // own colour's, other colour's means
-            for (ptrdiff_t k = -5; k <= 5; ++k) {
-                const ptrdiff_t i = ptrdiff_t(x) + k * s;
-                if ((k & 1) == 0)
-                    oa += as[i], ob += bs[i], xa += ao[i], xb += bo[i];
-                else
-                    oa += ao[i], ob += bo[i], xa += as[i], xb += bs[i];
-            }
-            const float own = RiClip(oa * kEleventh * o[x] + ob * kEleventh, limit);
-            const float other = RiClip(xa * kEleventh * mm[x] + xb * kEleventh, limit);
-            res[x] = mm[x] - own;
-            tent[x] = other;
+        for (size_t x = 11; x + 11 < n; ++x) {
+            const float oa = (as4[x - 4] + as[x + 4]) + (ao4[x - 5] + ao2[x + 3]);
+            const float ob = (bs4[x - 4] + bs[x + 4]) + (bo4[x - 5] + bo2[x + 3]);
+            const float xa = (ao4[x - 4] + ao[x + 4]) + (as4[x - 5] + as2[x + 3]);
+            const float xb = (bo4[x - 4] + bo[x + 4]) + (bs4[x - 5] + bs2[x + 3]);
+            const float own = RiClip(oa * eleventh * o[x] + ob * eleventh, limit);
+            res[x] = m[x] - own;
+            tent[x] = RiClip(xa * eleventh * m[x] + xb * eleventh, limit);
         }
-    });
-    run(12, [&](size_t y, size_t x0, size_t x1) {
-        const float* mm = m + y * w;
-        const float *tent = p.tentative + y * w, *res = p.residual + y * w;
-        float* d = diff + y * w;
-        const size_t green = (win.greenParity + y) & 1;  // x & 1 of the row's green sites
-        ORVEX_RI_IVDEP
-        for (size_t x = x0; x < x1; ++x) {
-            const float est = tent[x] + (res[x - s] + res[x + s]) * 0.5f;
-            d[x] = (x & 1) == green ? mm[x] - est : est - mm[x];
-        }
-    });
+    }
+    ORVEX_RI_IVDEP
+    for (size_t x = 12; x + 12 < n; ++x) {
+        const float est = tent[x] + (res[x - 1] + res[x + 1]) * 0.5f;
+        diff[x] = (x & 1) == green ? m[x] - est : est - m[x];
+    }
 }
 
 }  // namespace

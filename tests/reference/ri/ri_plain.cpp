@@ -82,21 +82,29 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x)
             if (inside(x, y, 1)) other(x, y) = (at(m, x, y, -1) + at(m, x, y, 1)) * 0.5f;
-    // Coefficients of the window of 11 sites along the line centred at each
-    // site, for either colour (1 green, 0 the line's colour) as target with
-    // the other colour's interpolation as guide, over that colour's sites.
+    // Sums over the 11-site window along the line centred at a site: the 5
+    // sites an even step away (the site's own colour) and the 6 an odd step
+    // away, each in a fixed order.
+    auto five = [](auto&& q) { return ((q(-4) + q(-2)) + (q(0) + q(2))) + q(4); };
+    auto six = [](auto&& q) { return ((q(-5) + q(-3)) + (q(-1) + q(1))) + (q(3) + q(5)); };
+    // Coefficients of the window, for either colour (1 green, 0 the line's
+    // colour) as target with the other colour's interpolation as guide, over
+    // that colour's sites.
     Plane a[2], b[2];
     for (int c = 0; c < 2; ++c) a[c] = s.New(), b[c] = s.New();
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 6)) continue;
             for (int c = 0; c < 2; ++c) {
-                float t = 0, g = 0, tg = 0, gg = 0;
-                for (ptrdiff_t k = -5; k <= 5; ++k) {
-                    if (green(x, y, k) != c) continue;
-                    const float tk = at(m, x, y, k), gk = at(other, x, y, k);
-                    t += tk, g += gk, tg += tk * gk, gg += gk * gk;
-                }
+                auto sum = [&](auto&& value) {
+                    return green(x, y, 0) == c ? five(value) : six(value);
+                };
+                const float t = sum([&](ptrdiff_t k) { return at(m, x, y, k); });
+                const float g = sum([&](ptrdiff_t k) { return at(other, x, y, k); });
+                const float tg =
+                    sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(other, x, y, k); });
+                const float gg =
+                    sum([&](ptrdiff_t k) { return at(other, x, y, k) * at(other, x, y, k); });
                 const float inverse = green(x, y, 0) == c ? 1.0f / 5 : 1.0f / 6;
                 const float slope = s.Slope(t, g, tg, gg, inverse);
                 a[c](x, y) = slope;
@@ -110,10 +118,13 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 11)) continue;
             const int own = green(x, y, 0);
-            float mean[2][2] = {};
-            for (int c = 0; c < 2; ++c)
-                for (ptrdiff_t k = -5; k <= 5; ++k)
-                    mean[c][0] += at(a[c], x, y, k), mean[c][1] += at(b[c], x, y, k);
+            float mean[2][2];
+            for (int c = 0; c < 2; ++c) {
+                auto ak = [&](ptrdiff_t k) { return at(a[c], x, y, k); };
+                auto bk = [&](ptrdiff_t k) { return at(b[c], x, y, k); };
+                mean[c][0] = five(ak) + six(ak);
+                mean[c][1] = five(bk) + six(bk);
+            }
             constexpr float kEleventh = 1.0f / 11;
             const float ownHere =
                 s.Clip(mean[own][0] * kEleventh * other(x, y) + mean[own][1] * kEleventh);
