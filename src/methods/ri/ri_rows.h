@@ -5,9 +5,9 @@
 // A band is converted in strips of kRiStripRows rows and column tiles of at
 // most kRiTileColumns; each strip's window reaches kRiMargin samples beyond
 // it on every side (by reflection about the frame's edge sample where the
-// frame ends). The row differences run along the window's rows, the column
-// differences along the rows of its transpose, so both run on one line in
-// cache. A pixel depends on the samples within kRiReach of it and nothing
+// frame ends). The row differences run along each row, the column
+// differences along blocks of columns side by side, so either's scratch
+// stays in cache. A pixel depends on the samples within kRiReach of it and nothing
 // else, so strips, tiles, bands and regions give the same bytes; every value
 // is computed with the same operations in the same order whatever the
 // vector width.
@@ -28,8 +28,7 @@
 namespace orvex {
 namespace {
 
-// The planes of a strip's window; mT and dvT (the transposed samples and
-// column differences) share the scratch planes, free by then.
+// The planes of a strip's window.
 inline constexpr size_t kRiWorkPlanes = 10, kRiPlanes = 6 + kRiWorkPlanes;
 
 struct RiPlanes {
@@ -39,39 +38,21 @@ struct RiPlanes {
     uint16_t* out;
 };
 
-// Scratch rows of a window of w x h: a line's along either side, or the
-// green stage's six rows.
+// Columns whose differences are taken side by side: one vector of the widest
+// set, a few of the narrower ones.
+inline constexpr size_t kRiColumnBlock = 16;
+
+// Scratch rows of a window of w x h: a row's or a column block's line
+// scratch (and the block's samples and differences), or the green stage's
+// six rows.
 inline size_t RiRowFloats(size_t w, size_t h) {
-    return kRiLineRows * std::max(w, h);
+    return kRiLineRows * std::max(w, kRiColumnBlock * h) + 2 * kRiColumnBlock * h;
 }
 
 // Floats of one strip: the planes, the scratch rows and three rows of
 // samples.
 inline size_t RiPlaneFloats(size_t w, size_t h) {
     return kRiPlanes * w * h + RiRowFloats(w, h) + (3 * (w - 2 * kRiMargin) + 1) / 2 + 1;
-}
-
-// t[x * h + y] = p[y * w + x] for columns [x0, x1) and rows [y0, y1), in
-// tiles of 16 x 16.
-ORVEX_INLINE void RiTranspose(const float* __restrict p, size_t w, size_t h, size_t x0, size_t x1,
-                              size_t y0, size_t y1, float* __restrict t) {
-    for (size_t yb = y0; yb < y1; yb += 16)
-        for (size_t xb = x0; xb < x1; xb += 16) {
-            const size_t ye = std::min(y1, yb + 16), xe = std::min(x1, xb + 16);
-            for (size_t y = yb; y < ye; ++y)
-                for (size_t x = xb; x < xe; ++x) t[x * h + y] = p[y * w + x];
-        }
-}
-
-// t[y * w + x] = p[x * h + y]: the transpose back.
-ORVEX_INLINE void RiTransposeBack(const float* __restrict p, size_t w, size_t h, size_t x0,
-                                  size_t x1, size_t y0, size_t y1, float* __restrict t) {
-    for (size_t xb = x0; xb < x1; xb += 16)
-        for (size_t yb = y0; yb < y1; yb += 16) {
-            const size_t ye = std::min(y1, yb + 16), xe = std::min(x1, xb + 16);
-            for (size_t x = xb; x < xe; ++x)
-                for (size_t y = yb; y < ye; ++y) t[y * w + x] = p[x * h + y];
-        }
 }
 
 // floor(v + 0.5) limited to 0 .. limit.
@@ -90,15 +71,20 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
     win.greenParity = size_t(1 + top + left + ptrdiff_t(redRow + redColumn)) & 1;
     // Differences along the rows the green stage reads, then along its
-    // columns (rows of the transpose).
+    // columns, a block of them side by side (the last block may overlap the
+    // one before, which writes the same values again).
     for (size_t y = 20; y + 20 < h; ++y)
-        RiLine(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor, p.rows,
-               p.dh + y * w);
-    float *mT = p.work[6], *dvT = p.work[7];
-    RiTranspose(p.m, w, h, 20, w - 20, 0, h, mT);
-    for (size_t x = 20; x + 20 < w; ++x)
-        RiLine(mT + x * h, h, (win.greenParity + x) & 1, win.limit, win.floor, p.rows, dvT + x * h);
-    RiTransposeBack(dvT, w, h, 20, w - 20, 12, h - 12, p.dv);
+        RiLines<1>(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor, p.rows,
+                   p.dh + y * w);
+    constexpr size_t B = kRiColumnBlock;
+    float* block = p.rows + kRiLineRows * std::max(w, B * h);
+    float* blockDiff = block + B * h;
+    for (size_t x = 20; x + 20 < w; x += B) {
+        const size_t x0 = std::min(x, w - B);
+        for (size_t y = 0; y < h; ++y) std::copy_n(p.m + y * w + x0, B, block + y * B);
+        RiLines<B>(block, h, (win.greenParity + x0) & 1, win.limit, win.floor, p.rows, blockDiff);
+        for (size_t y = 12; y + 12 < h; ++y) std::copy_n(blockDiff + y * B, B, p.dv + y * w + x0);
+    }
     RiGreen(win, p.m, p.dh, p.dv, p.work, p.rows, p.g);
     // Red sites: column parity (left + x) & 1 == redColumn, row likewise.
     const size_t rx = size_t(ptrdiff_t(redColumn) - left) & 1,
