@@ -58,7 +58,12 @@ typedef enum orvex_format {
     ORVEX_PLANAR_RGB24 = 22, /* three planes of bytes: R, G, B */
     ORVEX_PLANAR_RGB48 = 23, /* three planes of 16-bit samples: R, G, B */
     ORVEX_GRAY8 = 24,        /* (4899 R + 9617 G + 1868 B + 8192) >> 14 */
-    ORVEX_GRAY16 = 25        /* the same, of 16-bit samples */
+    ORVEX_GRAY16 = 25,       /* the same, of 16-bit samples */
+    /* Native floats, each the output's value divided by its largest (255
+     * for an 8-bit mosaic, else 2^bits - 1), not rounded: 0 .. 1. */
+    ORVEX_RGB_F32 = 28,        /* R, G, B floats */
+    ORVEX_PLANAR_RGB_F32 = 29, /* three planes of floats: R, G, B */
+    ORVEX_GRAY_F32 = 30        /* (4899 R + 9617 G + 1868 B) / 16384 */
 } orvex_format;
 
 /* Colours of a mosaic view's top-left 2 x 2 cell, row by row. */
@@ -131,8 +136,9 @@ typedef struct orvex_options {
     /* Colour of each output pixel, on the way to the output layout: the
      * camera RGB (R, G, B) / M times the matrix, clamped to 0 .. 1, through
      * the transfer curve, then in the output's range (M for 16-bit samples,
-     * 255 for bytes), rounded. The identity matrix and the linear curve
-     * (the defaults) leave samples as they are. */
+     * 255 for bytes), rounded; floats hold the curve's value, 0 .. 1. The
+     * identity matrix and the linear curve (the defaults) leave samples as
+     * they are. */
     float matrix[9];   /* row-major: output R = m[0] R + m[1] G + m[2] B, ... */
     uint32_t transfer; /* orvex_transfer */
     /* later fields are appended; the library reads only the first `size` bytes */
@@ -187,7 +193,7 @@ ORVEX2_API uint32_t orvex_format_at(uint32_t index);
 /* The format's name, or NULL for an unknown code. Names: "mosaic8", "mosaic16",
  * "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige",
  * "rgb24", "bgr24", "rgba32", "bgra32", "argb32", "rgb48", "planar-rgb24",
- * "planar-rgb48", "gray8", "gray16". */
+ * "planar-rgb48", "gray8", "gray16", "rgb-f32", "planar-rgb-f32", "gray-f32". */
 ORVEX2_API const char* orvex_format_name(uint32_t format);
 
 /* The pattern's name ("rggb", "grbg", "gbrg", "bggr"), or NULL for an unknown code. */

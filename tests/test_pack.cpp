@@ -3,9 +3,11 @@
 // the vector widths, from the row's start and from a later pixel.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <vector>
 
+#include "pack/colour_stage.h"
 #include "pack/pack_rows.h"
 #include "test_support.h"
 
@@ -95,6 +97,74 @@ TEST(PackStage, NarrowsWiderSamplesIntoBytes) {
                         const uint32_t q = (v[c][x] + (1u << (bits - 9))) >> (bits - 8);
                         ASSERT_EQ(row[3 * x + (redFirst ? c : 2 - c)], q > 255 ? 255 : q) << x;
                     }
+            }
+}
+
+// Float layouts at every level: each value over the largest of its bits,
+// grey the luma of the undivided values; the colour stage's floats the same
+// at every level. Nothing but the pixels' samples is written.
+TEST(PackStage, FloatLayoutsHoldSamplesOverTheirLargest) {
+    struct FloatLayout {
+        uint32_t format;
+        size_t planes, perPixel;
+    };
+    const FloatLayout kLayouts[] = {{orvex::kFormatRgbF32, 1, 3},
+                                    {orvex::kFormatPlanarRgbF32, 3, 1},
+                                    {orvex::kFormatGrayF32, 1, 1}};
+    const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::mt19937 rng(63);
+    for (const FloatLayout& l : kLayouts)
+        for (const uint32_t bits : {8u, 12u, 16u})
+            for (const bool curve : {false, true}) {
+                const size_t width = 301, first = 5, n = width - first;
+                std::vector<uint16_t> v[3];
+                for (auto& c : v) {
+                    c.resize(n);
+                    for (auto& s : c) s = uint16_t(rng() & ((1u << bits) - 1));
+                }
+                std::vector<uint8_t> portable;
+                for (const auto level : kSimdLevels) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "format " << l.format << " bits " << bits << " curve " << curve
+                                 << " level " << int(level));
+                    const size_t planeStride = 4 * width * l.perPixel + 3;
+                    GuardedBuffer row(planeStride * l.planes, true);
+                    const orvex::ImageView view{row.data(),
+                                                ptrdiff_t(planeStride),
+                                                ptrdiff_t(planeStride),
+                                                uint32_t(width),
+                                                1,
+                                                l.format,
+                                                0};
+                    const orvex::ColourStage stage(identity, orvex::Transfer::Srgb, bits, 1, level);
+                    const orvex::PackPlan plan(view, {false, 0, bits, curve ? &stage : nullptr},
+                                               level);
+                    ASSERT_TRUE(plan.Valid());
+                    plan.Put(plan.Row(0), first, n, v[0].data(), v[1].data(), v[2].data());
+                    ASSERT_TRUE(row.GuardsIntact());
+                    if (portable.empty()) portable = row.Payload();
+                    ASSERT_EQ(row.Payload(), portable) << "differs from the portable loops";
+                    if (curve) continue;  // the curve's values: the interface's tests
+                    const double largest = double((1u << bits) - 1);
+                    for (size_t p = 0; p < l.planes; ++p)
+                        for (size_t x = 0; x < width * l.perPixel; ++x) {
+                            const uint8_t* at = row.data() + p * planeStride + 4 * x;
+                            const size_t pixel = x / l.perPixel;
+                            if (pixel < first) {
+                                ASSERT_EQ(at[0] & at[1] & at[2] & at[3], kCanary) << x;
+                                continue;
+                            }
+                            const size_t k = pixel - first, c = l.planes == 3 ? p : x % 3;
+                            const double want =
+                                l.format == orvex::kFormatGrayF32
+                                    ? (4899.0 * v[0][k] + 9617.0 * v[1][k] + 1868.0 * v[2][k]) /
+                                          16384 / largest
+                                    : v[c][k] / largest;
+                            float got;
+                            std::memcpy(&got, at, 4);
+                            ASSERT_NEAR(got, want, 2e-7) << x;
+                        }
+                }
             }
 }
 

@@ -61,11 +61,14 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
         if (!std::isfinite(options.matrix[i])) return ORVEX_ERROR_ARGUMENT;
         identity = identity && options.matrix[i] == (i % 4 == 0 ? 1.0f : 0.0f);
     }
+    // The stage's range: bytes, the source's for 16-bit samples, 0 .. 1 for floats.
+    const uint32_t colourMax = layout.sampleBytes == 1   ? 255u
+                               : layout.sampleBytes == 2 ? (1u << from.bits) - 1
+                                                         : 1u;
     std::unique_ptr<ColourStage> colour;
     if (!identity)
-        colour = std::make_unique<ColourStage>(
-            options.matrix, Transfer(options.transfer), from.bits,
-            layout.sampleBytes == 2 ? (1u << from.bits) - 1 : 255u, level, layout.grey);
+        colour = std::make_unique<ColourStage>(options.matrix, Transfer(options.transfer),
+                                               from.bits, colourMax, level, layout.grey);
     Conversion job{methodFrame,
                    x,
                    y,

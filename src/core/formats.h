@@ -37,6 +37,10 @@ enum FormatCode : uint32_t {
     kFormatMosaic10Pfnc = 19,
     kFormatMosaic12Pfnc = 20,
     kFormatMosaic12Gige = 21,
+    // Outputs of native floats, each value in 0 .. 1.
+    kFormatRgbF32 = 24,
+    kFormatPlanarRgbF32 = 25,
+    kFormatGrayF32 = 26,
 };
 
 // Colours of a mosaic's top-left 2 x 2 cell, row by row.
@@ -52,7 +56,8 @@ enum class FormatRole : uint8_t { Mosaic, Output, SizeOnly };
 // apart consecutive pixels of one channel are. Offsets and step count
 // samples; for planar layouts the offsets are plane indices. A grey layout
 // holds one sample per pixel, the luma of R, G and B. Mosaics: one sample
-// a pixel (sampleBytes 0 for bit-packed ones).
+// a pixel (sampleBytes 0 for bit-packed ones). Four-byte samples are
+// native floats.
 struct ChannelLayout {
     uint8_t sampleBytes;
     uint8_t step;
@@ -149,6 +154,9 @@ inline constexpr FormatRow kFormats[] = {
     table::Output(23, kFormatPlanarRgb48, "planar-rgb48", {2, 1, true, 0, 1, 2, -1, false}),
     table::Output(24, kFormatGray8, "gray8", {1, 1, false, 0, 0, 0, -1, true}),
     table::Output(25, kFormatGray16, "gray16", {2, 1, false, 0, 0, 0, -1, true}),
+    table::Output(28, kFormatRgbF32, "rgb-f32", {4, 3, false, 0, 1, 2, -1, false}),
+    table::Output(29, kFormatPlanarRgbF32, "planar-rgb-f32", {4, 1, true, 0, 1, 2, -1, false}),
+    table::Output(30, kFormatGrayF32, "gray-f32", {4, 1, false, 0, 0, 0, -1, true}),
     // Sources of the eight exports that only their size rule knows.
     table::SizeOnly(kFormatRaw8, 1),
     table::SizeOnly(kFormatRaw16, 2),

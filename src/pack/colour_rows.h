@@ -73,11 +73,10 @@ struct PlainCurveBytes {
     }
 };
 
-ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict r,
+// The matrix product of n pixels, clamped to 0 .. 1.
+ORVEX_INLINE void MatrixChunk(const ColourValues& cv, const uint16_t* __restrict r,
                               const uint16_t* __restrict g, const uint16_t* __restrict b, size_t n,
-                              uint16_t* __restrict outR, uint16_t* __restrict outG,
-                              uint16_t* __restrict outB) {
-    float y[3][kColourChunk];
+                              float (&y)[3][kColourChunk]) {
     const float* m = cv.matrix;  // scaled to the source's range
     for (size_t k = 0; k < n; ++k) {
         const float x0 = r[k], x1 = g[k], x2 = b[k];
@@ -87,6 +86,37 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
             y[c][k] = low < 1 ? low : 1;
         }
     }
+}
+
+// The same through the curve, unrounded: values of float outputs.
+ORVEX_INLINE void ColourFloatChunk(const ColourValues& cv, const uint16_t* __restrict r,
+                                   const uint16_t* __restrict g, const uint16_t* __restrict b,
+                                   size_t n, float* __restrict outR, float* __restrict outG,
+                                   float* __restrict outB) {
+    float y[3][kColourChunk];
+    MatrixChunk(cv, r, g, b, n, y);
+    float* const out[3] = {outR, outG, outB};
+    for (size_t c = 0; c < 3; ++c) {
+        const float* v = y[c];
+        float* o = out[c];
+        if (cv.transfer == Transfer::Linear) {
+            for (size_t k = 0; k < n; ++k) o[k] = v[k];
+        } else {
+            // The polynomials may stray a little past 0 and 1 at the ends.
+            for (size_t k = 0; k < n; ++k) {
+                const float s = Srgb(v[k]), low = s > 0 ? s : 0;
+                o[k] = low < 1 ? low : 1;
+            }
+        }
+    }
+}
+
+ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict r,
+                              const uint16_t* __restrict g, const uint16_t* __restrict b, size_t n,
+                              uint16_t* __restrict outR, uint16_t* __restrict outG,
+                              uint16_t* __restrict outB) {
+    float y[3][kColourChunk];
+    MatrixChunk(cv, r, g, b, n, y);
     uint16_t* const out[3] = {outR, outG, outB};
     for (size_t c = 0; c < 3; ++c) {
         const float* v = y[c];
@@ -116,3 +146,12 @@ ORVEX_INLINE void ColourChunk(const ColourValues& cv, const uint16_t* __restrict
     }                                                                               \
     }                                                                               \
     extern const ColourChunkFn Name = Chunk;
+
+#define ORVEX_COLOUR_FLOAT_SET(Name, TARGET)                                                     \
+    namespace {                                                                                  \
+    TARGET void FloatChunk(const ColourValues& cv, const uint16_t* r, const uint16_t* g,         \
+                           const uint16_t* b, size_t n, float* outR, float* outG, float* outB) { \
+        ColourFloatChunk(cv, r, g, b, n, outR, outG, outB);                                      \
+    }                                                                                            \
+    }                                                                                            \
+    extern const ColourFloatChunkFn Name = FloatChunk;

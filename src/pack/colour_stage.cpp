@@ -9,6 +9,7 @@
 namespace orvex {
 
 ORVEX_COLOUR_SET(kColourPortable, )
+ORVEX_COLOUR_FLOAT_SET(kColourFloatPortable, )
 
 namespace {
 
@@ -51,6 +52,9 @@ ColourStage::ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t s
     static const ColourChunkFn* const kSets[kSimdLevelCount] = {&kColourPortable, nullptr, nullptr,
                                                                 &kColourAvx2, &kColourAvx512};
     chunk_ = WidestOf(kSets, level, [](const ColourChunkFn& f) { return f; });
+    static const ColourFloatChunkFn* const kFloatSets[kSimdLevelCount] = {
+        &kColourFloatPortable, nullptr, nullptr, &kColourFloatAvx2, nullptr};
+    floats_ = WidestOf(kFloatSets, level, [](const ColourFloatChunkFn& f) { return f; });
     triple_ = level >= SimdLevel::Avx512 ? kColourTripleAvx512 : nullptr;
 }
 

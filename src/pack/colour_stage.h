@@ -36,6 +36,12 @@ using ColourChunkFn = void (*)(const ColourValues& values, const uint16_t* r, co
                                uint16_t* outB);
 extern const ColourChunkFn kColourPortable, kColourAvx2, kColourAvx512;
 
+// The same pixels' values through the curve, unrounded, in 0 .. 1.
+using ColourFloatChunkFn = void (*)(const ColourValues& values, const uint16_t* r,
+                                    const uint16_t* g, const uint16_t* b, size_t n, float* outR,
+                                    float* outG, float* outB);
+extern const ColourFloatChunkFn kColourFloatPortable, kColourFloatAvx2;
+
 // The same pixels straight into three-byte pixels (R first, or B first),
 // in whole vectors; returns how many it wrote (0 where the stage's curve
 // has no such kernel).
@@ -59,6 +65,11 @@ class ColourStage {
                uint16_t* outG, uint16_t* outB) const {
         chunk_(values_, r, g, b, n, outR, outG, outB);
     }
+    // The same, each value in 0 .. 1 as the curve gives it (float outputs).
+    void ApplyFloat(const uint16_t* r, const uint16_t* g, const uint16_t* b, size_t n, float* outR,
+                    float* outG, float* outB) const {
+        floats_(values_, r, g, b, n, outR, outG, outB);
+    }
     // Pixels 0 .. n - 1 into out as three-byte pixels, as many as the
     // level's kernel writes; the caller does the rest through Apply.
     size_t ApplyTriple(const uint16_t* r, const uint16_t* g, const uint16_t* b, size_t n,
@@ -69,6 +80,7 @@ class ColourStage {
   private:
     ColourValues values_;
     ColourChunkFn chunk_;
+    ColourFloatChunkFn floats_;
     ColourTripleFn triple_;
 };
 

@@ -75,8 +75,10 @@ ORVEX_TARGET_AVX2 void Chunk(const ColourValues& cv, const uint16_t* r, const ui
 }  // namespace
 
 extern const ColourChunkFn kColourAvx2 = Chunk;
+ORVEX_COLOUR_FLOAT_SET(kColourFloatAvx2, ORVEX_TARGET_AVX2)
 #else
 extern const ColourChunkFn kColourAvx2 = nullptr;
+extern const ColourFloatChunkFn kColourFloatAvx2 = nullptr;
 #endif
 
 }  // namespace orvex

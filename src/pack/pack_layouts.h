@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 #include <utility>
 
@@ -14,6 +15,36 @@
 
 namespace orvex {
 namespace {
+
+// Floats of a float layout's row: each value divided by `largest`, not
+// rounded; grey is the luma of the undivided values. T: the methods'
+// samples, or the colour stage's values (largest 1).
+template <size_t kRow, class T>
+ORVEX_INLINE void PackFloatRow(const PackRow& row, size_t first, size_t n, const T* __restrict r,
+                               const T* __restrict g, const T* __restrict b, float largest) {
+    constexpr ChannelLayout kLayout = kFormats[kRow].layout;
+    auto store = [](uint8_t* __restrict px, size_t i, float v) { std::memcpy(px + 4 * i, &v, 4); };
+    if constexpr (kLayout.grey) {
+        uint8_t* __restrict const px = row.at[0];
+        const float lumaLargest = 16384 * largest;
+        for (size_t k = 0; k < n; ++k)
+            store(px, first + k,
+                  (4899 * float(r[k]) + 9617 * float(g[k]) + 1868 * float(b[k])) / lumaLargest);
+    } else if constexpr (kLayout.planar) {
+        for (size_t k = 0; k < n; ++k) store(row.at[kLayout.r], first + k, float(r[k]) / largest);
+        for (size_t k = 0; k < n; ++k) store(row.at[kLayout.g], first + k, float(g[k]) / largest);
+        for (size_t k = 0; k < n; ++k) store(row.at[kLayout.b], first + k, float(b[k]) / largest);
+    } else {
+        constexpr size_t kStep = kLayout.step;
+        uint8_t* __restrict const px = row.at[0];
+        for (size_t k = 0; k < n; ++k) {
+            const size_t at = (first + k) * kStep;
+            store(px, at + kLayout.r, float(r[k]) / largest);
+            store(px, at + kLayout.g, float(g[k]) / largest);
+            store(px, at + kLayout.b, float(b[k]) / largest);
+        }
+    }
+}
 
 // The output never overlaps the values (they live in the method's working
 // memory), which the compiler must know to vectorise byte stores past them.
@@ -58,23 +89,39 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
 
 // The kernels of one build (portable, or an instruction set's target), one
 // pair per output row of the format table; null for the other rows.
-#define ORVEX_PACK_SET(Name, TARGET)                                                           \
-    namespace {                                                                                \
-    template <size_t kRow, bool kAlpha, bool kNarrow>                                          \
-    TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r,      \
-                           const uint16_t* g, const uint16_t* b, const PackValues& values) {   \
-        PackLayoutRow<kRow, kAlpha, kNarrow>(row, first, n, r, g, b, values);                  \
-    }                                                                                          \
-    template <size_t kRow, bool kAlpha, bool kNarrow>                                          \
-    constexpr PackRowFn PackKernelOf() {                                                       \
-        if constexpr (kFormats[kRow].role == FormatRole::Output)                               \
-            return PackKernel<kRow, kAlpha, kNarrow>;                                          \
-        return nullptr;                                                                        \
-    }                                                                                          \
-    template <size_t... kRow>                                                                  \
-    constexpr PackSet MakePackSet(std::index_sequence<kRow...>) {                              \
-        return {{{{PackKernelOf<kRow, false, false>(), PackKernelOf<kRow, false, true>()},     \
-                  {PackKernelOf<kRow, true, false>(), PackKernelOf<kRow, true, true>()}}...}}; \
-    }                                                                                          \
-    }                                                                                          \
+#define ORVEX_PACK_SET(Name, TARGET)                                                          \
+    namespace {                                                                               \
+    template <size_t kRow, bool kAlpha, bool kNarrow>                                         \
+    TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r,     \
+                           const uint16_t* g, const uint16_t* b, const PackValues& values) {  \
+        if constexpr (kFormats[kRow].layout.sampleBytes == 4)                                 \
+            PackFloatRow<kRow>(row, first, n, r, g, b, values.largest);                       \
+        else                                                                                  \
+            PackLayoutRow<kRow, kAlpha, kNarrow>(row, first, n, r, g, b, values);             \
+    }                                                                                         \
+    template <size_t kRow, bool kAlpha, bool kNarrow>                                         \
+    constexpr PackRowFn PackKernelOf() {                                                      \
+        if constexpr (kFormats[kRow].role == FormatRole::Output)                              \
+            return PackKernel<kRow, kAlpha, kNarrow>;                                         \
+        return nullptr;                                                                       \
+    }                                                                                         \
+    template <size_t kRow>                                                                    \
+    TARGET void PackFloatKernel(const PackRow& row, size_t first, size_t n, const float* r,   \
+                                const float* g, const float* b) {                             \
+        PackFloatRow<kRow>(row, first, n, r, g, b, 1.0f);                                     \
+    }                                                                                         \
+    template <size_t kRow>                                                                    \
+    constexpr PackFloatFn PackFloatKernelOf() {                                               \
+        if constexpr (kFormats[kRow].role == FormatRole::Output &&                            \
+                      kFormats[kRow].layout.sampleBytes == 4)                                 \
+            return PackFloatKernel<kRow>;                                                     \
+        return nullptr;                                                                       \
+    }                                                                                         \
+    template <size_t... kRow>                                                                 \
+    constexpr PackSet MakePackSet(std::index_sequence<kRow...>) {                             \
+        return {{{{PackKernelOf<kRow, false, false>(), PackKernelOf<kRow, false, true>()},    \
+                  {PackKernelOf<kRow, true, false>(), PackKernelOf<kRow, true, true>()}}...}, \
+                {PackFloatKernelOf<kRow>()...}};                                              \
+    }                                                                                         \
+    }                                                                                         \
     extern const PackSet Name = MakePackSet(std::make_index_sequence<kFormatRowCount>());

@@ -18,9 +18,13 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     colour_ = options.colour;
     // The colour stage gives samples in the output's range itself.
     const bool narrow = layout_->sampleBytes == 1 && options.sourceBits > 8 && colour_ == nullptr;
+    // Floats are the samples over their largest value, which samples stored
+    // as they are (no bits given) take to be 16 bits' largest.
+    const uint32_t sourceBits = options.sourceBits == 0 ? 16 : options.sourceBits;
     values_ = {options.alpha, uint16_t(narrow ? 1u << (options.sourceBits - 9) : 0),
-               uint8_t(narrow ? options.sourceBits - 8 : 0)};
-    const bool asIs = !narrow && !layout_->grey;
+               uint8_t(narrow ? options.sourceBits - 8 : 0), float((1u << sourceBits) - 1)};
+    const bool floats = layout_->sampleBytes == 4;
+    const bool asIs = !narrow && !layout_->grey && !floats;
     converts_ = !asIs || colour_ != nullptr;
     tripleBytes_ = colour_ != nullptr && layout_->step == 3 && !layout_->planar &&
                    layout_->sampleBytes == 1 && layout_->g == 1;
@@ -30,6 +34,8 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     const size_t index = RowIndexOf(dst.format);
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
+    if (floats && colour_ != nullptr)
+        floats_ = WidestOf(kSets, level, [&](const PackSet& s) { return s.floats[index]; });
     // Three-sample pixels of samples stored as they are take the vector
     // kernels; narrowed into bytes, they are narrowed first.
     narrowFirst_ = narrow && !layout_->grey;
@@ -82,6 +88,17 @@ void PackPlan::PutColour(const PackRow& row, size_t first, size_t n, const uint1
             0, [&](PackVectorFn f, size_t from) { return f(row, first + k, from, m, cr, cg, cb); });
         if (done < m)
             kernel_(row, first + k + done, m - done, cr + done, cg + done, cb + done, values_);
+    }
+}
+
+void PackPlan::PutColourFloats(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                               const uint16_t* g, const uint16_t* b) const {
+    constexpr size_t kStep = kColourChunk;
+    float cr[kStep], cg[kStep], cb[kStep];
+    for (size_t k = 0; k < n; k += kStep) {
+        const size_t m = n - k < kStep ? n - k : kStep;
+        colour_->ApplyFloat(r + k, g + k, b + k, m, cr, cg, cb);
+        floats_(row, first + k, m, cr, cg, cb);
     }
 }
 

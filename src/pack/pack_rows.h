@@ -1,8 +1,8 @@
 // The pack stage: every method produces its colour pixels in one internal
 // form, three arrays of 16-bit samples (R, G, B, one value per pixel,
-// already within the output's sample range), and the stage writes them into
-// a row of any colour layout. The layouts' facts come from the one layout
-// table; a new layout needs a row there and nothing here.
+// already within the output's sample range; for floats, the source's), and
+// the stage writes them into a row of any colour layout. The layouts' facts come from the one
+// layout table; a new layout needs a row there and nothing here.
 #pragma once
 
 #include <cstddef>
@@ -21,13 +21,14 @@ struct PackRow {
     uint8_t* at[3];
 };
 
-// What a call's pack does besides placing samples: the alpha it writes, and
-// how samples wider than an 8-bit output are narrowed: min(255, (v + round)
-// >> shift).
+// What a call's pack does besides placing samples: the alpha it writes, how
+// samples wider than an 8-bit output are narrowed: min(255, (v + round) >>
+// shift), and the largest sample, which float outputs divide by.
 struct PackValues {
     uint16_t alpha;
     uint16_t round;
     uint8_t shift;
+    float largest;
 };
 
 // A wider sample narrowed into a byte: rounded, clamped to 255.
@@ -41,10 +42,17 @@ ORVEX_INLINE uint32_t Narrowed(uint32_t v, uint32_t round, uint32_t shift) {
 using PackRowFn = void (*)(const PackRow& row, size_t first, size_t n, const uint16_t* r,
                            const uint16_t* g, const uint16_t* b, const PackValues& values);
 
+// Writes pixels first .. first + n - 1 of a float layout's row from values
+// already in 0 .. 1 (the colour stage's).
+using PackFloatFn = void (*)(const PackRow& row, size_t first, size_t n, const float* r,
+                             const float* g, const float* b);
+
 // The kernels one build compiles, by [row of the format table][writes
-// alpha][narrows]; null for rows that are not colour layouts.
+// alpha][narrows]; null for rows that are not colour layouts. floats: by
+// row, null for rows that are not float layouts.
 struct PackSet {
     PackRowFn rows[kFormatRowCount][2][2];
+    PackFloatFn floats[kFormatRowCount];
 };
 
 class ColourStage;
@@ -105,6 +113,7 @@ class PackPlan {
 
     void Put(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
              const uint16_t* b) const {
+        if (floats_ != nullptr) return PutColourFloats(row, first, n, r, g, b);
         if (colour_ != nullptr) return PutColour(row, first, n, r, g, b);
         if (narrowFirst_ && !vectors_.Empty()) return PutNarrowed(row, first, n, r, g, b);
         const size_t done = vectors_.Run(
@@ -115,6 +124,9 @@ class PackPlan {
   private:
     void PutColour(const PackRow& row, size_t first, size_t n, const uint16_t* r, const uint16_t* g,
                    const uint16_t* b) const;
+    // The colour stage's values into a float layout, unrounded.
+    void PutColourFloats(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                         const uint16_t* g, const uint16_t* b) const;
     // Samples narrowed into bytes, then through the vector kernels.
     void PutNarrowed(const PackRow& row, size_t first, size_t n, const uint16_t* r,
                      const uint16_t* g, const uint16_t* b) const;
@@ -122,6 +134,7 @@ class PackPlan {
     const ColourStage* colour_ = nullptr;
     const ChannelLayout* layout_ = nullptr;
     PackRowFn kernel_ = nullptr;
+    PackFloatFn floats_ = nullptr;  // float layouts with a colour stage
     uint8_t* data_ = nullptr;
     ptrdiff_t stride_ = 0, planeStride_ = 0;
     PackValues values_{};

@@ -124,6 +124,34 @@ def test_packed_frames_and_camera_options():
     assert abs(int(srgb[4, 4, 0]) - round(255 * (1.055 * (100 / 255) ** (1 / 2.4) - 0.055))) <= 1
 
 
+def test_float32_is_the_16_bit_output_unrounded():
+    # Bounds in steps of the 16-bit output: its rounding (0.5, twice for grey
+    # through the colour stage) and single precision (24 bits).
+    raw = random_mosaic(30, 34, np.uint16, bits=12, seed=9)
+    stage = dict(matrix=[1.7, -0.5, -0.2, -0.3, 1.6, -0.3, 0.1, -0.6, 1.5], transfer="srgb")
+    cases = [  # (options, bound of colour layouts, bound of grey)
+        ({}, 1e-3, 0.501),
+        (stage, 0.501, 1.001),
+    ]
+    for method in orvex.methods():
+        for options, bound, grey_bound in cases:
+            wide = orvex.demosaic(raw, method=method, layout="planar", bits=12, **options)
+            floats = orvex.demosaic(raw, method=method, layout="planar", bits=12,
+                                    dtype=np.float32, **options)
+            assert floats.dtype == np.float32 and floats.min() >= 0 and floats.max() <= 1
+            assert np.abs(floats * 4095.0 - wide).max() <= bound, method
+            packed = orvex.demosaic(raw, method=method, bits=12, dtype="float32", **options)
+            np.testing.assert_array_equal(packed, np.moveaxis(floats, 0, -1))
+            grey = orvex.demosaic(raw, method=method, layout="gray", bits=12, **options)
+            grey_f = orvex.demosaic(raw, method=method, layout="gray", bits=12,
+                                    dtype=np.float32, **options)
+            assert np.abs(grey_f * 4095.0 - grey).max() <= grey_bound, method
+    out = np.zeros((10, 12, 3), np.float32)
+    whole = orvex.demosaic(raw, method="mhc", bits=12, dtype=np.float32)
+    orvex.demosaic_region(raw, 3, 5, 12, 10, method="mhc", bits=12, dtype=np.float32, out=out)
+    np.testing.assert_array_equal(out, whole[5:15, 3:15])
+
+
 def test_dtype_forms_and_positional_arguments():
     raw16 = random_mosaic(8, 10, np.uint16, bits=12)
     want = orvex.demosaic(raw16, "GRBG", "bilinear", "RGB", 12, 1, None, np.dtype(np.uint8))
@@ -143,7 +171,7 @@ def test_errors_write_nothing():
         (ValueError, dict(out=np.zeros((10, 11, 3), np.uint8))),
         (TypeError, dict(out=np.zeros((10, 12, 3), np.uint16))),
         (ValueError, dict(black=[300, 0, 0, 0], out=out)),
-        (TypeError, dict(dtype=np.float32)),
+        (TypeError, dict(dtype=np.float32, layout="BGR")),
     ]
     for error, kwargs in cases:
         with pytest.raises(error):
