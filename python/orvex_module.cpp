@@ -38,12 +38,25 @@ const Accepted kRegion{{},
 const Accepted kZoom{{"pattern", "bits"}, {}};
 const Accepted kUnpack{{}, {"pattern", "threads", "bits", "stride", "black", "white", "gain"}};
 
+std::string Size(uint64_t w, uint64_t h) {
+    return std::to_string(w) + " x " + std::to_string(h);
+}
+
 py::array Convert(const py::object& raw, Settings& s,
                   std::optional<std::array<uint32_t, 4>> region) {
     const Mosaic m = ReadMosaic(raw, s);
+    const uint64_t mw = m.image.width, mh = m.image.height;
+    if (mw < 2 || mh < 2)
+        throw py::value_error("raw: a mosaic of at least 2 x 2 samples, not " + Size(mw, mh));
     if (region && ((*region)[2] == 0 || (*region)[3] == 0))
         throw py::value_error("width, height: a region of at least 1 x 1, not " +
-                              std::to_string((*region)[2]) + " x " + std::to_string((*region)[3]));
+                              Size((*region)[2], (*region)[3]));
+    if (region &&
+        (uint64_t((*region)[0]) + (*region)[2] > mw || uint64_t((*region)[1]) + (*region)[3] > mh))
+        throw py::value_error("x, y, width, height: the region " +
+                              Size((*region)[2], (*region)[3]) + " at (" +
+                              std::to_string((*region)[0]) + ", " + std::to_string((*region)[1]) +
+                              ") reaches beyond the " + Size(mw, mh) + " mosaic");
     const uint32_t bits = OutputBits(s, m);
     const OutputFormat format = FindOutput(s.layout, bits);
     FinishOptions(s, bits, m.bits);

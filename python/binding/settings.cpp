@@ -238,6 +238,13 @@ void FinishOptions(Settings& s, uint32_t outputBits, uint32_t sourceBits) {
             s.options.gain[site] = redRow == redColumn ? v[redRow ? 0 : 2] : v[1];
         }
     }
+    // The levels against each other, as the library holds them, in words.
+    const uint32_t top = s.options.white != 0 ? s.options.white : (1u << sourceBits) - 1;
+    for (const uint32_t b : s.options.black)
+        if (b >= top)
+            throw py::value_error("black: " + std::to_string(b) +
+                                  " is at or above the white level " + std::to_string(top) +
+                                  (s.options.white != 0 ? "" : " of these samples' bits"));
     if (s.alpha) {
         // Alpha is a sample of the output: bytes, or the source's significant bits.
         const uint32_t largest = outputBits == 8 ? 255 : (1u << sourceBits) - 1;

@@ -246,6 +246,17 @@ def test_arguments_out_of_range_name_the_argument_and_write_nothing():
         orvex.demosaic(np.zeros((0, 0), np.uint8))
     with pytest.raises(ValueError, match="at least 1 x 1"):
         orvex.demosaic_region(raw, 0, 0, 0, 0)
+    cases = [  # (call, words the ValueError holds)
+        (lambda: orvex.demosaic(np.zeros((1, 5), np.uint8)), "at least 2 x 2 samples, not 5 x 1"),
+        (lambda: orvex.demosaic_region(raw, 4, 0, 5, 2), r"region 5 x 2 at \(4, 0\) reaches"),
+        (lambda: orvex.demosaic_region(raw, 0, 7, 2, 2), "beyond the 8 x 8 mosaic"),
+        (lambda: orvex.demosaic(raw, black=10, white=10), "black: 10 is at or above the white"),
+        (lambda: orvex.demosaic(raw, black=255), "255 is at or above the white level 255"),
+        (lambda: orvex.demosaic(raw.astype(np.uint16), bits=12, black=[0, 0, 0, 4095]), "4095"),
+    ]
+    for call, words in cases:
+        with pytest.raises(ValueError, match=words):
+            call()
 
 
 def test_copies_that_cannot_be_made_raise_memory_error():
