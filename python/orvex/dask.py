@@ -4,7 +4,8 @@ Each output block is converted from its block of the mosaic and every
 method's reach of neighbours around it (``REACH`` samples on each side, taken
 from the adjacent blocks), the parts starting at even offsets so the
 colour pattern keeps its phase: the assembled result equals :func:`orvex.demosaic` of the whole
-mosaic byte for byte, whatever the chunking.
+mosaic byte for byte, whatever the chunking. :func:`develop` develops camera files on the
+workers, one file a task.
 """
 
 try:
@@ -18,7 +19,9 @@ import numpy as np
 
 import orvex
 
-__all__ = ["REACH", "demosaic"]
+from . import develop_files
+
+__all__ = ["REACH", "demosaic", "develop"]
 
 # Neighbours on each side a block is converted with: no method reads farther
 # (the widest, the directional estimation, reads 12 rows and columns).
@@ -112,3 +115,47 @@ def demosaic(mosaic, pattern="RGGB", method="bilinear", layout="RGB", dtype=None
         rows.append(da.concatenate(row, axis=columns_axis))
         y += block_height
     return da.concatenate(rows, axis=rows_axis)
+
+
+def develop(paths, out_dir, format="ppm", force=False, **options):
+    """A dask bag developing camera files into ``out_dir``, one file a task.
+
+    Parameters
+    ----------
+    paths : sequence of str or os.PathLike
+        Camera files, readable where the tasks run.
+    out_dir : str or os.PathLike
+        The folder the outputs go to, each named for its input's stem plus ``.ppm`` or
+        ``.npy`` (``format``). Existing outputs are not replaced unless ``force``; inputs never.
+    **options
+        As for :meth:`orvex.RawFrame.develop` (``threads`` 1 unless given: the files are
+        developed in parallel instead).
+
+    Returns
+    -------
+    dask.bag.Bag
+        Of :class:`orvex.develop_files.Developed`, one per file in order: a file that fails
+        fails its own task only, its ``error`` saying why.
+    """
+    try:
+        import dask.bag as db
+    except ImportError as error:  # pragma: no cover - depends on the system
+        raise ImportError("orvex.dask.develop needs dask.bag (Debian: python3-dask)") from error
+    paths, outputs = develop_files.plan_outputs(paths, out_dir, format, force)
+    options = dict(options)
+    options.setdefault("threads", 1)
+    _check_develop_options(options)
+    if not paths:
+        return db.from_sequence([], npartitions=1)
+    jobs = db.from_sequence(list(zip(paths, outputs)), npartitions=len(paths))
+    return jobs.starmap(develop_files.develop_one, format=format, force=force, options=options)
+
+
+def _check_develop_options(options):
+    """Develops a small frame with the options, so mistakes raise before any task runs."""
+    frame = orvex.RawFrame(
+        mosaic=np.zeros((4, 4), np.uint16), pattern="RGGB", bits=12, black=[0] * 4, white=4095,
+        as_shot_wb=[2.0, 1.0, 1.5], daylight_wb=[2.0, 1.0, 1.5],
+        camera_to_srgb=np.eye(3, dtype=np.float32), orientation=0, make="", model="",
+    )
+    frame.develop(**options)

@@ -1,6 +1,8 @@
-from typing import Optional
+import os
+from typing import Optional, Sequence, Union
 
 import dask.array as da
+import dask.bag as db
 import numpy.typing as npt
 
 REACH: int
@@ -13,3 +15,10 @@ def demosaic(
     dtype: Optional[npt.DTypeLike] = ...,
     **options: object,
 ) -> da.Array: ...
+def develop(
+    paths: Sequence[Union[str, os.PathLike]],
+    out_dir: Union[str, os.PathLike],
+    format: str = ...,
+    force: bool = ...,
+    **options: object,
+) -> db.Bag: ...

@@ -63,3 +63,50 @@ def test_a_zarr_mosaic_on_a_two_process_cluster():
     for worker, peak in peaks.items():
         grown = (peak - before[worker]) * 1024
         assert grown < 8 * chunk_bytes, (worker, grown)
+
+
+def read_ppm(path):
+    head, size, top, pixels = open(path, "rb").read().split(b"\n", 3)
+    width, height = map(int, size.split())
+    return np.frombuffer(pixels, np.uint8 if int(top) < 256 else ">u2").reshape(height, width, 3)
+
+
+def test_camera_files_developed_on_a_cluster_as_the_tool_writes_them(tmp_path):
+    import os
+    import subprocess
+
+    distributed = pytest.importorskip("distributed")
+    samples, tool = "/work/shared/raw", os.environ.get("ORVEX_TOOL", "")
+    if not hasattr(orvex._orvex, "_read_camera_file") or not os.access(tool, os.X_OK):
+        pytest.skip("built without the camera file reader or the tool")
+    names = sorted(n for n in os.listdir(samples) if n.lower().endswith((".dng", ".cr2")))
+    paths = [os.path.join(samples, n) for n in names]
+    (tmp_path / "broken.dng").write_bytes(b"not a camera file")
+    paths.append(str(tmp_path / "broken.dng"))
+    out, want = tmp_path / "out", tmp_path / "want"
+    out.mkdir()
+    want.mkdir()
+    with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
+                                  dashboard_address=None) as cluster, distributed.Client(cluster):
+        results = od.develop(paths, out, method="mhc").compute()
+    assert [r.input for r in results] == paths
+    failed = [r for r in results if not r.ok]
+    assert [r.input for r in failed] == [paths[-1]] and "broken.dng" in failed[0].error
+    assert sorted(os.listdir(out)) == sorted(f"{n.rsplit('.', 1)[0]}.ppm" for n in names)
+    for name in names:
+        stem = name.rsplit(".", 1)[0]
+        subprocess.run([tool, "convert", os.path.join(samples, name), str(want / f"{stem}.ppm"),
+                        "--method", "mhc"], check=True)
+        np.testing.assert_array_equal(read_ppm(out / f"{stem}.ppm"), read_ppm(want / f"{stem}.ppm"))
+    # The tool's rules before anything runs: existing outputs, inputs, clashing stems.
+    cases = [
+        (dict(paths=paths[:1], out_dir=out), "exists"),
+        (dict(paths=[str(out / "x.ppm")], out_dir=out, format="ppm", force=True), "an input"),
+        (dict(paths=["a/x.dng", "b/x.cr2"], out_dir=want), "would both be written"),
+        (dict(paths=paths[:1], out_dir=tmp_path / "none"), "not a folder"),
+        (dict(paths=paths[:1], out_dir=tmp_path, format="png"), "format: one of"),
+        (dict(paths=paths[:1], out_dir=tmp_path, method="best"), "method: one of"),
+    ]
+    for kwargs, words in cases:
+        with pytest.raises(ValueError, match=words):
+            od.develop(**kwargs)
