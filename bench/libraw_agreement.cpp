@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
         const auto t1 = Clock::now();
         orvex_tool::DevelopOptions one;
         one.threads = 1;
+        // LibRaw's look above: the white level white, the sRGB curve.
+        one.autoBright = false;
+        one.curve = "srgb";
         const orvex_tool::Raster ours = orvex_tool::Develop(file, one);
         const auto t2 = Clock::now();
         orvex_tool::WriteImage("/tmp/libraw_agreement.png", ours, orvex_tool::Container::Png, true);

@@ -1,8 +1,11 @@
 #include "camera_develop.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 #include <string>
+
+#include "camera_tone.h"
 
 namespace orvex_camera {
 namespace {
@@ -23,8 +26,10 @@ std::array<int, 4> SiteColours(uint32_t pattern) {
 }
 
 // Output (row, col) reads the developed picture after swapping axes, then
-// mirroring rows, then columns, as the orientation's bits say.
-void Orient(const std::vector<uint16_t>& in, uint32_t w, uint32_t h, int flip, Picture& out) {
+// mirroring rows, then columns, as the orientation's bits say; each sample
+// through `tone` on the way.
+void Orient(const std::vector<uint16_t>& in, uint32_t w, uint32_t h, int flip,
+            const std::vector<uint16_t>& tone, Picture& out) {
     const bool swap = flip & 4, flipRows = flip & 2, flipCols = flip & 1;
     out.width = swap ? h : w;
     out.height = swap ? w : h;
@@ -35,8 +40,21 @@ void Orient(const std::vector<uint16_t>& in, uint32_t w, uint32_t h, int flip, P
             if (flipRows) r = h - 1 - r;
             if (flipCols) c = w - 1 - c;
             const uint16_t* from = &in[(r * w + c) * 3];
-            std::copy(from, from + 3, &out.rgb[(row * out.width + col) * 3]);
+            uint16_t* to = &out.rgb[(row * out.width + col) * 3];
+            for (size_t k = 0; k < 3; ++k) to[k] = tone[from[k]];
         }
+}
+
+// Every other pixel of every other row: with the block method, each 2 x 2
+// cell's colours once.
+std::vector<uint16_t> Halve(const std::vector<uint16_t>& in, uint32_t w, uint32_t h) {
+    std::vector<uint16_t> out(size_t(w / 2) * (h / 2) * 3);
+    for (size_t y = 0; y < h / 2; ++y)
+        for (size_t x = 0; x < w / 2; ++x) {
+            const uint16_t* from = &in[(2 * y * w + 2 * x) * 3];
+            std::copy(from, from + 3, &out[(y * (w / 2) + x) * 3]);
+        }
+    return out;
 }
 
 }  // namespace
@@ -58,6 +76,9 @@ std::array<float, 3> ChosenBalance(const CameraMosaic& m, const DevelopSettings&
 }
 
 Picture Develop(const CameraMosaic& m, const DevelopSettings& s) {
+    if (!(s.exposure >= -16 && s.exposure <= 16))
+        Fail(CameraError::kCorrupt, m,
+             "an exposure of " + std::to_string(s.exposure) + " EV is outside -16 .. 16");
     const std::array<float, 3> wb = ChosenBalance(m, s);
     const std::array<uint32_t, 4> black = s.black ? *s.black : m.black;
     const std::array<int, 4> colours = SiteColours(m.pattern);
@@ -68,20 +89,18 @@ Picture Develop(const CameraMosaic& m, const DevelopSettings& s) {
         options.black[site] = black[site];
         options.gain[site] = wb[size_t(colours[site])];
     }
-    options.white = s.white ? *s.white : m.white;
+    options.white = s.white ? *s.white : m.white ? m.white : (1u << m.bits) - 1;
     if (s.matrix) std::copy(m.matrix.begin(), m.matrix.end(), options.matrix);
-    const bool wide = s.bits == 16;
-    options.transfer = s.linear || wide ? ORVEX_TRANSFER_LINEAR : ORVEX_TRANSFER_SRGB;
+    options.transfer = ORVEX_TRANSFER_LINEAR;
 
     const size_t n = size_t(m.width) * m.height;
     if (m.samples.size() != n)
         Fail(CameraError::kCorrupt, m,
              "the mosaic holds " + std::to_string(m.samples.size()) + " samples, not " +
                  std::to_string(m.width) + " x " + std::to_string(m.height));
-    std::vector<uint16_t> wideOut;
-    std::vector<uint8_t> narrowOut;
+    std::vector<uint16_t> rgb;
     try {
-        (wide ? wideOut.resize(n * 3) : narrowOut.resize(n * 3));
+        rgb.resize(n * 3);
     } catch (const std::bad_alloc&) {
         Fail(CameraError::kTooLarge, m,
              "input too large for this machine: " + std::to_string(m.width) + " x " +
@@ -93,13 +112,16 @@ Picture Develop(const CameraMosaic& m, const DevelopSettings& s) {
     src.height = m.height;
     src.format = ORVEX_MOSAIC16;
     src.pattern = m.pattern;
-    src.bits = m.bits;
+    // Declared 16 bits wide, the samples are scaled from black .. white to
+    // the full 16-bit range: the finest steps for the curve that follows.
+    src.bits = 16;
     orvex_image dst{};
-    dst.data = wide ? static_cast<void*>(wideOut.data()) : narrowOut.data();
+    dst.data = rgb.data();
     dst.width = m.width;
     dst.height = m.height;
-    dst.format = wide ? ORVEX_RGB48 : ORVEX_RGB24;
-    if (const int status = orvex_demosaic(&src, &dst, s.method, &options); status != ORVEX_OK) {
+    dst.format = ORVEX_RGB48;
+    const uint32_t method = s.half ? uint32_t(ORVEX_BLOCK) : s.method;
+    if (const int status = orvex_demosaic(&src, &dst, method, &options); status != ORVEX_OK) {
         // The library's words, and the levels that explain them.
         std::string why;
         const uint32_t highest = *std::max_element(options.black, options.black + 4);
@@ -110,15 +132,29 @@ Picture Develop(const CameraMosaic& m, const DevelopSettings& s) {
         Fail(CameraError::kCorrupt, m,
              std::string("developing: ") + orvex_status_text(status) + why);
     }
-    std::vector<uint16_t> rgb =
-        wide ? std::move(wideOut) : std::vector<uint16_t>(narrowOut.begin(), narrowOut.end());
+    uint32_t w = m.width, h = m.height;
+    if (s.half) {
+        rgb = Halve(rgb, w, h);
+        w /= 2;
+        h /= 2;
+    }
+    const double gain = std::exp2(s.exposure) *
+                        (s.autoBright ? AutoBrightness(rgb) : std::exp2(m.baselineExposure));
+    const uint32_t bits = s.bits == 16 ? 16 : 8;
+    const std::vector<uint16_t> tone = ToneTable(gain,
+                                                 s.linear                  ? Transfer::kLinear
+                                                 : s.curve == Curve::kSrgb ? Transfer::kSrgb
+                                                                           : Transfer::kBt709,
+                                                 bits);
+
     Picture out;
-    out.bits = wide ? m.bits : 8;
+    out.bits = bits;
     if (s.rotate && m.flip != 0) {
-        Orient(rgb, m.width, m.height, m.flip, out);
+        Orient(rgb, w, h, m.flip, tone, out);
     } else {
-        out.width = m.width;
-        out.height = m.height;
+        for (uint16_t& v : rgb) v = tone[v];
+        out.width = w;
+        out.height = h;
         out.rgb = std::move(rgb);
     }
     return out;

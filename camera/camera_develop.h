@@ -6,8 +6,10 @@
 //   Picture Develop(mosaic, settings)
 // takes a CameraMosaic as ReadCameraFile gives it (or one filled in by the
 // caller) and returns interleaved R, G, B samples: the black levels taken
-// off, the white balance and the camera-to-sRGB matrix applied, the
-// transfer curve, and the file's orientation. It throws CameraError
+// off, the white balance and the camera-to-sRGB matrix applied, brightened
+// (by default the level above which 1 % of a channel's pixels lie becomes
+// white, as dcraw does; then `exposure`), the transfer curve at either bit
+// depth, and the file's orientation. It throws CameraError
 // (kCorrupt) when the levels contradict each other and (kTooLarge) when the
 // picture does not fit in memory; its message names mosaic.source.
 #pragma once
@@ -29,6 +31,12 @@ enum class Balance {
     kGiven,     // DevelopSettings::given
 };
 
+// Transfer curves of the picture.
+enum class Curve {
+    kBt709,  // ITU-R BT.709's (power 0.45, slope 4.5 at black), dcraw's and LibRaw's default
+    kSrgb,   // IEC 61966-2-1
+};
+
 struct DevelopSettings {
     uint32_t method = ORVEX_DLMMSE;  // orvex_method
     Balance balance = Balance::kAsShot;
@@ -36,18 +44,25 @@ struct DevelopSettings {
     // Levels in place of the file's: per site of the top-left cell, row by row.
     std::optional<std::array<uint32_t, 4>> black;
     std::optional<uint32_t> white;
-    bool matrix = true;    // else the camera's own colours
-    bool linear = false;   // else the sRGB curve (8-bit pictures only)
-    uint32_t bits = 8;     // sample width of the picture, 8 or 16
-    bool rotate = true;    // apply the file's orientation
+    bool matrix = true;           // else the camera's own colours
+    Curve curve = Curve::kBt709;  // at either bit depth
+    bool linear = false;          // no curve: samples proportional to light
+    uint32_t bits = 8;            // sample width of the picture, 8 or 16
+    bool rotate = true;           // apply the file's orientation
+    // Brightness: automatic (the top 1 % of the brightest channel clips), or
+    // the white level white brightened by the DNG BaselineExposure; either
+    // way times 2^exposure.
+    bool autoBright = true;
+    double exposure = 0;  // EV, -16 .. 16
+    // One pixel per 2 x 2 cell (half the width and height): a fast preview
+    // whose colours are the cell's sites, its two greens averaged.
+    bool half = false;
     uint32_t threads = 0;  // orvex_options.threads: 0 one per core
 };
 
 struct Picture {
     uint32_t width = 0, height = 0;
-    // Samples range over 0 .. 2^bits - 1: 8 for 8-bit pictures, the mosaic's
-    // significant bits for 16-bit ones.
-    uint32_t bits = 8;
+    uint32_t bits = 8;          // samples range over 0 .. 2^bits - 1 (bits 8 or 16)
     std::vector<uint16_t> rgb;  // width x height x 3, row by row
 };
 

@@ -207,6 +207,9 @@ CameraMosaic Read(LibRaw& raw, const std::string& name, uint64_t fileSize, const
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) f.matrix[size_t(3 * i + j)] = c.rgb_cam[i][j];
     f.flip = s.flip;
+    // LibRaw leaves a mark far outside any exposure where the tag is absent.
+    const float baseline = c.dng_levels.baseline_exposure;
+    if (baseline > -16 && baseline < 16) f.baselineExposure = baseline;
 
     f.width = s.width;
     f.height = s.height;

@@ -48,6 +48,7 @@ struct CameraMosaic {
     std::array<float, 3> daylight{1, 1, 1};  // the camera's daylight balance
     bool hasAsShot = false;                  // else asShot is the daylight balance
     std::array<float, 9> matrix{};           // camera RGB to linear sRGB, row-major
+    float baselineExposure = 0;              // DNG BaselineExposure in EV; 0 elsewhere
     // Orientation: 4 swap axes, 2 mirror rows, 1 mirror columns (in that order).
     int flip = 0;
     std::vector<std::string> warnings;  // accepted faults, one sentence each

@@ -15,11 +15,13 @@
 #include "image_io.h"
 #include "orvex.h"
 #include "orvex2.h"
+#include "tool/synthetic_dng.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace orvex_tool;
+using orvex_test::WriteDng;
 
 struct ToolRun {
     int status;
@@ -633,65 +635,6 @@ TEST_F(ToolTest, CameraFilesAreDescribedAndDeveloped) {
     EXPECT_FALSE(fs::exists(Path("x.png")));
 }
 
-// A DNG of a 12-bit mosaic as cameras write it: the pattern, black levels
-// per site, white level, as-shot neutral, a colour matrix whose camera RGB
-// is linear sRGB, and an orientation; left half a grey of linear value
-// `left`, right half `right`. linear: three samples a pixel instead.
-void WriteDng(const std::string& path, uint32_t pattern, uint16_t orientation, double left,
-              double right, bool linear = false, bool asShot = true) {
-    const uint32_t w = 64, h = 48, white = 4000;
-    const float black[4] = {64, 65, 66, 67}, neutral[3] = {0.5f, 1.0f, 0.8f};
-    TIFF* tif = TIFFOpen(path.c_str(), "w");
-    ASSERT_NE(tif, nullptr);
-    TIFFSetField(tif, TIFFTAG_SUBFILETYPE, 0);
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, w);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, h);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, uint16_t(16));
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(linear ? 3 : 1));
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, uint16_t(linear ? 34892 : 32803));
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, h);
-    TIFFSetField(tif, TIFFTAG_MAKE, "Orvex");
-    TIFFSetField(tif, TIFFTAG_MODEL, "Synthetic");
-    TIFFSetField(tif, TIFFTAG_ORIENTATION, orientation);
-    const uint16_t dims[2] = {2, 2};
-    // CFA colours: 0 red, 1 green, 2 blue, for each pattern's cell; 4: C, M, M, Y.
-    const uint8_t cells[5][4] = {
-        {0, 1, 1, 2}, {1, 0, 2, 1}, {1, 2, 0, 1}, {2, 1, 1, 0}, {3, 4, 4, 5}};
-    if (!linear) {
-        TIFFSetField(tif, TIFFTAG_CFAREPEATPATTERNDIM, dims);
-        TIFFSetField(tif, TIFFTAG_CFAPATTERN, uint16_t(4), cells[pattern]);
-    }
-    const uint8_t version[4] = {1, 4, 0, 0}, back[4] = {1, 1, 0, 0};
-    TIFFSetField(tif, TIFFTAG_DNGVERSION, version);
-    TIFFSetField(tif, TIFFTAG_DNGBACKWARDVERSION, back);
-    TIFFSetField(tif, TIFFTAG_UNIQUECAMERAMODEL, "Orvex Synthetic");
-    TIFFSetField(tif, TIFFTAG_BLACKLEVELREPEATDIM, dims);
-    TIFFSetField(tif, TIFFTAG_BLACKLEVEL, uint16_t(4), black);
-    TIFFSetField(tif, TIFFTAG_WHITELEVEL, uint16_t(1), &white);
-    if (asShot) TIFFSetField(tif, TIFFTAG_ASSHOTNEUTRAL, uint16_t(3), neutral);
-    const float xyzToSrgb[9] = {3.2406f, -1.5372f, -0.4986f, -0.9689f, 1.8758f,
-                                0.0415f, 0.0557f,  -0.2040f, 1.0570f};
-    TIFFSetField(tif, TIFFTAG_COLORMATRIX1, uint16_t(9), xyzToSrgb);
-    TIFFSetField(tif, TIFFTAG_CALIBRATIONILLUMINANT1, uint16_t(21));
-    std::vector<uint16_t> row(w * (linear ? 3 : 1));
-    for (uint32_t y = 0; y < h; ++y) {
-        for (uint32_t x = 0; x < w; ++x) {
-            const size_t site = (y & 1) * 2 + (x & 1);
-            const int colour = std::min<int>(cells[pattern][site], 2);
-            // Raw values that the as-shot balance turns into the grey.
-            const double value = x < w / 2 ? left : right;
-            const double s = black[site] + value * (white - black[site]) * neutral[colour];
-            if (linear)
-                for (int c = 0; c < 3; ++c) row[3 * x + c] = uint16_t(std::lround(s));
-            else
-                row[x] = uint16_t(std::lround(s));
-        }
-        TIFFWriteScanline(tif, row.data(), y);
-    }
-    TIFFClose(tif);
-}
-
 // Synthesised DNGs of every pattern: the tool reads each field and develops
 // flat greys to their sRGB values within 1, oriented; corrupt, truncated and
 // already demosaicked files are refused with no output.
@@ -725,7 +668,10 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
                                   &m[0], &m[1], &m[2], &m[3], &m[4], &m[5], &m[6], &m[7], &m[8]),
                       9);
             for (int i = 0; i < 9; ++i) EXPECT_NEAR(m[i], i % 4 == 0 ? 1.0 : 0.0, 0.01) << i;
-            ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("t.png") + " --force").status,
+            // The white level white and the sRGB curve: the levels as they are.
+            ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("t.png") +
+                           " --force --no-auto-bright --curve srgb")
+                          .status,
                       0);
             const Raster picture = ReadImage(Path("t.png"), {}).raster;
             ASSERT_EQ(picture.width, 64u);
@@ -738,7 +684,7 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
         }
     // Levels given per site equal the file's; a malformed list is a usage error.
     ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("given.png") +
-                   " --black 64,65,66,67 --white 4000")
+                   " --black 64,65,66,67 --white 4000 --no-auto-bright --curve srgb")
                   .status,
               0);
     EXPECT_EQ(ReadImage(Path("given.png"), {}).raster.samples,

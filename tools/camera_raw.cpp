@@ -109,9 +109,13 @@ Raster Develop(const CameraFile& file, const DevelopOptions& o) {
     s.method = o.method;
     s.matrix = o.matrix;
     s.linear = o.linear;
+    s.curve = o.curve == "srgb" ? orvex_camera::Curve::kSrgb : orvex_camera::Curve::kBt709;
     s.bits = o.bits;
     s.rotate = o.rotate;
     s.threads = o.threads;
+    s.autoBright = o.autoBright;
+    s.exposure = o.exposure;
+    s.half = o.half;
     orvex_camera::Picture picture;
     try {
         picture = orvex_camera::Develop(file, s);
@@ -122,7 +126,6 @@ Raster Develop(const CameraFile& file, const DevelopOptions& o) {
     out.width = picture.width;
     out.height = picture.height;
     out.channels = 3;
-    // 16-bit results hold the source's range; the container scales it.
     out.bitDepth = picture.bits;
     out.samples = std::move(picture.rgb);
     return out;

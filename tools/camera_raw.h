@@ -30,14 +30,18 @@ struct DevelopOptions {
     std::string black;          // "N" or "N,N,N,N" per site of the top-left cell; empty: the file's
     int white = -1;
     bool matrix = true;
-    bool linear = false;  // else sRGB for 8-bit outputs
+    std::string curve = "bt709";  // bt709 or srgb
+    bool linear = false;          // else the curve
+    bool autoBright = true;
+    double exposure = 0;  // EV
+    bool half = false;    // one pixel per 2 x 2 cell
     uint32_t bits = 8;    // output sample width, 8 or 16
     bool rotate = true;
     uint32_t threads = 0;
 };
 
 // The colour image the shared development gives (camera_develop.h), the
-// options' words checked; 16-bit results hold the mosaic's range.
+// options' words checked.
 Raster Develop(const CameraFile& file, const DevelopOptions& options);
 
 // What `orvex info` prints about a file: text, or one JSON object.

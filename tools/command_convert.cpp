@@ -39,7 +39,7 @@ void ConvertOne(const ConvertOptions& o, const ConvertJob& j, std::atomic<bool>&
     CheckWritable(j.job.output, o.out.force);
     if (IsCameraFile(j.job.input)) {
         // Camera files are developed: the file's levels, white balance and
-        // colour, the edge-directed method, sRGB for 8-bit outputs.
+        // colour, the edge-directed method, brightened, the sRGB curve.
         if (j.container == Container::Raw)
             throw ToolError(kUsageError,
                             j.job.output + ": camera files develop into images, not .raw");
@@ -152,7 +152,23 @@ Command AddConvertCommand(CLI::App& app) {
         "--no-matrix", [o](int64_t) { o->develop.matrix = false; },
         "Camera files: keep the camera's colours");
     convCmd->add_flag("--linear", conv.develop.linear,
-                      "Camera files: no sRGB curve on 8-bit outputs");
+                      "Camera files: linear output, no curve (at 8 and 16 bits)");
+    convCmd
+        ->add_option("--curve", conv.develop.curve,
+                     "Camera files: transfer curve bt709 (as dcraw) or srgb, at 8 and 16 bits")
+        ->check(CLI::IsMember({"bt709", "srgb"}))
+        ->capture_default_str();
+    convCmd
+        ->add_option("--exposure", conv.develop.exposure,
+                     "Camera files: brighter by EV stops (negative: darker)")
+        ->check(CLI::Range(-16.0, 16.0))
+        ->capture_default_str();
+    convCmd->add_flag(
+        "--no-auto-bright", [o](int64_t) { o->develop.autoBright = false; },
+        "Camera files: the white level is white (with a DNG's BaselineExposure), not the level "
+        "1 % of the pixels exceed");
+    convCmd->add_flag("--half", conv.develop.half,
+                      "Camera files: half the width and height, one pixel per 2 x 2 cell (fast)");
     convCmd->add_flag(
         "--no-rotate", [o](int64_t) { o->develop.rotate = false; },
         "Camera files: keep the sensor's orientation");

@@ -25,6 +25,9 @@ def read_ppm(path):
 @pytest.mark.parametrize("options, flags", [
     ({}, []),
     (dict(method="mhc", wb="daylight", linear=True), ["--method", "mhc", "--wb", "daylight", "--linear"]),
+    (dict(auto_bright=False, curve="srgb", dtype=np.uint16), ["--no-auto-bright", "--curve", "srgb",
+                                                               "--bits", "16"]),
+    (dict(exposure=-0.5, half=True, rotate=False), ["--exposure", "-0.5", "--half", "--no-rotate"]),
 ])
 def test_develop_gives_the_tools_pixels(tmp_path, options, flags):
     if not os.path.isdir(SAMPLES) or not os.access(TOOL, os.X_OK):

@@ -1,0 +1,100 @@
+// How camera files look when developed: automatic brightness, exposure, the
+// file's BaselineExposure, curves at either bit depth, half size.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "image_io.h"
+#include "synthetic_dng.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace orvex_tool;
+
+double Bt709(double x) {
+    return x < 0.018053968510807 ? 4.5 * x
+                                 : 1.09929682680944 * std::pow(x, 0.45) - 0.09929682680944;
+}
+double Srgb(double x) {
+    return x <= 0.0031308 ? 12.92 * x : 1.055 * std::pow(x, 1 / 2.4) - 0.055;
+}
+double Linear(double x) {
+    return x;
+}
+
+class CameraLook : public testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("orvex-look-" + std::to_string(::getpid()) + "-" +
+                testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    int Tool(const std::string& args) const {
+        const int raw =
+            std::system((std::string(ORVEX_TOOL) + " " + args + " 2>/dev/null").c_str());
+        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    fs::path dir_;
+};
+
+// A 64 x 48 grey scene, linear 0.2 on the left and 0.4 on the right: the
+// right half is more than 1 % of the pixels, so automatic brightness puts
+// its level at white and the left half at 0.5 before the curve.
+TEST_F(CameraLook, BrightnessExposureAndCurvesGiveTheirLevels) {
+    struct Case {
+        const char* args;
+        float baseline;        // the file's BaselineExposure
+        uint32_t width, bits;  // of the picture
+        double (*curve)(double);
+        double left, right;  // linear levels before the curve
+    } const cases[] = {
+        {"", 0, 64, 8, Bt709, 0.5, 1},
+        {"--exposure 1", 0, 64, 8, Bt709, 1, 1},
+        {"--exposure -1", 0, 64, 8, Bt709, 0.25, 0.5},
+        {"--no-auto-bright --curve srgb", 0, 64, 8, Srgb, 0.2, 0.4},
+        {"--no-auto-bright", 0, 64, 8, Bt709, 0.2, 0.4},
+        {"--no-auto-bright --exposure 1", 0, 64, 8, Bt709, 0.4, 0.8},
+        {"--no-auto-bright --exposure -1 --linear", 0, 64, 8, Linear, 0.1, 0.2},
+        // The file's BaselineExposure where brightness is not automatic.
+        {"--no-auto-bright", 1, 64, 8, Bt709, 0.4, 0.8},
+        {"", 1, 64, 8, Bt709, 0.5, 1},
+        // 16 bits keep the curve unless --linear.
+        {"--bits 16", 0, 64, 16, Bt709, 0.5, 1},
+        {"--bits 16 --curve srgb", 0, 64, 16, Srgb, 0.5, 1},
+        {"--bits 16 --linear --no-auto-bright", 0, 64, 16, Linear, 0.2, 0.4},
+        {"--half", 0, 32, 8, Bt709, 0.5, 1},
+        {"--half --bits 16 --linear", 0, 32, 16, Linear, 0.5, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.args) + " baseline " + std::to_string(c.baseline));
+        orvex_test::WriteDng(Path("t.dng"), 0, 1, 0.2, 0.4, false, true, c.baseline);
+        // The block method: flat cells and a cell-aligned edge, no overshoot.
+        ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("t.png") +
+                       " --force --method block " + c.args),
+                  0);
+        const Raster picture = ReadImage(Path("t.png"), {}).raster;
+        ASSERT_EQ(picture.width, c.width);
+        ASSERT_EQ(picture.height, c.width * 3 / 4);
+        const double top = c.bits == 16 ? 65535 : 255;
+        EXPECT_EQ(picture.StoredBits(), c.bits);
+        const size_t y = picture.height / 2, quarter = picture.width / 4;
+        for (size_t ch = 0; ch < 3; ++ch) {
+            EXPECT_NEAR(picture.At(quarter, y, ch), top * c.curve(c.left), top / 200 + 1) << ch;
+            EXPECT_NEAR(picture.At(3 * quarter, y, ch), top * c.curve(c.right), top / 200 + 1)
+                << ch;
+        }
+    }
+    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --exposure 17"),
+              kUsageError);
+    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --curve gamma"),
+              kUsageError);
+}
+
+}  // namespace
