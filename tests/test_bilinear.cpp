@@ -137,7 +137,7 @@ TEST(BilinearRows, MatchFourPassDrivers) {
             for (const LayoutRef& l : ColourLayouts()) {
                 for (uint32_t pattern = 0; pattern < 4; ++pattern) {
                     SCOPED_TRACE(testing::Message() << w << "x" << h << " " << l.name << " pattern "
-                                                    << pattern << " level " << int(level));
+                                                    << pattern << " level " << level);
                     const size_t bytes = l.sampleBytes;
                     GuardedBuffer mosaic(w * h * bytes, true);
                     FillRandom(mosaic.data(), mosaic.size(), seed++);

@@ -483,12 +483,12 @@ TEST(RecombinePlanes, VectorRowsMatchThePlainLoop) {
                 for (uint32_t pattern = 0; pattern < 4; ++pattern) {
                     std::vector<uint8_t> plain(w * 9), vector(w * 9);
                     ImageDesc dst = MakeDesc(plain.data(), format, w, 3, depth, pattern);
-                    RecombinePlanes(dst, s.records, format, w, 3, pattern, orvex::SimdLevel::None);
+                    RecombinePlanes(dst, s.records, format, w, 3, pattern, orvex::kPortable);
                     for (const auto level : kSimdLevels) {
                         dst.data = vector.data();
                         RecombinePlanes(dst, s.records, format, w, 3, pattern, level);
-                        ASSERT_EQ(vector, plain) << w << " " << format << " " << depth << " "
-                                                 << pattern << " " << int(level);
+                        ASSERT_EQ(vector, plain)
+                            << w << " " << format << " " << depth << " " << pattern << " " << level;
                     }
                 }
             }

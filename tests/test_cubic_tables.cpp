@@ -239,7 +239,7 @@ TEST(HorizontalPass, FastRowKernelMatchesThePlainPass) {
             for (const int32_t ow : {2 * pw, 2 * pw + 1}) {
                 for (const bool fixed : {false, true}) {
                     SCOPED_TRACE(testing::Message() << pw << "->" << ow << (fixed ? " fixed" : "")
-                                                    << " level " << int(level));
+                                                    << " level " << level);
                     const CubicRowKernels kernels = ChooseCubicRows(level);
                     std::vector<uint16_t> row(static_cast<size_t>(pw));
                     for (auto& v : row) v = rng() % 3 == 0 ? 65535 : uint16_t(rng());

@@ -119,7 +119,7 @@ TEST(Dlmmse, PassesMatchThePlainFormAtEveryLevel) {
                     DlmmseDemosaic(job(fast.data()), memory, level);
                     DlmmsePlain(job(plain.data()), level);
                     ASSERT_EQ(fast, plain) << w << "x" << h << " bits " << bits << " region at "
-                                           << x << " level " << int(level);
+                                           << x << " level " << level;
                 }
             }
 }

@@ -173,14 +173,14 @@ namespace {
 TEST(SimdEnvironment, ScalarCapsEveryKernel) {
     const char* cap = std::getenv("ORVEX_SIMD");
     if (cap == nullptr || std::string(cap) != "scalar") GTEST_SKIP() << "ORVEX_SIMD is not scalar";
-    EXPECT_EQ(orvex::ProcessSimdLevel(), orvex::SimdLevel::None);
+    EXPECT_EQ(orvex::ProcessSimd(), orvex::kPortable);
 }
 
 // Every AArch64 processor has NEON; only the cap keeps it from the kernels.
 TEST(SimdEnvironment, AArch64RunsNeonUnlessCapped) {
 #if defined(__aarch64__)
     if (std::getenv("ORVEX_SIMD") != nullptr) GTEST_SKIP() << "ORVEX_SIMD is set";
-    EXPECT_EQ(orvex::ProcessSimdLevel(), orvex::SimdLevel::Neon);
+    EXPECT_EQ(orvex::ProcessSimd(), orvex::SimdFeatures(orvex::Isa::Neon));
 #else
     GTEST_SKIP() << "not AArch64";
 #endif

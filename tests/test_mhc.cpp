@@ -62,7 +62,7 @@ std::vector<uint32_t> Reference(const std::vector<uint32_t>& m, size_t w, size_t
 }
 
 std::vector<uint32_t> Convert(const std::vector<uint32_t>& m, size_t w, size_t h, uint32_t pattern,
-                              uint32_t bits, SimdLevel level) {
+                              uint32_t bits, SimdFeatures level) {
     const bool wide = bits > 8;
     std::vector<uint8_t> mosaic(w * h * (wide ? 2 : 1)), rgb(w * h * 3 * (wide ? 2 : 1));
     for (size_t i = 0; i < w * h; ++i)
@@ -97,7 +97,7 @@ TEST(Mhc, MatchesThePapersKernelsAtEveryLevel) {
                     ASSERT_EQ(Convert(m, w, h, pattern, bits, level),
                               Reference(m, w, h, pattern, (1 << bits) - 1))
                         << w << "x" << h << " bits " << bits << " pattern " << pattern << " level "
-                        << int(level);
+                        << level;
                 }
 }
 
@@ -107,23 +107,22 @@ TEST(Mhc, HandComputedPixelsAndAFlatField) {
     // (12 x 200 + 4 x 400 - 3 x 400 + 8) >> 4 = 175.
     std::vector<uint32_t> m(25, 100);
     m[12] = 200;
-    const std::vector<uint32_t> out = Convert(m, 5, 5, kRggb, 8, ProcessSimdLevel());
+    const std::vector<uint32_t> out = Convert(m, 5, 5, kRggb, 8, ProcessSimd());
     EXPECT_EQ(std::vector<uint32_t>(&out[36], &out[39]), (std::vector<uint32_t>{200, 150, 175}));
     // A bright green site of a red row (GRBG) whose right-hand red is 140:
     // its red (10 x 200 + 8 x (100 + 140) - 2 x 2 x 100 - 2 x 4 x 100 + 2 x 100 + 8) >> 4
     // = 183, its blue the same kernel down the column, 163.
     std::vector<uint32_t> g(25, 100);
     g[12] = 200, g[13] = 140;
-    const std::vector<uint32_t> atGreen = Convert(g, 5, 5, kGrbg, 8, ProcessSimdLevel());
+    const std::vector<uint32_t> atGreen = Convert(g, 5, 5, kGrbg, 8, ProcessSimd());
     EXPECT_EQ(std::vector<uint32_t>(&atGreen[36], &atGreen[39]),
               (std::vector<uint32_t>{183, 200, 163}));
     // A flat field stays flat: every kernel sums to one.
     for (const uint32_t bits : {8u, 16u}) {
         const uint32_t v = (1u << bits) - 7;
         for (uint32_t pattern = 0; pattern < 4; ++pattern)
-            EXPECT_EQ(
-                Convert(std::vector<uint32_t>(48, v), 8, 6, pattern, bits, ProcessSimdLevel()),
-                std::vector<uint32_t>(144, v));
+            EXPECT_EQ(Convert(std::vector<uint32_t>(48, v), 8, 6, pattern, bits, ProcessSimd()),
+                      std::vector<uint32_t>(144, v));
     }
 }
 

@@ -25,7 +25,7 @@ TEST(PackStage, WritesEveryLayoutsSamplesAndNothingElse) {
                         if (first >= width) continue;
                         SCOPED_TRACE(testing::Message()
                                      << l.name << " alpha " << alpha << " width " << width
-                                     << " from " << first << " level " << int(level));
+                                     << " from " << first << " level " << level);
                         const size_t bytes = l.sampleBytes;
                         const size_t rowBytes = width * bytes * (l.planar ? 1 : l.samplesPerPixel);
                         // Planes one odd gap apart, the row at an odd address.
@@ -77,7 +77,7 @@ TEST(PackStage, NarrowsWiderSamplesIntoBytes) {
     for (const auto level : kSimdLevels)
         for (const uint32_t bits : {9u, 12u, 16u})
             for (const bool redFirst : {true, false}) {
-                SCOPED_TRACE(testing::Message() << "bits " << bits << " level " << int(level));
+                SCOPED_TRACE(testing::Message() << "bits " << bits << " level " << level);
                 const size_t width = 301;
                 std::vector<uint8_t> row(3 * width, kCanary);
                 const orvex::ImageView view{row.data(), ptrdiff_t(row.size()),
@@ -126,7 +126,7 @@ TEST(PackStage, FloatLayoutsHoldSamplesOverTheirLargest) {
                 for (const auto level : kSimdLevels) {
                     SCOPED_TRACE(testing::Message()
                                  << "format " << l.format << " bits " << bits << " curve " << curve
-                                 << " level " << int(level));
+                                 << " level " << level);
                     const size_t planeStride = 4 * width * l.perPixel + 3;
                     GuardedBuffer row(planeStride * l.planes, true);
                     const orvex::ImageView view{row.data(),

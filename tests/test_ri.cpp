@@ -146,7 +146,7 @@ TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
                     RiDemosaic(job(fast.data()), memory, level);
                     RiPlain(job(plain.data()), level);
                     ASSERT_EQ(fast, plain) << w << "x" << h << " bits " << bits << " region at "
-                                           << x << " level " << int(level);
+                                           << x << " level " << level;
                 }
             }
 }

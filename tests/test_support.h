@@ -8,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <ostream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -17,18 +19,38 @@
 #include "orvex.h"
 #include "simd/simd.h"
 
+namespace orvex {
+
+// Test messages and names: "scalar", or the features joined by '+'.
+inline std::string SimdName(SimdFeatures features) {
+    static const char* const kNames[] = {"sse2", "ssse3", "avx2", "avx512", "vbmi", "neon"};
+    std::string name;
+    for (size_t f = 0; f < std::size(kNames); ++f)
+        if (features.Has(static_cast<Isa>(f)))
+            name += (name.empty() ? "" : "+") + std::string(kNames[f]);
+    return name.empty() ? "scalar" : name;
+}
+
+inline std::ostream& operator<<(std::ostream& out, SimdFeatures features) {
+    return out << SimdName(features);
+}
+
+}  // namespace orvex
+
 namespace testsupport {
 
 inline constexpr uint8_t kCanary = 0xA5;
 
-// Every kernel width, from the plain loops up; levels the process cannot
-// run (the processor lacks them, or ORVEX_SIMD caps them) fall back to the
-// widest it can, so no test executes instructions the processor lacks.
-inline const std::array<orvex::SimdLevel, orvex::kSimdLevelCount> kSimdLevels = [] {
-    std::array<orvex::SimdLevel, orvex::kSimdLevelCount> levels{};
-    const int widest = static_cast<int>(orvex::ProcessSimdLevel());
-    for (int l = 0; l < int(levels.size()); ++l)
-        levels[size_t(l)] = static_cast<orvex::SimdLevel>(l < widest ? l : widest);
+// Every kernel width, from the plain loops up: the features each ORVEX_SIMD
+// cap allows that this process runs (the processor lacks the others, or the
+// cap of the run takes them), each set once, so no test executes
+// instructions the processor lacks.
+inline const std::vector<orvex::SimdFeatures> kSimdLevels = [] {
+    std::vector<orvex::SimdFeatures> levels;
+    for (const orvex::SimdCap& cap : orvex::kSimdCaps) {
+        const orvex::SimdFeatures runs = cap.allows & orvex::ProcessSimd();
+        if (levels.empty() || levels.back() != runs) levels.push_back(runs);
+    }
     return levels;
 }();
 

@@ -120,8 +120,7 @@ TEST(Unpack, RoundTripsAtEveryLevel) {
             for (const auto level : testsupport::kSimdLevels) {
                 std::vector<uint16_t> out(width);
                 orvex::RowUnpacker(*packing, level).Unpack(row.data(), width, out.data());
-                EXPECT_EQ(out, samples)
-                    << p.format << " width " << width << " level " << int(level);
+                EXPECT_EQ(out, samples) << p.format << " width " << width << " level " << level;
             }
             // Two rows a stride of row bytes + 3 apart through the interface.
             std::vector<uint8_t> two(2 * (row.size() + 3), 0x5A);
@@ -279,7 +278,7 @@ TEST(Unpack, CorrectedBytesEqualTheCorrectedSamples) {
             std::vector<uint8_t> got(w);
             rows.Read(y, want.data());
             rows.ReadBytes(y, got.data());
-            EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << int(level) << " " << y;
+            EXPECT_TRUE(std::equal(got.begin(), got.end(), want.begin())) << level << " " << y;
         }
     }
     // 12-bit rows: the same samples at every level.
@@ -304,7 +303,7 @@ TEST(Unpack, CorrectedBytesEqualTheCorrectedSamples) {
         if (first.empty())
             first = got;
         else
-            EXPECT_EQ(got, first) << int(level);
+            EXPECT_EQ(got, first) << level;
     }
 }
 
@@ -341,11 +340,11 @@ TEST(Colour, ByteCurveOverTheWholeRange) {
                 all.push_back(out[2][k]);
             }
         }
-        EXPECT_LE(worst, 0.6) << int(level);
+        EXPECT_LE(worst, 0.6) << level;
         if (first.empty())
             first = all;
         else
-            EXPECT_EQ(all, first) << int(level);
+            EXPECT_EQ(all, first) << level;
     }
 }
 
@@ -434,7 +433,7 @@ TEST(Colour, MatrixAndCurveWithinOneOfTheReference) {
             }
             const size_t at = top == 255 ? 0 : got.size();
             EXPECT_TRUE(std::equal(got.begin(), got.end(), first.begin() + ptrdiff_t(at)))
-                << int(level) << " " << top;
+                << level << " " << top;
         }
 
     std::vector<uint8_t> out(3 * w * h);

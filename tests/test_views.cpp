@@ -50,7 +50,7 @@ Conversion CubicJob(const SourceView& src, const ImageView& dst, uint32_t maxVal
 }
 
 void RunOnViews(Method m, const SourceView& src, const ImageView& dst, uint32_t maxValue,
-                SimdLevel level) {
+                SimdFeatures level) {
     CubicMemory memory;
     switch (m) {
         case kBlock:

@@ -378,7 +378,7 @@ TEST(BayerZoom, StridedViewsMatchPackedRows) {
                             const uint32_t pattern = seed % 4;
                             SCOPED_TRACE(testing::Message()
                                          << w << "x" << h << " wide " << wide << " pad " << pad
-                                         << " bottom-up " << bottomUp << " level " << int(level));
+                                         << " bottom-up " << bottomUp << " level " << level);
                             const size_t bytes = wide ? 2 : 1, row = w * bytes;
                             std::vector<uint8_t> mosaic(row * h), packed(2 * row * h, 0);
                             FillRandom(mosaic.data(), mosaic.size(), seed++);

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "api/entry_points.h"
 #include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
@@ -21,8 +22,10 @@ namespace {
 // Frames of cubic size limits: each side below 2^30.
 constexpr uint32_t kLargestSide = (1u << 30) - 1;
 
+}  // namespace
+
 int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* dst,
-             uint32_t method, const orvex_options* given, bool whole) {
+             uint32_t method, const orvex_options* given, bool whole, SimdFeatures level) {
     const MethodEntry* entry = FindMethod(method);
     if (entry == nullptr) return ORVEX_ERROR_ARGUMENT;
     orvex_options options;
@@ -44,7 +47,6 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     SiteCorrection correction;
     if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
         return ORVEX_ERROR_ARGUMENT;
-    const SimdLevel level = ProcessSimdLevel();
     // Packed or corrected rows reach the method through strips of 16-bit rows.
     const SourceRows sourceRows(frame, correction, level);
     const bool strips = sourceRows.Needed();
@@ -106,22 +108,23 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     return ORVEX_OK;
 }
 
-}  // namespace
 }  // namespace orvex::api
 
 extern "C" {
 
 ORVEX2_API int orvex_demosaic(const orvex_image* src, const orvex_image* dst, uint32_t method,
                               const orvex_options* options) {
-    return orvex::api::Guarded(
-        [&] { return orvex::api::Demosaic(src, 0, 0, dst, method, options, true); });
+    return orvex::api::Guarded([&] {
+        return orvex::api::Demosaic(src, 0, 0, dst, method, options, true, orvex::ProcessSimd());
+    });
 }
 
 ORVEX2_API int orvex_demosaic_region(const orvex_image* src, uint32_t x, uint32_t y,
                                      const orvex_image* dst, uint32_t method,
                                      const orvex_options* options) {
-    return orvex::api::Guarded(
-        [&] { return orvex::api::Demosaic(src, x, y, dst, method, options, false); });
+    return orvex::api::Guarded([&] {
+        return orvex::api::Demosaic(src, x, y, dst, method, options, false, orvex::ProcessSimd());
+    });
 }
 
 }  // extern "C"

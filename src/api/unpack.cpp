@@ -4,6 +4,7 @@
 #include <cstring>
 #include <vector>
 
+#include "api/entry_points.h"
 #include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
@@ -17,7 +18,10 @@ namespace {
 // Rows a thread takes at least: below this a thread costs more than it saves.
 constexpr size_t kRowsPerBand = 64;
 
-int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* given) {
+}  // namespace
+
+int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* given,
+           SimdFeatures level) {
     orvex_options options;
     if (const int status = ReadOptions(given, options); status != ORVEX_OK) return status;
     CheckedImage from, to;
@@ -31,7 +35,7 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
     if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
         return ORVEX_ERROR_ARGUMENT;
     const SourceView frame = from.Source();
-    const SourceRows rows(frame, correction, ProcessSimdLevel());
+    const SourceRows rows(frame, correction, level);
     const size_t h = frame.height, w = frame.width;
     const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
     const size_t bands = std::max<size_t>(1, std::min(threads, h / kRowsPerBand));
@@ -47,10 +51,10 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
     return ORVEX_OK;
 }
 
-}  // namespace
 }  // namespace orvex::api
 
 extern "C" ORVEX2_API int orvex_unpack(const orvex_image* src, const orvex_image* dst,
                                        const orvex_options* options) {
-    return orvex::api::Guarded([&] { return orvex::api::Unpack(src, dst, options); });
+    return orvex::api::Guarded(
+        [&] { return orvex::api::Unpack(src, dst, options, orvex::ProcessSimd()); });
 }

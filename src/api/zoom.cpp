@@ -1,15 +1,16 @@
 // The zoom entry point: the views checked, then the zoom on them.
+#include "api/entry_points.h"
 #include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
+#include "core/formats.h"
 #include "methods/zoom/bayer_zoom.h"
 #include "orvex2.h"
-#include "core/formats.h"
 
 namespace orvex::api {
-namespace {
 
-int Zoom(const orvex_image* src, const orvex_image* dst, const orvex_options* given) {
+int Zoom(const orvex_image* src, const orvex_image* dst, const orvex_options* given,
+         SimdFeatures level) {
     orvex_options options;
     if (const int status = ReadOptions(given, options); status != ORVEX_OK) return status;
     CheckedImage from, to;
@@ -25,14 +26,14 @@ int Zoom(const orvex_image* src, const orvex_image* dst, const orvex_options* gi
         return ORVEX_ERROR_SIZE;
     if (Overlap(from, to)) return ORVEX_ERROR_OVERLAP;
     const SourceView view = from.Source();
-    ZoomVertical(view, to.view, ProcessSimdLevel());
+    ZoomVertical(view, to.view, level);
     return ORVEX_OK;
 }
 
-}  // namespace
 }  // namespace orvex::api
 
 extern "C" ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* dst,
                                               const orvex_options* options) {
-    return orvex::api::Guarded([&] { return orvex::api::Zoom(src, dst, options); });
+    return orvex::api::Guarded(
+        [&] { return orvex::api::Zoom(src, dst, options, orvex::ProcessSimd()); });
 }

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 namespace {
@@ -14,7 +14,7 @@ void CopyPortable(void* dst, const void* src, size_t bytes) {
 void FencePortable() {}
 
 const RowCopySet& ProcessRowCopy() {
-    static const RowCopySet set = ChooseRowCopy(ProcessSimdLevel());
+    static const RowCopySet set = ChooseRowCopy(ProcessSimd());
     return set;
 }
 
@@ -22,9 +22,9 @@ const RowCopySet& ProcessRowCopy() {
 
 extern const RowCopySet kRowCopyPortable = {CopyPortable, CopyPortable, FencePortable};
 
-RowCopySet ChooseRowCopy(SimdLevel level) {
-    static const RowCopySet* const kSets[kSimdLevelCount] = {&kRowCopyPortable, &kRowCopySse2,
-                                                             nullptr, &kRowCopyAvx2, nullptr};
+RowCopySet ChooseRowCopy(SimdFeatures level) {
+    static const KernelImpl<RowCopySet> kSets[] = {
+        {Isa::Avx2, &kRowCopyAvx2}, {Isa::Sse2, &kRowCopySse2}, {kPortable, &kRowCopyPortable}};
     return {WidestOf(kSets, level, [](const RowCopySet& s) { return s.copy; }),
             WidestOf(kSets, level, [](const RowCopySet& s) { return s.stream; }),
             WidestOf(kSets, level, [](const RowCopySet& s) { return s.fence; })};

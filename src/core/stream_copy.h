@@ -33,6 +33,6 @@ struct RowCopySet {
 };
 extern const RowCopySet kRowCopyPortable, kRowCopySse2, kRowCopyAvx2;
 
-RowCopySet ChooseRowCopy(SimdLevel level);
+RowCopySet ChooseRowCopy(SimdFeatures level);
 
 }  // namespace orvex

@@ -11,7 +11,7 @@
 
 namespace {
 
-using LayoutMethod = void (*)(const orvex::Conversion& job, orvex::SimdLevel level);
+using LayoutMethod = void (*)(const orvex::Conversion& job, orvex::SimdFeatures level);
 
 // Block and bilinear read the mosaic at the sample width of the destination
 // layout, over the low 16 bits of width and height, rows packed; the planes
@@ -28,7 +28,7 @@ int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDe
     method(orvex::WholeFrame(
                orvex::PackedSource(src.data, mosaic, w, h, src.bayerPattern),
                orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride)),
-           orvex::ProcessSimdLevel());
+           orvex::ProcessSimd());
     return 0;
 }
 

@@ -21,7 +21,7 @@ void ZoomDescriptors(const ImageDesc& src, const ImageDesc& dst) {
     orvex::ZoomVertical(
         orvex::PackedSource(src.data, src.format, src.width, src.height, src.bayerPattern),
         orvex::PackedDestination(dst.data, src.format, dst.width, dst.height, src.bayerPattern),
-        orvex::ProcessSimdLevel());
+        orvex::ProcessSimd());
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ int32_t RunCubicExport(bool fixed, const ImageDesc& src, const ImageDesc& dst,
     // wider samples.
     Conversion job = WholeFrame(from, to, Ceiling(dst.bitDepth));
     job.pack = {true, 255, 0};
-    return method(job, memory, ProcessSimdLevel());
+    return method(job, memory, ProcessSimd());
 }
 
 }  // namespace orvex

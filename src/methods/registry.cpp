@@ -13,22 +13,23 @@ namespace orvex {
 namespace {
 
 // Block and bilinear need no working memory beyond the stack.
-template <void (*kMethod)(const Conversion&, SimdLevel)>
+template <void (*kMethod)(const Conversion&, SimdFeatures)>
 class PlainRun final : public MethodRun {
   public:
-    PlainRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
+    PlainRun(const Conversion& job, SimdFeatures level) : job_(job), level_(level) {}
     bool Prepare() override { return true; }
     void Convert(const Conversion& part) override { kMethod(part, level_); }
 
   private:
     Conversion job_;
-    SimdLevel level_;
+    SimdFeatures level_;
 };
 
 template <bool kFixed>
 class CubicRun final : public MethodRun {
   public:
-    CubicRun(const Conversion& job, SimdLevel level) : conversion_(kFixed, job, memory_, level) {}
+    CubicRun(const Conversion& job, SimdFeatures level)
+        : conversion_(kFixed, job, memory_, level) {}
     bool Prepare() override { return conversion_.Prepare(); }
     void Convert(const Conversion& part) override { conversion_.Convert(part); }
 
@@ -40,10 +41,10 @@ class CubicRun final : public MethodRun {
 // Methods whose working memory is sized before any band writes; a failed
 // allocation leaves the destination untouched.
 template <class Memory, void (*kPrepare)(const Conversion&, Memory&),
-          void (*kMethod)(const Conversion&, Memory&, SimdLevel)>
+          void (*kMethod)(const Conversion&, Memory&, SimdFeatures)>
 class PreparedRun final : public MethodRun {
   public:
-    PreparedRun(const Conversion& job, SimdLevel level) : job_(job), level_(level) {}
+    PreparedRun(const Conversion& job, SimdFeatures level) : job_(job), level_(level) {}
     bool Prepare() override {
         try {
             kPrepare(job_, memory_);
@@ -56,7 +57,7 @@ class PreparedRun final : public MethodRun {
 
   private:
     Conversion job_;
-    SimdLevel level_;
+    SimdFeatures level_;
     Memory memory_;
 };
 
@@ -65,7 +66,7 @@ using DlmmseRun = PreparedRun<DlmmseMemory, PrepareDlmmse, DlmmseDemosaic>;
 using RiRun = PreparedRun<RiMemory, PrepareRi, RiDemosaic>;
 
 template <class Run>
-std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdLevel level) {
+std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdFeatures level) {
     return std::make_unique<Run>(job, level);
 }
 

@@ -24,7 +24,7 @@ class MethodRun {
     virtual void Convert(const Conversion& part) = 0;
 };
 
-using MethodPlanFn = std::unique_ptr<MethodRun> (*)(const Conversion& job, SimdLevel level);
+using MethodPlanFn = std::unique_ptr<MethodRun> (*)(const Conversion& job, SimdFeatures level);
 
 struct MethodEntry {
     uint32_t code;

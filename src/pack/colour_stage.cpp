@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "pack/colour_rows.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -41,7 +41,7 @@ void FitCurveBytes(float (&curve)[3][kCurveSegments]) {
 }  // namespace
 
 ColourStage::ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t sourceBits,
-                         uint32_t outputMax, SimdLevel level, bool combined)
+                         uint32_t outputMax, SimdFeatures level, bool combined)
     : values_{} {
     const float inScale = float(1.0 / double((1u << sourceBits) - 1));
     for (size_t i = 0; i < 9; ++i) values_.matrix[i] = matrix[i] * inScale;
@@ -49,13 +49,14 @@ ColourStage::ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t s
     values_.outputMax = float(outputMax);
     values_.curveBytes = transfer == Transfer::Srgb && outputMax == 255 && !combined;
     if (values_.curveBytes) FitCurveBytes(values_.curve);
-    static const ColourChunkFn* const kSets[kSimdLevelCount] = {&kColourPortable, nullptr, nullptr,
-                                                                &kColourAvx2, &kColourAvx512};
+    static const KernelImpl<ColourChunkFn> kSets[] = {
+        {Isa::Avx512, &kColourAvx512}, {Isa::Avx2, &kColourAvx2}, {kPortable, &kColourPortable}};
     chunk_ = WidestOf(kSets, level, [](const ColourChunkFn& f) { return f; });
-    static const ColourFloatChunkFn* const kFloatSets[kSimdLevelCount] = {
-        &kColourFloatPortable, nullptr, nullptr, &kColourFloatAvx2, nullptr};
+    static const KernelImpl<ColourFloatChunkFn> kFloatSets[] = {{Isa::Avx2, &kColourFloatAvx2},
+                                                                {kPortable, &kColourFloatPortable}};
     floats_ = WidestOf(kFloatSets, level, [](const ColourFloatChunkFn& f) { return f; });
-    triple_ = level >= SimdLevel::Avx512 ? kColourTripleAvx512 : nullptr;
+    static const KernelImpl<ColourTripleFn> kTriples[] = {{Isa::Avx512, &kColourTripleAvx512}};
+    triple_ = WidestOf(kTriples, level, [](const ColourTripleFn& f) { return f; });
 }
 
 }  // namespace orvex

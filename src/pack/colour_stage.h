@@ -57,7 +57,7 @@ class ColourStage {
     // the curve into bytes takes the exact form, whose error does not add
     // to the combination's rounding.
     ColourStage(const float (&matrix)[9], Transfer transfer, uint32_t sourceBits,
-                uint32_t outputMax, SimdLevel level, bool combined = false);
+                uint32_t outputMax, SimdFeatures level, bool combined = false);
 
     // n (at most kColourChunk) pixels' R, G, B into out arrays, each in
     // 0 .. outputMax.

@@ -3,13 +3,13 @@
 
 #include "pack/colour_stage.h"
 #include "pack/pack_layouts.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
 ORVEX_PACK_SET(kPackPortable, )
 
-PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel level)
+PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeatures level)
     : layout_(FindColourLayout(dst.format)),
       data_(dst.data),
       stride_(dst.stride),
@@ -29,8 +29,8 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     tripleBytes_ = colour_ != nullptr && layout_->step == 3 && !layout_->planar &&
                    layout_->sampleBytes == 1 && layout_->g == 1;
     const bool writeAlpha = options.writeAlpha;
-    static const PackSet* const kSets[kSimdLevelCount] = {&kPackPortable, nullptr, nullptr,
-                                                          &kPackAvx2, nullptr};
+    static const KernelImpl<PackSet> kSets[] = {{Isa::Avx2, &kPackAvx2},
+                                                {kPortable, &kPackPortable}};
     const size_t index = RowIndexOf(dst.format);
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
@@ -40,8 +40,8 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel l
     // kernels; narrowed into bytes, they are narrowed first.
     narrowFirst_ = narrow && !layout_->grey;
     if (layout_->step == 3 && !layout_->planar && (asIs || narrowFirst_) && layout_->g == 1) {
-        static const PackVectorSet* const kVectorSets[kSimdLevelCount] = {
-            nullptr, nullptr, &kPackVectorsSsse3, &kPackVectorsAvx2, nullptr};
+        static const KernelImpl<PackVectorSet> kVectorSets[] = {{Isa::Avx2, &kPackVectorsAvx2},
+                                                                {Isa::Ssse3, &kPackVectorsSsse3}};
         const bool wide = layout_->sampleBytes == 2, redFirst = layout_->r == 0;
         if (!wide || redFirst)
             vectors_ = ChainOf(kVectorSets, level, [&](const PackVectorSet& s) {

@@ -11,7 +11,7 @@
 #include "core/formats.h"
 #include "core/image_view.h"
 #include "core/samples.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -99,7 +99,7 @@ extern const PackVectorSet kPackVectorsSsse3, kPackVectorsAvx2;
 class PackPlan {
   public:
     // A view of a colour layout; Valid() is false for other formats.
-    PackPlan(const ImageView& dst, const PackOptions& options, SimdLevel level);
+    PackPlan(const ImageView& dst, const PackOptions& options, SimdFeatures level);
 
     bool Valid() const { return kernel_ != nullptr; }
     const ChannelLayout& Layout() const { return *layout_; }

@@ -1,27 +1,72 @@
-// Instruction-set levels of the kernel tables and the level this process
-// runs. Code for a level lives only in files named for it (`*_ssse3.cpp`,
-// `*_avx2.cpp`, `*_avx512.cpp`, `*_neon.cpp`), compiled with that level's
-// flags; every other file is portable C++ and reaches vector code through
-// the tables.
+// Instruction-set features of the kernels and the features this process
+// runs. Code for a feature lives only in files named for it (`*_sse2.cpp`,
+// `*_ssse3.cpp`, `*_avx2.cpp`, `*_avx512.cpp`, `*_vbmi.cpp`, `*_neon.cpp`),
+// compiled for it; every other file is portable C++ and reaches vector code
+// through the kernel tables (simd/kernel_table.h).
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <initializer_list>
 
 namespace orvex {
 
-// Avx512 stands for the F and BW subsets (byte-masked stores). Neon is
-// AArch64's Advanced SIMD, which every such processor has; an ARM process
-// runs it or nothing, so the x86 slots below it hold no kernels there.
-enum class SimdLevel : int { None = 0, Sse2 = 1, Ssse3 = 2, Avx2 = 3, Avx512 = 4, Neon = 5 };
-inline constexpr size_t kSimdLevelCount = 6;
+// Avx512 stands for the F and BW subsets (byte-masked stores), Vbmi for the
+// byte permutes that came after them. Neon is AArch64's Advanced SIMD, which
+// every such processor has.
+enum class Isa : uint8_t { Sse2, Ssse3, Avx2, Avx512, Vbmi, Neon };
 
-// The widest level both the processor and the ORVEX_SIMD cap allow
-// (scalar|sse2|ssse3|avx2|avx512|neon; other values keep the widest). Looked up
-// once per process; calls choose their kernels from it once, never per row.
-SimdLevel ProcessSimdLevel();
+// A set of features: what an implementation needs, or what a call may run.
+class SimdFeatures {
+  public:
+    constexpr SimdFeatures() = default;  // none: the portable loops only
+    constexpr SimdFeatures(Isa f) : bits_(Bit(f)) {}
+    constexpr SimdFeatures(std::initializer_list<Isa> fs) {
+        for (const Isa f : fs) bits_ |= Bit(f);
+    }
 
-// Whether the processor has AVX-512 byte permutes (VBMI), which the level
-// does not promise; kernels that need them ask here besides the level.
-bool ProcessorHasVbmi();
+    constexpr bool Has(Isa f) const { return (bits_ & Bit(f)) != 0; }
+    // Whether every feature `need` names is here.
+    constexpr bool Covers(SimdFeatures need) const { return (need.bits_ & ~bits_) == 0; }
+    constexpr bool Empty() const { return bits_ == 0; }
+    constexpr SimdFeatures Without(Isa f) const { return FromBits(bits_ & ~Bit(f)); }
+    constexpr SimdFeatures operator&(SimdFeatures o) const { return FromBits(bits_ & o.bits_); }
+    constexpr SimdFeatures operator|(SimdFeatures o) const { return FromBits(bits_ | o.bits_); }
+    constexpr bool operator==(SimdFeatures o) const { return bits_ == o.bits_; }
+    constexpr bool operator!=(SimdFeatures o) const { return bits_ != o.bits_; }
+
+  private:
+    static constexpr uint32_t Bit(Isa f) { return 1u << static_cast<unsigned>(f); }
+    static constexpr SimdFeatures FromBits(uint32_t bits) {
+        SimdFeatures s;
+        s.bits_ = bits;
+        return s;
+    }
+    uint32_t bits_ = 0;
+};
+
+inline constexpr SimdFeatures kPortable{};
+
+// A value of ORVEX_SIMD and the features it lets kernels use. Each cap of a
+// processor family takes in the ones before it.
+struct SimdCap {
+    const char* name;
+    SimdFeatures allows;
+};
+#if defined(__aarch64__)
+inline constexpr SimdCap kSimdCaps[] = {{"scalar", kPortable}, {"neon", Isa::Neon}};
+#else
+inline constexpr SimdCap kSimdCaps[] = {
+    {"scalar", kPortable},
+    {"sse2", Isa::Sse2},
+    {"ssse3", {Isa::Sse2, Isa::Ssse3}},
+    {"avx2", {Isa::Sse2, Isa::Ssse3, Isa::Avx2}},
+    {"avx512", {Isa::Sse2, Isa::Ssse3, Isa::Avx2, Isa::Avx512, Isa::Vbmi}}};
+#endif
+
+// The features the processor has and the ORVEX_SIMD cap allows (a name not
+// in kSimdCaps caps nothing). Looked up once per process; calls choose
+// their kernels from it once, never per row.
+SimdFeatures ProcessSimd();
 
 }  // namespace orvex

@@ -15,7 +15,4 @@ using LookupBytesFn = size_t (*)(const uint8_t* even, const uint8_t* odd, const 
                                  size_t n, uint8_t* out);
 extern const LookupBytesFn kLookupBytesVbmi;
 
-// The vector kernel this processor runs at `level`, or null.
-LookupBytesFn LookupBytesKernel(SimdLevel level);
-
 }  // namespace orvex

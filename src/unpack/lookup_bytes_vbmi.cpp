@@ -37,18 +37,9 @@ ORVEX_AVX512_HEADERS_END
 
 }  // namespace
 
-const LookupBytesFn kLookupBytesVbmi = LookupVbmi;
-
-LookupBytesFn LookupBytesKernel(SimdLevel level) {
-    // Byte permutes came after the first AVX-512 processors.
-    return level >= SimdLevel::Avx512 && ProcessorHasVbmi() ? LookupVbmi : nullptr;
-}
+extern const LookupBytesFn kLookupBytesVbmi = LookupVbmi;
 #else
-const LookupBytesFn kLookupBytesVbmi = nullptr;
-
-LookupBytesFn LookupBytesKernel(SimdLevel) {
-    return nullptr;
-}
+extern const LookupBytesFn kLookupBytesVbmi = nullptr;
 #endif
 
 }  // namespace orvex

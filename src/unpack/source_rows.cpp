@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "core/samples.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 #include "unpack/correct_rows.h"
 
 namespace orvex {
@@ -42,17 +42,23 @@ void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count) 
     kCorrectRowPortable(c, y, row, count);
 }
 
-SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdLevel level)
+SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction,
+                       SimdFeatures level)
     : frame_(frame),
       correction_(correction),
       packing_(FindPacking(frame.format)),
       unpacker_(PackingOr(packing_), level),
       correct_([level] {
-          static const CorrectRowFn* const kSets[kSimdLevelCount] = {
-              &kCorrectRowPortable, nullptr, nullptr, &kCorrectRowAvx2, &kCorrectRowAvx512};
+          static const KernelImpl<CorrectRowFn> kSets[] = {{Isa::Avx512, &kCorrectRowAvx512},
+                                                           {Isa::Avx2, &kCorrectRowAvx2},
+                                                           {kPortable, &kCorrectRowPortable}};
           return WidestOf(kSets, level, [](const CorrectRowFn& f) { return f; });
       }()),
-      lookup_(LookupBytesKernel(level)) {
+      lookup_([level] {
+          static const KernelImpl<LookupBytesFn> kSets[] = {
+              {{Isa::Avx512, Isa::Vbmi}, &kLookupBytesVbmi}};
+          return WidestOf(kSets, level, [](const LookupBytesFn& f) { return f; });
+      }()) {
     // Corrected 8-bit rows only: uncorrected ones never pass through here.
     if (frame.format != kFormatMosaic8 || !correction.active) return;
     const float limit = float(correction.maxValue);

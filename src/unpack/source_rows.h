@@ -40,7 +40,7 @@ extern const CorrectRowFn kCorrectRowAvx2, kCorrectRowAvx512;
 class SourceRows {
   public:
     // A mosaic view of any mosaic format (8-bit, 16-bit or packed).
-    SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdLevel level);
+    SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdFeatures level);
 
     // True when rows must pass through here: packed, or corrected.
     bool Needed() const;

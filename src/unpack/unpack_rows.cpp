@@ -71,14 +71,12 @@ UnpackRowFn PortableOf(uint32_t format) {
 
 }  // namespace
 
-RowUnpacker::RowUnpacker(const Packing& packing, SimdLevel level)
+RowUnpacker::RowUnpacker(const Packing& packing, SimdFeatures level)
     : portable_(PortableOf(packing.format)),
       groupSamples_(packing.groupSamples),
       groupBytes_(packing.groupBytes) {
-    // Byte permutes came after the first AVX-512 processors.
-    const UnpackVectorSet* const sets[kSimdLevelCount] = {
-        nullptr, nullptr, nullptr, &kUnpackVectorsAvx2,
-        ProcessorHasVbmi() ? &kUnpackVectorsVbmi : nullptr};
+    static const KernelImpl<UnpackVectorSet> sets[] = {
+        {{Isa::Avx512, Isa::Vbmi}, &kUnpackVectorsVbmi}, {Isa::Avx2, &kUnpackVectorsAvx2}};
     const uint32_t format = packing.format;
     vectors_ = ChainOf(sets, level, [format](const UnpackVectorSet& s) {
         return format == kFormatMosaic10Mipi   ? s.mipi10

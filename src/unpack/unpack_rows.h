@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd/kernel_chain.h"
-#include "simd/simd.h"
 #include "core/formats.h"
+#include "simd/kernel_table.h"
+#include "simd/simd.h"
 
 namespace orvex {
 
@@ -29,7 +29,7 @@ extern const UnpackVectorSet kUnpackVectorsVbmi;
 // How one call unpacks its rows, settled once.
 class RowUnpacker {
   public:
-    RowUnpacker(const Packing& packing, SimdLevel level);
+    RowUnpacker(const Packing& packing, SimdFeatures level);
     void Unpack(const uint8_t* row, size_t width, uint16_t* out) const;
 
   private:

@@ -3,15 +3,15 @@
 #include "methods/bilinear/bilinear_demosaic.h"
 
 #include "pack/pack_rows.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
-void BilinearDemosaic(const Conversion& job, SimdLevel level) {
+void BilinearDemosaic(const Conversion& job, SimdFeatures level) {
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid()) return;
-    static const BilinearFusedSet* const kSets[kSimdLevelCount] = {
-        &kBilinearFusedPortable, nullptr, nullptr, &kBilinearFusedAvx2, nullptr};
+    static const KernelImpl<BilinearFusedSet> kSets[] = {{Isa::Avx2, &kBilinearFusedAvx2},
+                                                         {kPortable, &kBilinearFusedPortable}};
     const bool wide = job.frame.format == kFormatMosaic16;
     WidestOf(kSets, level, [&](const BilinearFusedSet& s) { return wide ? s.rows16 : s.rows8; })(
         job, pack, level);

@@ -15,13 +15,13 @@ namespace orvex {
 // The bilinear demosaic of a region of a Mosaic8 or Mosaic16 frame (the
 // sample width it reads) into a colour layout view of the region's size;
 // other layouts, patterns above 3 and frames below 2 x 2 write nothing.
-void BilinearDemosaic(const Conversion& job, SimdLevel level);
+void BilinearDemosaic(const Conversion& job, SimdFeatures level);
 
 class PackPlan;
 
 // The drivers one build compiles: each interior row in one fused pass, the
 // pixels packed by the plan.
-using BilinearRowsFn = void (*)(const Conversion& job, const PackPlan& pack, SimdLevel level);
+using BilinearRowsFn = void (*)(const Conversion& job, const PackPlan& pack, SimdFeatures level);
 struct BilinearFusedSet {
     BilinearRowsFn rows8, rows16;
 };

@@ -187,7 +187,7 @@ using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size
 // The region's rows; combos: the row kernels of the four kind orders.
 template <class S>
 ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job,
-                            const PackPlan& pack, SimdLevel level) {
+                            const PackPlan& pack, SimdFeatures level) {
     const SourceView& f = job.frame;
     const size_t fw = f.width, fh = f.height;
     const size_t x0 = job.x, y0 = job.y, w = job.dst.width, h = job.dst.height;
@@ -273,7 +273,7 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
         Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,                   \
         Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};                      \
     template <class S>                                                                        \
-    TARGET void Rows(const Conversion& job, const PackPlan& pack, SimdLevel level) {          \
+    TARGET void Rows(const Conversion& job, const PackPlan& pack, SimdFeatures level) {       \
         FusedRows<S>(kCombos<S>, job, pack, level);                                           \
     }                                                                                         \
     }                                                                                         \

@@ -5,11 +5,12 @@ namespace orvex {
 
 ORVEX_BILINEAR_FUSED_SET(kBilinearFusedPortable, )
 
-KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pixels,
+KernelChain<BilinearRowFn> ChooseBilinearRow(SimdFeatures level, BilinearPixels pixels,
                                              BilinearRowKinds kinds, bool redFirst) {
-    static const BilinearRowSet* const kSets[kSimdLevelCount] = {
-        nullptr,           nullptr, &kBilinearRowsSsse3, &kBilinearRowsAvx2, &kBilinearRowsAvx512,
-        &kBilinearRowsNeon};
+    static const KernelImpl<BilinearRowSet> kSets[] = {{Isa::Avx512, &kBilinearRowsAvx512},
+                                                       {Isa::Avx2, &kBilinearRowsAvx2},
+                                                       {Isa::Ssse3, &kBilinearRowsSsse3},
+                                                       {Isa::Neon, &kBilinearRowsNeon}};
     return ChainOf(kSets, level, [&](const BilinearRowSet& s) {
         const auto& table = pixels == BilinearPixels::Quad8     ? s.quad8
                             : pixels == BilinearPixels::Triple8 ? s.triple8
@@ -18,8 +19,10 @@ KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pix
     });
 }
 
-BilinearValuesFn ChooseBilinearValues(SimdLevel level, size_t sampleBytes) {
-    return level >= SimdLevel::Avx512 ? kBilinearValuesAvx512[sampleBytes == 2] : nullptr;
+BilinearValuesFn ChooseBilinearValues(SimdFeatures level, size_t sampleBytes) {
+    using Values = BilinearValuesFn[2];
+    static const KernelImpl<Values> kSets[] = {{Isa::Avx512, &kBilinearValuesAvx512}};
+    return WidestOf(kSets, level, [&](const Values& s) { return s[sampleBytes == 2]; });
 }
 
 }  // namespace orvex

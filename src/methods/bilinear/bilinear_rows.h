@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -38,7 +38,7 @@ extern const BilinearRowSet kBilinearRowsSsse3, kBilinearRowsAvx2, kBilinearRows
 
 enum class BilinearPixels { Triple8, Triple16, Quad8 };
 
-KernelChain<BilinearRowFn> ChooseBilinearRow(SimdLevel level, BilinearPixels pixels,
+KernelChain<BilinearRowFn> ChooseBilinearRow(SimdFeatures level, BilinearPixels pixels,
                                              BilinearRowKinds kinds, bool redFirst);
 
 // The channel values of rows for the pack stage to convert: pixels
@@ -52,6 +52,6 @@ using BilinearValuesFn = size_t (*)(const uint8_t* u, const uint8_t* c, const ui
 extern const BilinearValuesFn kBilinearValuesAvx512[2];  // by [16-bit samples]
 
 // The widest such kernel at a level for samples of `sampleBytes`, or null.
-BilinearValuesFn ChooseBilinearValues(SimdLevel level, size_t sampleBytes);
+BilinearValuesFn ChooseBilinearValues(SimdFeatures level, size_t sampleBytes);
 
 }  // namespace orvex

@@ -7,7 +7,7 @@ namespace orvex {
 namespace {
 
 template <class S, class Corner>
-void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop, SimdLevel level) {
+void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop, SimdFeatures level) {
     BlockCellsRows<S, Corner>(job, pack, redOnTop, level);
 }
 

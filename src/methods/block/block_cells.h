@@ -124,7 +124,7 @@ constexpr size_t kStagedPixels = 1024;
 // into the entry of each instruction set, which compiles it for that set.
 template <class S, class Corner>
 ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                                 SimdLevel level) {
+                                 SimdFeatures level) {
     const SourceView& src = job.frame;
     const size_t fw = src.width, fh = src.height;
     // Narrower or shorter than a cell: the odd rules would read outside the mosaic.

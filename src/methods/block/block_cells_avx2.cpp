@@ -10,7 +10,7 @@ namespace {
 
 template <class S, class Corner>
 ORVEX_TARGET_AVX2 void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                             SimdLevel level) {
+                             SimdFeatures level) {
     BlockCellsRows<S, Corner>(job, pack, redOnTop, level);
 }
 

@@ -3,7 +3,7 @@
 
 #include "core/formats.h"
 #include "pack/pack_rows.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 namespace {
@@ -22,13 +22,13 @@ constexpr PatternRoute kPatternRoutes[4] = {
 
 }  // namespace
 
-void BlockDemosaic(const Conversion& job, SimdLevel level) {
+void BlockDemosaic(const Conversion& job, SimdFeatures level) {
     const SourceView& src = job.frame;
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || src.pattern > kBggr) return;
     const PatternRoute& route = kPatternRoutes[src.pattern];
-    static const BlockCellsSet* const kSets[kSimdLevelCount] = {&kBlockCellsPortable, nullptr,
-                                                                nullptr, &kBlockCellsAvx2, nullptr};
+    static const KernelImpl<BlockCellsSet> kSets[] = {{Isa::Avx2, &kBlockCellsAvx2},
+                                                      {kPortable, &kBlockCellsPortable}};
     const BlockCellsFn cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
         return s.cells[src.format == kFormatMosaic16][route.greenCorner];
     });

@@ -14,14 +14,14 @@ namespace orvex {
 // width it reads) into a colour layout view of the region's size, patterns
 // 0..3; other layouts and patterns write nothing. No kernel wider than level
 // runs.
-void BlockDemosaic(const Conversion& job, SimdLevel level);
+void BlockDemosaic(const Conversion& job, SimdFeatures level);
 
 class PackPlan;
 
 // A cell kernel: the region's pixels, packed by the plan; the top row's
 // colour is red or blue. level picks the row kernels inside.
 using BlockCellsFn = void (*)(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                              SimdLevel level);
+                              SimdFeatures level);
 
 // The cell kernels one build compiles, by [16-bit samples][green corner].
 struct BlockCellsSet {

@@ -2,9 +2,11 @@
 
 namespace orvex {
 
-BlockRowKernels ChooseBlockRows(SimdLevel level, bool colourCorner, bool topFirst) {
-    static const BlockRowSet* const kSets[kSimdLevelCount] = {
-        nullptr, nullptr, &kBlockRowsSsse3, &kBlockRowsAvx2, &kBlockRowsAvx512, &kBlockRowsNeon};
+BlockRowKernels ChooseBlockRows(SimdFeatures level, bool colourCorner, bool topFirst) {
+    static const KernelImpl<BlockRowSet> kSets[] = {{Isa::Avx512, &kBlockRowsAvx512},
+                                                    {Isa::Avx2, &kBlockRowsAvx2},
+                                                    {Isa::Ssse3, &kBlockRowsSsse3},
+                                                    {Isa::Neon, &kBlockRowsNeon}};
     return {ChainOf(kSets, level,
                     [&](const BlockRowSet& s) { return s.triple[colourCorner][topFirst]; }),
             ChainOf(kSets, level,

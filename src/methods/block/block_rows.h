@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -32,6 +32,6 @@ struct BlockRowKernels {
     KernelChain<BlockPairRowFn> triple, quad;
 };
 
-BlockRowKernels ChooseBlockRows(SimdLevel level, bool colourCorner, bool topFirst);
+BlockRowKernels ChooseBlockRows(SimdFeatures level, bool colourCorner, bool topFirst);
 
 }  // namespace orvex

@@ -22,7 +22,7 @@ inline constexpr int32_t kCubicFailed = 1;
 // maxValue. Every allocation goes through `memory`. Returns 0 after a
 // complete conversion, kCubicFailed when an allocation failed, and then
 // nothing was written. No kernel wider than level runs.
-int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level);
+int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdFeatures level);
 
 struct CubicPlan;
 
@@ -31,7 +31,7 @@ struct CubicPlan;
 // not, and nothing was written), Convert writes the region.
 class CubicConversion {
   public:
-    CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory, SimdLevel level);
+    CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory, SimdFeatures level);
     ~CubicConversion();
     CubicConversion(const CubicConversion&) = delete;
     CubicConversion& operator=(const CubicConversion&) = delete;
@@ -43,11 +43,11 @@ class CubicConversion {
 
   private:
     bool fixed_;
-    SimdLevel level_;
+    SimdFeatures level_;
     Conversion job_;
     std::unique_ptr<CubicPlan> plan_;
     PackPlan pack_;
 };
-int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdLevel level);
+int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdFeatures level);
 
 }  // namespace orvex

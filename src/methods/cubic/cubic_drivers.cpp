@@ -167,7 +167,7 @@ void ConvertRows(const NumberForm& form, CubicPlan& plan, const Conversion& job,
 }  // namespace
 
 CubicConversion::CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory,
-                                 SimdLevel level)
+                                 SimdFeatures level)
     : fixed_(fixed),
       level_(level),
       job_(job),
@@ -189,14 +189,14 @@ void CubicConversion::Convert(const Conversion& part) {
     ConvertRows(fixed_ ? kFixedForm : kFloatForm, *plan_, part, pack);
 }
 
-int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdLevel level) {
+int32_t DemosaicBicubicFloat(const Conversion& job, CubicMemory& memory, SimdFeatures level) {
     CubicConversion conversion(false, job, memory, level);
     if (!conversion.Prepare()) return kCubicFailed;
     conversion.Convert();
     return 0;
 }
 
-int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdLevel level) {
+int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdFeatures level) {
     CubicConversion conversion(true, job, memory, level);
     if (!conversion.Prepare()) return kCubicFailed;
     conversion.Convert();

@@ -22,7 +22,7 @@ struct PlaneBand {
 // The conversion runs in output rows: the four planes advance together, so
 // only four rings and four output rows exist at a time, never whole planes.
 struct CubicPlan {
-    CubicPlan(CubicMemory& m, SimdLevel level) : memory(m), kernels(ChooseCubicRows(level)) {}
+    CubicPlan(CubicMemory& m, SimdFeatures level) : memory(m), kernels(ChooseCubicRows(level)) {}
     ~CubicPlan();
     CubicPlan(const CubicPlan&) = delete;
     CubicPlan& operator=(const CubicPlan&) = delete;

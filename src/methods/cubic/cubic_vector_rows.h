@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 

@@ -22,11 +22,11 @@ void Extract(const MosaicPlane& p, size_t mosaicRow, uint16_t* out,
 
 }  // namespace
 
-CubicRowKernels ChooseCubicRows(SimdLevel level) {
-    static const CubicVectorSet* const kVectorSets[kSimdLevelCount] = {
-        nullptr, nullptr, &kCubicVectorsSsse3, &kCubicVectorsAvx2, nullptr};
-    static const CubicLoopSet* const kLoopSets[kSimdLevelCount] = {
-        &kCubicLoopsPortable, nullptr, nullptr, &kCubicLoopsAvx2, nullptr};
+CubicRowKernels ChooseCubicRows(SimdFeatures level) {
+    static const KernelImpl<CubicVectorSet> kVectorSets[] = {{Isa::Avx2, &kCubicVectorsAvx2},
+                                                             {Isa::Ssse3, &kCubicVectorsSsse3}};
+    static const KernelImpl<CubicLoopSet> kLoopSets[] = {{Isa::Avx2, &kCubicLoopsAvx2},
+                                                         {kPortable, &kCubicLoopsPortable}};
     CubicRowKernels k{};
     for (size_t i = 0; i < 2; ++i) {
         k.extract[i] =

@@ -39,7 +39,7 @@ struct CubicRowKernels {
     const CubicLoopSet* loops;
 };
 
-CubicRowKernels ChooseCubicRows(SimdLevel level);
+CubicRowKernels ChooseCubicRows(SimdFeatures level);
 
 // Plane row `row` (clamped into the plane) between its replicated edges:
 // ring[lm..lm+pw-1] the row, ring[0..lm-1] its first and ring[pw+lm..pw+lm+rm-1]

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "methods/dlmmse/dlmmse_rows.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -22,9 +22,9 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory) {
     memory.planes.assign(halves * half + (samples + 1) / 2, 0);
 }
 
-void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level) {
-    static const DlmmseSet* const kSets[kSimdLevelCount] = {&kDlmmsePortable, nullptr, nullptr,
-                                                            &kDlmmseAvx2, &kDlmmseAvx512};
+void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) {
+    static const KernelImpl<DlmmseSet> kSets[] = {
+        {Isa::Avx512, &kDlmmseAvx512}, {Isa::Avx2, &kDlmmseAvx2}, {kPortable, &kDlmmsePortable}};
     WidestOf(kSets, level, [](const DlmmseSet& s) { return s.rows; })(job, memory, level);
 }
 

@@ -53,10 +53,10 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory);
 
 // The region of a Mosaic8 or Mosaic16 frame of at least 2 x 2, patterns
 // 0..3, into a colour layout view of the region's size.
-void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
+void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdFeatures level);
 
 // The passes of one build (portable, AVX2, AVX-512).
-using DlmmseRowsFn = void (*)(const Conversion& job, DlmmseMemory& memory, SimdLevel level);
+using DlmmseRowsFn = void (*)(const Conversion& job, DlmmseMemory& memory, SimdFeatures level);
 struct DlmmseSet {
     DlmmseRowsFn rows;
 };

@@ -420,7 +420,7 @@ ORVEX_INLINE void DlmmseTileRows(const Conversion& job, const DlmmsePlanes& w, c
 }
 
 template <class S>
-ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdLevel level) {
+ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) {
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;
@@ -467,13 +467,13 @@ ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdLe
 }  // namespace orvex
 
 // The passes of one build (portable or an instruction set's target).
-#define ORVEX_DLMMSE_SET(Name, TARGET)                                               \
-    namespace {                                                                      \
-    TARGET void Rows(const Conversion& job, DlmmseMemory& memory, SimdLevel level) { \
-        if (job.frame.format == kFormatMosaic16)                                     \
-            DlmmseRows<Sample16>(job, memory, level);                                \
-        else                                                                         \
-            DlmmseRows<Sample8>(job, memory, level);                                 \
-    }                                                                                \
-    }                                                                                \
+#define ORVEX_DLMMSE_SET(Name, TARGET)                                                  \
+    namespace {                                                                         \
+    TARGET void Rows(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) { \
+        if (job.frame.format == kFormatMosaic16)                                        \
+            DlmmseRows<Sample16>(job, memory, level);                                   \
+        else                                                                            \
+            DlmmseRows<Sample8>(job, memory, level);                                    \
+    }                                                                                   \
+    }                                                                                   \
     extern const DlmmseSet Name = {Rows};

@@ -2,7 +2,7 @@
 #include "methods/mhc/mhc_demosaic.h"
 
 #include "methods/mhc/mhc_rows.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -12,9 +12,9 @@ void PrepareMhc(const Conversion& job, MhcMemory& memory) {
     memory.rows.assign(10 * MhcHalfRow(job.dst.width), 0);
 }
 
-void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdLevel level) {
-    static const MhcSet* const kSets[kSimdLevelCount] = {&kMhcPortable, nullptr, nullptr, &kMhcAvx2,
-                                                         &kMhcAvx512};
+void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdFeatures level) {
+    static const KernelImpl<MhcSet> kSets[] = {
+        {Isa::Avx512, &kMhcAvx512}, {Isa::Avx2, &kMhcAvx2}, {kPortable, &kMhcPortable}};
     WidestOf(kSets, level, [](const MhcSet& s) { return s.rows; })(job, memory, level);
 }
 

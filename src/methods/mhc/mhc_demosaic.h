@@ -42,10 +42,10 @@ void PrepareMhc(const Conversion& job, MhcMemory& memory);
 
 // The region of a Mosaic8 or Mosaic16 frame of at least 2 x 2, patterns
 // 0..3, into a colour layout view of the region's size.
-void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdLevel level);
+void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdFeatures level);
 
 // The rows of one build (portable, AVX2, AVX-512).
-using MhcRowsFn = void (*)(const Conversion& job, MhcMemory& memory, SimdLevel level);
+using MhcRowsFn = void (*)(const Conversion& job, MhcMemory& memory, SimdFeatures level);
 struct MhcSet {
     MhcRowsFn rows;
 };

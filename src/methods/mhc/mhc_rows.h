@@ -92,7 +92,7 @@ ORVEX_INLINE void MhcPairs(const uint16_t* __restrict e0, const uint16_t* __rest
 }
 
 template <class S>
-ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdLevel level) {
+ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures level) {
     const SourceView& f = job.frame;
     const size_t w = job.dst.width, h = job.dst.height, half = MhcHalfRow(w);
     const PackPlan pack(job.dst, job.pack, level);
@@ -147,13 +147,13 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdLevel le
 }  // namespace orvex
 
 // The rows of one build (portable or an instruction set's target).
-#define ORVEX_MHC_SET(Name, TARGET)                                               \
-    namespace {                                                                   \
-    TARGET void Rows(const Conversion& job, MhcMemory& memory, SimdLevel level) { \
-        if (job.frame.format == kFormatMosaic16)                                  \
-            MhcRows<Sample16>(job, memory, level);                                \
-        else                                                                      \
-            MhcRows<Sample8>(job, memory, level);                                 \
-    }                                                                             \
-    }                                                                             \
+#define ORVEX_MHC_SET(Name, TARGET)                                                  \
+    namespace {                                                                      \
+    TARGET void Rows(const Conversion& job, MhcMemory& memory, SimdFeatures level) { \
+        if (job.frame.format == kFormatMosaic16)                                     \
+            MhcRows<Sample16>(job, memory, level);                                   \
+        else                                                                         \
+            MhcRows<Sample8>(job, memory, level);                                    \
+    }                                                                                \
+    }                                                                                \
     extern const MhcSet Name = {Rows};

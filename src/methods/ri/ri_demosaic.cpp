@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "methods/ri/ri_rows.h"
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -18,9 +18,9 @@ void PrepareRi(const Conversion& job, RiMemory& memory) {
     memory.planes.assign(RiPlaneFloats(widest + 2 * kRiMargin, rows + 2 * kRiMargin), 0.0f);
 }
 
-void RiDemosaic(const Conversion& job, RiMemory& memory, SimdLevel level) {
-    static const RiSet* const kSets[kSimdLevelCount] = {&kRiPortable, nullptr, nullptr, &kRiAvx2,
-                                                        &kRiAvx512};
+void RiDemosaic(const Conversion& job, RiMemory& memory, SimdFeatures level) {
+    static const KernelImpl<RiSet> kSets[] = {
+        {Isa::Avx512, &kRiAvx512}, {Isa::Avx2, &kRiAvx2}, {kPortable, &kRiPortable}};
     WidestOf(kSets, level, [](const RiSet& s) { return s.rows; })(job, memory, level);
 }
 

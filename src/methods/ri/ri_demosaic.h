@@ -48,9 +48,9 @@ void PrepareRi(const Conversion& job, RiMemory& memory);
 
 // The region of a Mosaic8 or Mosaic16 frame of at least 2 x 2, patterns
 // 0..3, into a colour layout view of the region's size.
-void RiDemosaic(const Conversion& job, RiMemory& memory, SimdLevel level);
+void RiDemosaic(const Conversion& job, RiMemory& memory, SimdFeatures level);
 
-using RiRowsFn = void (*)(const Conversion& job, RiMemory& memory, SimdLevel level);
+using RiRowsFn = void (*)(const Conversion& job, RiMemory& memory, SimdFeatures level);
 struct RiSet {
     RiRowsFn rows;
 };

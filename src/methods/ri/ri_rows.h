@@ -108,7 +108,7 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
 }
 
 template <class S>
-ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdLevel level) {
+ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdFeatures level) {
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;
@@ -143,13 +143,13 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdLevel leve
 }  // namespace orvex
 
 // The passes of one build (portable or an instruction set's target).
-#define ORVEX_RI_SET(Name, TARGET)                                               \
-    namespace {                                                                  \
-    TARGET void Rows(const Conversion& job, RiMemory& memory, SimdLevel level) { \
-        if (job.frame.format == kFormatMosaic16)                                 \
-            RiRows<Sample16>(job, memory, level);                                \
-        else                                                                     \
-            RiRows<Sample8>(job, memory, level);                                 \
-    }                                                                            \
-    }                                                                            \
+#define ORVEX_RI_SET(Name, TARGET)                                                  \
+    namespace {                                                                     \
+    TARGET void Rows(const Conversion& job, RiMemory& memory, SimdFeatures level) { \
+        if (job.frame.format == kFormatMosaic16)                                    \
+            RiRows<Sample16>(job, memory, level);                                   \
+        else                                                                        \
+            RiRows<Sample8>(job, memory, level);                                    \
+    }                                                                               \
+    }                                                                               \
     extern const RiSet Name = {Rows};

@@ -15,12 +15,12 @@ namespace orvex {
 // The zoom of a Mosaic8 or Mosaic16 view into a view of the same format,
 // width and pattern with twice its rows (the caller checks). No kernel wider
 // than level runs.
-void ZoomVertical(const SourceView& src, const ImageView& dst, SimdLevel level);
+void ZoomVertical(const SourceView& src, const ImageView& dst, SimdFeatures level);
 
 // The interpolation pass alone, on a destination whose copied rows (4k,
 // 4k + 3) are in place: each interpolated row in one fused pass (the plain
 // four run-kernel form is kept with the tests).
-void ZoomInterpolateRows(const ImageView& dst, SimdLevel level);
+void ZoomInterpolateRows(const ImageView& dst, SimdFeatures level);
 
 // Border pass: row 1 and the bottom border row (h - 2 when h mod 4 = 0, else
 // h - 1), rows `stride` bytes apart.

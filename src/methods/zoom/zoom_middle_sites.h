@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "simd/kernel_chain.h"
+#include "simd/kernel_table.h"
 
 namespace orvex {
 
@@ -26,6 +26,6 @@ struct ZoomMiddleSet {
 
 extern const ZoomMiddleSet kZoomMiddleSse2, kZoomMiddleAvx2, kZoomMiddleAvx512;
 
-KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdLevel level, bool wide);
+KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdFeatures level, bool wide);
 
 }  // namespace orvex

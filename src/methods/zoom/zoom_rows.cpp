@@ -68,7 +68,7 @@ using RowFn = void (*)(uint8_t*, const uint8_t*, const uint8_t*, const uint8_t*,
 template <class S>
 void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t dstStride,
               size_t width, size_t height, uint32_t pattern, ZoomBorderFn colourCornerBorder,
-              ZoomBorderFn greenCornerBorder, SimdLevel level) {
+              ZoomBorderFn greenCornerBorder, SimdFeatures level) {
     const size_t w = width, h = height;
     const size_t rowBytes = w * S::kBytes;
     const bool interpolate = width >= 5 && height >= 6 && pattern <= kBggr;
@@ -90,8 +90,8 @@ void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t d
     const auto copy = streaming ? StreamCopy : CopyRow;
     // Between streamed copies the 512-bit kernels measured slower than the
     // 256-bit ones (and faster in every other case).
-    const SimdLevel widest = streaming && level > SimdLevel::Avx2 ? SimdLevel::Avx2 : level;
-    const KernelChain<ZoomMiddleFn> middle = ChooseZoomMiddle(widest, S::kBytes == 2);
+    const KernelChain<ZoomMiddleFn> middle =
+        ChooseZoomMiddle(streaming ? level.Without(Isa::Avx512) : level, S::kBytes == 2);
     for (size_t r = 0; r < h; ++r) {
         const size_t phase = r % 4;
         if (phase == 0 || phase == 3) {
@@ -109,7 +109,7 @@ void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t d
 }
 
 template <class S>
-void Zoom(const uint8_t* src, ptrdiff_t srcStride, const ImageView& dst, SimdLevel level) {
+void Zoom(const uint8_t* src, ptrdiff_t srcStride, const ImageView& dst, SimdFeatures level) {
     const bool wide = S::kBytes == 2;
     ZoomPass<S>(src, srcStride, dst.data, dst.stride, dst.width, dst.height, dst.pattern,
                 wide ? ZoomBorderColourCorner16 : ZoomBorderColourCorner8,
@@ -118,23 +118,24 @@ void Zoom(const uint8_t* src, ptrdiff_t srcStride, const ImageView& dst, SimdLev
 
 }  // namespace
 
-void ZoomVertical(const SourceView& src, const ImageView& dst, SimdLevel level) {
+void ZoomVertical(const SourceView& src, const ImageView& dst, SimdFeatures level) {
     if (src.format == kFormatMosaic16)
         Zoom<Sample16>(src.data, src.stride, dst, level);
     else
         Zoom<Sample8>(src.data, src.stride, dst, level);
 }
 
-void ZoomInterpolateRows(const ImageView& dst, SimdLevel level) {
+void ZoomInterpolateRows(const ImageView& dst, SimdFeatures level) {
     if (dst.format == kFormatMosaic16)
         Zoom<Sample16>(nullptr, 0, dst, level);
     else
         Zoom<Sample8>(nullptr, 0, dst, level);
 }
 
-KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdLevel level, bool wide) {
-    static const ZoomMiddleSet* const kSets[kSimdLevelCount] = {
-        nullptr, &kZoomMiddleSse2, nullptr, &kZoomMiddleAvx2, &kZoomMiddleAvx512};
+KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdFeatures level, bool wide) {
+    static const KernelImpl<ZoomMiddleSet> kSets[] = {{Isa::Avx512, &kZoomMiddleAvx512},
+                                                      {Isa::Avx2, &kZoomMiddleAvx2},
+                                                      {Isa::Sse2, &kZoomMiddleSse2}};
     return ChainOf(kSets, level,
                    [&](const ZoomMiddleSet& s) { return wide ? s.sites16 : s.sites8; });
 }

@@ -14,7 +14,7 @@
 #define ORVEX_TARGET_SSSE3 __attribute__((target("ssse3")))
 #define ORVEX_TARGET_AVX2 __attribute__((target("avx2")))
 #define ORVEX_TARGET_AVX512 __attribute__((target("avx2,avx512f,avx512bw")))
-// With byte permutes, which the AVX-512 level does not promise.
+// With byte permutes (VBMI), a feature of its own.
 #define ORVEX_TARGET_AVX512_VBMI __attribute__((target("avx2,avx512f,avx512bw,avx512vbmi")))
 // A call would pass wide vectors under the baseline ABI.
 #define ORVEX_VECTOR_INLINE inline __attribute__((always_inline))

@@ -10,7 +10,7 @@
 namespace orvex {
 
 bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t format,
-                     uint32_t width, uint32_t height, uint32_t pattern, SimdLevel level) {
+                     uint32_t width, uint32_t height, uint32_t pattern, SimdFeatures level) {
     if (format < BGR24 || format > RGB24 || pattern > BGGR || width == 0 || height == 0)
         return true;
     // RGB48 skips plane row 0 and copies output row 1 into row 0.

@@ -16,6 +16,6 @@ namespace orvex {
 // of level run.
 bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t format,
                      uint32_t width, uint32_t height, uint32_t pattern,
-                     SimdLevel level = ProcessSimdLevel());
+                     SimdFeatures level = ProcessSimd());
 
 }  // namespace orvex

@@ -201,7 +201,7 @@ void Strip(const Conversion& job, const Window& win, size_t ys, size_t rows, con
 
 }  // namespace
 
-void DlmmsePlain(const Conversion& job, SimdLevel level) {
+void DlmmsePlain(const Conversion& job, SimdFeatures level) {
     const size_t stride0 = size_t(job.dst.width) + 2 * kMargin;
     std::vector<float> planes(kPlanes * stride0 *
                               (std::min<size_t>(kStripRows, job.dst.height) + 2 * kMargin));

@@ -297,7 +297,7 @@ void StripRows(const Conversion& job, size_t ys, size_t rows, const PackPlan& pa
 
 }  // namespace
 
-void RiPlain(const Conversion& job, SimdLevel level) {
+void RiPlain(const Conversion& job, SimdFeatures level) {
     const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;

@@ -9,6 +9,6 @@ namespace orvex {
 
 // The region of the job's frame into its destination (level: the pack
 // stage's kernels).
-void RiPlain(const Conversion& job, SimdLevel level);
+void RiPlain(const Conversion& job, SimdFeatures level);
 
 }  // namespace orvex
