@@ -83,8 +83,9 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     const uint64_t pixels = uint64_t(to.view.width) * to.view.height;
     const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
     const size_t worth = size_t(std::max<uint64_t>(1, pixels / entry->pixelsPerBand));
+    const size_t most = entry->maxBands ? entry->maxBands : threads;
     const size_t bands =
-        std::max<size_t>(1, std::min({threads, worth, size_t(to.view.height / 2)}));
+        std::max<size_t>(1, std::min({threads, most, worth, size_t(to.view.height / 2)}));
 
     // Band b: rows [start(b), start(b + 1)), starts even. Every band takes
     // its working memory before any band writes.

@@ -33,9 +33,11 @@ class StripRun final : public MethodRun {
 };
 
 // Rows a strip converts at once: enough that re-reading the reach above and
-// below a strip costs a few per cent.
+// below a strip costs a few per cent, and at most 384, so a wide reach does
+// not make a band's rows several MiB (a method of that reach costs far more
+// per row than reading its rows again).
 inline uint32_t StripRowsFor(uint32_t reach) {
-    return reach * 32 > 64 ? reach * 32 : 64;
+    return reach * 32 > 384 ? 384 : reach * 32 > 64 ? reach * 32 : 64;
 }
 
 }  // namespace orvex::api

@@ -34,6 +34,9 @@ struct MethodEntry {
     uint32_t pixelsPerBand;
     // Rows above and below its output rows the method reads.
     uint32_t reach;
+    // Bands converted at once at most (0: one per thread), which bounds the
+    // working memory of methods that take a few MiB per band.
+    uint32_t maxBands;
 };
 
 // The entry of a code, or null.

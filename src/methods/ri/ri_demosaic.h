@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "core/conversion.h"
@@ -36,8 +37,13 @@ inline constexpr size_t kRiReach = 25;
 inline constexpr size_t kRiMargin = kRiReach + 1;
 // Rows a strip converts at once and the widest column tile: tall and
 // narrow, so the rows and columns the margins add are few and a window's
-// planes (about 3.6 MiB) are a band's whole working memory.
+// planes (about 4 MiB) are a band's whole working memory.
 inline constexpr size_t kRiStripRows = 192, kRiTileColumns = 192;
+
+// Bands converted at once at most: each takes its window's planes (about
+// 4 MiB) and, for packed or corrected mosaics, its strip of source rows
+// (under 4 MiB at 4096 columns), so four stay within 32 MiB.
+inline constexpr uint32_t kRiMaxBands = 4;
 
 struct RiMemory {
     std::vector<float> planes;
