@@ -87,9 +87,10 @@ int main(int argc, char** argv) {
     EvaluateOptions options;
     std::string pattern = "RGGB";
     CLI::App app{
-        "Picture quality and speed of orvex's methods and other libraries' on a folder "
+        "Picture quality and speed of orvex's methods and other libraries' on folders "
         "of colour photographs"};
-    app.add_option("folder", options.folder, "Folder of colour photographs (PNG or TIFF)")
+    app.add_option("folders", options.folders,
+                   "Folders of colour photographs (PNG or TIFF), each measured as its own set")
         ->required();
     app.add_option("--pattern", pattern, "Bayer pattern of the mosaics, or all")
         ->transform(CLI::IsMember({"RGGB", "GRBG", "GBRG", "BGGR", "all"}, CLI::ignore_case))

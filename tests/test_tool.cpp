@@ -1053,6 +1053,23 @@ TEST_F(ToolTest, EvaluateRanksTheMethodsOnAFolder) {
     fs::create_directory(Path("empty"));
     EXPECT_EQ(Tool("evaluate " + Path("empty")).status, 3);
 
+    // Two sets: one line per method with a PSNR for each set, then each set's
+    // own table; the chart marks the second set's points with its own marker
+    // and names both sets.
+    fs::create_directory(Path("second"));
+    WriteImage(Path("second/ramp.png"), photo, Container::Png, false);
+    const ToolRun two = Tool("evaluate " + Path("photos") + " " + Path("second") + "/ --chart " +
+                             Path("q2.svg"));
+    ASSERT_EQ(two.status, 0) << two.err;
+    EXPECT_EQ(two.out.rfind("| method | photos (2) | second (1) |\n", 0), 0u) << two.out;
+    EXPECT_NE(two.out.find("\nsecond (1 images):\n"), std::string::npos) << two.out;
+    std::ifstream chart2(Path("q2.svg"));
+    const std::string svg2((std::istreambuf_iterator<char>(chart2)),
+                           std::istreambuf_iterator<char>());
+    EXPECT_NE(svg2.find("<rect x="), std::string::npos);
+    EXPECT_NE(svg2.find(">second<"), std::string::npos);
+    EXPECT_EQ(Tool("evaluate " + Path("photos") + " " + Path("empty")).status, 3);
+
     // Other converters beside the library's: one that returns the photograph
     // itself scores the ceiling; one that declines every frame is left out.
     std::vector<orvex_tool::Converter> methods = orvex_tool::LibraryMethods(1);

@@ -1,4 +1,4 @@
-// orvex evaluate: the methods ranked by PSNR on a folder of photographs.
+// orvex evaluate: the methods ranked by PSNR on folders of photographs.
 #include <memory>
 
 #include "command_options.h"
@@ -13,8 +13,11 @@ Command AddEvaluateCommand(CLI::App& app) {
     auto pattern = std::make_shared<std::string>("RGGB");
     EvaluateOptions& evaluate = *o;
     auto* evaluateCmd = app.add_subcommand(
-        "evaluate", "Rank the methods by PSNR on a folder of photographs (PNG or TIFF)");
-    evaluateCmd->add_option("folder", evaluate.folder, "Folder of colour photographs")->required();
+        "evaluate", "Rank the methods by PSNR on folders of photographs (PNG or TIFF)");
+    evaluateCmd
+        ->add_option("folders", evaluate.folders,
+                     "Folders of colour photographs, each measured as its own set")
+        ->required();
     evaluateCmd->add_option("--pattern", *pattern, "Bayer pattern of the mosaics, or all")
         ->transform(CLI::IsMember(
             [] {
@@ -34,8 +37,10 @@ Command AddEvaluateCommand(CLI::App& app) {
         "Examples:\n"
         "  orvex evaluate photos/ --pattern all --chart quality.svg\n"
         "  orvex evaluate photos/ --wide --threads 1\n"
+        "  orvex evaluate kodak/ mcmaster/ --chart quality.svg\n"
         "Each photograph is sampled into a mosaic and converted by every method; the table\n"
-        "gives the mean PSNR over the images, without and with an 8-pixel frame.");
+        "gives the mean PSNR over the images, without and with an 8-pixel frame. Several\n"
+        "folders: first every method's PSNR on each set, then each set's own table.");
 
     return {evaluateCmd, [o, pattern] {
                 o->patterns.clear();

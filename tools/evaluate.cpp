@@ -170,6 +170,8 @@ std::vector<MethodQuality> Evaluate(const EvaluateOptions& options,
         for (double& c : q.channel) c /= double(runs[m]);
         q.fullImage /= double(runs[m]);
         q.megapixelsPerSecond = pixels[m] / 1e6 / seconds[m];
+        q.runs = runs[m];
+        q.megapixels = pixels[m] / 1e6;
         measured.push_back(q);
     }
     log << frames << " conversions of " << files.size() << " files per method\n";
@@ -190,98 +192,57 @@ void PrintQuality(const std::vector<MethodQuality>& figures, std::ostream& out) 
             << std::setprecision(0) << q.megapixelsPerSecond << " |\n";
 }
 
-std::string QualityChart(const std::vector<MethodQuality>& figures) {
-    // PSNR up, speed right on a logarithmic axis.
-    const double width = 640, height = 400, left = 60, right = 20, top = 20, bottom = 50;
-    double lowSpeed = 1e9, highSpeed = 0, lowPsnr = 1e9, highPsnr = 0;
-    for (const MethodQuality& q : figures) {
-        lowSpeed = std::min(lowSpeed, q.megapixelsPerSecond);
-        highSpeed = std::max(highSpeed, q.megapixelsPerSecond);
-        lowPsnr = std::min(lowPsnr, q.psnr);
-        highPsnr = std::max(highPsnr, q.psnr);
+void PrintQuality(const std::vector<SetQuality>& sets, std::ostream& out) {
+    if (sets.size() == 1) return PrintQuality(sets[0].figures, out);
+    std::vector<std::string> order;
+    for (const MethodQuality& q : sets[0].figures) order.push_back(q.name);
+    std::stable_sort(order.begin(), order.end(), [&](const std::string& a, const std::string& b) {
+        auto psnr = [&](const std::string& n) {
+            for (const MethodQuality& q : sets[0].figures)
+                if (q.name == n) return q.psnr;
+            return 0.0;
+        };
+        return psnr(a) > psnr(b);
+    });
+    out << "| method |";
+    for (const SetQuality& set : sets) out << " " << set.name << " (" << set.images << ") |";
+    out << "\n|---|";
+    for (size_t k = 0; k < sets.size(); ++k) out << "---|";
+    out << "\n" << std::fixed << std::setprecision(2);
+    for (const std::string& name : order) {
+        out << "| " << name << " |";
+        for (const SetQuality& set : sets) {
+            const auto q = std::find_if(set.figures.begin(), set.figures.end(),
+                                        [&](const MethodQuality& f) { return f.name == name; });
+            if (q == set.figures.end())
+                out << " - |";
+            else
+                out << " " << q->psnr << " |";
+        }
+        out << "\n";
     }
-    lowSpeed /= 1.5, highSpeed *= 1.5, lowPsnr = std::floor(lowPsnr - 0.5),
-                                       highPsnr = std::ceil(highPsnr + 0.5);
-    auto px = [&](double speed) {
-        return left +
-               (width - left - right) * std::log(speed / lowSpeed) / std::log(highSpeed / lowSpeed);
-    };
-    auto py = [&](double psnr) {
-        return top + (height - top - bottom) * (highPsnr - psnr) / (highPsnr - lowPsnr);
-    };
-    std::ostringstream svg;
-    svg << std::fixed << std::setprecision(1);
-    svg << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << width << "\" height=\"" << height
-        << "\" font-family=\"sans-serif\" font-size=\"12\">\n"
-        << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-        << "<line x1=\"" << left << "\" y1=\"" << height - bottom << "\" x2=\"" << width - right
-        << "\" y2=\"" << height - bottom << "\" stroke=\"black\"/>\n"
-        << "<line x1=\"" << left << "\" y1=\"" << top << "\" x2=\"" << left << "\" y2=\""
-        << height - bottom << "\" stroke=\"black\"/>\n"
-        << "<text x=\"" << (width + left) / 2 << "\" y=\"" << height - 12
-        << "\" text-anchor=\"middle\">megapixels per second (one thread, log scale)</text>\n"
-        << "<text x=\"14\" y=\"" << (height - bottom + top) / 2 << "\" transform=\"rotate(-90 14 "
-        << (height - bottom + top) / 2 << ")\" text-anchor=\"middle\">PSNR (dB)</text>\n";
-    for (double p = lowPsnr; p <= highPsnr; p += 1)
-        svg << "<text x=\"" << left - 6 << "\" y=\"" << py(p) + 4 << "\" text-anchor=\"end\">"
-            << std::setprecision(0) << p << std::setprecision(1) << "</text>\n";
-    // Labels beside their points: right, left, above or below, whichever
-    // first clears the labels placed and every point (about 7 pixels per
-    // character, 13 per line); else moved down until clear.
-    struct Box {
-        double x0, x1, y;  // y: the text's baseline
-    };
-    std::vector<Box> taken;
-    for (const MethodQuality& q : figures) {
-        const double x = px(q.megapixelsPerSecond), y = py(q.psnr);
-        taken.push_back({x - 5, x + 5, y + 5});
+    for (const SetQuality& set : sets) {
+        out << "\n" << set.name << " (" << set.images << " images):\n\n";
+        PrintQuality(set.figures, out);
     }
-    auto clashes = [&](const Box& b) {
-        return std::any_of(taken.begin(), taken.end(), [&](const Box& t) {
-            return b.x0 < t.x1 && t.x0 < b.x1 && b.y - 10 < t.y && t.y - 10 < b.y;
-        });
-    };
-    bool anyPeer = false;
-    for (const MethodQuality& q : figures) {
-        const double x = px(q.megapixelsPerSecond), y = py(q.psnr);
-        const double w = 7.0 * double(q.name.size());
-        const Box candidates[] = {{x + 7, x + 7 + w, y + 4},
-                                  {x - 7 - w, x - 7, y + 4},
-                                  {x - w / 2, x + w / 2, y - 8},
-                                  {x - w / 2, x + w / 2, y + 17}};
-        Box at = candidates[0];
-        const auto free = std::find_if(std::begin(candidates), std::end(candidates),
-                                       [&](const Box& c) { return !clashes(c); });
-        if (free != std::end(candidates))
-            at = *free;
-        else
-            while (clashes(at)) at.y += 13;
-        taken.push_back(at);
-        anyPeer = anyPeer || q.peer;
-        svg << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"4\" fill=\""
-            << (q.peer ? "#c04020" : "#2060c0") << "\"/>\n<text x=\"" << at.x0 << "\" y=\"" << at.y
-            << "\" fill=\"" << (q.peer ? "#c04020" : "black") << "\">" << q.name << "</text>\n";
-    }
-    // Speeds along the axis: 1, 3, 10, 30, ... within the range.
-    for (double decade = 1; decade <= highSpeed; decade *= 10)
-        for (const double v : {decade, 3 * decade})
-            if (v >= lowSpeed && v <= highSpeed)
-                svg << "<text x=\"" << px(v) << "\" y=\"" << height - bottom + 16
-                    << "\" text-anchor=\"middle\">" << std::setprecision(0) << v
-                    << std::setprecision(1) << "</text>\n";
-    if (anyPeer)
-        svg << "<text x=\"" << width - right << "\" y=\"" << top + 4
-            << "\" text-anchor=\"end\"><tspan fill=\"#2060c0\">orvex</tspan> / <tspan "
-               "fill=\"#c04020\">other libraries</tspan></text>\n";
-    svg << "</svg>\n";
-    return svg.str();
 }
 
 int RunEvaluate(const EvaluateOptions& options, const std::vector<Converter>& methods) {
-    const std::vector<MethodQuality> figures = Evaluate(options, methods, std::cerr);
-    PrintQuality(figures, std::cout);
+    std::vector<SetQuality> sets;
+    for (const std::string& folder : options.folders) {
+        EvaluateOptions one = options;
+        one.folder = folder;
+        SetQuality set;
+        set.name = std::filesystem::path(folder).lexically_normal().filename().string();
+        if (set.name.empty())
+            set.name = std::filesystem::path(folder).lexically_normal().parent_path().filename().string();
+        set.figures = Evaluate(one, methods, std::cerr);
+        set.images = set.figures.empty() ? 0 : set.figures[0].runs / options.patterns.size();
+        sets.push_back(std::move(set));
+    }
+    PrintQuality(sets, std::cout);
     if (!options.chart.empty()) {
-        const std::string svg = QualityChart(figures);
+        const std::string svg = QualityChart(sets);
         WriteBytes(options.chart, std::vector<uint8_t>(svg.begin(), svg.end()), true);
     }
     return kOk;

@@ -12,7 +12,8 @@
 namespace orvex_tool {
 
 struct EvaluateOptions {
-    std::string folder;
+    std::string folder;                // the set Evaluate measures
+    std::vector<std::string> folders;  // the sets RunEvaluate measures, in order
     std::vector<uint32_t> patterns{0};  // orvex_pattern codes
     // 8-bit photographs through the 16-bit path too: samples x 257.
     bool wide = false;
@@ -28,6 +29,8 @@ struct MethodQuality {
     double fullImage = 0;    // every pixel
     double megapixelsPerSecond = 0;
     bool peer = false;  // another library's method, for comparison
+    size_t runs = 0;    // conversions measured (images x patterns)
+    double megapixels = 0;  // pixels they held
 };
 
 // A mosaic under evaluation: rows packed, 8-bit samples (uint8_t) or 16-bit
@@ -61,12 +64,24 @@ std::vector<Converter> LibraryMethods(uint32_t threads);
 std::vector<MethodQuality> Evaluate(const EvaluateOptions& options,
                                     const std::vector<Converter>& methods, std::ostream& log);
 
+// One folder's figures, named for the folder.
+struct SetQuality {
+    std::string name;
+    size_t images = 0;
+    std::vector<MethodQuality> figures;
+};
+
 // The table as Markdown, best PSNR first.
 void PrintQuality(const std::vector<MethodQuality>& figures, std::ostream& out);
 
-// PSNR against megapixels per second, one labelled point per method (peers
-// in another colour).
-std::string QualityChart(const std::vector<MethodQuality>& figures);
+// Several sets: a table of every method's PSNR on each set (ordered by the
+// first), then each set's own table. One set: that set's table alone.
+void PrintQuality(const std::vector<SetQuality>& sets, std::ostream& out);
+
+// PSNR against megapixels per second, one labelled point per method and set
+// (peers in another colour, each set its own marker, a method's points
+// joined).
+std::string QualityChart(const std::vector<SetQuality>& sets);
 
 // Evaluates the methods, prints the table and writes the chart if asked.
 int RunEvaluate(const EvaluateOptions& options, const std::vector<Converter>& methods);
