@@ -1058,8 +1058,8 @@ TEST_F(ToolTest, EvaluateRanksTheMethodsOnAFolder) {
     // and names both sets.
     fs::create_directory(Path("second"));
     WriteImage(Path("second/ramp.png"), photo, Container::Png, false);
-    const ToolRun two = Tool("evaluate " + Path("photos") + " " + Path("second") + "/ --chart " +
-                             Path("q2.svg"));
+    const ToolRun two =
+        Tool("evaluate " + Path("photos") + " " + Path("second") + "/ --chart " + Path("q2.svg"));
     ASSERT_EQ(two.status, 0) << two.err;
     EXPECT_EQ(two.out.rfind("| method | photos (2) | second (1) |\n", 0), 0u) << two.out;
     EXPECT_NE(two.out.find("\nsecond (1 images):\n"), std::string::npos) << two.out;

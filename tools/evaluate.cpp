@@ -235,7 +235,8 @@ int RunEvaluate(const EvaluateOptions& options, const std::vector<Converter>& me
         SetQuality set;
         set.name = std::filesystem::path(folder).lexically_normal().filename().string();
         if (set.name.empty())
-            set.name = std::filesystem::path(folder).lexically_normal().parent_path().filename().string();
+            set.name =
+                std::filesystem::path(folder).lexically_normal().parent_path().filename().string();
         set.figures = Evaluate(one, methods, std::cerr);
         set.images = set.figures.empty() ? 0 : set.figures[0].runs / options.patterns.size();
         sets.push_back(std::move(set));

@@ -12,8 +12,8 @@
 namespace orvex_tool {
 
 struct EvaluateOptions {
-    std::string folder;                // the set Evaluate measures
-    std::vector<std::string> folders;  // the sets RunEvaluate measures, in order
+    std::string folder;                 // the set Evaluate measures
+    std::vector<std::string> folders;   // the sets RunEvaluate measures, in order
     std::vector<uint32_t> patterns{0};  // orvex_pattern codes
     // 8-bit photographs through the 16-bit path too: samples x 257.
     bool wide = false;
@@ -28,8 +28,8 @@ struct MethodQuality {
     double channel[3] = {};  // the same per channel
     double fullImage = 0;    // every pixel
     double megapixelsPerSecond = 0;
-    bool peer = false;  // another library's method, for comparison
-    size_t runs = 0;    // conversions measured (images x patterns)
+    bool peer = false;      // another library's method, for comparison
+    size_t runs = 0;        // conversions measured (images x patterns)
     double megapixels = 0;  // pixels they held
 };
 

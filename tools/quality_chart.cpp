@@ -112,9 +112,9 @@ std::string QualityChart(const std::vector<SetQuality>& sets) {
             if (s > 0)
                 for (const MethodQuality& first : sets[0].figures)
                     if (first.name == q.name)
-                        svg << "<line x1=\"" << x << "\" y1=\""
-                            << py(first.psnr) << "\" x2=\"" << x << "\" y2=\"" << y
-                            << "\" stroke=\"" << colour << "\" stroke-opacity=\"0.35\"/>\n";
+                        svg << "<line x1=\"" << x << "\" y1=\"" << py(first.psnr) << "\" x2=\"" << x
+                            << "\" y2=\"" << y << "\" stroke=\"" << colour
+                            << "\" stroke-opacity=\"0.35\"/>\n";
             Marker(svg, s, x, y, colour);
             const bool labelled =
                 s == 0 || std::none_of(sets[0].figures.begin(), sets[0].figures.end(),
@@ -145,14 +145,15 @@ std::string QualityChart(const std::vector<SetQuality>& sets) {
                     << std::setprecision(1) << "</text>\n";
     if (anyPeer)
         svg << "<text x=\"" << width - right << "\" y=\"" << top + 4
-            << "\" text-anchor=\"end\"><tspan fill=\"" << kOurs << "\">orvex</tspan> / <tspan fill=\""
-            << kPeers << "\">other libraries</tspan></text>\n";
+            << "\" text-anchor=\"end\"><tspan fill=\"" << kOurs
+            << "\">orvex</tspan> / <tspan fill=\"" << kPeers
+            << "\">other libraries</tspan></text>\n";
     // The sets' markers, when there is more than one.
     for (size_t s = 0; sets.size() > 1 && s < sets.size(); ++s) {
         const double y = top + 22 + 16 * double(s);
         Marker(svg, s, width - right - 8, y - 4, "#606060");
-        svg << "<text x=\"" << width - right - 18 << "\" y=\"" << y
-            << "\" text-anchor=\"end\">" << sets[s].name << "</text>\n";
+        svg << "<text x=\"" << width - right - 18 << "\" y=\"" << y << "\" text-anchor=\"end\">"
+            << sets[s].name << "</text>\n";
     }
     svg << "</svg>\n";
     return svg.str();
