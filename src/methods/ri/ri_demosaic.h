@@ -1,7 +1,9 @@
 // Residual-interpolation demosaic (Kiku, Monno, Tanaka and Okutomi,
-// "Residual interpolation for color image demosaicking", ICIP 2013), its
-// two directions fused by LMMSE (Zhang and Wu, IEEE Transactions on Image
-// Processing 14(12), 2005).
+// "Residual interpolation for color image demosaicking", ICIP 2013), each
+// direction's difference estimated by LMMSE (Zhang and Wu, IEEE
+// Transactions on Image Processing 14(12), 2005) and the two weighted by
+// their gradients (Pekkucuksen and Altunbasak, "Gradient based threshold
+// free color filter array interpolation", ICIP 2010).
 //
 // Along each row and each column both colours of the line are interpolated
 // linearly; a guided filter (He, Sun and Tang) over windows of 11 sites of
@@ -10,7 +12,9 @@
 // (sample minus tentative estimate) are interpolated along the line and
 // added back, which gives the difference green minus the line's colour at
 // every site. Green at colour sites is the colour plus the two directions'
-// differences fused by LMMSE. Red and blue everywhere are the guided filter
+// LMMSE estimates of the difference, each weighted by the inverse square of
+// its gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared
+// range over 255 squared). Red and blue everywhere are the guided filter
 // of the full green over 5 x 5 windows (statistics at the colour's sites)
 // plus the bilinearly interpolated residuals of their samples. Tentative
 // estimates are clipped to the sample range; the filters' variances have a

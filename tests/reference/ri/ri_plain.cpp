@@ -48,7 +48,7 @@ struct Strip {
     size_t ww, wh;
     ptrdiff_t left, top;
     size_t redColumn, redRow;
-    float limit, floor, varFloor;
+    float limit, floor, varFloor, gradientFloor;
     int Colour(ptrdiff_t x, ptrdiff_t y) const {  // 0 red, 1 green, 2 blue
         const bool rr = size_t((top + y) & 1) == redRow;
         const bool rc = size_t((left + x) & 1) == redColumn;
@@ -145,8 +145,9 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     return diff;
 }
 
-// Green at colour sites: the sample plus both directions' differences fused
-// by LMMSE from their local signal and noise variances.
+// Green at colour sites: the sample plus both directions' LMMSE estimates of
+// the difference (from their local signal and noise variances), weighted by
+// the inverse square of their local gradients.
 Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
     const ptrdiff_t ww = ptrdiff_t(s.ww), wh = ptrdiff_t(s.wh);
     Plane g = s.New(), sh = s.New(), sv = s.New();
@@ -163,7 +164,8 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 g(x, y) = m(x, y);
                 continue;
             }
-            float weighted[2], error[2], total[2];
+            // Each direction's LMMSE estimate of the difference.
+            float estimate[2];
             for (int d = 0; d < 2; ++d) {
                 Plane& diff = d == 0 ? dh : dv;
                 Plane& smooth = d == 0 ? sh : sv;
@@ -179,12 +181,28 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 const float spread = Sum9(sq) * kNinth - mean * mean;
                 const float signal = (spread > 0 ? spread : 0) + s.varFloor;
                 const float noise = Sum9(rs) * kNinth + s.varFloor;
-                weighted[d] = noise * smooth(x, y) + signal * diff(x, y);
-                error[d] = signal * noise;
-                total[d] = signal + noise;
+                estimate[d] = (noise * smooth(x, y) + signal * diff(x, y)) / (signal + noise);
             }
-            g(x, y) = m(x, y) + (error[1] * weighted[0] + error[0] * weighted[1]) /
-                                    (error[0] * total[1] + error[1] * total[0]);
+            // Weighted by the inverse square of each direction's gradient of
+            // its difference, summed over 9 sites along it and 5 across:
+            // nine-site sums of each line, then the five lines in order.
+            float across[2][5];
+            for (ptrdiff_t j = -2; j <= 2; ++j) {
+                float a[9], b[9];
+                for (ptrdiff_t k = -4; k <= 4; ++k) {
+                    a[k + 4] = std::fabs(dh(x + k - 1, y + j) - dh(x + k + 1, y + j));
+                    b[k + 4] = std::fabs(dv(x + j, y + k - 1) - dv(x + j, y + k + 1));
+                }
+                across[0][j + 2] = Sum9(a), across[1][j + 2] = Sum9(b);
+            }
+            float weight[2];
+            for (int d = 0; d < 2; ++d) {
+                const float* r = across[d];
+                const float gradient = (((r[0] + r[1]) + r[2]) + r[3]) + r[4];
+                weight[d] = 1.0f / (gradient * gradient + s.gradientFloor);
+            }
+            g(x, y) = m(x, y) +
+                      (weight[0] * estimate[0] + weight[1] * estimate[1]) / (weight[0] + weight[1]);
         }
     return g;
 }
@@ -268,6 +286,7 @@ void StripRows(const Conversion& job, size_t ys, size_t rows, const PackPlan& pa
     s.limit = float(job.maxValue);
     s.floor = s.limit * s.limit * 1e-6f;
     s.varFloor = s.limit * s.limit * 1.5e-10f;
+    s.gradientFloor = s.limit * s.limit * (1e-10f / (255.0f * 255.0f));
     Plane m = s.New();
     for (size_t y = 0; y < s.wh; ++y) {
         const uint8_t* src = f.Row(MirrorIndex(s.top + ptrdiff_t(y), f.height));
