@@ -301,6 +301,23 @@ CameraMosaic ReadCameraBuffer(const uint8_t* bytes, size_t size, const std::stri
     });
 }
 
+int OrientationTag(int flip) {
+    static const int kTags[8] = {1, 2, 4, 3, 5, 8, 6, 7};
+    return flip >= 0 && flip < 8 ? kTags[flip] : 0;
+}
+
+const char* OrientationMeaning(int flip) {
+    static const char* const kNames[8] = {"as stored",
+                                          "mirrored left to right",
+                                          "mirrored top to bottom",
+                                          "turned 180 degrees",
+                                          "transposed",
+                                          "turned 90 degrees counter-clockwise",
+                                          "turned 90 degrees clockwise",
+                                          "transposed and turned 180 degrees"};
+    return flip >= 0 && flip < 8 ? kNames[flip] : "unknown";
+}
+
 bool IsCameraFileName(const std::string& path) {
     static const char* const kExtensions[] = {
         "dng", "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "orf", "rw2", "raf",

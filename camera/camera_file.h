@@ -76,6 +76,11 @@ CameraMosaic ReadCameraFile(const std::string& path, const Limits& limits = {});
 CameraMosaic ReadCameraBuffer(const uint8_t* bytes, size_t size, const std::string& name,
                               const Limits& limits = {});
 
+// The TIFF/EXIF Orientation tag value (1 to 8) of an orientation code
+// (CameraMosaic::flip), and what it does to the stored picture.
+int OrientationTag(int flip);
+const char* OrientationMeaning(int flip);
+
 // True for the file names of camera raw formats (.dng, .cr2, .nef, ...).
 bool IsCameraFileName(const std::string& path);
 

@@ -607,7 +607,8 @@ TEST_F(ToolTest, CameraFilesAreDescribedAndDeveloped) {
          {"\"make\": \"Canon\"", "\"visible_size\": [3522, 2348]", "\"pattern\": \"RGGB\"",
           "\"bits\": 12", "\"black\": [128, 128, 127, 128]", "\"white\": 4095",
           "\"white_balance\": [2.17383, 1, 1.4502]", "\"bits\": 14", "\"white\": 16383",
-          "\"orientation\": 1"})
+          "\"orientation\": 1",
+          "\"orientation\": 2, \"orientation_name\": \"mirrored left to right\""})
         EXPECT_NE(info.out.find(fact), std::string::npos) << fact << "\n" << info.out;
     const ToolRun r = Tool("convert " + canon + " " + Path("canon.png"));
     ASSERT_EQ(r.status, 0) << r.err;
@@ -657,7 +658,7 @@ TEST_F(ToolTest, SynthesisedDngsAreReadAndDeveloped) {
                   std::string("\"visible_size\": [64, 48]"), std::string("\"bits\": 12"),
                   std::string(orientation == 3 ? "\"orientation\": 3, \"orientation_name\": "
                                                  "\"turned 180 degrees\""
-                                               : "\"orientation\": 0, \"orientation_name\": "
+                                               : "\"orientation\": 1, \"orientation_name\": "
                                                  "\"as stored\"")})
                 EXPECT_NE(info.out.find(fact), std::string::npos) << fact << "\n" << info.out;
             // Camera RGB is linear sRGB here: the camera-to-sRGB matrix is the identity.

@@ -33,19 +33,6 @@ std::string Quoted(const std::string& s) {
     return q + '"';
 }
 
-// What an orientation code does to the stored picture when it is developed.
-const char* OrientationName(int flip) {
-    static const char* const kNames[8] = {"as stored",
-                                          "mirrored left to right",
-                                          "mirrored top to bottom",
-                                          "turned 180 degrees",
-                                          "transposed",
-                                          "turned 90 degrees counter-clockwise",
-                                          "turned 90 degrees clockwise",
-                                          "transposed and turned 180 degrees"};
-    return flip >= 0 && flip < 8 ? kNames[flip] : "unknown";
-}
-
 }  // namespace
 
 bool IsCameraFile(const std::string& path) {
@@ -147,8 +134,8 @@ std::string DescribeCameraFile(const std::string& path, const CameraFile& f, boo
           << ", \"white_balance\": "
           << (f.hasAsShot ? "[" + list(f.asShot.begin(), f.asShot.end()) + "]" : "null")
           << ", \"matrix\": [" << list(f.matrix.begin(), f.matrix.end())
-          << "], \"orientation\": " << f.flip
-          << ", \"orientation_name\": " << Quoted(OrientationName(f.flip)) << "}";
+          << "], \"orientation\": " << orvex_camera::OrientationTag(f.flip)
+          << ", \"orientation_name\": " << Quoted(orvex_camera::OrientationMeaning(f.flip)) << "}";
         return o.str();
     }
     o << path << ": " << f.make << " " << f.model << "\n"
@@ -159,7 +146,8 @@ std::string DescribeCameraFile(const std::string& path, const CameraFile& f, boo
       << "  white balance (R, G, B) "
       << (f.hasAsShot ? list(f.asShot.begin(), f.asShot.end()) : "none recorded") << "\n"
       << "  camera to sRGB " << list(f.matrix.begin(), f.matrix.end()) << "\n"
-      << "  orientation " << f.flip << " (" << OrientationName(f.flip) << ")\n";
+      << "  orientation " << orvex_camera::OrientationTag(f.flip) << " ("
+      << orvex_camera::OrientationMeaning(f.flip) << ")\n";
     return o.str();
 }
 

@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "image_io.h"
 #include "synthetic_dng.h"
@@ -36,9 +38,9 @@ class CameraLook : public testing::Test {
     }
     void TearDown() override { fs::remove_all(dir_); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    int Tool(const std::string& args) const {
-        const int raw =
-            std::system((std::string(ORVEX_TOOL) + " " + args + " 2>/dev/null").c_str());
+    int Tool(const std::string& args, const std::string& out = "/dev/null") const {
+        const std::string redirect = " >" + out + " 2>/dev/null";
+        const int raw = std::system((std::string(ORVEX_TOOL) + " " + args + redirect).c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
     fs::path dir_;
@@ -95,6 +97,28 @@ TEST_F(CameraLook, BrightnessExposureAndCurvesGiveTheirLevels) {
               kUsageError);
     EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --curve gamma"),
               kUsageError);
+}
+
+// `info` gives the file's Orientation tag as the file has it, and its meaning.
+TEST_F(CameraLook, InfoGivesTheOrientationTagAndItsMeaning) {
+    const char* const meanings[9] = {"",
+                                     "as stored",
+                                     "mirrored left to right",
+                                     "turned 180 degrees",
+                                     "mirrored top to bottom",
+                                     "transposed",
+                                     "turned 90 degrees clockwise",
+                                     "transposed and turned 180 degrees",
+                                     "turned 90 degrees counter-clockwise"};
+    for (uint16_t tag = 1; tag <= 8; ++tag) {
+        orvex_test::WriteDng(Path("o.dng"), 0, tag, 0.2, 0.4);
+        ASSERT_EQ(Tool("info " + Path("o.dng"), Path("info.txt")), 0);
+        std::ifstream f(Path("info.txt"));
+        const std::string text((std::istreambuf_iterator<char>(f)), {});
+        const std::string line =
+            "orientation " + std::to_string(tag) + " (" + meanings[tag] + ")\n";
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    }
 }
 
 }  // namespace
