@@ -11,8 +11,15 @@ mkdir "$work/src"
 (cd "$source_dir" && tar cf - --exclude=./build --exclude=./.git .) | (cd "$work/src" && tar xf -)
 "$py" -m pip install --no-build-isolation --no-index --quiet "$work/src/python"
 cd "$work"
-"$py" - <<'PY'
-import numpy as np, orvex
+# Where LibRaw is installed, the wheel holds the camera file reader too.
+camera=$(pkg-config --exists libraw_r 2>/dev/null && echo 1 || echo 0)
+ORVEX_EXPECT_CAMERA=$camera "$py" - <<'PY'
+import os, numpy as np, orvex
+if os.environ["ORVEX_EXPECT_CAMERA"] == "1":
+    try:
+        orvex.read_raw("missing.dng")
+    except ValueError as error:
+        assert "missing.dng" in str(error), error
 assert orvex.__file__.startswith(__import__("sys").prefix), orvex.__file__
 raw = np.random.default_rng(1).integers(0, 4096, (32, 48), dtype=np.uint16)
 rgb = orvex.demosaic(raw, method="dlmmse", bits=12)

@@ -49,3 +49,29 @@ def test_refused_files_raise_value_error_naming_the_file(tmp_path):
             path.write_bytes(content)
         with pytest.raises(ValueError, match=path.name):
             orvex.read_raw(path)
+
+
+def test_develop_of_synthesised_dngs_gives_the_tools_pixels(tmp_path):
+    from dng_files import write_dng
+
+    if not os.access(TOOL, os.X_OK):
+        pytest.skip("no tool")
+    rng = np.random.default_rng(11)
+    cases = [  # (pattern, orientation, develop's options, the tool's flags)
+        ("RGGB", 1, {}, []),
+        ("GRBG", 3, dict(method="ri", wb="daylight"), ["--method", "ri", "--wb", "daylight"]),
+        ("GBRG", 6, dict(dtype=np.uint16), ["--bits", "16"]),
+        ("BGGR", 8, dict(method="bilinear", linear=True), ["--method", "bilinear", "--linear"]),
+    ]
+    for pattern, orientation, options, flags in cases:
+        path = tmp_path / f"{pattern}.dng"
+        write_dng(path, rng.integers(64, 4000, (48, 66)).astype(np.uint16), pattern, orientation)
+        frame = orvex.read_raw(path)
+        assert (frame.pattern, frame.orientation != 0) == (pattern, orientation != 1)
+        out = tmp_path / f"{pattern}.ppm"
+        subprocess.run([TOOL, "convert", str(path), str(out)] + flags, check=True)
+        got = frame.develop(**options)
+        if got.dtype == np.uint16:  # the file holds the picture's bits widened to 16
+            top = 2**frame.bits - 1
+            got = ((got.astype(np.uint32) * 65535 + top // 2) // top).astype(np.uint16)
+        np.testing.assert_array_equal(got, read_ppm(out), err_msg=pattern)
