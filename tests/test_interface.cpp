@@ -7,6 +7,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/stream_copy.h"
+#include "methods/bilinear/bilinear_rows.h"
+#include "methods/block/block_rows.h"
+#include "methods/cubic/row_kernels.h"
+#include "methods/zoom/zoom_middle_sites.h"
 #include "orvex.h"
 #include "test_support.h"
 
@@ -173,7 +178,30 @@ namespace {
 TEST(SimdEnvironment, ScalarCapsEveryKernel) {
     const char* cap = std::getenv("ORVEX_SIMD");
     if (cap == nullptr || std::string(cap) != "scalar") GTEST_SKIP() << "ORVEX_SIMD is not scalar";
-    EXPECT_EQ(orvex::ProcessSimd(), orvex::kPortable);
+    const orvex::SimdFeatures runs = orvex::ProcessSimd();
+    EXPECT_EQ(runs, orvex::kPortable);
+    // The families whose choice can be seen: no vector kernel in any chain,
+    // the portable loops where a family does whole rows.
+    for (const bool a : {false, true})
+        for (const bool b : {false, true}) {
+            EXPECT_TRUE(orvex::ChooseBlockRows(runs, a, b).triple.Empty());
+            EXPECT_TRUE(orvex::ChooseBlockRows(runs, a, b).quad.Empty());
+            EXPECT_TRUE(orvex::ChooseZoomMiddle(runs, a).Empty());
+            for (const auto pixels :
+                 {orvex::BilinearPixels::Triple8, orvex::BilinearPixels::Triple16,
+                  orvex::BilinearPixels::Quad8})
+                EXPECT_TRUE(orvex::ChooseBilinearRow(runs, pixels, {a, b}, a).Empty());
+            EXPECT_EQ(orvex::ChooseBilinearValues(runs, a ? 2 : 1), nullptr);
+        }
+    const orvex::CubicRowKernels cubic = orvex::ChooseCubicRows(runs);
+    EXPECT_EQ(cubic.loops, &orvex::kCubicLoopsPortable);
+    for (size_t i = 0; i < 2; ++i)
+        EXPECT_TRUE(cubic.extract[i].Empty() && cubic.vertical[i].Empty() &&
+                    cubic.enlarge[i].Empty() && cubic.recombine[i].Empty());
+    const orvex::RowCopySet copy = orvex::ChooseRowCopy(runs);
+    EXPECT_EQ(copy.copy, orvex::kRowCopyPortable.copy);
+    EXPECT_EQ(copy.stream, orvex::kRowCopyPortable.stream);
+    EXPECT_EQ(copy.fence, orvex::kRowCopyPortable.fence);
 }
 
 // Every AArch64 processor has NEON; only the cap keeps it from the kernels.
