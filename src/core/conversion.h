@@ -6,9 +6,23 @@
 #include <cstdint>
 
 #include "core/image_view.h"
-#include "pack/pack_rows.h"
 
 namespace orvex {
+
+class ColourStage;
+
+// How samples reach the output and what happens to alpha.
+struct PackOptions {
+    bool writeAlpha;  // else alpha keeps what the caller's buffer held
+    uint16_t alpha;
+    // Significant bits of the method's samples. 0: samples are stored as
+    // they are (the low byte into 8-bit outputs); 9..16 into an 8-bit
+    // output: narrowed with rounding.
+    uint32_t sourceBits;
+    // Matrix and transfer curve on the way, in place of the narrowing (the
+    // call owns it); null: none.
+    const ColourStage* colour = nullptr;
+};
 
 struct Conversion {
     SourceView frame;  // the whole mosaic: its edges are the image's edges

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/conversion.h"
 #include "core/formats.h"
 #include "core/image_view.h"
 #include "core/samples.h"
@@ -53,21 +54,6 @@ using PackFloatFn = void (*)(const PackRow& row, size_t first, size_t n, const f
 struct PackSet {
     PackRowFn rows[kFormatRowCount][2][2];
     PackFloatFn floats[kFormatRowCount];
-};
-
-class ColourStage;
-
-// How samples reach the output and what happens to alpha.
-struct PackOptions {
-    bool writeAlpha;  // else alpha keeps what the caller's buffer held
-    uint16_t alpha;
-    // Significant bits of the method's samples. 0: samples are stored as
-    // they are (the low byte into 8-bit outputs); 9..16 into an 8-bit
-    // output: narrowed with rounding.
-    uint32_t sourceBits;
-    // Matrix and transfer curve on the way, in place of the narrowing (the
-    // call owns it); null: none.
-    const ColourStage* colour = nullptr;
 };
 
 extern const PackSet kPackPortable, kPackAvx2;

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "core/conversion.h"
+#include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
