@@ -23,6 +23,7 @@ struct ConvertOptions {
     std::string layout;
     unsigned jobs = 0;
     bool quiet = false;
+    std::vector<CLI::Option*> developOptions;  // options of camera development only
 };
 
 // The methods used when none is named.
@@ -106,6 +107,18 @@ int RunConvert(const ConvertOptions& o) {
     }
     WarnUnusedOutputOptions(o.out, containers, intoFolder || o.files.back() == "-");
 
+    // Development options say nothing about mosaic files: said once.
+    std::string given;
+    for (const CLI::Option* option : o.developOptions)
+        if (Given(option)) given += (given.empty() ? "" : ", ") + option->get_name();
+    if (!given.empty())
+        for (const ConvertJob& j : jobs)
+            if (!IsCameraFile(j.job.input)) {
+                Warn(given + " describe camera development; " + InputName(j.job.input) +
+                     " is not a camera file, so they have no effect on it");
+                break;
+            }
+
     std::vector<Job> plain;
     for (const ConvertJob& j : jobs) plain.push_back(j.job);
     CheckJobs(plain);
@@ -176,6 +189,10 @@ Command AddConvertCommand(CLI::App& app) {
         ->add_option("--threads", conv.develop.threads,
                      "Camera files: threads per frame (0: one per core)")
         ->capture_default_str();
+    for (const char* name :
+         {"--wb", "--black", "--white", "--no-matrix", "--linear", "--curve", "--exposure",
+          "--no-auto-bright", "--half", "--no-rotate", "--threads"})
+        conv.developOptions.push_back(convCmd->get_option(name));
     convCmd->add_option("--layout", conv.layout,
                         "Library layout of .raw outputs and the sample width and channels of "
                         "images, any case, hyphens optional: see 'orvex formats' (default "

@@ -32,7 +32,7 @@ LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
     if (more)
         Warn(InputName(path) + ": bytes after the " + std::to_string(frame) + " of the " +
              std::to_string(w) + " x " + std::to_string(h) + " " + o.packing + " frame ignored");
-    if (bytes.size() < stride * (h - 1) + row)
+    if (bytes.size() < frame)
         throw ToolError(kInputError, InputName(path) + ": " + std::to_string(bytes.size()) +
                                          " bytes do not hold " + std::to_string(w) + " x " +
                                          std::to_string(h) + " " + o.packing + " samples");

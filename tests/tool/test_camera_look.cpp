@@ -38,10 +38,15 @@ class CameraLook : public testing::Test {
     }
     void TearDown() override { fs::remove_all(dir_); }
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    int Tool(const std::string& args, const std::string& out = "/dev/null") const {
-        const std::string redirect = " >" + out + " 2>/dev/null";
+    int Tool(const std::string& args, const std::string& out = "/dev/null",
+             const std::string& err = "/dev/null") const {
+        const std::string redirect = " >" + out + " 2>" + err;
         const int raw = std::system((std::string(ORVEX_TOOL) + " " + args + redirect).c_str());
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    }
+    std::string Text(const std::string& name) const {
+        std::ifstream f(Path(name));
+        return {std::istreambuf_iterator<char>(f), {}};
     }
     fs::path dir_;
 };
@@ -113,11 +118,41 @@ TEST_F(CameraLook, InfoGivesTheOrientationTagAndItsMeaning) {
     for (uint16_t tag = 1; tag <= 8; ++tag) {
         orvex_test::WriteDng(Path("o.dng"), 0, tag, 0.2, 0.4);
         ASSERT_EQ(Tool("info " + Path("o.dng"), Path("info.txt")), 0);
-        std::ifstream f(Path("info.txt"));
-        const std::string text((std::istreambuf_iterator<char>(f)), {});
+        const std::string text = Text("info.txt");
         const std::string line =
             "orientation " + std::to_string(tag) + " (" + meanings[tag] + ")\n";
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    }
+}
+
+// Development options given for a mosaic file are said to have no effect;
+// for a camera file they are used without a word.
+TEST_F(CameraLook, DevelopmentOptionsForMosaicsAreWarned) {
+    {
+        std::ofstream pgm(Path("m.pgm"), std::ios::binary);
+        pgm << "P5\n4 4\n255\n" << std::string(16, '\x40');
+    }
+    orvex_test::WriteDng(Path("c.dng"), 0, 1, 0.2, 0.4);
+    const struct {
+        const char* input;
+        const char* options;
+        const char* warning;  // empty: none
+    } cases[] = {
+        {"m.pgm", "--black 10", "--black describe camera development; "},
+        {"m.pgm", "--wb daylight --no-matrix", "--wb, --no-matrix describe camera development"},
+        {"m.pgm", "--exposure 1 --half --curve srgb", "--curve, --exposure, --half describe"},
+        {"m.pgm", "", ""},
+        {"c.dng", "--black 64 --wb daylight --half", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.input) + " " + c.options);
+        ASSERT_EQ(Tool("convert " + Path(c.input) + " " + Path("o.png") + " --force " + c.options,
+                       "/dev/null", Path("err.txt")),
+                  0);
+        const std::string err = Text("err.txt");
+        if (*c.warning) EXPECT_NE(err.find(c.warning), std::string::npos) << err;
+        EXPECT_EQ(err.find("describe camera development") != std::string::npos, *c.warning != 0)
+            << err;
     }
 }
 

@@ -265,3 +265,21 @@ TEST_F(HostileInputs, InterruptedBatchesLeaveNoTemporaryFiles) {
 }
 
 }  // namespace
+
+namespace {
+
+// Packed frames whose stride reaches far beyond the file: the frame's size
+// is counted in 64 bits and compared with the bytes present, never read.
+TEST_F(HostileInputs, PackedStridesBeyondTheFileAreRefused) {
+    Put(Path("f.bin"), std::string(64, '\x11'));
+    for (const char* stride : {"4294967292", "2147483648", "65536"}) {
+        SCOPED_TRACE(stride);
+        const Outcome r = Tool("convert " + Path("f.bin") + " " + Path("o.png") +
+                               " --format raw12-mipi --width 16 --height 4 --stride " + stride);
+        EXPECT_EQ(r.status, kInputError) << r.err;
+        EXPECT_NE(r.err.find("64 bytes do not hold 16 x 4 raw12-mipi samples"), std::string::npos)
+            << r.err;
+    }
+}
+
+}  // namespace
