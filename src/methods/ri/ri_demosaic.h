@@ -8,19 +8,21 @@
 // Along each row and each column both colours of the line are interpolated
 // linearly; a guided filter (He, Sun and Tang) over windows of 11 sites of
 // the line, with statistics over the sampled sites only, gives tentative
-// estimates of each colour from the other; the residuals of the samples
-// (sample minus tentative estimate) are interpolated along the line and
-// added back, which gives the difference green minus the line's colour at
-// every site. Green at colour sites is the colour plus the two directions'
-// LMMSE estimates of the difference, each weighted by the inverse square of
-// its gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared
-// range over 255 squared). Red and blue everywhere are the guided filter
-// of the full green over 5 x 5 windows (statistics at the colour's sites)
-// plus the bilinearly interpolated residuals of their samples. Tentative
-// estimates are clipped to the sample range; the filters' variances have a
-// floor (1e-6 of the squared range), so flat areas divide by no zero.
-// Single precision with every sum in a fixed order, the same operations at
-// every instruction-set level.
+// estimates of each colour from the other, its coefficients averaged over
+// the windows covering a site with the inverse of each window's fit error
+// (plus 1e-3 of the squared range) as weight (Kiku, Monno, Tanaka and
+// Okutomi, "Beyond color difference: residual interpolation for color image
+// demosaicking", IEEE Transactions on Image Processing 25(3), 2016); the
+// residuals of the samples (sample minus tentative estimate) are
+// interpolated along the line and added back, which gives the difference
+// green minus the line's colour at every site. Green at colour sites is the colour plus the two
+// directions' LMMSE estimates of the difference, each weighted by the inverse square of its
+// gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255 squared). Red
+// and blue everywhere are the guided filter of the full green over 5 x 5 windows (statistics at the
+// colour's sites) plus the bilinearly interpolated residuals of their samples. Tentative estimates
+// are clipped to the sample range; the filters' variances have a floor (1e-6 of the squared range),
+// so flat areas divide by no zero. Single precision with every sum in a fixed order, the same
+// operations at every instruction-set level.
 #pragma once
 
 #include <cstddef>

@@ -19,7 +19,7 @@ namespace {
 struct RiWindow {
     size_t w, h;
     size_t greenParity;  // (x + y) & 1 of the green sites
-    float limit, floor, varFloor, gradientFloor;
+    float limit, floor, varFloor, gradientFloor, fitFloor;
 };
 
 // Gaussian of sigma 2 over nine samples, exp(-k^2 / 8) normalised to sum 1.

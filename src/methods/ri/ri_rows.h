@@ -74,15 +74,16 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
     // columns, a block of them side by side (the last block may overlap the
     // one before, which writes the same values again).
     for (size_t y = 18; y + 18 < h; ++y)
-        RiLines<1>(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor, p.rows,
-                   p.dh + y * w);
+        RiLines<1>(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor, win.fitFloor,
+                   p.rows, p.dh + y * w);
     constexpr size_t B = kRiColumnBlock;
     float* block = p.rows + kRiLineRows * std::max(w, B * h);
     float* blockDiff = block + B * h;
     for (size_t x = 18; x + 18 < w; x += B) {
         const size_t x0 = std::min(x, w - B);
         for (size_t y = 0; y < h; ++y) std::copy_n(p.m + y * w + x0, B, block + y * B);
-        RiLines<B>(block, h, (win.greenParity + x0) & 1, win.limit, win.floor, p.rows, blockDiff);
+        RiLines<B>(block, h, (win.greenParity + x0) & 1, win.limit, win.floor, win.fitFloor, p.rows,
+                   blockDiff);
         for (size_t y = 12; y + 12 < h; ++y) std::copy_n(blockDiff + y * B, B, p.dv + y * w + x0);
     }
     RiGreen(win, p.m, p.dh, p.dv, p.work, p.rows, p.g);
@@ -125,6 +126,7 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdFeatures l
             win.limit = float(job.maxValue);
             win.floor = win.limit * win.limit * 1e-6f;
             win.varFloor = win.limit * win.limit * 1.5e-10f;
+            win.fitFloor = win.limit * win.limit * 1e-3f;
             win.gradientFloor = win.limit * win.limit * (1e-10f / (255.0f * 255.0f));
             float* q = memory.planes.data();
             const size_t n = win.w * win.h;

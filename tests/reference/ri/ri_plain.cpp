@@ -48,7 +48,7 @@ struct Strip {
     size_t ww, wh;
     ptrdiff_t left, top;
     size_t redColumn, redRow;
-    float limit, floor, varFloor, gradientFloor;
+    float limit, floor, varFloor, gradientFloor, fitFloor;
     int Colour(ptrdiff_t x, ptrdiff_t y) const {  // 0 red, 1 green, 2 blue
         const bool rr = size_t((top + y) & 1) == redRow;
         const bool rc = size_t((left + x) & 1) == redColumn;
@@ -89,9 +89,10 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     auto six = [](auto&& q) { return ((q(-5) + q(-3)) + (q(-1) + q(1))) + (q(3) + q(5)); };
     // Coefficients of the window, for either colour (1 green, 0 the line's
     // colour) as target with the other colour's interpolation as guide, over
-    // that colour's sites.
-    Plane a[2], b[2];
-    for (int c = 0; c < 2; ++c) a[c] = s.New(), b[c] = s.New();
+    // that colour's sites, each with the inverse of the window's fit error
+    // as weight; kept as w, w a and w b.
+    Plane wt[2], wa[2], wb[2];
+    for (int c = 0; c < 2; ++c) wt[c] = s.New(), wa[c] = s.New(), wb[c] = s.New();
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 6)) continue;
@@ -105,14 +106,24 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
                     sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(other, x, y, k); });
                 const float gg =
                     sum([&](ptrdiff_t k) { return at(other, x, y, k) * at(other, x, y, k); });
-                const float inverse = green(x, y, 0) == c ? 1.0f / 5 : 1.0f / 6;
+                const float tt = sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(m, x, y, k); });
+                const bool fiveSites = green(x, y, 0) == c;
+                const float inverse = fiveSites ? 1.0f / 5 : 1.0f / 6;
                 const float slope = s.Slope(t, g, tg, gg, inverse);
-                a[c](x, y) = slope;
-                b[c](x, y) = (t - slope * g) * inverse;
+                const float offset = (t - slope * g) * inverse;
+                // Mean squared fit error of target minus slope guide minus offset.
+                const float e =
+                    ((((tt - 2.0f * slope * tg) - 2.0f * offset * t) + slope * slope * gg) +
+                     2.0f * slope * offset * g) +
+                    (fiveSites ? 5.0f : 6.0f) * offset * offset;
+                const float weight = 1.0f / ((e > 0 ? e : 0) * inverse + s.fitFloor);
+                wt[c](x, y) = weight;
+                wa[c](x, y) = weight * slope;
+                wb[c](x, y) = weight * offset;
             }
         }
     // Tentative estimates of both colours at every site, clipped: the
-    // coefficients' means over the 11 windows covering it.
+    // coefficients' weighted means over the 11 windows covering it.
     Plane tentative = s.New(), residual = s.New();
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
@@ -120,16 +131,15 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
             const int own = green(x, y, 0);
             float mean[2][2];
             for (int c = 0; c < 2; ++c) {
-                auto ak = [&](ptrdiff_t k) { return at(a[c], x, y, k); };
-                auto bk = [&](ptrdiff_t k) { return at(b[c], x, y, k); };
-                mean[c][0] = five(ak) + six(ak);
-                mean[c][1] = five(bk) + six(bk);
+                auto wk = [&](ptrdiff_t k) { return at(wt[c], x, y, k); };
+                auto ak = [&](ptrdiff_t k) { return at(wa[c], x, y, k); };
+                auto bk = [&](ptrdiff_t k) { return at(wb[c], x, y, k); };
+                const float total = five(wk) + six(wk);
+                mean[c][0] = (five(ak) + six(ak)) / total;
+                mean[c][1] = (five(bk) + six(bk)) / total;
             }
-            constexpr float kEleventh = 1.0f / 11;
-            const float ownHere =
-                s.Clip(mean[own][0] * kEleventh * other(x, y) + mean[own][1] * kEleventh);
-            const float otherHere =
-                s.Clip(mean[1 - own][0] * kEleventh * m(x, y) + mean[1 - own][1] * kEleventh);
+            const float ownHere = s.Clip(mean[own][0] * other(x, y) + mean[own][1]);
+            const float otherHere = s.Clip(mean[1 - own][0] * m(x, y) + mean[1 - own][1]);
             residual(x, y) = m(x, y) - ownHere;
             tentative(x, y) = otherHere;
         }
@@ -286,6 +296,7 @@ void StripRows(const Conversion& job, size_t ys, size_t rows, const PackPlan& pa
     s.limit = float(job.maxValue);
     s.floor = s.limit * s.limit * 1e-6f;
     s.varFloor = s.limit * s.limit * 1.5e-10f;
+    s.fitFloor = s.limit * s.limit * 1e-3f;
     s.gradientFloor = s.limit * s.limit * (1e-10f / (255.0f * 255.0f));
     Plane m = s.New();
     for (size_t y = 0; y < s.wh; ++y) {
