@@ -38,10 +38,6 @@ bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float 
 
 ORVEX_CORRECT_SET(kCorrectRowPortable, )
 
-void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count) {
-    kCorrectRowPortable(c, y, row, count);
-}
-
 SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction,
                        SimdFeatures level)
     : frame_(frame),

@@ -30,10 +30,8 @@ struct SiteCorrection {
 bool MakeSiteCorrection(const uint32_t (&black)[4], uint32_t white, const float (&gain)[4],
                         uint32_t bits, SiteCorrection& out);
 
-// Corrects samples 0 .. count - 1 of frame row y in place.
-void CorrectRow(const SiteCorrection& c, size_t y, uint16_t* row, size_t count);
-
-// The same loop built for an instruction set (the same results).
+// Corrects samples 0 .. count - 1 of frame row y in place; each build for
+// an instruction set gives the same results.
 using CorrectRowFn = void (*)(const SiteCorrection& c, size_t y, uint16_t* row, size_t count);
 extern const CorrectRowFn kCorrectRowAvx2, kCorrectRowAvx512;
 
