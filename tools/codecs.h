@@ -1,5 +1,6 @@
 // Encoders and decoders of the tool's containers, in memory. The file and
-// stream handling around them is in image_io.cpp.
+// stream handling around them is in image_io.cpp (reading) and
+// image_write.cpp (writing).
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,6 @@
+// The TIFF reader: grey 8/16-bit images, strips or tiles, any compression
+// libtiff decodes, refusing what the tool would misread; camera raw files
+// marked as such are sent to their own reader.
 #include <tiffio.h>
 #include <unistd.h>
 
@@ -9,92 +12,10 @@
 #include <memory>
 
 #include "codecs.h"
+#include "tiff_memory.h"
 
 namespace orvex_tool {
 namespace {
-
-// ---- libtiff over a byte vector, with messages kept per handle. ----
-
-struct Memory {
-    const uint8_t* data = nullptr;        // reading
-    std::vector<uint8_t>* out = nullptr;  // writing
-    uint64_t size = 0;
-    uint64_t pos = 0;
-    std::string message;
-};
-
-tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
-    Memory& m = *static_cast<Memory*>(h);
-    const uint64_t left = m.pos < m.size ? m.size - m.pos : 0;
-    const uint64_t take = std::min<uint64_t>(left, uint64_t(n));
-    if (take) std::memcpy(buf, m.data + m.pos, take);
-    m.pos += take;
-    return tmsize_t(take);
-}
-
-tmsize_t WriteProc(thandle_t h, void* buf, tmsize_t n) {
-    Memory& m = *static_cast<Memory*>(h);
-    if (!m.out) return -1;
-    if (m.out->size() < m.pos + uint64_t(n)) m.out->resize(m.pos + n);
-    std::memcpy(m.out->data() + m.pos, buf, n);
-    m.pos += n;
-    m.size = m.out->size();
-    return n;
-}
-
-toff_t SeekProc(thandle_t h, toff_t off, int whence) {
-    Memory& m = *static_cast<Memory*>(h);
-    const uint64_t base = whence == SEEK_CUR ? m.pos : whence == SEEK_END ? m.size : 0;
-    m.pos = base + off;
-    return m.pos;
-}
-
-int CloseProc(thandle_t) {
-    return 0;
-}
-toff_t SizeProc(thandle_t h) {
-    return static_cast<Memory*>(h)->size;
-}
-int MapProc(thandle_t, void**, toff_t*) {
-    return 0;
-}
-void UnmapProc(thandle_t, void*, toff_t) {}
-
-int KeepMessage(TIFF*, void* user, const char*, const char* fmt, va_list args) {
-    char buf[512];
-    std::vsnprintf(buf, sizeof buf, fmt, args);
-    static_cast<Memory*>(user)->message = buf;
-    return 1;
-}
-
-int IgnoreWarning(TIFF*, void*, const char*, const char*, va_list) {
-    return 1;
-}
-
-struct TiffCloser {
-    void operator()(TIFF* t) const { TIFFClose(t); }
-};
-using Tiff = std::unique_ptr<TIFF, TiffCloser>;
-
-using Options = std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)>;
-
-// Messages go to the handle's own Memory record, so threads never share one.
-Options MessagesTo(Memory& m, uint64_t fileSize = 0) {
-    Options options(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
-    // No one allocation of libtiff's may be far out of proportion to the file.
-    if (fileSize)
-        TIFFOpenOptionsSetMaxSingleMemAlloc(options.get(),
-                                            tmsize_t(64 << 20) + tmsize_t(fileSize) * 4);
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), KeepMessage, &m);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), IgnoreWarning, nullptr);
-    return options;
-}
-
-Tiff Open(Memory& m, const std::string& name, const char* mode, uint64_t fileSize = 0) {
-    const Options options = MessagesTo(m, fileSize);
-    return Tiff(TIFFClientOpenExt(name.c_str(), mode, &m, ReadProc, WriteProc, SeekProc, CloseProc,
-                                  SizeProc, MapProc, UnmapProc, options.get()));
-}
 
 // ---- Camera raw files: TIFF/EP and DNG mark their mosaic. ----
 
@@ -160,7 +81,7 @@ Raster DecodeTiff(const std::vector<uint8_t>& bytes, const std::string& name,
     Memory m;
     m.data = bytes.data();
     m.size = bytes.size();
-    Tiff tif = Open(m, name, "rm", bytes.size());
+    Tiff tif = OpenTiff(m, name, "rm", bytes.size());
     if (!tif) fail("TIFF: " + m.message);
     const RawMarks marks = FindRawMarks(tif.get());
     if (marks.dng || marks.cfa) {
@@ -280,67 +201,6 @@ Raster DecodeTiff(const std::vector<uint8_t>& bytes, const std::string& name,
         append(line.data());
     }
     return r;
-}
-
-namespace {
-
-void WriteDirectory(TIFF* tif, const Raster& r, const std::string& name, const Memory& m) {
-    const uint16_t bits = static_cast<uint16_t>(r.StoredBits());
-    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, r.width);
-    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, r.height);
-    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, bits);
-    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, uint16_t(r.channels));
-    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC,
-                 r.channels == 1 ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_RGB);
-    TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_NONE);
-    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, 0));
-    // Samples that do not fill their width say how far they reach.
-    if (r.bitDepth != bits)
-        TIFFSetField(tif, TIFFTAG_MAXSAMPLEVALUE, uint16_t((1u << r.bitDepth) - 1));
-    if (r.channels == 4) {
-        const uint16_t extra[1] = {EXTRASAMPLE_UNASSALPHA};
-        TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
-    }
-    const size_t rowSamples = size_t(r.width) * r.channels;
-    std::vector<uint8_t> line(rowSamples * bits / 8);
-    for (uint32_t y = 0; y < r.height; ++y) {
-        const uint16_t* row = r.samples.data() + y * rowSamples;
-        if (bits == 16)
-            std::memcpy(line.data(), row, line.size());
-        else
-            std::copy(row, row + rowSamples, line.begin());
-        if (TIFFWriteScanline(tif, line.data(), y) < 0)
-            throw ToolError(kOutputError, name + ": TIFF: " + m.message);
-    }
-    if (!TIFFFlush(tif)) throw ToolError(kOutputError, name + ": TIFF: " + m.message);
-}
-
-}  // namespace
-
-std::vector<uint8_t> EncodeTiff(const Raster& r, const std::string& name) {
-    std::vector<uint8_t> out;
-    out.reserve(size_t(r.width) * r.height * r.channels * 2 + 1024);
-    Memory m;
-    m.out = &out;
-    Tiff tif = Open(m, name, "w");
-    if (!tif) throw ToolError(kOutputError, name + ": TIFF: " + m.message);
-    WriteDirectory(tif.get(), r, name, m);
-    tif.reset();
-    return out;
-}
-
-void WriteTiff(int fd, const Raster& r, const std::string& name) {
-    Memory m;
-    const Options options = MessagesTo(m);
-    Tiff tif(TIFFFdOpenExt(fd, name.c_str(), "w", options.get()));
-    if (!tif) {
-        close(fd);
-        throw ToolError(kOutputError, name + ": TIFF: " + m.message);
-    }
-    WriteDirectory(tif.get(), r, name, m);
-    // Closing the handle closes the file: it must be on disk before the rename.
-    if (fsync(fd) != 0) throw ToolError(kOutputError, name + ": " + std::strerror(errno));
 }
 
 }  // namespace orvex_tool
