@@ -133,19 +133,20 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
     const ChannelLayout& layout = pack.Layout();
     auto row = [&](size_t i) { return src.Row(i); };
 
-    // 8-bit pixels of three or four bytes with green in the middle go
-    // through the vector kernels, which write both rows of a pair, cell by
-    // cell: the region must start on a cell.
+    // Pixels of three samples (8-bit: or four bytes) with green in the
+    // middle go through the vector kernels, which write both rows of a pair,
+    // cell by cell: the region must start on a cell.
     const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
-    const bool middleGreen = S::kBytes == 1 && layout.sampleBytes == 1 && !layout.planar &&
-                             !pack.Converts() && layout.g == firstChannel + 1 &&
-                             (layout.r == firstChannel + 2 || layout.b == firstChannel + 2) &&
-                             x0 % 2 == 0;
+    const bool middleGreen =
+        layout.sampleBytes == S::kBytes && (S::kBytes == 1 || layout.step == 3) && !layout.planar &&
+        !pack.Converts() && layout.g == firstChannel + 1 &&
+        (layout.r == firstChannel + 2 || layout.b == firstChannel + 2) && x0 % 2 == 0;
     const bool topFirst = (redOnTop ? layout.r : layout.b) == firstChannel;
     const BlockRowKernels kernels =
         ChooseBlockRows(level, std::is_same_v<Corner, ColourCorner>, topFirst);
     const KernelChain<BlockPairRowFn> none{};
     const KernelChain<BlockPairRowFn>& vectors = !middleGreen       ? none
+                                                 : S::kBytes == 2   ? kernels.triple16
                                                  : layout.step == 3 ? kernels.triple
                                                                     : kernels.quad;
     // Whole cells of the region below the frame's odd last column.
@@ -162,8 +163,8 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
     // stretch at a time, and streamed into both rows, so no output line is
     // read before it is overwritten; the other rows are bound by their
     // per-sample stores, which staging would only add to.
-    const bool streaming =
-        middleGreen && layout.step == 3 && !vectors.Empty() && 3 * w * h >= kStreamingOutputBytes;
+    const bool streaming = middleGreen && S::kBytes == 1 && layout.step == 3 && !vectors.Empty() &&
+                           3 * w * h >= kStreamingOutputBytes;
     for (size_t y = 0; y < h;) {
         const size_t fy = y0 + y;
         // The cell rows of frame row fy, and whether the next output row
@@ -193,7 +194,8 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
             continue;
         }
         const size_t x = vectors.Run(0, [&](BlockPairRowFn f, size_t first) {
-            return f(t, b, first, vectorEnd, out.at[0] + firstChannel, below.at[0] + firstChannel);
+            return f(t, b, first, vectorEnd, out.at[0] + firstChannel * S::kBytes,
+                     below.at[0] + firstChannel * S::kBytes);
         });
         // The four-byte kernels leave alpha alone: where the call writes it,
         // it follows them.

@@ -7,10 +7,12 @@ BlockRowKernels ChooseBlockRows(SimdFeatures level, bool colourCorner, bool topF
                                                     {Isa::Avx2, &kBlockRowsAvx2},
                                                     {Isa::Ssse3, &kBlockRowsSsse3},
                                                     {Isa::Neon, &kBlockRowsNeon}};
-    return {ChainOf(kSets, level,
-                    [&](const BlockRowSet& s) { return s.triple[colourCorner][topFirst]; }),
-            ChainOf(kSets, level,
-                    [&](const BlockRowSet& s) { return s.quad[colourCorner][topFirst]; })};
+    return {
+        ChainOf(kSets, level,
+                [&](const BlockRowSet& s) { return s.triple[colourCorner][topFirst]; }),
+        ChainOf(kSets, level, [&](const BlockRowSet& s) { return s.quad[colourCorner][topFirst]; }),
+        ChainOf(kSets, level,
+                [&](const BlockRowSet& s) { return s.triple16[colourCorner][topFirst]; })};
 }
 
 }  // namespace orvex

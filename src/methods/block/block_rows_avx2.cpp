@@ -25,8 +25,8 @@ ORVEX_TARGET_AVX2 size_t QuadPairRowAvx2(ORVEX_BLOCK_ROW_ARGS) {
 }  // namespace orvex::block_x86
 
 namespace orvex {
-extern const BlockRowSet kBlockRowsAvx2 = {ORVEX_BLOCK_TABLE(block_x86::PairRowAvx2),
-                                           ORVEX_BLOCK_TABLE(block_x86::QuadPairRowAvx2)};
+extern const BlockRowSet kBlockRowsAvx2 = {
+    ORVEX_BLOCK_TABLE(block_x86::PairRowAvx2), ORVEX_BLOCK_TABLE(block_x86::QuadPairRowAvx2), {}};
 }  // namespace orvex
 #else
 namespace orvex {

@@ -18,7 +18,8 @@ ORVEX_TARGET_AVX512 size_t QuadPairRowAvx512(ORVEX_BLOCK_ROW_ARGS) {
 }  // namespace orvex::block_x86
 
 namespace orvex {
-extern const BlockRowSet kBlockRowsAvx512 = {{}, ORVEX_BLOCK_TABLE(block_x86::QuadPairRowAvx512)};
+extern const BlockRowSet kBlockRowsAvx512 = {
+    {}, ORVEX_BLOCK_TABLE(block_x86::QuadPairRowAvx512), {}};
 }  // namespace orvex
 #else
 namespace orvex {

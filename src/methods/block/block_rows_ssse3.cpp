@@ -24,8 +24,8 @@ ORVEX_TARGET_SSSE3 size_t QuadPairRowSsse3(ORVEX_BLOCK_ROW_ARGS) {
 }  // namespace orvex::block_x86
 
 namespace orvex {
-extern const BlockRowSet kBlockRowsSsse3 = {ORVEX_BLOCK_TABLE(block_x86::PairRowSsse3),
-                                            ORVEX_BLOCK_TABLE(block_x86::QuadPairRowSsse3)};
+extern const BlockRowSet kBlockRowsSsse3 = {
+    ORVEX_BLOCK_TABLE(block_x86::PairRowSsse3), ORVEX_BLOCK_TABLE(block_x86::QuadPairRowSsse3), {}};
 }  // namespace orvex
 #else
 namespace orvex {
