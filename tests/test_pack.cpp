@@ -124,9 +124,8 @@ TEST(PackStage, FloatLayoutsHoldSamplesOverTheirLargest) {
                 }
                 std::vector<uint8_t> portable;
                 for (const auto level : kSimdLevels) {
-                    SCOPED_TRACE(testing::Message()
-                                 << "format " << l.format << " bits " << bits << " curve " << curve
-                                 << " level " << level);
+                    SCOPED_TRACE(testing::Message() << "format " << l.format << " bits " << bits
+                                                    << " curve " << curve << " level " << level);
                     const size_t planeStride = 4 * width * l.perPixel + 3;
                     GuardedBuffer row(planeStride * l.planes, true);
                     const orvex::ImageView view{row.data(),
@@ -169,3 +168,49 @@ TEST(PackStage, FloatLayoutsHoldSamplesOverTheirLargest) {
 }
 
 }  // namespace
+
+// Every output layout of the format table (grey and RGBA32 too) at every
+// level gives the portable level's bytes, for samples of the full 16-bit
+// range kept as their low byte or narrowed, from an odd address, over
+// bytes the row held before, guards on both sides.
+TEST(PackStage, EveryLevelWritesThePortableBytes) {
+    std::mt19937 rng(63);
+    for (const orvex::FormatRow& f : orvex::kFormats) {
+        if (f.role != orvex::FormatRole::Output) continue;
+        const orvex::ChannelLayout& l = f.layout;
+        for (const uint32_t bits : {0u, 9u, 12u, 16u})
+            for (const bool alpha : {false, true})
+                for (const size_t width : {7, 16, 33, 70}) {
+                    SCOPED_TRACE(testing::Message() << f.name << " bits " << bits << " alpha "
+                                                    << alpha << " width " << width);
+                    const size_t planes = l.planar ? 3 : 1;
+                    const size_t planeStride = width * l.sampleBytes * (l.planar ? 1 : l.step) + 5;
+                    std::vector<uint16_t> v[3];
+                    for (auto& c : v) {
+                        c.resize(width);
+                        for (auto& s : c) s = uint16_t(rng());
+                        c[1] = 0xFFFF;
+                    }
+                    std::vector<uint8_t> portable;
+                    for (const auto level : kSimdLevels) {
+                        GuardedBuffer row(planeStride * planes, true);
+                        FillRandom(row.data(), row.size(), uint32_t(width));
+                        const orvex::ImageView view{row.data(),
+                                                    ptrdiff_t(planeStride),
+                                                    ptrdiff_t(planeStride),
+                                                    uint32_t(width),
+                                                    1,
+                                                    f.core,
+                                                    0};
+                        const orvex::PackPlan plan(view, {alpha, 0xC3, bits}, level);
+                        ASSERT_TRUE(plan.Valid());
+                        plan.Put(plan.Row(0), 1, width - 1, v[0].data(), v[1].data(), v[2].data());
+                        ASSERT_TRUE(row.GuardsIntact()) << level;
+                        if (portable.empty())
+                            portable = row.Payload();
+                        else
+                            ASSERT_EQ(row.Payload(), portable) << level;
+                    }
+                }
+    }
+}

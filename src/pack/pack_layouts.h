@@ -88,8 +88,9 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
 }  // namespace orvex
 
 // The kernels of one build (portable, or an instruction set's target), one
-// pair per output row of the format table; null for the other rows.
-#define ORVEX_PACK_SET(Name, TARGET)                                                          \
+// pair per output row of the format table; null for the other rows. Body:
+// a template of PackLayoutRow's parameters that packs an integer row.
+#define ORVEX_PACK_SET_OF(Name, TARGET, Body)                                                 \
     namespace {                                                                               \
     template <size_t kRow, bool kAlpha, bool kNarrow>                                         \
     TARGET void PackKernel(const PackRow& row, size_t first, size_t n, const uint16_t* r,     \
@@ -97,7 +98,7 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
         if constexpr (kFormats[kRow].layout.sampleBytes == 4)                                 \
             PackFloatRow<kRow>(row, first, n, r, g, b, values.largest);                       \
         else                                                                                  \
-            PackLayoutRow<kRow, kAlpha, kNarrow>(row, first, n, r, g, b, values);             \
+            Body<kRow, kAlpha, kNarrow>(row, first, n, r, g, b, values);                      \
     }                                                                                         \
     template <size_t kRow, bool kAlpha, bool kNarrow>                                         \
     constexpr PackRowFn PackKernelOf() {                                                      \
@@ -125,3 +126,5 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
     }                                                                                         \
     }                                                                                         \
     extern const PackSet Name = MakePackSet(std::make_index_sequence<kFormatRowCount>());
+
+#define ORVEX_PACK_SET(Name, TARGET) ORVEX_PACK_SET_OF(Name, TARGET, PackLayoutRow)

@@ -29,8 +29,8 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeature
     tripleBytes_ = colour_ != nullptr && layout_->step == 3 && !layout_->planar &&
                    layout_->sampleBytes == 1 && layout_->g == 1;
     const bool writeAlpha = options.writeAlpha;
-    static const KernelImpl<PackSet> kSets[] = {{Isa::Avx2, &kPackAvx2},
-                                                {kPortable, &kPackPortable}};
+    static const KernelImpl<PackSet> kSets[] = {
+        {Isa::Avx2, &kPackAvx2}, {Isa::Neon, &kPackNeon}, {kPortable, &kPackPortable}};
     const size_t index = RowIndexOf(dst.format);
     kernel_ =
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });

@@ -56,7 +56,7 @@ struct PackSet {
     PackFloatFn floats[kFormatRowCount];
 };
 
-extern const PackSet kPackPortable, kPackAvx2;
+extern const PackSet kPackPortable, kPackAvx2, kPackNeon;
 
 // Vector kernels for three-sample pixels from samples stored as they are
 // (for bytes, the low byte of each): pixels first + k on, k = from .. in whole vectors
