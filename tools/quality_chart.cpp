@@ -87,8 +87,9 @@ std::string QualityChart(const std::vector<SetQuality>& sets) {
         svg << "<text x=\"" << left - 6 << "\" y=\"" << py(p) + 4 << "\" text-anchor=\"end\">"
             << std::setprecision(0) << p << std::setprecision(1) << "</text>\n";
     // Labels beside their method's first point: right, left, above or below,
-    // whichever first clears the labels placed and every point (about 7
-    // pixels per character, 13 per line); else moved down until clear.
+    // whichever first clears the labels placed and every point and stays on
+    // the picture (about 7 pixels per character, 13 per line); else moved
+    // down until clear.
     struct Box {
         double x0, x1, y;  // y: the text's baseline
     };
@@ -126,8 +127,9 @@ std::string QualityChart(const std::vector<SetQuality>& sets) {
                                       {x - w / 2, x + w / 2, y - 8},
                                       {x - w / 2, x + w / 2, y + 17}};
             Box at = candidates[0];
-            const auto free = std::find_if(std::begin(candidates), std::end(candidates),
-                                           [&](const Box& c) { return !clashes(c); });
+            const auto free = std::find_if(
+                std::begin(candidates), std::end(candidates),
+                [&](const Box& c) { return !clashes(c) && c.x0 >= left && c.x1 <= width; });
             if (free != std::end(candidates))
                 at = *free;
             else
