@@ -83,19 +83,23 @@ gsize gst_orvex_bayer_row_bytes(const GstOrvexBayerFormat* f, guint width) {
     return orvex_image_bytes(f->format, width, 1);
 }
 
-/* The best output first: 24-bit RGB for byte mosaics; then the other
- * layouts. The padded layouts are the alpha layouts with the padding
- * written as 0xff. GRAY16_LE holds full-range samples, which only the
- * 16-bit containers can give through the library's white level. */
+/* The best output first: 24-bit RGB for byte mosaics, 16-bit colour for
+ * wider ones; then the other layouts. The padded layouts are the alpha
+ * layouts with the padding written as 0xff. 16-bit outputs hold
+ * full-range samples, which only the 16-bit containers can give through
+ * the library's white level. */
 static const GstOrvexOutputFormat outputs[] = {
+    {GST_VIDEO_FORMAT_RGBA64_LE, ORVEX_RGBA64, TRUE},
     {GST_VIDEO_FORMAT_RGB, ORVEX_RGB24, FALSE},
     {GST_VIDEO_FORMAT_BGR, ORVEX_BGR24, FALSE},
     {GST_VIDEO_FORMAT_BGRx, ORVEX_BGRA32, FALSE},
     {GST_VIDEO_FORMAT_RGBx, ORVEX_RGBA32, FALSE},
     {GST_VIDEO_FORMAT_xRGB, ORVEX_ARGB32, FALSE},
+    {GST_VIDEO_FORMAT_xBGR, ORVEX_ABGR32, FALSE},
     {GST_VIDEO_FORMAT_BGRA, ORVEX_BGRA32, FALSE},
     {GST_VIDEO_FORMAT_RGBA, ORVEX_RGBA32, FALSE},
     {GST_VIDEO_FORMAT_ARGB, ORVEX_ARGB32, FALSE},
+    {GST_VIDEO_FORMAT_ABGR, ORVEX_ABGR32, FALSE},
     {GST_VIDEO_FORMAT_RGBP, ORVEX_PLANAR_RGB24, FALSE},
     {GST_VIDEO_FORMAT_GRAY8, ORVEX_GRAY8, FALSE},
     {GST_VIDEO_FORMAT_GRAY16_LE, ORVEX_GRAY16, TRUE},

@@ -59,6 +59,8 @@ typedef enum orvex_format {
     ORVEX_PLANAR_RGB48 = 23, /* three planes of 16-bit samples: R, G, B */
     ORVEX_GRAY8 = 24,        /* (4899 R + 9617 G + 1868 B + 8192) >> 14 */
     ORVEX_GRAY16 = 25,       /* the same, of 16-bit samples */
+    ORVEX_ABGR32 = 26,       /* alpha, B, G, R bytes */
+    ORVEX_RGBA64 = 27,       /* R, G, B, alpha 16-bit samples */
     /* Native floats, each the output's value divided by its largest (255
      * for an 8-bit mosaic, else 2^bits - 1), not rounded: 0 .. 1. */
     ORVEX_RGB_F32 = 28,        /* R, G, B floats */
@@ -193,7 +195,8 @@ ORVEX2_API uint32_t orvex_format_at(uint32_t index);
 /* The format's name, or NULL for an unknown code. Names: "mosaic8", "mosaic16",
  * "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige",
  * "rgb24", "bgr24", "rgba32", "bgra32", "argb32", "rgb48", "planar-rgb24",
- * "planar-rgb48", "gray8", "gray16", "rgb-f32", "planar-rgb-f32", "gray-f32". */
+ * "planar-rgb48", "gray8", "gray16", "abgr32", "rgba64", "rgb-f32", "planar-rgb-f32",
+ * "gray-f32". */
 ORVEX2_API const char* orvex_format_name(uint32_t format);
 
 /* The pattern's name ("rggb", "grbg", "gbrg", "bggr"), or NULL for an unknown code. */

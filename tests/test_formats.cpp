@@ -36,6 +36,8 @@ const Expected kExpected[] = {
     {ORVEX_PLANAR_RGB48, "planar-rgb48", {0, 16, 3, 1, 0}, 90},
     {ORVEX_GRAY8, "gray8", {0, 8, 1, 0, 0}, 15},
     {ORVEX_GRAY16, "gray16", {0, 16, 1, 0, 0}, 30},
+    {ORVEX_ABGR32, "abgr32", {0, 8, 4, 0, 1}, 60},
+    {ORVEX_RGBA64, "rgba64", {0, 16, 4, 0, 1}, 120},
 };
 
 const Expected* Find(uint32_t code) {
@@ -73,7 +75,7 @@ TEST(Formats, GroupedPackingsSizeWholeGroups) {
 
 TEST(Formats, UnknownCodesHaveNoNameNoFactsNoSize) {
     orvex_format_facts facts;
-    for (const uint32_t code : {0u, 9u, 15u, 26u, 0xFFFFFFFFu}) {
+    for (const uint32_t code : {0u, 9u, 15u, 31u, 0xFFFFFFFFu}) {
         if (Find(code) == nullptr && orvex_format_name(code) != nullptr) continue;  // added later
         EXPECT_EQ(orvex_format_name(code), nullptr) << code;
         EXPECT_EQ(orvex_format_query(code, &facts), ORVEX_ERROR_ARGUMENT) << code;

@@ -35,6 +35,8 @@ const Output kOutputs[] = {
     {ORVEX_PLANAR_RGB48, PlanarRGB48, 2, 1, true, -1},
     {ORVEX_GRAY8, 0, 1, 1, false, -1},
     {ORVEX_GRAY16, 0, 2, 1, false, -1},
+    {ORVEX_ABGR32, 0, 1, 4, false, 0},
+    {ORVEX_RGBA64, 0, 2, 4, false, 3},
 };
 
 const uint32_t kMethods[] = {ORVEX_BILINEAR, ORVEX_BLOCK,  ORVEX_CUBIC_FLOAT, ORVEX_CUBIC_FIXED,

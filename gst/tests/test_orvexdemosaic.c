@@ -36,7 +36,8 @@ static const struct {
 } outputs[] = {
     {"RGB", ORVEX_RGB24},   {"BGR", ORVEX_BGR24},        {"BGRx", ORVEX_BGRA32},
     {"xRGB", ORVEX_ARGB32}, {"RGBA", ORVEX_RGBA32},      {"RGBP", ORVEX_PLANAR_RGB24},
-    {"GRAY8", ORVEX_GRAY8}, {"GRAY16_LE", ORVEX_GRAY16},
+    {"GRAY8", ORVEX_GRAY8}, {"GRAY16_LE", ORVEX_GRAY16}, {"ABGR", ORVEX_ABGR32},
+    {"xBGR", ORVEX_ABGR32}, {"RGBA64_LE", ORVEX_RGBA64},
 };
 
 /* A mosaic buffer of random samples of the format's bits, rows `stride`
@@ -76,7 +77,7 @@ static void expect_converted(const Input* in, guint32 layout, GstBuffer* inbuf, 
                        in->format,
                        in->pattern,
                        in->format == ORVEX_MOSAIC16 ? in->bits : 0};
-    if (layout == ORVEX_GRAY16) {
+    if (layout == ORVEX_GRAY16 || layout == ORVEX_RGBA64) {
         src.bits = 16; /* full range: v x 65535 / (2^bits - 1) */
         o.white = (1u << in->bits) - 1;
     }
@@ -137,7 +138,9 @@ GST_START_TEST(every_format_pair_equals_the_library) {
     for (gsize i = 0; i < G_N_ELEMENTS(inputs); ++i)
         for (gsize k = 0; k < G_N_ELEMENTS(outputs); ++k) {
             const Input* in = &inputs[i];
-            if (outputs[k].layout == ORVEX_GRAY16 && in->format != ORVEX_MOSAIC16) continue;
+            const gboolean wide_out =
+                outputs[k].layout == ORVEX_GRAY16 || outputs[k].layout == ORVEX_RGBA64;
+            if (wide_out && in->format != ORVEX_MOSAIC16) continue;
             const gboolean quads =
                 in->format == ORVEX_MOSAIC10_MIPI || in->format == ORVEX_MOSAIC14_MIPI;
             const guint w = quads ? 36

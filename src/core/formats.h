@@ -37,6 +37,8 @@ enum FormatCode : uint32_t {
     kFormatMosaic10Pfnc = 19,
     kFormatMosaic12Pfnc = 20,
     kFormatMosaic12Gige = 21,
+    kFormatAbgr32 = 22,
+    kFormatRgba64 = 23,
     // Outputs of native floats, each value in 0 .. 1.
     kFormatRgbF32 = 24,
     kFormatPlanarRgbF32 = 25,
@@ -154,6 +156,8 @@ inline constexpr FormatRow kFormats[] = {
     table::Output(23, kFormatPlanarRgb48, "planar-rgb48", {2, 1, true, 0, 1, 2, -1, false}),
     table::Output(24, kFormatGray8, "gray8", {1, 1, false, 0, 0, 0, -1, true}),
     table::Output(25, kFormatGray16, "gray16", {2, 1, false, 0, 0, 0, -1, true}),
+    table::Output(26, kFormatAbgr32, "abgr32", {1, 4, false, 3, 2, 1, 0, false}),
+    table::Output(27, kFormatRgba64, "rgba64", {2, 4, false, 0, 1, 2, 3, false}),
     table::Output(28, kFormatRgbF32, "rgb-f32", {4, 3, false, 0, 1, 2, -1, false}),
     table::Output(29, kFormatPlanarRgbF32, "planar-rgb-f32", {4, 1, true, 0, 1, 2, -1, false}),
     table::Output(30, kFormatGrayF32, "gray-f32", {4, 1, false, 0, 0, 0, -1, true}),

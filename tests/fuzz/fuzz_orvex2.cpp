@@ -22,12 +22,12 @@ void Check(bool ok) {
 }
 
 // Mosaics first (kMosaics of them), then outputs.
-const uint32_t kFormats[] = {ORVEX_MOSAIC8,       ORVEX_MOSAIC16,      ORVEX_MOSAIC10_MIPI,
-                             ORVEX_MOSAIC12_MIPI, ORVEX_MOSAIC14_MIPI, ORVEX_MOSAIC10_PFNC,
-                             ORVEX_MOSAIC12_PFNC, ORVEX_MOSAIC12_GIGE, ORVEX_RGB24,
-                             ORVEX_BGR24,         ORVEX_RGBA32,        ORVEX_BGRA32,
-                             ORVEX_ARGB32,        ORVEX_RGB48,         ORVEX_PLANAR_RGB24,
-                             ORVEX_PLANAR_RGB48,  ORVEX_GRAY8,         ORVEX_GRAY16};
+const uint32_t kFormats[] = {
+    ORVEX_MOSAIC8,       ORVEX_MOSAIC16,      ORVEX_MOSAIC10_MIPI, ORVEX_MOSAIC12_MIPI,
+    ORVEX_MOSAIC14_MIPI, ORVEX_MOSAIC10_PFNC, ORVEX_MOSAIC12_PFNC, ORVEX_MOSAIC12_GIGE,
+    ORVEX_RGB24,         ORVEX_BGR24,         ORVEX_RGBA32,        ORVEX_BGRA32,
+    ORVEX_ARGB32,        ORVEX_RGB48,         ORVEX_PLANAR_RGB24,  ORVEX_PLANAR_RGB48,
+    ORVEX_GRAY8,         ORVEX_GRAY16,        ORVEX_ABGR32,        ORVEX_RGBA64};
 constexpr size_t kMosaics = 8;
 
 size_t PixelBytes(uint32_t format) {
@@ -45,6 +45,8 @@ size_t PixelBytes(uint32_t format) {
             return 3;
         case ORVEX_RGB48:
             return 6;
+        case ORVEX_RGBA64:
+            return 8;
         default:
             return 4;
     }
@@ -68,7 +70,8 @@ void Describe(FuzzedDataProvider& in, Buffer& b, bool mosaic, uint32_t format = 
     m.format = format != 0 ? format
                : in.ConsumeBool()
                    ? kFormats[mosaic ? in.ConsumeIntegralInRange<size_t>(0, kMosaics - 1)
-                                     : in.ConsumeIntegralInRange<size_t>(kMosaics, 17)]
+                                     : in.ConsumeIntegralInRange<size_t>(kMosaics,
+                                                                         std::size(kFormats) - 1)]
                    : in.ConsumeIntegral<uint32_t>();
     m.width = in.ConsumeIntegralInRange<uint32_t>(0, in.ConsumeBool() ? 70 : 700);
     m.height = in.ConsumeIntegralInRange<uint32_t>(0, 40);
