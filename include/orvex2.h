@@ -49,6 +49,8 @@ typedef enum orvex_format {
     ORVEX_MOSAIC12_GIGE = 8, /* GigE Vision BayerXX12Packed: byte 0 = s0 bits 11..4, byte 1 =
                                 s1 bits 3..0 << 4 | s0 bits 3..0, byte 2 = s1 bits 11..4;
                                 width % 2 == 0 */
+    ORVEX_MOSAIC16_BE = 9,   /* 16-bit samples, high byte first on any host; `bits` 0 or 9..16
+                                as for ORVEX_MOSAIC16; rows are byte-swapped as they are read */
     ORVEX_RGB24 = 16,        /* R, G, B bytes */
     ORVEX_BGR24 = 17,        /* B, G, R bytes */
     ORVEX_RGBA32 = 18,       /* R, G, B, alpha bytes */
@@ -143,6 +145,12 @@ typedef struct orvex_options {
      * they are. */
     float matrix[9];   /* row-major: output R = m[0] R + m[1] G + m[2] B, ... */
     uint32_t transfer; /* orvex_transfer */
+    /* 16-bit outputs: 1 = full-range samples, a value v of the mosaic's
+     * `bits` (8 for 8-bit mosaics) widened to round(v * 65535 / (2^bits - 1))
+     * exactly (v * 257 from bytes), and the colour stage's range 0 .. 65535;
+     * 0 (default) = the mosaic's own range. Other outputs ignore it, and so
+     * does orvex_unpack. */
+    uint32_t full_range;
     /* later fields are appended; the library reads only the first `size` bytes */
 } orvex_options;
 
@@ -177,7 +185,7 @@ ORVEX2_API int orvex_unpack(const orvex_image* src, const orvex_image* dst,
 /* Doubles the rows of a mosaic: source rows 2k and 2k + 1 become rows 4k
  * and 4k + 3, the rows between are interpolated site by site. dst has the
  * source's format, pattern and width and twice its rows. Packed mosaics
- * are ORVEX_ERROR_UNSUPPORTED: unpack them first. */
+ * (and big-endian ones) are ORVEX_ERROR_UNSUPPORTED: unpack them first. */
 ORVEX2_API int orvex_zoom_vertical(const orvex_image* src, const orvex_image* dst,
                                    const orvex_options* options);
 
@@ -194,6 +202,7 @@ ORVEX2_API uint32_t orvex_format_at(uint32_t index);
 
 /* The format's name, or NULL for an unknown code. Names: "mosaic8", "mosaic16",
  * "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige",
+ * "mosaic16-be",
  * "rgb24", "bgr24", "rgba32", "bgra32", "argb32", "rgb48", "planar-rgb24",
  * "planar-rgb48", "gray8", "gray16", "abgr32", "rgba64", "rgb-f32", "planar-rgb-f32",
  * "gray-f32". */

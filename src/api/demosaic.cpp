@@ -57,27 +57,32 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     const uint32_t largest = layout.sampleBytes == 2 ? 65535u : 255u;
     // The colour stage, when the matrix is not the identity or the curve not
     // linear: built once, read by every band.
-    if (options.transfer > ORVEX_TRANSFER_SRGB) return ORVEX_ERROR_ARGUMENT;
+    if (options.transfer > ORVEX_TRANSFER_SRGB || options.full_range > 1)
+        return ORVEX_ERROR_ARGUMENT;
     bool identity = options.transfer == ORVEX_TRANSFER_LINEAR;
     for (size_t i = 0; i < 9; ++i) {
         if (!std::isfinite(options.matrix[i])) return ORVEX_ERROR_ARGUMENT;
         identity = identity && options.matrix[i] == (i % 4 == 0 ? 1.0f : 0.0f);
     }
-    // The stage's range: bytes, the source's for 16-bit samples, 0 .. 1 for floats.
+    // The stage's range: bytes, the source's for 16-bit samples (or all 16
+    // bits for full range), 0 .. 1 for floats.
+    const bool fullRange = options.full_range != 0 && layout.sampleBytes == 2;
     const uint32_t colourMax = layout.sampleBytes == 1   ? 255u
+                               : fullRange               ? 65535u
                                : layout.sampleBytes == 2 ? (1u << from.bits) - 1
                                                          : 1u;
     std::unique_ptr<ColourStage> colour;
     if (!identity)
         colour = std::make_unique<ColourStage>(options.matrix, Transfer(options.transfer),
                                                from.bits, colourMax, level, layout.grey);
-    Conversion job{methodFrame,
-                   x,
-                   y,
-                   to.view,
-                   {true, uint16_t(std::min(options.alpha, largest)), from.bits, colour.get()},
-                   true,
-                   (1u << from.bits) - 1};
+    Conversion job{
+        methodFrame,
+        x,
+        y,
+        to.view,
+        {true, uint16_t(std::min(options.alpha, largest)), from.bits, colour.get(), fullRange},
+        true,
+        (1u << from.bits) - 1};
 
     // Bands of even height, each worth a thread; none for threads == 1.
     const uint64_t pixels = uint64_t(to.view.width) * to.view.height;

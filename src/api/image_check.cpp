@@ -49,8 +49,9 @@ int CheckImage(const orvex_image* image, Role role, CheckedImage& out) {
     uint32_t bits = 0;
     if (role == Role::Mosaic) {
         if (image->pattern > ORVEX_BGGR) return ORVEX_ERROR_ARGUMENT;
-        // 16-bit samples may hold fewer significant bits; other mosaics exactly theirs.
-        const bool fewer = format->packing.groupSamples == 0 && format->bits == 16;
+        // 16-bit samples (either byte order) may hold fewer significant bits;
+        // other mosaics exactly theirs.
+        const bool fewer = format->bits == 16;
         bits = image->bits == 0 ? format->bits : image->bits;
         if (fewer ? bits < 9 || bits > 16 : bits != format->bits) return ORVEX_ERROR_ARGUMENT;
     }

@@ -22,6 +22,9 @@ struct PackOptions {
     // Matrix and transfer curve on the way, in place of the narrowing (the
     // call owns it); null: none.
     const ColourStage* colour = nullptr;
+    // 16-bit outputs of samples below 16 bits: widened to the whole range,
+    // round(v * 65535 / (2^sourceBits - 1)).
+    bool fullRange = false;
 };
 
 struct Conversion {

@@ -43,6 +43,8 @@ enum FormatCode : uint32_t {
     kFormatRgbF32 = 24,
     kFormatPlanarRgbF32 = 25,
     kFormatGrayF32 = 26,
+    // 16-bit samples high byte first, whatever the host's order.
+    kFormatMosaic16Be = 27,
 };
 
 // Colours of a mosaic's top-left 2 x 2 cell, row by row.
@@ -145,6 +147,9 @@ inline constexpr FormatRow kFormats[] = {
     table::BitPacked(6, kFormatMosaic10Pfnc, "raw10-pfnc", 10, 4, 5, true),
     table::BitPacked(7, kFormatMosaic12Pfnc, "raw12-pfnc", 12, 2, 3, true),
     table::BitPacked(8, kFormatMosaic12Gige, "raw12-gige", 12, 2, 3, false),
+    // A "packing" of one sample in two bytes: its rows pass through the
+    // unpack stage, which swaps the bytes as it reads them.
+    table::BitPacked(9, kFormatMosaic16Be, "mosaic16-be", 16, 1, 2, false),
     //                                          bytes step planar r  g  b  alpha grey
     table::Output(16, kFormatRgb24, "rgb24", {1, 3, false, 0, 1, 2, -1, false}),
     table::Output(17, kFormatBgr24, "bgr24", {1, 3, false, 2, 1, 0, -1, false}),

@@ -46,6 +46,19 @@ ORVEX_INLINE void PackFloatRow(const PackRow& row, size_t first, size_t n, const
     }
 }
 
+// Full-range widening. v * 65535 / M is never a half, which would need
+// 2 v 65535 = (2k + 1) M, an even number equal to an odd one (M is odd); so
+// the nearest half lies at least 1 / (2 M) away, far beyond the error of a
+// double product below 2^16, and the rounding is exact. Values above M
+// (none the methods give) saturate.
+ORVEX_INLINE void WidenSamples(const uint16_t* __restrict in, size_t n, double scale,
+                               uint16_t* __restrict out) {
+    for (size_t k = 0; k < n; ++k) {
+        const double v = double(in[k]) * scale + 0.5;
+        out[k] = uint16_t(int32_t(v < 65535.0 ? v : 65535.0));
+    }
+}
+
 // The output never overlaps the values (they live in the method's working
 // memory), which the compiler must know to vectorise byte stores past them.
 template <size_t kRow, bool kAlpha, bool kNarrow>
@@ -118,11 +131,15 @@ ORVEX_INLINE void PackLayoutRow(const PackRow& row, size_t first, size_t n,
             return PackFloatKernel<kRow>;                                                     \
         return nullptr;                                                                       \
     }                                                                                         \
+    TARGET void Widen(const uint16_t* in, size_t n, double scale, uint16_t* out) {            \
+        WidenSamples(in, n, scale, out);                                                      \
+    }                                                                                         \
     template <size_t... kRow>                                                                 \
     constexpr PackSet MakePackSet(std::index_sequence<kRow...>) {                             \
         return {{{{PackKernelOf<kRow, false, false>(), PackKernelOf<kRow, false, true>()},    \
                   {PackKernelOf<kRow, true, false>(), PackKernelOf<kRow, true, true>()}}...}, \
-                {PackFloatKernelOf<kRow>()...}};                                              \
+                {PackFloatKernelOf<kRow>()...},                                               \
+                Widen};                                                                       \
     }                                                                                         \
     }                                                                                         \
     extern const PackSet Name = MakePackSet(std::make_index_sequence<kFormatRowCount>());

@@ -36,6 +36,13 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeature
         WidestOf(kSets, level, [&](const PackSet& s) { return s.rows[index][writeAlpha][narrow]; });
     if (floats && colour_ != nullptr)
         floats_ = WidestOf(kSets, level, [&](const PackSet& s) { return s.floats[index]; });
+    // Full range: the colour stage gives 0 .. 65535 itself; 16 bits are full already.
+    if (options.fullRange && layout_->sampleBytes == 2 && colour_ == nullptr &&
+        options.sourceBits != 0 && options.sourceBits < 16) {
+        widen_ = WidestOf(kSets, level, [](const PackSet& s) { return s.widen; });
+        widenScale_ = 65535.0 / double((1u << options.sourceBits) - 1);
+        converts_ = true;
+    }
     // Three-sample pixels of samples stored as they are take the vector
     // kernels; narrowed into bytes, they are narrowed first.
     narrowFirst_ = narrow && !layout_->grey;
@@ -71,6 +78,22 @@ void PackPlan::PutNarrowed(const PackRow& row, size_t first, size_t n, const uin
         if (done < m)
             kernel_(row, first + k + done, m - done, r + k + done, g + k + done, b + k + done,
                     values_);
+    }
+}
+
+void PackPlan::PutWidened(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                          const uint16_t* g, const uint16_t* b) const {
+    constexpr size_t kStep = 256;
+    uint16_t wr[kStep], wg[kStep], wb[kStep];
+    for (size_t k = 0; k < n; k += kStep) {
+        const size_t m = n - k < kStep ? n - k : kStep;
+        widen_(r + k, m, widenScale_, wr);
+        widen_(g + k, m, widenScale_, wg);
+        widen_(b + k, m, widenScale_, wb);
+        const size_t done = vectors_.Run(
+            0, [&](PackVectorFn f, size_t from) { return f(row, first + k, from, m, wr, wg, wb); });
+        if (done < m)
+            kernel_(row, first + k + done, m - done, wr + done, wg + done, wb + done, values_);
     }
 }
 

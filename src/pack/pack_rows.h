@@ -48,12 +48,17 @@ using PackRowFn = void (*)(const PackRow& row, size_t first, size_t n, const uin
 using PackFloatFn = void (*)(const PackRow& row, size_t first, size_t n, const float* r,
                              const float* g, const float* b);
 
+// Samples of at most M = 2^bits - 1 widened to the whole 16-bit range:
+// out = round(v * scale), scale = 65535 / M, in double precision.
+using WidenFn = void (*)(const uint16_t* in, size_t n, double scale, uint16_t* out);
+
 // The kernels one build compiles, by [row of the format table][writes
 // alpha][narrows]; null for rows that are not colour layouts. floats: by
 // row, null for rows that are not float layouts.
 struct PackSet {
     PackRowFn rows[kFormatRowCount][2][2];
     PackFloatFn floats[kFormatRowCount];
+    WidenFn widen;
 };
 
 extern const PackSet kPackPortable, kPackAvx2, kPackNeon;
@@ -101,6 +106,7 @@ class PackPlan {
              const uint16_t* b) const {
         if (floats_ != nullptr) return PutColourFloats(row, first, n, r, g, b);
         if (colour_ != nullptr) return PutColour(row, first, n, r, g, b);
+        if (widen_ != nullptr) return PutWidened(row, first, n, r, g, b);
         if (narrowFirst_ && !vectors_.Empty()) return PutNarrowed(row, first, n, r, g, b);
         const size_t done = vectors_.Run(
             0, [&](PackVectorFn f, size_t from) { return f(row, first, from, n, r, g, b); });
@@ -116,6 +122,9 @@ class PackPlan {
     // Samples narrowed into bytes, then through the vector kernels.
     void PutNarrowed(const PackRow& row, size_t first, size_t n, const uint16_t* r,
                      const uint16_t* g, const uint16_t* b) const;
+    // Samples widened to the whole 16-bit range, then packed as they are.
+    void PutWidened(const PackRow& row, size_t first, size_t n, const uint16_t* r,
+                    const uint16_t* g, const uint16_t* b) const;
 
     const ColourStage* colour_ = nullptr;
     const ChannelLayout* layout_ = nullptr;
@@ -128,6 +137,8 @@ class PackPlan {
     bool tripleBytes_ = false;  // the colour stage may write the pixels itself
     bool narrowFirst_ = false;  // samples are narrowed into bytes on the way
     NarrowFn narrow_ = nullptr;
+    WidenFn widen_ = nullptr;  // full-range 16-bit samples
+    double widenScale_ = 1;
     KernelChain<PackVectorFn> vectors_;
 };
 

@@ -52,6 +52,11 @@ void Gige12(const uint8_t* row, size_t width, uint16_t* out) {
     }
 }
 
+// 16-bit samples high byte first: swapped into the host's order.
+void BigEndian16(const uint8_t* row, size_t width, uint16_t* out) {
+    for (size_t k = 0; k < width; ++k) out[k] = uint16_t(row[2 * k] << 8 | row[2 * k + 1]);
+}
+
 UnpackRowFn PortableOf(uint32_t format) {
     switch (format) {
         case kFormatMosaic10Mipi:
@@ -64,6 +69,8 @@ UnpackRowFn PortableOf(uint32_t format) {
             return Pfnc<10>;
         case kFormatMosaic12Pfnc:
             return Pfnc<12>;
+        case kFormatMosaic16Be:
+            return BigEndian16;
         default:
             return Gige12;
     }
