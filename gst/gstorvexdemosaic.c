@@ -28,13 +28,8 @@ static GstCaps* gst_orvex_demosaic_transform_caps(GstBaseTransform* trans,
             o = gst_structure_new_empty("video/x-raw");
             gst_structure_take_value(o, "format", gst_orvex_output_format_list(&formats, f));
         } else {
-            const gchar* name = gst_structure_get_string(s, "format");
-            const GstOrvexOutputFormat* f =
-                name == NULL ? NULL
-                             : gst_orvex_output_format_find(gst_video_format_from_string(name));
             o = gst_structure_new_empty("video/x-bayer");
-            gst_structure_take_value(o, "format",
-                                     gst_orvex_bayer_format_list(&formats, f != NULL && f->wide));
+            gst_structure_take_value(o, "format", gst_orvex_bayer_format_list(&formats));
         }
         static const gchar* kept[] = {"width", "height", "framerate"};
         for (gsize k = 0; k < G_N_ELEMENTS(kept); ++k) {
@@ -88,12 +83,10 @@ static gboolean gst_orvex_demosaic_set_caps(GstBaseTransform* trans, GstCaps* in
     if (gst_video_info_from_caps(&info, outcaps))
         out = gst_orvex_output_format_find(GST_VIDEO_INFO_FORMAT(&info));
     if (out == NULL || (guint)GST_VIDEO_INFO_WIDTH(&info) != w ||
-        (guint)GST_VIDEO_INFO_HEIGHT(&info) != h || (out->wide && f->format != ORVEX_MOSAIC16)) {
+        (guint)GST_VIDEO_INFO_HEIGHT(&info) != h) {
         gchar *in = gst_caps_to_string(incaps), *out = gst_caps_to_string(outcaps);
         GST_ELEMENT_ERROR(self, CORE, NEGOTIATION, (NULL),
-                          ("cannot convert %s into %s: outputs keep the size; 16-bit outputs need"
-                           " 16-bit samples",
-                           in, out));
+                          ("cannot convert %s into %s: outputs keep the size", in, out));
         g_free(in);
         g_free(out);
         return FALSE;

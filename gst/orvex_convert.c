@@ -68,14 +68,12 @@ static void fill_options(GstOrvexDemosaic* self, const GstOrvexSettings* s, guin
     for (int k = 0; k < 9; ++k) o->matrix[k] = s->matrix[k];
     o->transfer = s->transfer;
     o->white = s->white;
-    src->bits = self->in->format == ORVEX_MOSAIC16 ? bits : 0;
-    if (self->out->wide) {
-        /* Full-range 16-bit samples: the mosaic's values declared 16-bit with
-         * the white level at the top of their own bits, so the library's
-         * pre-processing scales v by 65535 / (2^bits - 1). */
-        src->bits = 16;
-        if (o->white == 0) o->white = (1u << bits) - 1;
-    }
+    /* Only 16-bit containers hold fewer significant bits than they store. */
+    const gboolean container =
+        self->in->format == ORVEX_MOSAIC16 || self->in->format == ORVEX_MOSAIC16_BE;
+    src->bits = container ? bits : 0;
+    /* 16-bit outputs hold full-range samples, as elements downstream expect. */
+    o->full_range = self->out->wide ? 1 : 0;
 }
 
 GstFlowReturn gst_orvex_demosaic_convert(GstOrvexDemosaic* self, GstBuffer* inbuf,

@@ -15,8 +15,9 @@ static const struct {
     {"rggb", ORVEX_RGGB},
 };
 
-/* Suffixes after the pattern: GStreamer's own names of 16-bit containers,
- * and ours of the packed camera formats. */
+/* Suffixes after the pattern: GStreamer's own names of 16-bit containers
+ * (big-endian ones swapped by the library as it reads their rows), and ours
+ * of the packed camera formats. */
 static const struct {
     const gchar* suffix;
     guint32 format;
@@ -27,6 +28,10 @@ static const struct {
     {"12le", ORVEX_MOSAIC16, 12},
     {"14le", ORVEX_MOSAIC16, 14},
     {"16le", ORVEX_MOSAIC16, 16},
+    {"10be", ORVEX_MOSAIC16_BE, 10},
+    {"12be", ORVEX_MOSAIC16_BE, 12},
+    {"14be", ORVEX_MOSAIC16_BE, 14},
+    {"16be", ORVEX_MOSAIC16_BE, 16},
     {"10mipi", ORVEX_MOSAIC10_MIPI, 10},
     {"12mipi", ORVEX_MOSAIC12_MIPI, 12},
     {"14mipi", ORVEX_MOSAIC14_MIPI, 14},
@@ -70,12 +75,10 @@ static void list_append_string(GValue* list, const gchar* s) {
     gst_value_list_append_and_take_value(list, &v);
 }
 
-GValue* gst_orvex_bayer_format_list(GValue* list, gboolean wide_only) {
+GValue* gst_orvex_bayer_format_list(GValue* list) {
     bayer_formats_init();
     g_value_init(list, GST_TYPE_LIST);
-    for (gsize k = 0; k < N_BAYER; ++k)
-        if (!wide_only || bayer_formats[k].format == ORVEX_MOSAIC16)
-            list_append_string(list, bayer_formats[k].name);
+    for (gsize k = 0; k < N_BAYER; ++k) list_append_string(list, bayer_formats[k].name);
     return list;
 }
 
@@ -83,11 +86,10 @@ gsize gst_orvex_bayer_row_bytes(const GstOrvexBayerFormat* f, guint width) {
     return orvex_image_bytes(f->format, width, 1);
 }
 
-/* The best output first: 24-bit RGB for byte mosaics, 16-bit colour for
- * wider ones; then the other layouts. The padded layouts are the alpha
- * layouts with the padding written as 0xff. 16-bit outputs hold
- * full-range samples, which only the 16-bit containers can give through
- * the library's white level. */
+/* 16-bit colour first, the best output of mosaics wider than bytes; byte
+ * mosaics take it last, after 24-bit RGB. The padded layouts are the alpha
+ * layouts with the padding written as 0xff. 16-bit outputs hold full-range
+ * samples, widened by the library from any mosaic. */
 static const GstOrvexOutputFormat outputs[] = {
     {GST_VIDEO_FORMAT_RGBA64_LE, ORVEX_RGBA64, TRUE},
     {GST_VIDEO_FORMAT_RGB, ORVEX_RGB24, FALSE},
@@ -112,11 +114,11 @@ const GstOrvexOutputFormat* gst_orvex_output_format_find(GstVideoFormat v) {
 }
 
 GValue* gst_orvex_output_format_list(GValue* list, const GstOrvexBayerFormat* from) {
-    const gboolean wide = from == NULL || from->format == ORVEX_MOSAIC16;
+    const gboolean wide_first = from == NULL || from->bits > 8;
     g_value_init(list, GST_TYPE_LIST);
-    for (gsize k = 0; k < G_N_ELEMENTS(outputs); ++k)
-        if (wide || !outputs[k].wide)
-            list_append_string(list, gst_video_format_to_string(outputs[k].video));
+    for (gsize k = wide_first ? 0 : 1; k < G_N_ELEMENTS(outputs); ++k)
+        list_append_string(list, gst_video_format_to_string(outputs[k].video));
+    if (!wide_first) list_append_string(list, gst_video_format_to_string(outputs[0].video));
     return list;
 }
 
@@ -131,7 +133,7 @@ static GstCaps* caps_with_formats(const gchar* media, GValue* formats) {
 
 GstCaps* gst_orvex_sink_template_caps(void) {
     GValue formats = G_VALUE_INIT;
-    return caps_with_formats("video/x-bayer", gst_orvex_bayer_format_list(&formats, FALSE));
+    return caps_with_formats("video/x-bayer", gst_orvex_bayer_format_list(&formats));
 }
 
 GstCaps* gst_orvex_src_template_caps(void) {

@@ -25,9 +25,8 @@ typedef struct {
 } GstOrvexOutputFormat;
 
 const GstOrvexBayerFormat* gst_orvex_bayer_format_find(const gchar* name);
-/* Every Bayer format; `wide_only` keeps those of more than 8 bits a
- * sample in 16-bit containers. */
-GValue* gst_orvex_bayer_format_list(GValue* list, gboolean wide_only);
+/* Every Bayer format: each converts into every output. */
+GValue* gst_orvex_bayer_format_list(GValue* list);
 /* Bytes of a row as the library reads it, without padding; 0 when the
  * packing cannot hold the width. */
 gsize gst_orvex_bayer_row_bytes(const GstOrvexBayerFormat* f, guint width);

@@ -25,6 +25,8 @@ static const Input inputs[] = {
     {"bggr12le", ORVEX_MOSAIC16, ORVEX_BGGR, 12},
     {"grbg14le", ORVEX_MOSAIC16, ORVEX_GRBG, 14},
     {"gbrg16le", ORVEX_MOSAIC16, ORVEX_GBRG, 16},
+    {"bggr10be", ORVEX_MOSAIC16_BE, ORVEX_BGGR, 10},
+    {"rggb16be", ORVEX_MOSAIC16_BE, ORVEX_RGGB, 16},
     {"rggb10mipi", ORVEX_MOSAIC10_MIPI, ORVEX_RGGB, 10},
     {"bggr12mipi", ORVEX_MOSAIC12_MIPI, ORVEX_BGGR, 12},
     {"grbg14mipi", ORVEX_MOSAIC14_MIPI, ORVEX_GRBG, 14},
@@ -52,10 +54,11 @@ static inline GstBuffer* mosaic(const Input* in, guint w, guint h, gsize stride,
     g_assert(stride >= row);
     guint8* data = g_malloc(size);
     for (gsize k = 0; k < size; ++k) data[k] = (guint8)g_random_int();
-    if (in->format == ORVEX_MOSAIC16)
+    if (in->format == ORVEX_MOSAIC16 || in->format == ORVEX_MOSAIC16_BE)
         for (guint y = 0; y < h; ++y)
             for (guint x = 0; x < w; ++x) {
                 guint16 v = (guint16)(g_random_int() & ((1u << in->bits) - 1));
+                if (in->format == ORVEX_MOSAIC16_BE) v = GUINT16_TO_BE(v);
                 memcpy(data + offset + y * stride + 2 * x, &v, 2);
             }
     return gst_buffer_new_wrapped(data, size);
@@ -73,18 +76,17 @@ static inline void expect_converted(const Input* in, guint32 layout, GstBuffer* 
     const gsize ostride = GST_VIDEO_INFO_PLANE_STRIDE(vi, 0);
     guint8* want = g_malloc0(om.size);
     orvex_options o = *base;
-    orvex_image src = {im.data + offset,
-                       (ptrdiff_t)stride,
-                       0,
-                       w,
-                       h,
-                       in->format,
-                       in->pattern,
-                       in->format == ORVEX_MOSAIC16 ? in->bits : 0};
-    if (layout == ORVEX_GRAY16 || layout == ORVEX_RGBA64) {
-        src.bits = 16; /* full range: v x 65535 / (2^bits - 1) */
-        o.white = (1u << in->bits) - 1;
-    }
+    orvex_image src = {
+        im.data + offset,
+        (ptrdiff_t)stride,
+        0,
+        w,
+        h,
+        in->format,
+        in->pattern,
+        in->format == ORVEX_MOSAIC16 || in->format == ORVEX_MOSAIC16_BE ? in->bits : 0};
+    /* Full range: v x 65535 / (2^bits - 1). */
+    o.full_range = layout == ORVEX_GRAY16 || layout == ORVEX_RGBA64;
     orvex_image dst = {
         want,
         (ptrdiff_t)ostride,

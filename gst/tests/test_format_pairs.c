@@ -11,14 +11,11 @@ GST_START_TEST(every_format_pair_equals_the_library) {
     for (gsize i = 0; i < G_N_ELEMENTS(inputs); ++i)
         for (gsize k = 0; k < G_N_ELEMENTS(outputs); ++k) {
             const Input* in = &inputs[i];
-            const gboolean wide_out =
-                outputs[k].layout == ORVEX_GRAY16 || outputs[k].layout == ORVEX_RGBA64;
-            if (wide_out && in->format != ORVEX_MOSAIC16) continue;
             const gboolean quads =
                 in->format == ORVEX_MOSAIC10_MIPI || in->format == ORVEX_MOSAIC14_MIPI;
             const guint w = quads ? 36
                             : (in->format == ORVEX_MOSAIC8 || in->format == ORVEX_MOSAIC16 ||
-                               in->format == ORVEX_MOSAIC10_PFNC)
+                               in->format == ORVEX_MOSAIC16_BE || in->format == ORVEX_MOSAIC10_PFNC)
                                 ? 37
                                 : 38,
                         h = 11;
@@ -39,6 +36,59 @@ GST_START_TEST(every_format_pair_equals_the_library) {
             gst_harness_teardown(hr);
             method = method % 6 + 1;
         }
+}
+
+GST_END_TEST;
+
+/* Every value of every width into GRAY16_LE comes out as round(v x 65535 /
+ * (2^bits - 1)), stated here in integers: cells of one value each, which
+ * the block method gives to all four of their pixels. Widths the caps do
+ * not name come from the bits property. */
+GST_START_TEST(full_range_of_every_value) {
+    static const struct {
+        const gchar* caps;
+        guint bits, property;
+    } widths[] = {
+        {"rggb", 8, 0},       {"rggb16le", 9, 9},   {"rggb10le", 10, 0},
+        {"rggb16le", 11, 11}, {"rggb12be", 12, 0},  {"rggb16le", 13, 13},
+        {"rggb14le", 14, 0},  {"rggb16le", 15, 15}, {"rggb16be", 16, 0},
+    };
+    for (gsize i = 0; i < G_N_ELEMENTS(widths); ++i) {
+        const guint m = (1u << widths[i].bits) - 1, w = 2 * (m + 1), h = 2;
+        const gboolean big = g_str_has_suffix(widths[i].caps, "be");
+        const gsize sample = widths[i].bits == 8 ? 1 : 2;
+        guint8* data = g_malloc(sample * w * h);
+        for (guint y = 0; y < h; ++y)
+            for (guint x = 0; x < w; ++x) {
+                const guint v = x / 2;
+                guint8* at = data + sample * ((gsize)y * w + x);
+                if (sample == 1)
+                    at[0] = (guint8)v;
+                else if (big)
+                    at[0] = (guint8)(v >> 8), at[1] = (guint8)v;
+                else
+                    at[0] = (guint8)v, at[1] = (guint8)(v >> 8);
+            }
+        GstHarness* hr = harness(widths[i].caps, "GRAY16_LE", w, h);
+        gst_util_set_object_arg(G_OBJECT(hr->element), "method", "block");
+        g_object_set(hr->element, "bits", widths[i].property, NULL);
+        GstBuffer* out =
+            gst_harness_push_and_pull(hr, gst_buffer_new_wrapped(data, sample * w * h));
+        fail_unless(out != NULL);
+        GstMapInfo map;
+        fail_unless(gst_buffer_map(out, &map, GST_MAP_READ));
+        fail_unless(map.size >= 2 * (gsize)w * h);
+        for (guint x = 0; x < w * h; ++x) {
+            const guint v = (x % w) / 2;
+            const guint want = (guint)((2ull * v * 65535 + m) / (2ull * m));
+            const guint got = map.data[2 * x] | map.data[2 * x + 1] << 8;
+            fail_unless(got == want, "%s, %u bits: %u came out as %u, not %u", widths[i].caps,
+                        widths[i].bits, v, got, want);
+        }
+        gst_buffer_unmap(out, &map);
+        gst_buffer_unref(out);
+        gst_harness_teardown(hr);
+    }
 }
 
 GST_END_TEST;
@@ -90,6 +140,7 @@ static Suite* orvexdemosaic_formats_suite(void) {
     tcase_set_timeout(tc, 300);
     suite_add_tcase(s, tc);
     tcase_add_test(tc, every_format_pair_equals_the_library);
+    tcase_add_test(tc, full_range_of_every_value);
     tcase_add_test(tc, rgb2bayer_frames_equal_the_library);
     tcase_add_test(tc, unsupported_width_fails_negotiation);
     return s;
