@@ -1,9 +1,11 @@
 // Bilinear demosaic against a per-pixel reference built from the site rules.
 #include <gtest/gtest.h>
 
+#include "api/entry_points.h"
 #include "bilinear/bilinear_passes.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "orvex.h"
+#include "orvex2.h"
 #include "test_support.h"
 
 namespace {
@@ -160,6 +162,50 @@ TEST(BilinearRows, MatchFourPassDrivers) {
             }
         }
     }
+}
+
+// Four-byte pixels written whole with their alpha (opaque, alpha after the
+// channels) or channels and alpha apart (other alphas and orders): regions
+// at odd columns ending inside the frame equal the whole conversion there,
+// alpha included, and no byte between the rows or around them changes.
+TEST(BilinearRows, FourBytePixelsOfRegionsAtEveryLevel) {
+    const size_t fw = 203, fh = 9, x = 5, y = 2, w = 131, h = 5, pad = 12;
+    std::vector<uint8_t> mosaic(fw * fh);
+    FillRandom(mosaic.data(), mosaic.size(), 77);
+    orvex_image src{mosaic.data(), ptrdiff_t(fw), 0,          uint32_t(fw),
+                    uint32_t(fh),  ORVEX_MOSAIC8, ORVEX_GBRG, 0};
+    for (const uint32_t format : {ORVEX_BGRA32, ORVEX_RGBA32, ORVEX_ARGB32, ORVEX_ABGR32})
+        for (const uint32_t alpha : {255u, 0x80u})
+            for (const auto level : kSimdLevels) {
+                SCOPED_TRACE(testing::Message()
+                             << "format " << format << " alpha " << alpha << " level " << level);
+                orvex_options o;
+                orvex_init_options(&o);
+                o.alpha = alpha;
+                o.threads = 1;
+                std::vector<uint8_t> whole(4 * fw * fh);
+                orvex_image all{whole.data(), 0, 0, uint32_t(fw), uint32_t(fh), format, 0, 0};
+                ASSERT_EQ(orvex::api::Demosaic(&src, 0, 0, &all, ORVEX_BILINEAR, &o, true, level),
+                          ORVEX_OK);
+                const size_t stride = 4 * w + pad;
+                GuardedBuffer part(stride * h);
+                orvex_image region{
+                    part.data(), ptrdiff_t(stride), 0, uint32_t(w), uint32_t(h), format, 0, 0};
+                ASSERT_EQ(orvex::api::Demosaic(&src, uint32_t(x), uint32_t(y), &region,
+                                               ORVEX_BILINEAR, &o, false, level),
+                          ORVEX_OK);
+                for (size_t r = 0; r < h; ++r) {
+                    const uint8_t* got = part.data() + r * stride;
+                    const uint8_t* want = whole.data() + 4 * ((y + r) * fw + x);
+                    ASSERT_TRUE(std::equal(got, got + 4 * w, want)) << "row " << r;
+                    for (size_t k = 4 * w; k < stride; ++k) ASSERT_EQ(got[k], kCanary) << r;
+                    for (size_t p = 0; p < w; ++p)
+                        ASSERT_EQ(
+                            got[4 * p + (format == ORVEX_BGRA32 || format == ORVEX_RGBA32 ? 3 : 0)],
+                            alpha);
+                }
+                ASSERT_TRUE(part.GuardsIntact());
+            }
 }
 
 }  // namespace

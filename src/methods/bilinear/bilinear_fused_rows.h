@@ -200,17 +200,26 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
     const bool vectorLayout = !layout.planar && !layout.grey && !pack.Converts() &&
                               layout.sampleBytes == S::kBytes && (layout.step == 3 || quad) &&
                               layout.g == firstChannel + 1;
+    // Opaque four-byte pixels with alpha after the channels are stored
+    // whole, alpha included, where the level has such kernels.
+    const bool opaque = quad && job.pack.writeAlpha && job.pack.alpha == 255 &&
+                        layout.alpha == int(firstChannel) + 3;
     const BilinearPixels pixels = quad             ? BilinearPixels::Quad8
                                   : S::kBytes == 1 ? BilinearPixels::Triple8
                                                    : BilinearPixels::Triple16;
     const uint8_t* rowCombos = kRowCombos[f.pattern];
     KernelChain<BilinearRowFn> vectors[2];
+    bool wholePixels = false;
     if (vectorLayout)
         for (size_t i = 0; i < 2; ++i) {
             // The kernels count columns from the region's first.
             BilinearRowKinds kinds = kComboKinds[rowCombos[i]];
             kinds.evenColour = kinds.evenColour != (x0 % 2 == 1);
-            vectors[i] = ChooseBilinearRow(level, pixels, kinds, layout.r == firstChannel);
+            const bool redFirst = layout.r == firstChannel;
+            if (opaque)
+                vectors[i] = ChooseBilinearRow(level, BilinearPixels::Quad8Opaque, kinds, redFirst);
+            wholePixels = !vectors[i].Empty();
+            if (!wholePixels) vectors[i] = ChooseBilinearRow(level, pixels, kinds, redFirst);
         }
     // Pixels the pack stage converts take their 8-bit values from a vector
     // kernel where there is one.
@@ -218,7 +227,8 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
         !vectorLayout ? ChooseBilinearValues(level, S::kBytes) : nullptr;
     // The four-byte kernels leave alpha alone: where the call writes it, it
     // follows them.
-    const bool fillAlpha = quad && vectorLayout && job.pack.writeAlpha && layout.alpha >= 0;
+    const bool fillAlpha =
+        quad && vectorLayout && !wholePixels && job.pack.writeAlpha && layout.alpha >= 0;
     const size_t offset = firstChannel * S::kBytes;
     // Frame columns with both neighbours inside the frame.
     const size_t first = x0 == 0 ? 1 : x0, end = x0 + w < fw ? x0 + w : fw - 1;

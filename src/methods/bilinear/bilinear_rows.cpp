@@ -12,9 +12,10 @@ KernelChain<BilinearRowFn> ChooseBilinearRow(SimdFeatures level, BilinearPixels 
                                                        {Isa::Ssse3, &kBilinearRowsSsse3},
                                                        {Isa::Neon, &kBilinearRowsNeon}};
     return ChainOf(kSets, level, [&](const BilinearRowSet& s) {
-        const auto& table = pixels == BilinearPixels::Quad8     ? s.quad8
-                            : pixels == BilinearPixels::Triple8 ? s.triple8
-                                                                : s.triple16;
+        const auto& table = pixels == BilinearPixels::Quad8         ? s.quad8
+                            : pixels == BilinearPixels::Quad8Opaque ? s.quad8Opaque
+                            : pixels == BilinearPixels::Triple8     ? s.triple8
+                                                                    : s.triple16;
         return table[kinds.redRow][kinds.evenColour][redFirst];
     });
 }

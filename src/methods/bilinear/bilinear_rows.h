@@ -26,17 +26,19 @@ struct BilinearRowKinds {
 };
 
 // One instruction set's kernels by [red row][even colour][R, G, B order in
-// the pixel (else B, G, R)]; null where the set has none.
+// the pixel (else B, G, R)]; null where the set has none. quad8Opaque: the
+// four-byte pixels whole, their fourth byte 0xff (alpha after the channels).
 struct BilinearRowSet {
     BilinearRowFn triple8[2][2][2];
     BilinearRowFn triple16[2][2][2];
     BilinearRowFn quad8[2][2][2];
+    BilinearRowFn quad8Opaque[2][2][2];
 };
 
 extern const BilinearRowSet kBilinearRowsSsse3, kBilinearRowsAvx2, kBilinearRowsAvx512,
     kBilinearRowsNeon;
 
-enum class BilinearPixels { Triple8, Triple16, Quad8 };
+enum class BilinearPixels { Triple8, Triple16, Quad8, Quad8Opaque };
 
 KernelChain<BilinearRowFn> ChooseBilinearRow(SimdFeatures level, BilinearPixels pixels,
                                              BilinearRowKinds kinds, bool redFirst);

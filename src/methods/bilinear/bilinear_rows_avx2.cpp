@@ -21,7 +21,8 @@ using namespace bilinear_x86;
 
 extern const BilinearRowSet kBilinearRowsAvx2 = {
     ORVEX_BILINEAR_TABLE(Avx2Ops<1>, Avx2Ops<1>), ORVEX_BILINEAR_TABLE(Avx2Ops<2>, Avx2Ops<2>),
-    ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadPiecesAvx2)};
+    ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadPiecesAvx2),
+    ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadOpaqueAvx2)};
 }  // namespace orvex
 #else
 namespace orvex {

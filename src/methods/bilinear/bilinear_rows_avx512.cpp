@@ -20,7 +20,10 @@ namespace orvex {
 using namespace bilinear_x86;
 
 extern const BilinearRowSet kBilinearRowsAvx512 = {
-    {}, {}, ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadMaskedAvx512)};
+    {},
+    {},
+    ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadMaskedAvx512),
+    ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadOpaqueAvx512)};
 }  // namespace orvex
 #else
 namespace orvex {

@@ -57,6 +57,14 @@ struct QuadStores {
     }
 };
 
+// The same pixels whole, their fourth byte 0xff.
+struct OpaqueStores {
+    static constexpr size_t kPixelBytes = 4;
+    static void Store(uint8_t* out, uint8x16_t s0, uint8x16_t s1, uint8x16_t s2) {
+        vst4q_u8(out, uint8x16x4_t{{s0, s1, s2, vdupq_n_u8(0xFF)}});
+    }
+};
+
 template <class O, class P, bool kRedRow, bool kEvenColour, bool kRedFirst>
 size_t Row(ORVEX_BILINEAR_ROW_ARGS) {
     ORVEX_BILINEAR_ROW_BODY(O)
@@ -64,9 +72,9 @@ size_t Row(ORVEX_BILINEAR_ROW_ARGS) {
 
 }  // namespace
 
-extern const BilinearRowSet kBilinearRowsNeon = {ORVEX_BILINEAR_TABLE(NeonOps<1>, NeonOps<1>),
-                                                 ORVEX_BILINEAR_TABLE(NeonOps<2>, NeonOps<2>),
-                                                 ORVEX_BILINEAR_TABLE(NeonOps<1>, QuadStores)};
+extern const BilinearRowSet kBilinearRowsNeon = {
+    ORVEX_BILINEAR_TABLE(NeonOps<1>, NeonOps<1>), ORVEX_BILINEAR_TABLE(NeonOps<2>, NeonOps<2>),
+    ORVEX_BILINEAR_TABLE(NeonOps<1>, QuadStores), ORVEX_BILINEAR_TABLE(NeonOps<1>, OpaqueStores)};
 }  // namespace orvex
 #else
 namespace orvex {

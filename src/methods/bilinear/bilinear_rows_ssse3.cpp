@@ -21,7 +21,8 @@ using namespace bilinear_x86;
 
 extern const BilinearRowSet kBilinearRowsSsse3 = {
     ORVEX_BILINEAR_TABLE(Ssse3Ops<1>, Ssse3Ops<1>), ORVEX_BILINEAR_TABLE(Ssse3Ops<2>, Ssse3Ops<2>),
-    ORVEX_BILINEAR_TABLE(Ssse3Ops<1>, simd::QuadPiecesSsse3)};
+    ORVEX_BILINEAR_TABLE(Ssse3Ops<1>, simd::QuadPiecesSsse3),
+    ORVEX_BILINEAR_TABLE(Ssse3Ops<1>, simd::QuadOpaqueSsse3)};
 }  // namespace orvex
 #else
 namespace orvex {

@@ -133,5 +133,59 @@ struct QuadPiecesAvx2 {
     }
 };
 
+// Opaque pixels whose fourth byte follows the three channels (BGRA32,
+// RGBA32 with alpha the largest byte): whole words c0 | c1 << 8 | c2 << 16
+// | 0xff << 24, stored as plain vectors, so the alpha costs no pass of its
+// own. Unpacking works within 128-bit lanes; the AVX2 form puts the lanes'
+// words back in pixel order before storing.
+struct QuadOpaqueSsse3 {
+    static constexpr size_t kPixelBytes = 4;
+    ORVEX_TARGET_SSSE3 static void Store(uint8_t* out, __m128i s0, __m128i s1, __m128i s2) {
+        const __m128i ff = _mm_set1_epi8(-1);
+        const __m128i lo = _mm_unpacklo_epi8(s0, s1), hi = _mm_unpackhi_epi8(s0, s1);
+        const __m128i lo2 = _mm_unpacklo_epi8(s2, ff), hi2 = _mm_unpackhi_epi8(s2, ff);
+        auto* w = reinterpret_cast<__m128i*>(out);
+        _mm_storeu_si128(w + 0, _mm_unpacklo_epi16(lo, lo2));
+        _mm_storeu_si128(w + 1, _mm_unpackhi_epi16(lo, lo2));
+        _mm_storeu_si128(w + 2, _mm_unpacklo_epi16(hi, hi2));
+        _mm_storeu_si128(w + 3, _mm_unpackhi_epi16(hi, hi2));
+    }
+};
+
+struct QuadOpaqueAvx2 {
+    static constexpr size_t kPixelBytes = 4;
+    ORVEX_TARGET_AVX2 static void Store(uint8_t* out, __m256i s0, __m256i s1, __m256i s2) {
+        const __m256i ff = _mm256_set1_epi8(-1);
+        const __m256i lo = _mm256_unpacklo_epi8(s0, s1), hi = _mm256_unpackhi_epi8(s0, s1);
+        const __m256i lo2 = _mm256_unpacklo_epi8(s2, ff), hi2 = _mm256_unpackhi_epi8(s2, ff);
+        // Lane l of these: pixels 16l + 0..3, 4..7, 8..11, 12..15.
+        const __m256i w0 = _mm256_unpacklo_epi16(lo, lo2), w1 = _mm256_unpackhi_epi16(lo, lo2);
+        const __m256i w2 = _mm256_unpacklo_epi16(hi, hi2), w3 = _mm256_unpackhi_epi16(hi, hi2);
+        auto* w = reinterpret_cast<__m256i*>(out);
+        _mm256_storeu_si256(w + 0, _mm256_permute2x128_si256(w0, w1, 0x20));
+        _mm256_storeu_si256(w + 1, _mm256_permute2x128_si256(w2, w3, 0x20));
+        _mm256_storeu_si256(w + 2, _mm256_permute2x128_si256(w0, w1, 0x31));
+        _mm256_storeu_si256(w + 3, _mm256_permute2x128_si256(w2, w3, 0x31));
+    }
+};
+
+struct QuadOpaqueAvx512 {
+    static constexpr size_t kPixelBytes = 4;
+    ORVEX_TARGET_AVX512 static void Store(uint8_t* out, __m256i s0, __m256i s1, __m256i s2) {
+        const __m512i alpha = _mm512_set1_epi32(int32_t(0xFF000000u));
+        const __m512i first = _mm512_or_si512(
+            QuadMaskedAvx512::Words(_mm256_castsi256_si128(s0), _mm256_castsi256_si128(s1),
+                                    _mm256_castsi256_si128(s2)),
+            alpha);
+        const __m512i second =
+            _mm512_or_si512(QuadMaskedAvx512::Words(_mm256_extracti128_si256(s0, 1),
+                                                    _mm256_extracti128_si256(s1, 1),
+                                                    _mm256_extracti128_si256(s2, 1)),
+                            alpha);
+        _mm512_storeu_si512(out, first);
+        _mm512_storeu_si512(out + 64, second);
+    }
+};
+
 }  // namespace
 }  // namespace orvex::simd
