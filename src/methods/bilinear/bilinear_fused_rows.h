@@ -14,46 +14,14 @@
 #include "core/samples.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/bilinear/bilinear_rows.h"
+#include "methods/bilinear/bilinear_sites.h"
 #include "pack/pack_rows.h"
 
 namespace orvex {
 namespace {
 
-enum SiteKind { RedSite, BlueSite, GreenOnRedRow, GreenOnBlueRow };
-
 // Pixels of a row handled per chunk; their channel values live on the stack.
 constexpr size_t kChunk = 256;
-
-// The channel values of one site of a kind, from the means it needs; its
-// left and right neighbours are columns xl and xr (x - 1 and x + 1 inside
-// the frame, the reflected column at its edges).
-template <class S, SiteKind kKind>
-ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
-                             size_t xl, size_t xr, uint16_t& r, uint16_t& g, uint16_t& b) {
-    const uint32_t l = S::Load(c, xl), rt = S::Load(c, xr);
-    const uint32_t up = S::Load(u, x), down = S::Load(d, x);
-    const auto centre = static_cast<uint16_t>(S::Load(c, x));
-    if constexpr (kKind == RedSite || kKind == BlueSite) {
-        const auto cross = static_cast<uint16_t>((l + rt + up + down + 2) >> 2);
-        const auto diag = static_cast<uint16_t>(
-            (S::Load(u, xl) + S::Load(u, xr) + S::Load(d, xl) + S::Load(d, xr) + 2) >> 2);
-        r = kKind == RedSite ? centre : diag;
-        g = cross;
-        b = kKind == RedSite ? diag : centre;
-    } else {
-        const auto horiz = static_cast<uint16_t>((l + rt + 1) >> 1);
-        const auto vert = static_cast<uint16_t>((up + down + 1) >> 1);
-        r = kKind == GreenOnRedRow ? horiz : vert;
-        g = centre;
-        b = kKind == GreenOnRedRow ? vert : horiz;
-    }
-}
-
-template <class S, SiteKind kKind>
-ORVEX_INLINE void SiteValues(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
-                             uint16_t& r, uint16_t& g, uint16_t& b) {
-    SiteValues<S, kKind>(u, c, d, x, x - 1, x + 1, r, g, b);
-}
 
 // Frame pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and
 // the kinds alternating from there, through the pack stage into region
@@ -87,6 +55,10 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
     }
 }
 
+// Columns of the widest vector step of any row kernel (32 bytes); every
+// kernel's step divides it.
+constexpr size_t kTailColumns = 32;
+
 // Frame columns first .. end - 1 of an interior row: kinds kOdd at odd
 // frame columns, kEven at even ones. Packed RGB / BGR pixels, of three or
 // four bytes, go through the vector kernels, which work in region columns
@@ -112,6 +84,18 @@ ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d,
             else
                 ScalarRun<S, kEven, kOdd>(u, c, d, first, head, regionX, pack, row, values);
             x = regionX + next;
+            // The columns the vectors' steps leave: one more run from
+            // kTailColumns before the row's last column (a multiple of every
+            // kernel's step) ends within a column of it; the pixels it writes
+            // again get the values they hold.
+            const size_t width = end - regionX + 1;
+            if (width - next > 2 && width >= start + kTailColumns + 1) {
+                const size_t back = (width - 1 - kTailColumns) & ~size_t(1);
+                const size_t tail = vectors.Run(back, [&](BilinearRowFn f, size_t from) {
+                    return f(u + offset, c + offset, d + offset, from, width, vectorOut);
+                });
+                if (tail > next) x = regionX + tail;
+            }
         }
     }
     if (x >= end) return;
@@ -119,35 +103,6 @@ ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d,
         ScalarRun<S, kOdd, kEven>(u, c, d, x, end - x, regionX, pack, row, values);
     else
         ScalarRun<S, kEven, kOdd>(u, c, d, x, end - x, regionX, pack, row, values);
-}
-
-// The kind of frame site (x, y) under a pattern: red at column p & 1 of row
-// p >> 1 of the 2 x 2 cell.
-inline SiteKind KindAt(uint32_t pattern, size_t x, size_t y) {
-    const bool redColumn = (x & 1) == (pattern & 1), redRow = (y & 1) == (pattern >> 1);
-    if (redRow) return redColumn ? RedSite : GreenOnRedRow;
-    return redColumn ? GreenOnBlueRow : BlueSite;
-}
-
-// One site of frame row y whose rows above and below are u and d (the
-// reflected ones at the frame's top and bottom), its neighbours' columns
-// reflected at the frame's left and right edges.
-template <class S>
-ORVEX_INLINE void EdgeSite(const SourceView& f, const uint8_t* u, const uint8_t* c,
-                           const uint8_t* d, size_t x, size_t y, uint16_t& r, uint16_t& g,
-                           uint16_t& b) {
-    const size_t xl = MirrorIndex(ptrdiff_t(x) - 1, f.width),
-                 xr = MirrorIndex(ptrdiff_t(x) + 1, f.width);
-    switch (KindAt(f.pattern, x, y)) {
-        case RedSite:
-            return SiteValues<S, RedSite>(u, c, d, x, xl, xr, r, g, b);
-        case BlueSite:
-            return SiteValues<S, BlueSite>(u, c, d, x, xl, xr, r, g, b);
-        case GreenOnRedRow:
-            return SiteValues<S, GreenOnRedRow>(u, c, d, x, xl, xr, r, g, b);
-        case GreenOnBlueRow:
-            return SiteValues<S, GreenOnBlueRow>(u, c, d, x, xl, xr, r, g, b);
-    }
 }
 
 // Frame pixels x0 .. x0 + count - 1 of row y at the frame's edges, their
