@@ -55,9 +55,9 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
     }
 }
 
-// Columns of the widest vector step of any row kernel (32 bytes); every
-// kernel's step divides it.
-constexpr size_t kTailColumns = 32;
+// Columns of the widest vector step of any row kernel (64, AVX-512's
+// opaque pixels); every kernel's step divides it.
+constexpr size_t kTailColumns = 64;
 
 // Frame columns first .. end - 1 of an interior row: kinds kOdd at odd
 // frame columns, kEven at even ones. Packed RGB / BGR pixels, of three or

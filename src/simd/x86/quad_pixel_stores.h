@@ -137,7 +137,8 @@ struct QuadPiecesAvx2 {
 // RGBA32 with alpha the largest byte): whole words c0 | c1 << 8 | c2 << 16
 // | 0xff << 24, stored as plain vectors, so the alpha costs no pass of its
 // own. Unpacking works within 128-bit lanes; the AVX2 form puts the lanes'
-// words back in pixel order before storing.
+// words back in pixel order before storing. (AVX-512's are the bilinear
+// rows' own, 64 pixels at a time.)
 struct QuadOpaqueSsse3 {
     static constexpr size_t kPixelBytes = 4;
     ORVEX_TARGET_SSSE3 static void Store(uint8_t* out, __m128i s0, __m128i s1, __m128i s2) {
@@ -166,24 +167,6 @@ struct QuadOpaqueAvx2 {
         _mm256_storeu_si256(w + 1, _mm256_permute2x128_si256(w2, w3, 0x20));
         _mm256_storeu_si256(w + 2, _mm256_permute2x128_si256(w0, w1, 0x31));
         _mm256_storeu_si256(w + 3, _mm256_permute2x128_si256(w2, w3, 0x31));
-    }
-};
-
-struct QuadOpaqueAvx512 {
-    static constexpr size_t kPixelBytes = 4;
-    ORVEX_TARGET_AVX512 static void Store(uint8_t* out, __m256i s0, __m256i s1, __m256i s2) {
-        const __m512i alpha = _mm512_set1_epi32(int32_t(0xFF000000u));
-        const __m512i first = _mm512_or_si512(
-            QuadMaskedAvx512::Words(_mm256_castsi256_si128(s0), _mm256_castsi256_si128(s1),
-                                    _mm256_castsi256_si128(s2)),
-            alpha);
-        const __m512i second =
-            _mm512_or_si512(QuadMaskedAvx512::Words(_mm256_extracti128_si256(s0, 1),
-                                                    _mm256_extracti128_si256(s1, 1),
-                                                    _mm256_extracti128_si256(s2, 1)),
-                            alpha);
-        _mm512_storeu_si512(out, first);
-        _mm512_storeu_si512(out + 64, second);
     }
 };
 
