@@ -46,9 +46,19 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeature
     // Three-sample pixels of samples stored as they are take the vector
     // kernels; narrowed into bytes, they are narrowed first.
     narrowFirst_ = narrow && !layout_->grey;
+    static const KernelImpl<PackVectorSet> kVectorSets[] = {{Isa::Avx2, &kPackVectorsAvx2},
+                                                            {Isa::Ssse3, &kPackVectorsSsse3}};
+    // Opaque four-byte pixels with alpha after the channels: whole words.
+    const bool opaque = layout_->step == 4 && layout_->sampleBytes == 1 && writeAlpha &&
+                        options.alpha == 255 && layout_->alpha == 3 && layout_->g == 1;
+    if (opaque && (asIs || narrowFirst_)) {
+        const bool redFirst = layout_->r == 0;
+        vectors_ = ChainOf(kVectorSets, level,
+                           [&](const PackVectorSet& s) { return s.opaque8[redFirst]; });
+        if (narrowFirst_)
+            narrow_ = WidestOf(kVectorSets, level, [](const PackVectorSet& s) { return s.narrow; });
+    }
     if (layout_->step == 3 && !layout_->planar && (asIs || narrowFirst_) && layout_->g == 1) {
-        static const KernelImpl<PackVectorSet> kVectorSets[] = {{Isa::Avx2, &kPackVectorsAvx2},
-                                                                {Isa::Ssse3, &kPackVectorsSsse3}};
         const bool wide = layout_->sampleBytes == 2, redFirst = layout_->r == 0;
         if (!wide || redFirst)
             vectors_ = ChainOf(kVectorSets, level, [&](const PackVectorSet& s) {

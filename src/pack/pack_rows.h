@@ -80,6 +80,8 @@ struct PackVectorSet {
     PackVectorFn triple8[2];
     PackVectorFn triple16;
     NarrowFn narrow;  // null where the set has none
+    // Four-byte pixels with alpha 255 after the channels, by [R first].
+    PackVectorFn opaque8[2];
 };
 
 extern const PackVectorSet kPackVectorsSsse3, kPackVectorsAvx2;

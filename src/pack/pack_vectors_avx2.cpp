@@ -45,6 +45,33 @@ ORVEX_TARGET_AVX2 size_t Triple16(const PackRow& row, size_t first, size_t k, si
     return k;
 }
 
+// Opaque four-byte pixels, alpha after the channels (BGRA32, RGBA32 with
+// alpha 255): the words c0 | c1 << 8 | c2 << 16 | 0xff << 24 built from two
+// 16-bit halves of each pixel, low bytes kept; the unpack works within
+// 128-bit halves, the lane permute restores pixel order.
+template <bool kRedFirst>
+ORVEX_TARGET_AVX2 size_t Quad8(const PackRow& row, size_t first, size_t k, size_t n,
+                               const uint16_t* r, const uint16_t* g, const uint16_t* b) {
+    const __m256i low = _mm256_set1_epi16(0x00FF), alpha = _mm256_set1_epi16(-256);
+    const uint16_t* c0 = kRedFirst ? r : b;
+    const uint16_t* c2 = kRedFirst ? b : r;
+    uint8_t* out = row.at[0] + 4 * first;
+    auto load = [&](const uint16_t* p) ORVEX_TARGET_AVX2 {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    };
+    for (; k + 16 <= n; k += 16) {
+        const __m256i front =
+            _mm256_or_si256(_mm256_and_si256(load(c0 + k), low), _mm256_slli_epi16(load(g + k), 8));
+        const __m256i back = _mm256_or_si256(_mm256_and_si256(load(c2 + k), low), alpha);
+        const __m256i lo = _mm256_unpacklo_epi16(front, back),
+                      hi = _mm256_unpackhi_epi16(front, back);
+        auto* w = reinterpret_cast<__m256i*>(out + 4 * k);
+        _mm256_storeu_si256(w, _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(w + 1, _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    return k;
+}
+
 // min(255, (v + round) >> shift): the sum saturates at 65535, which
 // shifted by at least 1 still clamps to 255 as the true sum would.
 ORVEX_TARGET_AVX2 size_t Narrow(const uint16_t* in, size_t n, uint32_t round, uint32_t shift,
@@ -62,7 +89,8 @@ ORVEX_TARGET_AVX2 size_t Narrow(const uint16_t* in, size_t n, uint32_t round, ui
 
 }  // namespace
 
-extern const PackVectorSet kPackVectorsAvx2 = {{Triple8<false>, Triple8<true>}, Triple16, Narrow};
+extern const PackVectorSet kPackVectorsAvx2 = {
+    {Triple8<false>, Triple8<true>}, Triple16, Narrow, {Quad8<false>, Quad8<true>}};
 
 }  // namespace orvex
 #else

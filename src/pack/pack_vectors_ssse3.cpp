@@ -45,7 +45,8 @@ ORVEX_TARGET_SSSE3 size_t Triple16(const PackRow& row, size_t first, size_t k, s
 
 }  // namespace
 
-extern const PackVectorSet kPackVectorsSsse3 = {{Triple8<false>, Triple8<true>}, Triple16, nullptr};
+extern const PackVectorSet kPackVectorsSsse3 = {
+    {Triple8<false>, Triple8<true>}, Triple16, nullptr, {nullptr, nullptr}};
 
 }  // namespace orvex
 #else
