@@ -1,17 +1,16 @@
-// The demosaic entry points: check everything, settle the conversion, split
-// the region's rows into bands for the threads, run the method on each.
+// The demosaic entry points: check everything, settle the conversion, and
+// hand it to the engine's bands.
 #include <algorithm>
 #include <cmath>
 #include <memory>
-#include <vector>
 
 #include "api/entry_points.h"
 #include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
-#include "api/source_strips.h"
-#include "api/worker_pool.h"
 #include "core/formats.h"
+#include "engine/bands.h"
+#include "engine/worker_pool.h"
 #include "methods/registry.h"
 #include "orvex2.h"
 #include "pack/colour_stage.h"
@@ -84,33 +83,9 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
         true,
         (1u << from.bits) - 1};
 
-    // Bands of even height, each worth a thread; none for threads == 1.
-    const uint64_t pixels = uint64_t(to.view.width) * to.view.height;
-    const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
-    const size_t worth = size_t(std::max<uint64_t>(1, pixels / entry->pixelsPerBand));
-    const size_t most = entry->maxBands ? entry->maxBands : threads;
-    const size_t bands =
-        std::max<size_t>(1, std::min({threads, most, worth, size_t(to.view.height / 2)}));
-
-    // Band b: rows [start(b), start(b + 1)), starts even. Every band takes
-    // its working memory before any band writes.
-    const uint32_t h = to.view.height;
-    auto start = [&](size_t b) { return uint32_t((uint64_t(h) * b / bands) & ~uint64_t(1)); };
-    std::vector<std::unique_ptr<MethodRun>> runs(bands);
-    std::vector<Conversion> parts(bands, job);
-    for (size_t b = 0; b < bands; ++b) {
-        const uint32_t first = start(b), end = b + 1 == bands ? h : start(b + 1);
-        Conversion& band = parts[b];
-        band.y = y + first;
-        band.dst.data = to.view.Row(first);
-        band.dst.height = end - first;
-        runs[b] = entry->plan(band, level);
-        if (strips)
-            runs[b] = std::make_unique<StripRun>(std::move(runs[b]), sourceRows, entry->reach,
-                                                 StripRowsFor(entry->reach));
-        if (!runs[b]->Prepare()) return ORVEX_ERROR_MEMORY;
-    }
-    RunTasks(bands, bands - 1, [&](size_t b) { runs[b]->Convert(parts[b]); });
+    const size_t threads = options.threads == 0 ? engine::AvailableCores() : options.threads;
+    if (!engine::ConvertInBands(job, entry->shape, sourceRows, threads, level))
+        return ORVEX_ERROR_MEMORY;
     return ORVEX_OK;
 }
 

@@ -8,7 +8,7 @@
 #include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
-#include "api/worker_pool.h"
+#include "engine/worker_pool.h"
 #include "orvex2.h"
 #include "unpack/source_rows.h"
 
@@ -37,11 +37,11 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
     const SourceView frame = from.Source();
     const SourceRows rows(frame, correction, level);
     const size_t h = frame.height, w = frame.width;
-    const size_t threads = options.threads == 0 ? AvailableCores() : options.threads;
+    const size_t threads = options.threads == 0 ? engine::AvailableCores() : options.threads;
     const size_t bands = std::max<size_t>(1, std::min(threads, h / kRowsPerBand));
     // Each band's row buffer is taken before any row is written.
     std::vector<std::vector<uint16_t>> buffers(bands, std::vector<uint16_t>(w));
-    RunTasks(bands, bands - 1, [&](size_t b) {
+    engine::RunTasks(bands, bands - 1, [&](size_t b) {
         uint16_t* buffer = buffers[b].data();
         for (size_t y = h * b / bands; y < h * (b + 1) / bands; ++y) {
             rows.Read(y, buffer);

@@ -74,13 +74,13 @@ std::unique_ptr<MethodRun> Plan(const Conversion& job, SimdFeatures level) {
 // methods' cost per pixel: a band should take over a tenth of a
 // millisecond, many times what handing it to a waiting thread costs.
 constexpr MethodEntry kMethods[] = {
-    {1, "bilinear", Plan<PlainRun<BilinearDemosaic>>, 1u << 19, 1, 0},
-    {2, "block", Plan<PlainRun<BlockDemosaic>>, 1u << 19, 1, 0},
-    {3, "cubic-float", Plan<CubicRun<false>>, 1u << 17, 8, 0},
-    {4, "cubic-fixed", Plan<CubicRun<true>>, 1u << 17, 8, 0},
-    {5, "mhc", Plan<MhcRun>, 1u << 18, 2, 0},
-    {6, "dlmmse", Plan<DlmmseRun>, 1u << 16, kDlmmseMargin, 0},
-    {7, "ri", Plan<RiRun>, 1u << 15, kRiMargin, kRiMaxBands},
+    {1, "bilinear", {Plan<PlainRun<BilinearDemosaic>>, 1u << 19, 1, 0}},
+    {2, "block", {Plan<PlainRun<BlockDemosaic>>, 1u << 19, 1, 0}},
+    {3, "cubic-float", {Plan<CubicRun<false>>, 1u << 17, 8, 0}},
+    {4, "cubic-fixed", {Plan<CubicRun<true>>, 1u << 17, 8, 0}},
+    {5, "mhc", {Plan<MhcRun>, 1u << 18, 2, 0}},
+    {6, "dlmmse", {Plan<DlmmseRun>, 1u << 16, kDlmmseMargin, 0}},
+    {7, "ri", {Plan<RiRun>, 1u << 15, kRiMargin, kRiMaxBands}},
 };
 
 }  // namespace

@@ -4,39 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 
-#include "core/conversion.h"
-#include "simd/simd.h"
+#include "engine/method_run.h"
 
 namespace orvex {
-
-// One conversion in two steps: Prepare takes all the working memory it
-// needs (false when it could not, and nothing was written), Convert writes.
-// A call with several bands prepares them all before any writes.
-class MethodRun {
-  public:
-    virtual ~MethodRun() = default;
-    virtual bool Prepare() = 0;
-    // Writes `part`: the prepared conversion, or rows of it (the same frame
-    // geometry and width, fewer rows; its frame may hold only the rows the
-    // part reads, from its firstRow on).
-    virtual void Convert(const Conversion& part) = 0;
-};
-
-using MethodPlanFn = std::unique_ptr<MethodRun> (*)(const Conversion& job, SimdFeatures level);
 
 struct MethodEntry {
     uint32_t code;
     const char* name;
-    MethodPlanFn plan;
-    // Pixels below which another thread costs more than it saves.
-    uint32_t pixelsPerBand;
-    // Rows above and below its output rows the method reads.
-    uint32_t reach;
-    // Bands converted at once at most (0: one per thread), which bounds the
-    // working memory of methods that take a few MiB per band.
-    uint32_t maxBands;
+    MethodShape shape;
 };
 
 // The entry of a code, or null.

@@ -1,4 +1,4 @@
-#include "api/worker_pool.h"
+#include "engine/worker_pool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-namespace orvex::api {
+namespace orvex::engine {
 namespace {
 
 struct Batch {
@@ -115,4 +115,4 @@ void RunTasks(size_t count, size_t helpers, const std::function<void(size_t)>& t
     SharedPool().Run(batch);
 }
 
-}  // namespace orvex::api
+}  // namespace orvex::engine

@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "methods/registry.h"
+#include "engine/method_run.h"
 #include "unpack/source_rows.h"
 
-namespace orvex::api {
+namespace orvex::engine {
 
 class StripRun final : public MethodRun {
   public:
@@ -40,4 +40,4 @@ inline uint32_t StripRowsFor(uint32_t reach) {
     return reach * 32 > 384 ? 384 : reach * 32 > 64 ? reach * 32 : 64;
 }
 
-}  // namespace orvex::api
+}  // namespace orvex::engine

@@ -1,9 +1,9 @@
-#include "api/source_strips.h"
+#include "engine/source_strips.h"
 
 #include <algorithm>
 #include <new>
 
-namespace orvex::api {
+namespace orvex::engine {
 
 StripRun::StripRun(std::unique_ptr<MethodRun> method, const SourceRows& rows, uint32_t reach,
                    uint32_t stripRows)
@@ -58,4 +58,4 @@ void StripRun::Convert(const Conversion& band) {
     }
 }
 
-}  // namespace orvex::api
+}  // namespace orvex::engine

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <functional>
 
-namespace orvex::api {
+namespace orvex::engine {
 
 // Runs task(0) .. task(count - 1), on the calling thread and on at most
 // helpers workers; returns when every task has finished. Where workers
@@ -17,4 +17,4 @@ void RunTasks(size_t count, size_t helpers, const std::function<void(size_t)>& t
 // Threads the processor runs at once (at least 1).
 size_t AvailableCores();
 
-}  // namespace orvex::api
+}  // namespace orvex::engine

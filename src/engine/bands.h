@@ -1,0 +1,33 @@
+// A conversion split into bands of rows, one a thread: each band planned
+// and given its working memory before any band writes, then all converted
+// on the shared workers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "core/conversion.h"
+#include "engine/method_run.h"
+#include "simd/simd.h"
+#include "unpack/source_rows.h"
+
+namespace orvex::engine {
+
+// Bands the region's rows split into for `threads` threads: each worth a
+// thread by the method's shape, of at least two rows, at least one.
+size_t BandCount(uint32_t width, uint32_t height, size_t threads, const MethodShape& shape);
+
+// The first row of band b of `count` over `height` rows, even, so every
+// band starts on the same row of the pattern's cell.
+inline uint32_t BandStart(uint32_t height, size_t b, size_t count) {
+    return uint32_t((uint64_t(height) * b / count) & ~uint64_t(1));
+}
+
+// Converts `job` by the method in bands for `threads` threads; `rows`: the
+// frame's rows, read through strips where they need unpacking or
+// correcting (job.frame is then the strips' sample width). False when
+// working memory could not be had: nothing was written.
+bool ConvertInBands(const Conversion& job, const MethodShape& shape, const SourceRows& rows,
+                    size_t threads, SimdFeatures level);
+
+}  // namespace orvex::engine
