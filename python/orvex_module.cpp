@@ -18,7 +18,8 @@ using namespace orvex_python;
 namespace {
 
 // The camera keywords every conversion takes.
-const std::vector<const char*> kCamera = {"black", "white", "gain", "matrix", "transfer", "alpha"};
+const std::vector<const char*> kCamera = {"black",    "white", "gain",      "matrix",
+                                          "transfer", "alpha", "full_range"};
 
 std::vector<const char*> With(std::vector<const char*> names,
                               const std::vector<const char*>& more) {
@@ -111,6 +112,10 @@ PYBIND11_MODULE(_orvex, module) {
         [](const py::object& raw, const py::args& args, const py::kwargs& kwargs) {
             const Settings s = ReadSettings(args, kwargs, kZoom);
             Mosaic m = ReadMosaic(raw, s);
+            if (m.image.format == ORVEX_MOSAIC16_BE)
+                throw py::type_error("raw: native uint16 samples for zoom_vertical, not " +
+                                     std::string(py::str(m.keep.attr("dtype"))) +
+                                     " (raw.astype('=u2'))");
             const bool wide = m.image.format == ORVEX_MOSAIC16;
             py::array a(wide ? py::dtype::of<uint16_t>() : py::dtype::of<uint8_t>(),
                         std::vector<py::ssize_t>{py::ssize_t(2) * m.image.height,

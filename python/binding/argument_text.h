@@ -20,7 +20,7 @@ std::string Text(py::handle value, const std::string& name);
 // Reads one keyword's value into the settings, or raises naming it.
 using Reader = std::function<void(Settings&, py::handle)>;
 
-// The readers of black, white, gain, matrix, transfer and alpha.
+// The readers of black, white, gain, matrix, transfer, alpha and full_range.
 void AddCameraReaders(std::map<std::string, Reader>& readers);
 
 }  // namespace orvex_python

@@ -79,10 +79,17 @@ Mosaic ReadMosaic(const py::object& given, const Settings& s) {
                                                      : Numpy("asarray", given).cast<py::array>();
     if (raw.ndim() != 2)
         throw py::value_error("raw: a 2-D mosaic, not " + std::to_string(raw.ndim()) + "-D");
-    const bool wide = py::isinstance<py::array_t<uint16_t>>(raw);
-    if (!wide && !py::isinstance<py::array_t<uint8_t>>(raw))
+    // uint16 samples high byte first ('>u2', as files and cameras often
+    // store them) are read in place; little-endian ones on a big-endian host
+    // are copied into native order.
+    const py::dtype type = raw.dtype();
+    const bool unsigned16 = type.kind() == 'u' && type.itemsize() == 2;
+    const char order = unsigned16 ? type.attr("byteorder").cast<std::string>()[0] : '=';
+    const bool bigEndian = order == '>';
+    if (order == '<') raw = raw.attr("astype")("=u2").cast<py::array>();
+    if (!unsigned16 && !py::isinstance<py::array_t<uint8_t>>(raw))
         throw py::type_error("raw: uint8 or uint16 samples, not " +
-                             std::string(py::str(raw.dtype())));
+                             std::string(py::str(py::object(type))));
     const auto h = raw.shape(0), w = raw.shape(1);
     if (h < 1 || w < 1) throw py::value_error("raw: an empty mosaic (" + Size(w, h) + ")");
     if (uint64_t(h) > UINT32_MAX || uint64_t(w) > UINT32_MAX)
@@ -97,14 +104,14 @@ Mosaic ReadMosaic(const py::object& given, const Settings& s) {
     m.image.height = uint32_t(h);
     m.image.width = uint32_t(w);
     m.image.stride = raw.strides(0);
-    m.image.format = wide ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
+    m.image.format = bigEndian ? ORVEX_MOSAIC16_BE : unsigned16 ? ORVEX_MOSAIC16 : ORVEX_MOSAIC8;
     m.image.pattern = s.pattern;
     m.image.bits = s.bits;
-    if (!wide && s.bits > 8)
+    if (!unsigned16 && s.bits > 8)
         throw py::value_error("bits: 8 for uint8 samples, not " + std::to_string(s.bits));
-    if (wide && s.bits != 0 && s.bits < 9)
+    if (unsigned16 && s.bits != 0 && s.bits < 9)
         throw py::value_error("bits: 9..16 for uint16 samples, not " + std::to_string(s.bits));
-    m.bits = s.bits != 0 ? s.bits : wide ? 16 : 8;
+    m.bits = s.bits != 0 ? s.bits : unsigned16 ? 16 : 8;
     return m;
 }
 

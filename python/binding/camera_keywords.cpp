@@ -1,6 +1,6 @@
 // The camera keywords: black and white levels, gains, the colour matrix,
-// the transfer curve and alpha, read and then settled against the pattern
-// and the samples' widths.
+// the transfer curve, alpha and full-range 16-bit samples, read and then settled against the
+// pattern and the samples' widths.
 #include <algorithm>
 #include <cmath>
 
@@ -81,6 +81,14 @@ void AddCameraReaders(std::map<std::string, Reader>& readers) {
                  throw py::value_error("transfer: 'linear' or 'srgb', not '" + t + "'");
          }},
         {"alpha", [](Settings& s, py::handle v) { s.alpha = ReadInteger(v, "alpha", 0, 65535); }},
+        {"full_range",
+         [](Settings& s, py::handle v) {
+             // numpy's bool_ as well as Python's: flags often come from arrays.
+             const bool numpyBool = py::isinstance(v, py::module_::import("numpy").attr("bool_"));
+             if (!PyBool_Check(v.ptr()) && !numpyBool)
+                 throw py::type_error("full_range: True or False, not " + TypeName(v));
+             s.options.full_range = py::bool_(py::reinterpret_borrow<py::object>(v)) ? 1 : 0;
+         }},
     };
     readers.insert(camera.begin(), camera.end());
 }
@@ -103,8 +111,11 @@ void FinishOptions(Settings& s, uint32_t outputBits, uint32_t sourceBits) {
                                   " is at or above the white level " + std::to_string(top) +
                                   (s.options.white != 0 ? "" : " of these samples' bits"));
     if (s.alpha) {
-        // Alpha is a sample of the output: bytes, or the source's significant bits.
-        const uint32_t largest = outputBits == 8 ? 255 : (1u << sourceBits) - 1;
+        // Alpha is a sample of the output: bytes, the source's significant
+        // bits, or all 16 of full-range samples.
+        const uint32_t largest = outputBits == 8             ? 255
+                                 : s.options.full_range != 0 ? 65535
+                                                             : (1u << sourceBits) - 1;
         if (*s.alpha > largest)
             throw py::value_error("alpha: 0.." + std::to_string(largest) +
                                   " for this output, not " + std::to_string(*s.alpha));

@@ -8,7 +8,7 @@ __version__: str
 
 Pattern = str  # "RGGB", "GRBG", "GBRG", "BGGR", any case
 Layout = Literal["RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar", "gray"]
-Packed = Literal["mosaic8", "mosaic16", "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige"]
+Packed = Literal["mosaic8", "mosaic16", "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige", "mosaic16-be"]
 
 def demosaic(
     raw: npt.ArrayLike,
@@ -30,6 +30,7 @@ def demosaic(
     matrix: Sequence[float] = ...,
     transfer: Literal["linear", "srgb"] = ...,
     alpha: int = ...,
+    full_range: bool = ...,
 ) -> np.ndarray: ...
 def demosaic_region(
     raw: npt.ArrayLike,
@@ -55,6 +56,7 @@ def demosaic_region(
     matrix: Sequence[float] = ...,
     transfer: Literal["linear", "srgb"] = ...,
     alpha: int = ...,
+    full_range: bool = ...,
 ) -> np.ndarray: ...
 def zoom_vertical(raw: npt.ArrayLike, pattern: Pattern = ..., bits: Optional[int] = ...) -> np.ndarray: ...
 def unpack(
