@@ -22,12 +22,14 @@ void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o) {
                         "Raw input: samples per row (no default: raw samples need it)"));
     geometry.push_back(cmd->add_option("--height", o.geometry.height,
                                        "Raw input: rows (no default: raw samples need it)"));
-    geometry.push_back(
+    o.depthOption =
         cmd->add_option("--depth", o.geometry.depth,
                         "Raw input: bits per sample, 8 to 16 (above 8: 16-bit little-endian "
-                        "samples); larger samples are clamped")
+                        "samples, or big-endian with --format mosaic16-be); larger samples are "
+                        "clamped")
             ->check(CLI::Range(8, 16))
-            ->capture_default_str());
+            ->capture_default_str();
+    geometry.push_back(o.depthOption);
     cmd->add_option("--pattern", o.pattern, "Bayer pattern of the mosaic, any case")
         ->transform(CLI::IsMember(PatternChoices(), CLI::ignore_case))
         ->capture_default_str();

@@ -24,7 +24,8 @@ struct MosaicOptions {
     std::string packing;         // a packed camera format of raw inputs; empty: plain samples
     uint32_t stride = 0;         // bytes from one packed row to the next; 0: rows without padding
     std::vector<CLI::Option*> geometryOptions;
-    InputLimits limits;  // --max-pixels, --accept-corrupt
+    CLI::Option* depthOption = nullptr;  // --depth, also the bits of mosaic16-be samples
+    InputLimits limits;                  // --max-pixels, --accept-corrupt
 };
 
 void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o);

@@ -43,8 +43,15 @@ LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
     r.height = h;
     r.channels = 1;
     AllocateSamples(r, InputName(path));
+    // Big-endian 16-bit containers hold --depth significant bits (16 unless
+    // given); the packings hold their own.
+    uint32_t bits = Facts(packing).bits;
+    if (packing == ORVEX_MOSAIC16_BE && Given(o.depthOption)) bits = o.geometry.depth;
+    if (bits < 9 && packing == ORVEX_MOSAIC16_BE)
+        throw ToolError(kUsageError, "--depth is 9 to 16 for " + o.packing + " samples");
     orvex_image src{}, dst{};
     src.data = const_cast<uint8_t*>(bytes.data());
+    src.bits = bits;
     src.width = w;
     src.height = h;
     src.stride = ptrdiff_t(stride);
@@ -55,7 +62,13 @@ LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
     dst.format = ORVEX_MOSAIC16;
     if (const int status = orvex_unpack(&src, &dst, nullptr); status != ORVEX_OK)
         throw ToolError(kInputError, InputName(path) + ": " + orvex_status_text(status));
-    r.bitDepth = Facts(packing).bits;
+    r.bitDepth = bits;
+    // As for little-endian raw samples: values above --depth are clamped and counted.
+    const uint16_t top = uint16_t((1u << bits) - 1);
+    for (uint16_t& v : r.samples) {
+        loaded.clamped += v > top;
+        v = std::min(v, top);
+    }
     return loaded;
 }
 
@@ -71,8 +84,8 @@ void ProbeInput(const std::string& path) {
 // Reads a mosaic and says what the file's contents made the tool do.
 LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
                        std::atomic<bool>& geometryWarned) {
-    if (!mosaic.packing.empty()) return ReadPacked(path, mosaic);
-    LoadedImage loaded = ReadImage(path, mosaic.geometry, mosaic.limits);
+    LoadedImage loaded = mosaic.packing.empty() ? ReadImage(path, mosaic.geometry, mosaic.limits)
+                                                : ReadPacked(path, mosaic);
     const std::string name = InputName(path);
     if (loaded.clamped > 0) {
         const uint32_t top = (1u << loaded.raster.bitDepth) - 1;
