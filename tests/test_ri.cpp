@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/conversion.h"
+#include "engine/source_strips.h"
 #include "methods/ri/ri_demosaic.h"
 #include "orvex2.h"
 #include "ri/ri_plain.h"
@@ -163,6 +164,24 @@ TEST(Ri, The16BitPathGivesThe8BitPicture) {
     EXPECT_LE(far * 1000, narrow.size());
 }
 
+// A band's working memory at 4096 x 3072, with the strip of 16-bit source
+// rows a packed or corrected mosaic adds, keeps the most bands within
+// 32 MiB, for widths that leave the widest tiles too.
+TEST(Ri, WorkingMemoryOfTheMostBandsStaysWithin32MiB) {
+    using namespace orvex;
+    for (const uint32_t w : {4096u, 4095u, 385u, 383u, 2u})
+        for (const uint32_t h : {3072u / kRiMaxBands, 3072u, 3u}) {
+            std::vector<uint8_t> out(size_t(w) * 3);
+            const SourceView src{nullptr, ptrdiff_t(w * 2), 0, w, h, kFormatMosaic16, 0};
+            RiMemory memory;
+            PrepareRi(WholeFrame(src, {out.data(), 0, 0, w, h, kFormatRgb48, 0}, 4095), memory);
+            const size_t source = (engine::StripRowsFor(kRiMargin) + 2 * kRiMargin) * size_t(w) * 2;
+            EXPECT_LE((memory.planes.size() * sizeof(float) + source) * kRiMaxBands, size_t(32)
+                                                                                         << 20)
+                << w << " x " << h;
+        }
+}
+
 // The library's passes against the plain per-pixel form, at every
 // instruction-set level, on random mosaics of odd and even sizes (of one
 // strip and tile, and of several), whole and in regions, 8- and 12-bit.
@@ -175,7 +194,8 @@ TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
                                    {41, 36},
                                    {76, 45},
                                    {1031, 7},
-                                   {67, 203}})
+                                   {67, 203},
+                                   {29, 409}})
             for (const uint32_t bits : {8u, 12u}) {
                 const bool wide = bits > 8;
                 std::vector<uint8_t> mosaic(size_t(w) * h * (wide ? 2 : 1));

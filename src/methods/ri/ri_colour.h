@@ -6,7 +6,8 @@
 // Every row holds the sites of one colour only, at every other column, so
 // the statistics' row sums are taken once per row for that colour, over its
 // 3 or 2 sites of the row; a window's sums add the 3 or 2 rows of the
-// colour in it.
+// colour in it. The stage runs a row at a time behind the green stage, its
+// intermediate rows in rings.
 #pragma once
 
 #include <cstddef>
@@ -24,113 +25,124 @@ ORVEX_INLINE void RiFives(const float* __restrict v, float* __restrict out, size
     for (size_t x = a; x < b; ++x) out[x] = (((v[x - 2] + v[x - 1]) + v[x]) + v[x + 1]) + v[x + 2];
 }
 
-// Row sums of the colour statistics (target, guide, their product, the
-// guide's square) at rows [21, h - 21), columns [23, w - 23), into four
-// planes; row y's colour has its sites at the columns of parity `column(y)`.
-ORVEX_INLINE void RiColourRowSums(const RiWindow& win, const float* m, const float* g,
-                                  size_t redRow, size_t redColumn, float* const* sums,
-                                  float* rows) {
-    const size_t w = win.w, h = win.h;
+// One colour's rings: the five-site sums of the slopes and offsets, the
+// tentative estimate and the residual at the colour's sites.
+struct RiColourRings {
+    RiRing ra, rb, est, res;
+    size_t cx, cy;  // column and row parity of the colour's sites
+};
+
+// Row y of [21, h - 21) of the row sums of the colour statistics (target,
+// guide, their product, the guide's square) at columns [23, w - 23), into
+// four rings; row y's colour has its sites at the columns of parity
+// `sites`. `rows` holds two rows.
+ORVEX_INLINE void RiColourRowSums(const RiWindow& win, const float* m, const float* g, size_t sites,
+                                  const RiRing* sums, float* rows, size_t y) {
+    const size_t w = win.w, at = y * w;
     float* __restrict tg = rows, * __restrict gg = rows + w;
-    for (size_t y = 21; y + 21 < h; ++y) {
-        const size_t at = y * w;
-        const float* __restrict t = m + at, * __restrict gr = g + at;
+    const float* __restrict t = m + at, * __restrict gr = g + at;
+    ORVEX_RI_IVDEP
+    for (size_t x = 21; x + 21 < w; ++x) tg[x] = t[x] * gr[x], gg[x] = gr[x] * gr[x];
+    const float* q[4] = {t, gr, tg, gg};
+    for (size_t k = 0; k < 4; ++k) {
+        const float* __restrict v = q[k];
+        float* __restrict out = sums[k][y];
         ORVEX_RI_IVDEP
-        for (size_t x = 21; x + 21 < w; ++x) tg[x] = t[x] * gr[x], gg[x] = gr[x] * gr[x];
-        const size_t sites = (y & 1) == redRow ? redColumn : 1 - redColumn;
-        const float* q[4] = {t, gr, tg, gg};
-        for (size_t k = 0; k < 4; ++k) {
-            const float* __restrict v = q[k];
-            float* __restrict out = sums[k] + at;
-            ORVEX_RI_IVDEP
-            for (size_t x = 23; x + 23 < w; ++x) {
-                const float three = (v[x - 2] + v[x]) + v[x + 2], two = v[x - 1] + v[x + 1];
-                out[x] = (x & 1) == sites ? three : two;
-            }
+        for (size_t x = 23; x + 23 < w; ++x) {
+            const float three = (v[x - 2] + v[x]) + v[x + 2], two = v[x - 1] + v[x + 1];
+            out[x] = (x & 1) == sites ? three : two;
         }
     }
 }
 
-// Red or blue (its sites at column parity cx, row parity cy) at the
-// window's sites 26 or more from its edges, from the row sums; `work` holds
-// six planes.
-ORVEX_INLINE void RiColour(const RiWindow& win, const float* m, const float* g,
-                           const float* const* sums, size_t cx, size_t cy, float* const* work,
-                           float* out) {
-    const size_t w = win.w, h = win.h;
-    float *a = work[0], *b = work[1], *ra = work[2], *rb = work[3], *est = work[4], *res = work[5];
+// Row y of [23, h - 23) of the colour's slopes and offsets over the window's
+// rows of the colour (y - 2, y, y + 2 or y - 1, y + 1), and their five-site
+// sums along the row into the rings; `rows` holds two rows.
+ORVEX_INLINE void RiColourCoefficients(const RiWindow& win, const RiRing* sums,
+                                       const RiColourRings& c, float* rows, size_t y) {
+    const size_t w = win.w;
     const float floor = win.floor;
-    for (size_t y = 23; y + 23 < h; ++y) {
-        const size_t at = y * w;
-        // The window's rows of the colour: y - 2, y, y + 2 or y - 1, y + 1.
-        const bool three = (y & 1) == cy;
-        const size_t first = three ? at - 2 * w : at - w, step = 2 * w;
-        const float *t0 = sums[0] + first, *g0 = sums[1] + first, *p0 = sums[2] + first,
-                    *q0 = sums[3] + first;
-        const float inverse0 = 1.0f / float((three ? 3 : 2) * (cx == 0 ? 3 : 2));
-        const float inverse1 = 1.0f / float((three ? 3 : 2) * (cx == 1 ? 3 : 2));
-        float* __restrict ao = a + at, * __restrict bo = b + at;
-        if (three) {
-            ORVEX_RI_IVDEP
-            for (size_t x = 23; x + 23 < w; ++x) {
-                const float st = (t0[x] + t0[x + step]) + t0[x + 2 * step];
-                const float sg = (g0[x] + g0[x + step]) + g0[x + 2 * step];
-                const float stg = (p0[x] + p0[x + step]) + p0[x + 2 * step];
-                const float sgg = (q0[x] + q0[x + step]) + q0[x + 2 * step];
-                const float n = (x & 1) != 0 ? inverse1 : inverse0;
-                const float slope = RiSlope(st, sg, stg, sgg, n, floor);
-                ao[x] = slope;
-                bo[x] = (st - slope * sg) * n;
-            }
-        } else {
-            ORVEX_RI_IVDEP
-            for (size_t x = 23; x + 23 < w; ++x) {
-                const float st = t0[x] + t0[x + step], sg = g0[x] + g0[x + step];
-                const float stg = p0[x] + p0[x + step], sgg = q0[x] + q0[x + step];
-                const float n = (x & 1) != 0 ? inverse1 : inverse0;
-                const float slope = RiSlope(st, sg, stg, sgg, n, floor);
-                ao[x] = slope;
-                bo[x] = (st - slope * sg) * n;
-            }
+    const bool three = (y & 1) == c.cy;
+    const size_t first = three ? y - 2 : y - 1;
+    const float *t0 = sums[0][first], *g0 = sums[1][first], *p0 = sums[2][first],
+                *q0 = sums[3][first];
+    const float *t1 = sums[0][first + 2], *g1 = sums[1][first + 2], *p1 = sums[2][first + 2],
+                *q1 = sums[3][first + 2];
+    const float inverse0 = 1.0f / float((three ? 3 : 2) * (c.cx == 0 ? 3 : 2));
+    const float inverse1 = 1.0f / float((three ? 3 : 2) * (c.cx == 1 ? 3 : 2));
+    float* __restrict ao = rows, * __restrict bo = rows + w;
+    if (three) {
+        const float *t2 = sums[0][y + 2], *g2 = sums[1][y + 2], *p2 = sums[2][y + 2],
+                    *q2 = sums[3][y + 2];
+        ORVEX_RI_IVDEP
+        for (size_t x = 23; x + 23 < w; ++x) {
+            const float st = (t0[x] + t1[x]) + t2[x];
+            const float sg = (g0[x] + g1[x]) + g2[x];
+            const float stg = (p0[x] + p1[x]) + p2[x];
+            const float sgg = (q0[x] + q1[x]) + q2[x];
+            const float n = (x & 1) != 0 ? inverse1 : inverse0;
+            const float slope = RiSlope(st, sg, stg, sgg, n, floor);
+            ao[x] = slope;
+            bo[x] = (st - slope * sg) * n;
         }
-        RiFives(ao, ra + at, 25, w - 25);
-        RiFives(bo, rb + at, 25, w - 25);
+    } else {
+        ORVEX_RI_IVDEP
+        for (size_t x = 23; x + 23 < w; ++x) {
+            const float st = t0[x] + t1[x], sg = g0[x] + g1[x];
+            const float stg = p0[x] + p1[x], sgg = q0[x] + q1[x];
+            const float n = (x & 1) != 0 ? inverse1 : inverse0;
+            const float slope = RiSlope(st, sg, stg, sgg, n, floor);
+            ao[x] = slope;
+            bo[x] = (st - slope * sg) * n;
+        }
     }
-    // Means of a and b over 5 x 5 windows: the tentative estimate, and the
-    // residual at the colour's sites.
+    RiFives(ao, c.ra[y], 25, w - 25);
+    RiFives(bo, c.rb[y], 25, w - 25);
+}
+
+// Row y of [25, h - 25): the means of the slopes and offsets over 5 x 5
+// windows give the tentative estimate, and the residual at the colour's
+// sites.
+ORVEX_INLINE void RiColourMeans(const RiWindow& win, const float* m, const float* g,
+                                const RiColourRings& c, size_t y) {
+    const size_t w = win.w, at = y * w;
     const float limit = win.limit;
     constexpr float kTwentyFifth = 1.0f / 25;
-    for (size_t y = 25; y + 25 < h; ++y) {
-        const size_t at = y * w;
-        const float* __restrict mm = m + at, * __restrict gr = g + at;
-        const float *a0 = ra + at - 2 * w, *a1 = a0 + w, *a2 = a1 + w, *a3 = a2 + w, *a4 = a3 + w;
-        const float *b0 = rb + at - 2 * w, *b1 = b0 + w, *b2 = b1 + w, *b3 = b2 + w, *b4 = b3 + w;
-        float* __restrict e = est + at, * __restrict rs = res + at;
-        const bool row = (y & 1) == cy;
-        ORVEX_RI_IVDEP
-        for (size_t x = 25; x + 25 < w; ++x) {
-            const float sa = (((a0[x] + a1[x]) + a2[x]) + a3[x]) + a4[x];
-            const float sb = (((b0[x] + b1[x]) + b2[x]) + b3[x]) + b4[x];
-            const float v = RiClip(sa * kTwentyFifth * gr[x] + sb * kTwentyFifth, limit);
-            e[x] = v;
-            rs[x] = row && (x & 1) == cx ? mm[x] - v : 0.0f;
-        }
+    const float* __restrict mm = m + at, * __restrict gr = g + at;
+    const float* a[5] = {c.ra[y - 2], c.ra[y - 1], c.ra[y], c.ra[y + 1], c.ra[y + 2]};
+    const float* b[5] = {c.rb[y - 2], c.rb[y - 1], c.rb[y], c.rb[y + 1], c.rb[y + 2]};
+    const float* __restrict a0 = a[0], * __restrict a1 = a[1], * __restrict a2 = a[2], * __restrict a3 = a[3], * __restrict a4 = a[4];
+    const float* __restrict b0 = b[0], * __restrict b1 = b[1], * __restrict b2 = b[2], * __restrict b3 = b[3], * __restrict b4 = b[4];
+    float* __restrict e = c.est[y], * __restrict rs = c.res[y];
+    const bool row = (y & 1) == c.cy;
+    const size_t cx = c.cx;
+    ORVEX_RI_IVDEP
+    for (size_t x = 25; x + 25 < w; ++x) {
+        const float sa = (((a0[x] + a1[x]) + a2[x]) + a3[x]) + a4[x];
+        const float sb = (((b0[x] + b1[x]) + b2[x]) + b3[x]) + b4[x];
+        const float v = RiClip(sa * kTwentyFifth * gr[x] + sb * kTwentyFifth, limit);
+        e[x] = v;
+        rs[x] = row && (x & 1) == cx ? mm[x] - v : 0.0f;
     }
-    for (size_t y = kRiMargin; y + kRiMargin < h; ++y) {
-        const size_t at = y * w;
-        const float* __restrict mm = m + at, * __restrict e = est + at, * __restrict rs = res + at;
-        const float *up = rs - w, *down = rs + w;
-        const bool row = (y & 1) == cy;
-        float* __restrict o = out + at;
-        ORVEX_RI_IVDEP
-        for (size_t x = kRiMargin; x + kRiMargin < w; ++x) {
-            const bool column = (x & 1) == cx;
-            const float across = (rs[x - 1] + rs[x + 1]) * 0.5f;
-            const float along = (up[x] + down[x]) * 0.5f;
-            const float diagonal = ((up[x - 1] + up[x + 1]) + (down[x - 1] + down[x + 1])) * 0.25f;
-            const float r = row ? across : column ? along : diagonal;
-            o[x] = row && column ? mm[x] : e[x] + r;
-        }
+}
+
+// Row y of [26, h - 26) of the colour at columns [26, w - 26) into `out`
+// (indexed by window column).
+ORVEX_INLINE void RiColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
+                              float* __restrict out, size_t y) {
+    const size_t w = win.w, at = y * w;
+    const float* __restrict mm = m + at, * __restrict e = c.est[y], * __restrict rs = c.res[y];
+    const float *up = c.res[y - 1], *down = c.res[y + 1];
+    const bool row = (y & 1) == c.cy;
+    const size_t cx = c.cx;
+    ORVEX_RI_IVDEP
+    for (size_t x = kRiMargin; x + kRiMargin < w; ++x) {
+        const bool column = (x & 1) == cx;
+        const float across = (rs[x - 1] + rs[x + 1]) * 0.5f;
+        const float along = (up[x] + down[x]) * 0.5f;
+        const float diagonal = ((up[x - 1] + up[x + 1]) + (down[x - 1] + down[x + 1])) * 0.25f;
+        const float r = row ? across : column ? along : diagonal;
+        out[x] = row && column ? mm[x] : e[x] + r;
     }
 }
 

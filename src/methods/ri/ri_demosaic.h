@@ -41,14 +41,14 @@ inline constexpr size_t kRiReach = 25;
 // Rows and columns a strip reads beyond its own: one more than the reach,
 // so that a strip's windows start on a whole 2 x 2 cell.
 inline constexpr size_t kRiMargin = kRiReach + 1;
-// Rows a strip converts at once and the widest column tile: tall and
-// narrow, so the rows and columns the margins add are few and a window's
-// planes (about 4 MiB) are a band's whole working memory.
-inline constexpr size_t kRiStripRows = 192, kRiTileColumns = 192;
+// Rows a strip converts at once and the widest column tile: the margins add
+// under a third to the sites computed, and a window's three planes, rings
+// and line scratch (under 3.5 MiB) are a band's whole working memory.
+inline constexpr size_t kRiStripRows = 384, kRiTileColumns = 384;
 
-// Bands converted at once at most: each takes its window's planes (about
-// 4 MiB) and, for packed or corrected mosaics, its strip of source rows
-// (under 4 MiB at 4096 columns), so four stay within 32 MiB.
+// Bands converted at once at most: each takes its window's memory (under
+// 3.5 MiB) and, for packed or corrected mosaics, its strip of source rows
+// (under 3.5 MiB at 4096 columns), so four stay within 32 MiB.
 inline constexpr uint32_t kRiMaxBands = 4;
 
 struct RiMemory {

@@ -5,6 +5,10 @@
 // Each direction's statistics are sums over nine sites in the order
 // ((a[-4] + a[-3]) + (a[-2] + a[-1])) + ((a[0] + a[1]) + (a[2] + a[3]))
 // + a[4]; the quad sums in brackets are shared by neighbouring sites.
+//
+// The stage runs a row at a time behind the row differences: its
+// intermediate rows live in rings of kRiRingRows rows, so what a row reads
+// was written a few rows before and is still in cache.
 #pragma once
 
 #include <cmath>
@@ -20,6 +24,15 @@ struct RiWindow {
     size_t w, h;
     size_t greenParity;  // (x + y) & 1 of the green sites
     float limit, floor, varFloor, gradientFloor, fitFloor;
+};
+
+// Rows of a window kept while they are read: row y at slot y mod
+// kRiRingRows; no reader is more than ten rows behind the newest.
+inline constexpr size_t kRiRingRows = 16;
+struct RiRing {
+    float* base;
+    size_t w;
+    float* operator[](size_t y) const { return base + (y & (kRiRingRows - 1)) * w; }
 };
 
 // Gaussian of sigma 2 over nine samples, exp(-k^2 / 8) normalised to sum 1.
@@ -63,99 +76,119 @@ ORVEX_INLINE void RiSquares(const float* __restrict sm, const float* __restrict 
     }
 }
 
-// Quad sums q[x] = (v[x] + v[x + s]) + (v[x + 2 s] + v[x + 3 s]) over [a, b).
-ORVEX_INLINE void RiQuads(const float* __restrict v, float* __restrict q, ptrdiff_t s, size_t a,
-                          size_t b) {
+// Quad sums along a row, q[x] = (v[x] + v[x + 1]) + (v[x + 2] + v[x + 3]),
+// over [a, b).
+ORVEX_INLINE void RiQuads(const float* __restrict v, float* __restrict q, size_t a, size_t b) {
     ORVEX_RI_IVDEP
-    for (size_t x = a; x < b; ++x) q[x] = (v[x] + v[x + s]) + (v[x + 2 * s] + v[x + 3 * s]);
+    for (size_t x = a; x < b; ++x) q[x] = (v[x] + v[x + 1]) + (v[x + 2] + v[x + 3]);
 }
 
-// Sums of nine sites a step s apart, q the quad sums of v:
-// (q[x - 4 s] + q[x]) + v[x + 4 s], over [a, b).
-ORVEX_INLINE void RiNines(const float* __restrict v, const float* __restrict q,
-                          float* __restrict out, ptrdiff_t s, size_t a, size_t b) {
+// Quad sums down four rows, (v0 + v1) + (v2 + v3), over [a, b).
+ORVEX_INLINE void RiQuadRows(const float* __restrict v0, const float* __restrict v1,
+                             const float* __restrict v2, const float* __restrict v3,
+                             float* __restrict q, size_t a, size_t b) {
     ORVEX_RI_IVDEP
-    for (size_t x = a; x < b; ++x) out[x] = (q[x - 4 * s] + q[x]) + v[x + 4 * s];
+    for (size_t x = a; x < b; ++x) q[x] = (v0[x] + v1[x]) + (v2[x] + v3[x]);
 }
 
-// Green at sites [20, h - 20) x [20, w - 20) from the row differences dh
-// (rows [18, h - 18), columns [12, w - 12)) and the column differences dv
-// (rows [12, h - 12), columns [18, w - 18)): each direction's LMMSE
-// estimate, weighted by the inverse square of its gradient |d[-1] - d[1]|
-// summed over 9 sites along it (nine-site sums) and 5 across (in order).
-// `work` holds nine planes, `rows` nine rows.
-ORVEX_INLINE void RiGreen(const RiWindow& win, const float* m, const float* dh, const float* dv,
-                          float* const* work, float* rows, float* g) {
-    const size_t w = win.w, h = win.h;
+// Nine-site sums from two quad sums and the ninth site, (q0 + q1) + v,
+// over [a, b).
+ORVEX_INLINE void RiNineRows(const float* __restrict q0, const float* __restrict q1,
+                             const float* __restrict v, float* __restrict out, size_t a, size_t b) {
+    ORVEX_RI_IVDEP
+    for (size_t x = a; x < b; ++x) out[x] = (q0[x] + q1[x]) + v[x];
+}
+
+// The green stage's rings: the column low-pass, its square and the squared
+// residual, their quad sums down the columns, the column gradients and
+// their quad sums, and the row gradients' nine-site sums.
+struct RiGreenRings {
+    RiRing sv, sq, ns, quad[3], gv, gvq, gh;
+};
+
+// Row y of [16, h - 16) of the column terms from the column differences dv
+// (rows [12, h - 12), columns [18, w - 18)): low-pass and squares at
+// columns [20, w - 20), gradients at [18, w - 18).
+ORVEX_INLINE void RiGreenColumnRow(const RiWindow& win, const float* dv, const RiGreenRings& r,
+                                   size_t y) {
+    const size_t w = win.w;
     const ptrdiff_t s = ptrdiff_t(w);
+    const float* d = dv + y * w;
+    float* __restrict out = r.sv[y];
+    ORVEX_RI_IVDEP
+    for (size_t x = 20; x + 20 < w; ++x) out[x] = RiLowPass(d + x, s);
+    RiSquares(out, d, r.sq[y], r.ns[y], 20, w - 20);
+    float* __restrict gv = r.gv[y];
+    ORVEX_RI_IVDEP
+    for (size_t x = 18; x + 18 < w; ++x) gv[x] = std::fabs(d[x - w] - d[x + w]);
+}
+
+// Row y of [16, h - 19) of the quad sums down the columns (rows y .. y + 3).
+ORVEX_INLINE void RiGreenQuadRow(const RiWindow& win, const RiGreenRings& r, size_t y) {
+    const size_t w = win.w;
+    const RiRing* column[3] = {&r.sv, &r.sq, &r.ns};
+    for (size_t k = 0; k < 3; ++k) {
+        const RiRing& c = *column[k];
+        RiQuadRows(c[y], c[y + 1], c[y + 2], c[y + 3], r.quad[k][y], 20, w - 20);
+    }
+    RiQuadRows(r.gv[y], r.gv[y + 1], r.gv[y + 2], r.gv[y + 3], r.gvq[y], 18, w - 18);
+}
+
+// Row y of [18, h - 18) of the row gradients' nine-site sums, from the row
+// differences' row (columns [12, w - 12)); `rows` holds two rows.
+ORVEX_INLINE void RiGreenRowGradients(const RiWindow& win, const float* d, const RiGreenRings& r,
+                                      float* rows, size_t y) {
+    const size_t w = win.w;
+    float *hg = rows, *hgq = rows + w;
+    ORVEX_RI_IVDEP
+    for (size_t x = 13; x + 13 < w; ++x) hg[x] = std::fabs(d[x - 1] - d[x + 1]);
+    RiQuads(hg, hgq, 16, w - 19);
+    float* __restrict gh = r.gh[y];
+    ORVEX_RI_IVDEP
+    for (size_t x = 20; x + 20 < w; ++x) gh[x] = (hgq[x - 4] + hgq[x]) + hg[x + 4];
+}
+
+// Green at row y of [20, h - 20), columns [20, w - 20): each direction's
+// LMMSE estimate, weighted by the inverse square of its gradient |d[-1] -
+// d[1]| summed over 9 sites along it (nine-site sums) and 5 across (in
+// order). dh is the row differences' row y; the rings hold the column terms
+// to row y + 4 and the row gradients to row y + 2; `rows` holds seven rows.
+ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* d, const float* dv,
+                              const RiGreenRings& r, float* rows, float* g, size_t y) {
+    const size_t w = win.w;
     const float floor = win.varFloor, gradientFloor = win.gradientFloor;
-    // Along columns: low-pass, squares and quad sums as planes.
-    float *sv = work[0], *sq = work[1], *ns = work[2];
-    float* quad[3] = {work[3], work[4], work[5]};
-    for (size_t y = 16; y + 16 < h; ++y) {
-        const size_t at = y * w;
-        float* out = sv + at;
-        ORVEX_RI_IVDEP
-        for (size_t x = 20; x + 20 < w; ++x) out[x] = RiLowPass(dv + at + x, s);
-        RiSquares(out, dv + at, sq + at, ns + at, 20, w - 20);
-    }
-    const float* column[3] = {sv, sq, ns};
-    for (size_t y = 16; y + 19 < h; ++y)
-        for (size_t k = 0; k < 3; ++k) RiQuads(column[k] + y * w, quad[k] + y * w, s, 20, w - 20);
-    // Gradients: along columns as planes (rows [16, h - 16), columns
-    // [18, w - 18)), along rows their nine-site sums per row.
-    float *gv = work[6], *gvq = work[7], *gh = work[8];
-    for (size_t y = 16; y + 16 < h; ++y) {
-        const float* d = dv + y * w;
-        float* out = gv + y * w;
-        ORVEX_RI_IVDEP
-        for (size_t x = 18; x + 18 < w; ++x) out[x] = std::fabs(d[x - w] - d[x + w]);
-    }
-    for (size_t y = 16; y + 19 < h; ++y) RiQuads(gv + y * w, gvq + y * w, s, 18, w - 18);
-    float *hg = rows + 6 * w, *hgq = rows + 7 * w, *cv = rows + 8 * w;
-    for (size_t y = 18; y + 18 < h; ++y) {
-        const float* d = dh + y * w;
-        ORVEX_RI_IVDEP
-        for (size_t x = 13; x + 13 < w; ++x) hg[x] = std::fabs(d[x - 1] - d[x + 1]);
-        RiQuads(hg, hgq, 1, 16, w - 19);
-        RiNines(hg, hgq, gh + y * w, 1, 20, w - 20);
-    }
-    // Along rows: the LMMSE terms per row, then the fusion.
-    float *sh = rows, *hsq = rows + w, *hns = rows + 2 * w;
+    float *sh = rows, *hsq = rows + w, *hns = rows + 2 * w, *cv = rows + 6 * w;
     float* hquad[3] = {rows + 3 * w, rows + 4 * w, rows + 5 * w};
     const float* line[3] = {sh, hsq, hns};
-    for (size_t y = 20; y + 20 < h; ++y) {
-        const size_t at = y * w;
-        const float* d = dh + at;
-        ORVEX_RI_IVDEP
-        for (size_t x = 16; x + 16 < w; ++x) sh[x] = RiLowPass(d + x, 1);
-        RiSquares(sh, d, hsq, hns, 16, w - 16);
-        for (size_t k = 0; k < 3; ++k) RiQuads(line[k], hquad[k], 1, 16, w - 19);
-        RiNines(gv + at, gvq + at, cv, s, 18, w - 18);
-        const float *v1 = quad[0] + at - 4 * w, *v2 = quad[1] + at - 4 * w,
-                    *v3 = quad[2] + at - 4 * w;
-        const float *u1 = quad[0] + at, *u2 = quad[1] + at, *u3 = quad[2] + at;
-        const float *e1 = sv + at + 4 * w, *e2 = sq + at + 4 * w, *e3 = ns + at + 4 * w;
-        const float *smv = sv + at, *dfv = dv + at, *mm = m + at;
-        const float *h1 = hquad[0], *h2 = hquad[1], *h3 = hquad[2];
-        const float *r0 = gh + at - 2 * w, *r1 = r0 + w, *r2 = r1 + w, *r3 = r2 + w, *r4 = r3 + w;
-        float* out = g + at;
-        const size_t green = (win.greenParity + y) & 1;
-        ORVEX_RI_IVDEP
-        for (size_t x = 20; x + 20 < w; ++x) {
-            const RiEstimate eh =
-                RiLmmse((h1[x - 4] + h1[x]) + sh[x + 4], (h2[x - 4] + h2[x]) + hsq[x + 4],
-                        (h3[x - 4] + h3[x]) + hns[x + 4], sh[x], d[x], floor);
-            const RiEstimate ev = RiLmmse((v1[x] + u1[x]) + e1[x], (v2[x] + u2[x]) + e2[x],
-                                          (v3[x] + u3[x]) + e3[x], smv[x], dfv[x], floor);
-            const float gh5 = (((r0[x] + r1[x]) + r2[x]) + r3[x]) + r4[x];
-            const float gv5 = (((cv[x - 2] + cv[x - 1]) + cv[x]) + cv[x + 1]) + cv[x + 2];
-            const float wh = 1.0f / (gh5 * gh5 + gradientFloor);
-            const float wv = 1.0f / (gv5 * gv5 + gradientFloor);
-            const float fused =
-                mm[x] + (wh * (eh.weighted / eh.total) + wv * (ev.weighted / ev.total)) / (wh + wv);
-            out[x] = (x & 1) == green ? mm[x] : fused;
-        }
+    const size_t at = y * w;
+    ORVEX_RI_IVDEP
+    for (size_t x = 16; x + 16 < w; ++x) sh[x] = RiLowPass(d + x, 1);
+    RiSquares(sh, d, hsq, hns, 16, w - 16);
+    for (size_t k = 0; k < 3; ++k) RiQuads(line[k], hquad[k], 16, w - 19);
+    RiNineRows(r.gvq[y - 4], r.gvq[y], r.gv[y + 4], cv, 18, w - 18);
+    const float *v1 = r.quad[0][y - 4], *v2 = r.quad[1][y - 4], *v3 = r.quad[2][y - 4];
+    const float *u1 = r.quad[0][y], *u2 = r.quad[1][y], *u3 = r.quad[2][y];
+    const float *e1 = r.sv[y + 4], *e2 = r.sq[y + 4], *e3 = r.ns[y + 4];
+    const float *smv = r.sv[y], *dfv = dv + at, *mm = m + at;
+    const float *h1 = hquad[0], *h2 = hquad[1], *h3 = hquad[2];
+    const float *r0 = r.gh[y - 2], *r1 = r.gh[y - 1], *r2 = r.gh[y], *r3 = r.gh[y + 1],
+                *r4 = r.gh[y + 2];
+    float* out = g + at;
+    const size_t green = (win.greenParity + y) & 1;
+    ORVEX_RI_IVDEP
+    for (size_t x = 20; x + 20 < w; ++x) {
+        const RiEstimate eh =
+            RiLmmse((h1[x - 4] + h1[x]) + sh[x + 4], (h2[x - 4] + h2[x]) + hsq[x + 4],
+                    (h3[x - 4] + h3[x]) + hns[x + 4], sh[x], d[x], floor);
+        const RiEstimate ev = RiLmmse((v1[x] + u1[x]) + e1[x], (v2[x] + u2[x]) + e2[x],
+                                      (v3[x] + u3[x]) + e3[x], smv[x], dfv[x], floor);
+        const float gh5 = (((r0[x] + r1[x]) + r2[x]) + r3[x]) + r4[x];
+        const float gv5 = (((cv[x - 2] + cv[x - 1]) + cv[x]) + cv[x + 1]) + cv[x + 2];
+        const float wh = 1.0f / (gh5 * gh5 + gradientFloor);
+        const float wv = 1.0f / (gv5 * gv5 + gradientFloor);
+        const float fused =
+            mm[x] + (wh * (eh.weighted / eh.total) + wv * (ev.weighted / ev.total)) / (wh + wv);
+        out[x] = (x & 1) == green ? mm[x] : fused;
     }
 }
 

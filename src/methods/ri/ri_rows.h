@@ -5,9 +5,11 @@
 // A band is converted in strips of kRiStripRows rows and column tiles of at
 // most kRiTileColumns; each strip's window reaches kRiMargin samples beyond
 // it on every side (by reflection about the frame's edge sample where the
-// frame ends). The row differences run along each row, the column
-// differences along blocks of columns side by side, so either's scratch
-// stays in cache. A pixel depends on the samples within kRiReach of it and nothing
+// frame ends). The column differences run first, along blocks of columns
+// side by side; then every other stage runs a row at a time, each a few rows
+// behind the one it reads, its rows in rings, so what a row reads is still
+// in cache and only the samples, the column differences and green are whole
+// planes. A pixel depends on the samples within kRiReach of it and nothing
 // else, so strips, tiles, bands and regions give the same bytes; every value
 // is computed with the same operations in the same order whatever the
 // vector width.
@@ -28,13 +30,15 @@
 namespace orvex {
 namespace {
 
-// The planes of a strip's window.
-inline constexpr size_t kRiWorkPlanes = 10, kRiPlanes = 6 + kRiWorkPlanes;
+// The rings of a strip: the row differences, the green stage's nine, the
+// colour statistics' four and each colour's four.
+inline constexpr size_t kRiRings = 1 + 9 + 4 + 2 * 4;
 
 struct RiPlanes {
-    float *m, *dh, *dv, *g, *red, *blue;
-    float* work[kRiWorkPlanes];
-    float* rows;  // scratch rows
+    float *m, *dv, *g;  // whole planes of the window
+    float* ring;        // kRiRings rings of kRiRingRows rows
+    float *red, *blue;  // a row of each colour
+    float* rows;        // scratch rows
     uint16_t* out;
 };
 
@@ -44,38 +48,34 @@ inline constexpr size_t kRiColumnBlock = 16;
 
 // Scratch rows of a window of w x h: a row's or a column block's line
 // scratch (and the block's samples and differences), or the green stage's
-// six rows.
+// seven rows.
 inline size_t RiRowFloats(size_t w, size_t h) {
     return kRiLineRows * std::max(w, kRiColumnBlock * h) + 2 * kRiColumnBlock * h;
 }
 
-// Floats of one strip: the planes, the scratch rows and three rows of
-// samples.
+// Floats of one strip: the planes, the rings, two colour rows, the scratch
+// rows and three rows of samples.
 inline size_t RiPlaneFloats(size_t w, size_t h) {
-    return kRiPlanes * w * h + RiRowFloats(w, h) + (3 * (w - 2 * kRiMargin) + 1) / 2 + 1;
+    return 3 * w * h + (kRiRings * kRiRingRows + 2) * w + RiRowFloats(w, h) +
+           (3 * (w - 2 * kRiMargin) + 1) / 2 + 1;
 }
 
 // floor(v + 0.5) limited to 0 .. limit.
 ORVEX_INLINE uint16_t RiSample(float v, float limit) {
     const float q = std::floor(v + 0.5f);
-    return uint16_t(q < 0 ? 0 : q > limit ? limit : q);
+    return uint16_t(int32_t(std::min(std::max(q, 0.0f), limit)));
 }
 
 template <class S>
 ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win, ptrdiff_t left,
-                          ptrdiff_t top, size_t first, size_t width, size_t rows,
-                          const PackPlan& pack) {
+                          ptrdiff_t top, size_t first, size_t width, const PackPlan& pack) {
     const SourceView& f = job.frame;
     const size_t w = win.w, h = win.h;
     for (size_t y = 0; y < h; ++y) LoadMirroredRow<S>(f, top + ptrdiff_t(y), left, w, p.m + y * w);
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
     win.greenParity = size_t(1 + top + left + ptrdiff_t(redRow + redColumn)) & 1;
-    // Differences along the rows the green stage reads, then along its
-    // columns, a block of them side by side (the last block may overlap the
-    // one before, which writes the same values again).
-    for (size_t y = 18; y + 18 < h; ++y)
-        RiLines<1>(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor, win.fitFloor,
-                   p.rows, p.dh + y * w);
+    // Differences along the columns, a block of them side by side (the last
+    // block may overlap the one before, which writes the same values again).
     constexpr size_t B = kRiColumnBlock;
     float* block = p.rows + kRiLineRows * std::max(w, B * h);
     float* blockDiff = block + B * h;
@@ -86,25 +86,56 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
                    blockDiff);
         for (size_t y = 12; y + 12 < h; ++y) std::copy_n(blockDiff + y * B, B, p.dv + y * w + x0);
     }
-    RiGreen(win, p.m, p.dh, p.dv, p.work, p.rows, p.g);
+    RiRing ring[kRiRings];
+    for (size_t k = 0; k < kRiRings; ++k) ring[k] = {p.ring + k * kRiRingRows * w, w};
+    const RiRing& dh = ring[0];
+    const RiGreenRings gr{ring[1], ring[2], ring[3], {ring[4], ring[5], ring[6]},
+                          ring[7], ring[8], ring[9]};
+    const RiRing* sums = ring + 10;
     // Red sites: column parity (left + x) & 1 == redColumn, row likewise.
     const size_t rx = size_t(ptrdiff_t(redColumn) - left) & 1,
                  ry = size_t(ptrdiff_t(redRow) - top) & 1;
-    RiColourRowSums(win, p.m, p.g, ry, rx, p.work, p.rows);
-    RiColour(win, p.m, p.g, p.work, rx, ry, p.work + 4, p.red);
-    RiColour(win, p.m, p.g, p.work, 1 - rx, 1 - ry, p.work + 4, p.blue);
+    const RiColourRings red{ring[14], ring[15], ring[16], ring[17], rx, ry};
+    const RiColourRings blue{ring[18], ring[19], ring[20], ring[21], 1 - rx, 1 - ry};
     const float limit = win.limit;
     uint16_t *rr = p.out, *gg = rr + width, *bb = gg + width;
-    for (size_t y = 0; y < rows; ++y) {
-        const size_t at = (y + kRiMargin) * w + kRiMargin;
-        const float *r = p.red + at, *g = p.g + at, *b = p.blue + at;
+    // Every stage a row at a time, each as far behind the newest row y as
+    // the rows it reads reach ahead of its own.
+    auto within = [h](size_t row, size_t edge) { return row >= edge && row + edge < h; };
+    for (size_t y = 0; y < h; ++y) {
+        if (within(y, 18)) {
+            RiLines<1>(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor,
+                       win.fitFloor, p.rows, dh[y]);
+            RiGreenRowGradients(win, dh[y], gr, p.rows, y);
+        }
+        if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, y);
+        if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, gr, y - 3);
+        if (y < 4 || !within(y - 4, 20)) continue;
+        const size_t yg = y - 4;
+        RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
+        if (within(yg, 21)) {
+            const size_t sites = (yg & 1) == ry ? rx : 1 - rx;
+            RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yg);
+        }
+        const size_t yc = yg - 2;
+        if (within(yc, 23))
+            for (const RiColourRings* c : {&red, &blue})
+                RiColourCoefficients(win, sums, *c, p.rows, yc);
+        const size_t ym = yc - 2;
+        if (within(ym, 25))
+            for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
+        const size_t yo = ym - 1;
+        if (!within(yo, kRiMargin)) continue;
+        RiColourRow(win, p.m, red, p.red, yo);
+        RiColourRow(win, p.m, blue, p.blue, yo);
+        const float *r = p.red + kRiMargin, *g = p.g + yo * w + kRiMargin, *b = p.blue + kRiMargin;
         ORVEX_RI_IVDEP
         for (size_t x = 0; x < width; ++x) {
             rr[x] = RiSample(r[x], limit);
             gg[x] = RiSample(g[x], limit);
             bb[x] = RiSample(b[x], limit);
         }
-        pack.Put(pack.Row(size_t(top) + kRiMargin + y - job.y), first, width, rr, gg, bb);
+        pack.Put(pack.Row(size_t(top) + yo - job.y), first, width, rr, gg, bb);
     }
 }
 
@@ -131,13 +162,16 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdFeatures l
             float* q = memory.planes.data();
             const size_t n = win.w * win.h;
             RiPlanes p{};
-            for (float** plane : {&p.m, &p.dh, &p.dv, &p.g, &p.red, &p.blue}) *plane = q, q += n;
-            for (float*& plane : p.work) plane = q, q += n;
+            for (float** plane : {&p.m, &p.dv, &p.g}) *plane = q, q += n;
+            p.ring = q;
+            q += kRiRings * kRiRingRows * win.w;
+            p.red = q, p.blue = q + win.w;
+            q += 2 * win.w;
             p.rows = q;
             q += RiRowFloats(win.w, win.h);
             p.out = reinterpret_cast<uint16_t*>(q);
             RiStrip<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
-                       ptrdiff_t(job.y + y) - ptrdiff_t(kRiMargin), first, end - first, rows, pack);
+                       ptrdiff_t(job.y + y) - ptrdiff_t(kRiMargin), first, end - first, pack);
         }
     }
 }
