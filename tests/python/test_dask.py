@@ -40,6 +40,30 @@ def test_bad_arguments_raise_before_anything_is_computed():
             od.demosaic(mosaic, **kwargs)
 
 
+def test_two_tasks_a_block_and_only_strips_between_blocks():
+    raw = np.random.default_rng(4).integers(0, 256, (96, 130), dtype=np.uint8)
+    mosaic = da.from_array(raw, chunks=(40, 50))  # 3 x 3 blocks, larger than the reach
+    rgb = od.demosaic(mosaic, "BGGR", "mhc")
+    graph = dict(rgb.__dask_graph__())
+    added = {k: v for k, v in graph.items() if k not in dict(mosaic.__dask_graph__())}
+    assert len(added) <= 2 * 9
+    for key, task in added.items():
+        if key[0].startswith("orvex-halo"):
+            for piece in task[0](raw[:40, :50]):
+                assert min(piece.shape) <= od.REACH + 1, piece.shape
+    # Different options, different keys: a cluster never mistakes one result for another.
+    assert od.demosaic(mosaic, "BGGR", "mhc", gain=[2, 1, 1]).name != rgb.name
+    assert od.demosaic(mosaic, "BGGR", "mhc").name == rgb.name
+
+
+def test_big_endian_blocks_and_full_range_pass_through():
+    raw = np.random.default_rng(8).integers(0, 1024, (45, 38), dtype=np.uint16)
+    want = orvex.demosaic(raw, "GRBG", "dlmmse", bits=10, full_range=True)
+    mosaic = da.from_array(raw.astype(">u2"), chunks=(11, 19))
+    got = od.demosaic(mosaic, "GRBG", "dlmmse", bits=10, full_range=True)
+    np.testing.assert_array_equal(got.compute(scheduler="sync"), want)
+
+
 def test_a_zarr_mosaic_on_a_two_process_cluster():
     # 16384 x 12288 (201 megapixels) in chunks of 2048: the mosaic stored as zarr, converted
     # into zarr on two worker processes, each tile equal to the single-process conversion
