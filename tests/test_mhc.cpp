@@ -86,7 +86,7 @@ TEST(Mhc, MatchesThePapersKernelsAtEveryLevel) {
     uint32_t seed = 1;
     for (const auto level : kSimdLevels)
         for (const auto& [w, h] :
-             {std::pair<size_t, size_t>{2, 2}, {3, 5}, {8, 6}, {33, 7}, {64, 4}, {300, 3}})
+             {std::pair<size_t, size_t>{2, 2}, {3, 5}, {8, 6}, {17, 3}, {33, 7}, {64, 4}, {300, 3}})
             for (const uint32_t bits : {8u, 12u, 16u})
                 for (uint32_t pattern = 0; pattern < 4; ++pattern) {
                     std::vector<uint8_t> noise(w * h * 2);

@@ -13,8 +13,10 @@ void PrepareMhc(const Conversion& job, MhcMemory& memory) {
 }
 
 void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdFeatures level) {
-    static const KernelImpl<MhcSet> kSets[] = {
-        {Isa::Avx512, &kMhcAvx512}, {Isa::Avx2, &kMhcAvx2}, {kPortable, &kMhcPortable}};
+    static const KernelImpl<MhcSet> kSets[] = {{Isa::Avx512, &kMhcAvx512},
+                                               {Isa::Avx2, &kMhcAvx2},
+                                               {Isa::Neon, &kMhcNeon},
+                                               {kPortable, &kMhcPortable}};
     WidestOf(kSets, level, [](const MhcSet& s) { return s.rows; })(job, memory, level);
 }
 

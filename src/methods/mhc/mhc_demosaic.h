@@ -44,11 +44,11 @@ void PrepareMhc(const Conversion& job, MhcMemory& memory);
 // 0..3, into a colour layout view of the region's size.
 void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdFeatures level);
 
-// The rows of one build (portable, AVX2, AVX-512).
+// The rows of one build (portable, AVX2, AVX-512, NEON).
 using MhcRowsFn = void (*)(const Conversion& job, MhcMemory& memory, SimdFeatures level);
 struct MhcSet {
     MhcRowsFn rows;
 };
-extern const MhcSet kMhcPortable, kMhcAvx2, kMhcAvx512;
+extern const MhcSet kMhcPortable, kMhcAvx2, kMhcAvx512, kMhcNeon;
 
 }  // namespace orvex

@@ -91,7 +91,18 @@ ORVEX_INLINE void MhcPairs(const uint16_t* __restrict e0, const uint16_t* __rest
     }
 }
 
-template <class S>
+// The pairs of a row as the portable loop computes them; a build with its
+// own vector form of MhcPairs names that in place of this.
+struct MhcLoopPairs {
+    template <class A, bool kColourFirst>
+    static ORVEX_INLINE void Run(const uint16_t* const* e, const uint16_t* const* o, size_t pairs,
+                                 A maxValue, uint16_t* own, uint16_t* green, uint16_t* other) {
+        MhcPairs<A, kColourFirst>(e[0], e[1], e[2], e[3], e[4], o[0], o[1], o[2], o[3], o[4], pairs,
+                                  maxValue, own, green, other);
+    }
+};
+
+template <class S, class Pairs>
 ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures level) {
     const SourceView& f = job.frame;
     const size_t w = job.dst.width, h = job.dst.height, half = MhcHalfRow(w);
@@ -130,11 +141,9 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures
             }
             const size_t pairs = (n + 1) / 2;
             if (colourFirst)
-                MhcPairs<A, true>(e[0], e[1], e[2], e[3], e[4], o[0], o[1], o[2], o[3], o[4], pairs,
-                                  A(maxValue), own, green, other);
+                Pairs::template Run<A, true>(e, o, pairs, A(maxValue), own, green, other);
             else
-                MhcPairs<A, false>(e[0], e[1], e[2], e[3], e[4], o[0], o[1], o[2], o[3], o[4],
-                                   pairs, A(maxValue), own, green, other);
+                Pairs::template Run<A, false>(e, o, pairs, A(maxValue), own, green, other);
             if (isRedRow)
                 pack.Put(row, k0, n, own, green, other);
             else
@@ -146,14 +155,16 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures
 }  // namespace
 }  // namespace orvex
 
-// The rows of one build (portable or an instruction set's target).
-#define ORVEX_MHC_SET(Name, TARGET)                                                  \
+// The rows of one build (portable or an instruction set's target), with
+// the pairs of the portable loop or of the build's own Pairs.
+#define ORVEX_MHC_SET_OF(Name, TARGET, Pairs)                                        \
     namespace {                                                                      \
     TARGET void Rows(const Conversion& job, MhcMemory& memory, SimdFeatures level) { \
         if (job.frame.format == kFormatMosaic16)                                     \
-            MhcRows<Sample16>(job, memory, level);                                   \
+            MhcRows<Sample16, Pairs>(job, memory, level);                            \
         else                                                                         \
-            MhcRows<Sample8>(job, memory, level);                                    \
+            MhcRows<Sample8, Pairs>(job, memory, level);                             \
     }                                                                                \
     }                                                                                \
     extern const MhcSet Name = {Rows};
+#define ORVEX_MHC_SET(Name, TARGET) ORVEX_MHC_SET_OF(Name, TARGET, MhcLoopPairs)
