@@ -109,7 +109,7 @@ TEST(Unpack, HandWrittenBytesOfEveryPacking) {
 TEST(Unpack, RoundTripsAtEveryLevel) {
     std::mt19937 rng(11);
     for (const PackedFormat& p : kPacked)
-        for (const size_t width : {4, 16, 28, 32, 36, 44, 64, 100, 260}) {
+        for (const size_t width : {4, 16, 28, 32, 36, 44, 48, 52, 64, 100, 260}) {
             if (width % p.group != 0) continue;
             std::vector<uint16_t> samples(width);
             for (uint16_t& s : samples) s = uint16_t(rng() & ((1u << p.bits) - 1));

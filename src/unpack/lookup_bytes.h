@@ -13,6 +13,6 @@ namespace orvex {
 // column left to the portable loop (columns start even).
 using LookupBytesFn = size_t (*)(const uint8_t* even, const uint8_t* odd, const uint8_t* row,
                                  size_t n, uint8_t* out);
-extern const LookupBytesFn kLookupBytesVbmi;
+extern const LookupBytesFn kLookupBytesVbmi, kLookupBytesNeon;
 
 }  // namespace orvex

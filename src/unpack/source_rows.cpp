@@ -52,7 +52,7 @@ SourceRows::SourceRows(const SourceView& frame, const SiteCorrection& correction
       }()),
       lookup_([level] {
           static const KernelImpl<LookupBytesFn> kSets[] = {
-              {{Isa::Avx512, Isa::Vbmi}, &kLookupBytesVbmi}};
+              {{Isa::Avx512, Isa::Vbmi}, &kLookupBytesVbmi}, {Isa::Neon, &kLookupBytesNeon}};
           return WidestOf(kSets, level, [](const LookupBytesFn& f) { return f; });
       }()) {
     // Corrected 8-bit rows only: uncorrected ones never pass through here.

@@ -83,7 +83,9 @@ RowUnpacker::RowUnpacker(const Packing& packing, SimdFeatures level)
       groupSamples_(packing.groupSamples),
       groupBytes_(packing.groupBytes) {
     static const KernelImpl<UnpackVectorSet> sets[] = {
-        {{Isa::Avx512, Isa::Vbmi}, &kUnpackVectorsVbmi}, {Isa::Avx2, &kUnpackVectorsAvx2}};
+        {{Isa::Avx512, Isa::Vbmi}, &kUnpackVectorsVbmi},
+        {Isa::Avx2, &kUnpackVectorsAvx2},
+        {Isa::Neon, &kUnpackVectorsNeon}};
     const uint32_t format = packing.format;
     vectors_ = ChainOf(sets, level, [format](const UnpackVectorSet& s) {
         return format == kFormatMosaic10Mipi   ? s.mipi10

@@ -25,6 +25,7 @@ struct UnpackVectorSet {
 extern const UnpackVectorSet kUnpackVectorsAvx2;
 // AVX-512 with byte permutes (VBMI), asked of the processor separately.
 extern const UnpackVectorSet kUnpackVectorsVbmi;
+extern const UnpackVectorSet kUnpackVectorsNeon;
 
 // How one call unpacks its rows, settled once.
 class RowUnpacker {
