@@ -24,7 +24,7 @@ struct ZoomMiddleSet {
     ZoomMiddleFn sites8, sites16;
 };
 
-extern const ZoomMiddleSet kZoomMiddleSse2, kZoomMiddleAvx2, kZoomMiddleAvx512;
+extern const ZoomMiddleSet kZoomMiddleSse2, kZoomMiddleAvx2, kZoomMiddleAvx512, kZoomMiddleNeon;
 
 KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdFeatures level, bool wide);
 

@@ -135,7 +135,8 @@ void ZoomInterpolateRows(const ImageView& dst, SimdFeatures level) {
 KernelChain<ZoomMiddleFn> ChooseZoomMiddle(SimdFeatures level, bool wide) {
     static const KernelImpl<ZoomMiddleSet> kSets[] = {{Isa::Avx512, &kZoomMiddleAvx512},
                                                       {Isa::Avx2, &kZoomMiddleAvx2},
-                                                      {Isa::Sse2, &kZoomMiddleSse2}};
+                                                      {Isa::Sse2, &kZoomMiddleSse2},
+                                                      {Isa::Neon, &kZoomMiddleNeon}};
     return ChainOf(kSets, level,
                    [&](const ZoomMiddleSet& s) { return wide ? s.sites16 : s.sites8; });
 }
