@@ -14,7 +14,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 ")
 
 set(cross_lines "the orvex tool: its codecs" "the Python package: it is built for the host"
-    "the benchmarks: their peers")
+    "the throughput benchmark: no Google Benchmark for the target")
 # Each case: a compiler that must exist, the configure arguments, the lines that must appear.
 set(missing_libraries_compiler ${C_COMPILER})
 set(missing_libraries_arguments -DCMAKE_DISABLE_FIND_PACKAGE_CLI11=ON
@@ -28,7 +28,8 @@ set(mingw64_arguments --toolchain ${SOURCE}/cmake/toolchains/x86_64-w64-mingw32.
 set(mingw64_lines ${cross_lines})
 set(mingw32_compiler i686-w64-mingw32-g++-win32)
 set(mingw32_arguments --toolchain ${SOURCE}/cmake/toolchains/i686-w64-mingw32.cmake)
-set(mingw32_lines "the orvex tool: its codecs" "the benchmarks: their peers"
+set(mingw32_lines "the orvex tool: its codecs"
+    "the throughput benchmark: no Google Benchmark for the target"
     "liborvex2 and what is built on it: the compiler has no std::thread")
 set(aarch64_compiler aarch64-linux-gnu-g++)
 set(aarch64_arguments --toolchain ${WORK}/aarch64.cmake)
@@ -54,3 +55,13 @@ foreach(name missing_libraries mingw64 mingw32 aarch64)
     endforeach()
     message(STATUS "${name}: configured")
 endforeach()
+
+# A build made for another processor family stops at configure, saying so.
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE} -B ${WORK}/other_processor -G Ninja
+                        -DORVEX_REQUIRE_PROCESSOR=sparc64 -DORVEX_BUILD_TESTS=OFF
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+string(FIND "${err}" "This build is for sparc64 processors" at)
+if(rc EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "other_processor: configured, or without the reason:\n${out}\n${err}")
+endif()
+message(STATUS "other_processor: refused")
