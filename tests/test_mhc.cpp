@@ -101,6 +101,54 @@ TEST(Mhc, MatchesThePapersKernelsAtEveryLevel) {
                 }
 }
 
+// Regions at odd and even offsets, as wide as one vector step and more, at
+// every level: the whole frame's pixels, and nothing written around them.
+TEST(Mhc, RegionsAtEveryLevelAreTheWholeFramesPixels) {
+    struct Region {
+        uint32_t x, y, w, h;
+    };
+    const size_t w = 75, h = 7;
+    const Region regions[] = {{1, 1, 17, 4}, {2, 0, 33, 7}, {3, 2, 70, 3}, {0, 5, 75, 2}};
+    uint32_t seed = 90;
+    for (const uint32_t bits : {8u, 12u})
+        for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+            const size_t bytes = bits > 8 ? 2 : 1;
+            std::vector<uint8_t> mosaic(w * h * bytes);
+            FillRandom(mosaic.data(), mosaic.size(), seed++);
+            std::vector<uint32_t> m(w * h);
+            for (size_t i = 0; i < m.size(); ++i)
+                m[i] = bytes == 2 ? Load16(mosaic.data(), i) >> 4 : mosaic[i];
+            const std::vector<uint32_t> whole = Reference(m, w, h, pattern, (1 << bits) - 1);
+            for (size_t i = 0; bytes == 2 && i < m.size(); ++i) Store16(mosaic.data(), i, m[i]);
+            const SourceView src{
+                mosaic.data(), ptrdiff_t(w * bytes), 0,
+                uint32_t(w),   uint32_t(h),          bytes == 2 ? kFormatMosaic16 : kFormatMosaic8,
+                pattern};
+            for (const Region& r : regions)
+                for (const auto level : kSimdLevels) {
+                    GuardedBuffer out(size_t(r.w) * r.h * 3 * bytes);
+                    const ImageView dst{out.data(), ptrdiff_t(r.w * 3 * bytes),
+                                        0,          r.w,
+                                        r.h,        bytes == 2 ? kFormatRgb48 : kFormatRgb24,
+                                        pattern};
+                    Conversion job = WholeFrame(src, dst, (1u << bits) - 1);
+                    job.x = r.x, job.y = r.y, job.pack = {true, 0, bits};
+                    MhcMemory memory;
+                    PrepareMhc(job, memory);
+                    MhcDemosaic(job, memory, level);
+                    ASSERT_TRUE(out.GuardsIntact()) << r.x << "," << r.y << " " << level;
+                    for (size_t y = 0; y < r.h; ++y)
+                        for (size_t i = 0; i < 3 * size_t(r.w); ++i) {
+                            const size_t k = y * r.w * 3 + i;
+                            const uint32_t got = bytes == 2 ? Load16(out.data(), k) : out.data()[k];
+                            ASSERT_EQ(got, whole[((r.y + y) * w + r.x) * 3 + i])
+                                << "region " << r.x << "," << r.y << " bits " << bits << " pattern "
+                                << pattern << " level " << level;
+                        }
+                }
+        }
+}
+
 TEST(Mhc, HandComputedPixelsAndAFlatField) {
     // One bright red site in a field of 100: its green is
     // (4 x 200 + 2 x 400 - 400 + 4) >> 3 = 150, its blue

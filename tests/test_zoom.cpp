@@ -265,7 +265,7 @@ TEST(BayerZoom, FusedRowsMatchTheRunKernels) {
     for (const auto level : kSimdLevels) {
         for (const bool wide : {false, true}) {
             for (uint32_t pattern = 0; pattern < 5; ++pattern) {
-                for (const size_t w : {5, 6, 7, 8, 31, 64, 101, 134}) {
+                for (const size_t w : {5, 6, 7, 8, 31, 37, 38, 64, 101, 134}) {
                     for (const size_t h : {6, 8, 10, 12, 22}) {
                         const size_t bytes = (wide ? 2 : 1) * w * h;
                         std::vector<uint8_t> fused(bytes);
