@@ -42,12 +42,12 @@ inline constexpr size_t kRiReach = 25;
 // so that a strip's windows start on a whole 2 x 2 cell.
 inline constexpr size_t kRiMargin = kRiReach + 1;
 // Rows a strip converts at once and the widest column tile: the margins add
-// under a third to the sites computed, and a window's three planes, rings
-// and line scratch (under 3.5 MiB) are a band's whole working memory.
-inline constexpr size_t kRiStripRows = 384, kRiTileColumns = 384;
+// about a quarter to the sites computed, and a window's three planes, rings
+// and line scratch (under 4.5 MiB) are a band's whole working memory.
+inline constexpr size_t kRiStripRows = 384, kRiTileColumns = 512;
 
 // Bands converted at once at most: each takes its window's memory (under
-// 3.5 MiB) and, for packed or corrected mosaics, its strip of source rows
+// 4.5 MiB) and, for packed or corrected mosaics, its strip of source rows
 // (under 3.5 MiB at 4096 columns), so four stay within 32 MiB.
 inline constexpr uint32_t kRiMaxBands = 4;
 

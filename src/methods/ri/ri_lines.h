@@ -44,14 +44,19 @@ inline constexpr size_t kRiLineRows = 24;
 //
 // Pair sums p2[j] = q[j] + q[j + 2 L] over sites [a, b + 7) and quad sums
 // p4[j] = p2[j] + p2[j + 4 L] over [a, b): what the windows centred at
-// [a + 5, b + 4) read.
+// [a + 5, b + 4) read. Both in one pass where both are wanted, the quad sum
+// adding the pair sums at j and j + 4 L as they are formed.
 template <size_t L>
 ORVEX_INLINE void RiPairs(const float* __restrict q, float* __restrict p2, float* __restrict p4,
                           size_t a, size_t b) {
     ORVEX_RI_IVDEP
-    for (size_t j = a * L; j < (b + 7) * L; ++j) p2[j] = q[j] + q[j + 2 * L];
+    for (size_t j = a * L; j < b * L; ++j) {
+        const float near = q[j] + q[j + 2 * L], far = q[j + 4 * L] + q[j + 6 * L];
+        p2[j] = near;
+        p4[j] = near + far;
+    }
     ORVEX_RI_IVDEP
-    for (size_t j = a * L; j < b * L; ++j) p4[j] = p2[j] + p2[j + 4 * L];
+    for (size_t j = b * L; j < (b + 7) * L; ++j) p2[j] = q[j] + q[j + 2 * L];
 }
 
 // The weight of a window's fit: the inverse of the mean squared error of
