@@ -48,7 +48,8 @@ TEST(PackStage, WritesEveryLayoutsSamplesAndNothingElse) {
                             c.resize(n);
                             for (auto& s : c) s = uint16_t(rng() & (bytes == 2 ? 0xFFFF : 0xFF));
                         }
-                        plan.Put(plan.Row(0), first, n, v[0].data(), v[1].data(), v[2].data());
+                        plan.Put(plan.Row(view, 0), first, n, v[0].data(), v[1].data(),
+                                 v[2].data());
 
                         std::vector<uint8_t> want(row.size(), kCanary);
                         const int channel[3] = {l.r, l.g, l.b};
@@ -92,7 +93,7 @@ TEST(PackStage, NarrowsWiderSamplesIntoBytes) {
                     for (auto& s : c) s = uint16_t(rng() & ((1u << bits) - 1));
                     c[7] = uint16_t((1u << bits) - 1);
                 }
-                plan.Put(plan.Row(0), 0, width, v[0].data(), v[1].data(), v[2].data());
+                plan.Put(plan.Row(view, 0), 0, width, v[0].data(), v[1].data(), v[2].data());
                 for (size_t x = 0; x < width; ++x)
                     for (size_t c = 0; c < 3; ++c) {
                         const uint32_t q = (v[c][x] + (1u << (bits - 9))) >> (bits - 8);
@@ -140,7 +141,7 @@ TEST(PackStage, FloatLayoutsHoldSamplesOverTheirLargest) {
                     const orvex::PackPlan plan(view, {false, 0, bits, curve ? &stage : nullptr},
                                                level);
                     ASSERT_TRUE(plan.Valid());
-                    plan.Put(plan.Row(0), first, n, v[0].data(), v[1].data(), v[2].data());
+                    plan.Put(plan.Row(view, 0), first, n, v[0].data(), v[1].data(), v[2].data());
                     ASSERT_TRUE(row.GuardsIntact());
                     if (portable.empty()) portable = row.Payload();
                     ASSERT_EQ(row.Payload(), portable) << "differs from the portable loops";
@@ -205,7 +206,8 @@ TEST(PackStage, EveryLevelWritesThePortableBytes) {
                                                     0};
                         const orvex::PackPlan plan(view, {alpha, 0xC3, bits}, level);
                         ASSERT_TRUE(plan.Valid());
-                        plan.Put(plan.Row(0), 1, width - 1, v[0].data(), v[1].data(), v[2].data());
+                        plan.Put(plan.Row(view, 0), 1, width - 1, v[0].data(), v[1].data(),
+                                 v[2].data());
                         ASSERT_TRUE(row.GuardsIntact()) << level;
                         if (portable.empty())
                             portable = row.Payload();

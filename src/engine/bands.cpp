@@ -21,6 +21,7 @@ bool ConvertInBands(const Conversion& job, const MethodShape& shape, const Sourc
     const uint32_t h = job.dst.height;
     const size_t bands = BandCount(job.dst.width, h, threads, shape);
     const bool strips = rows.Needed();
+    const std::unique_ptr<MethodPlan> plan = shape.plan(job, level);
     std::vector<std::unique_ptr<MethodRun>> runs(bands);
     std::vector<Conversion> parts(bands, job);
     for (size_t b = 0; b < bands; ++b) {
@@ -30,7 +31,7 @@ bool ConvertInBands(const Conversion& job, const MethodShape& shape, const Sourc
         band.y = job.y + first;
         band.dst.data = job.dst.Row(first);
         band.dst.height = end - first;
-        runs[b] = shape.plan(band, level);
+        runs[b] = plan->Band(band);
         if (strips)
             runs[b] = std::make_unique<StripRun>(std::move(runs[b]), rows, shape.reach,
                                                  StripRowsFor(shape.reach));

@@ -1,5 +1,6 @@
-// What the engine asks of a method: a conversion in two steps, so a call
-// with several bands takes all its working memory before any band writes.
+// What the engine asks of a method: a plan settled once per call, and for
+// each band a conversion in two steps, so a call with several bands takes
+// all its working memory before any band writes.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,17 @@ class MethodRun {
     virtual void Convert(const Conversion& part) = 0;
 };
 
-using MethodPlanFn = std::unique_ptr<MethodRun> (*)(const Conversion& job, SimdFeatures level);
+// What a method settles once per call (its pack plan, its kernels, the
+// sample width of its working rows), read by every band and strip of the
+// call; each band's run holds only its own working memory.
+class MethodPlan {
+  public:
+    virtual ~MethodPlan() = default;
+    // The run of one band of the call: rows of its conversion.
+    virtual std::unique_ptr<MethodRun> Band(const Conversion& band) const = 0;
+};
+
+using MethodPlanFn = std::unique_ptr<MethodPlan> (*)(const Conversion& job, SimdFeatures level);
 
 // How a method's conversions run and divide among threads.
 struct MethodShape {

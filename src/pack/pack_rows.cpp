@@ -10,10 +10,7 @@ namespace orvex {
 ORVEX_PACK_SET(kPackPortable, )
 
 PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeatures level)
-    : layout_(FindColourLayout(dst.format)),
-      data_(dst.data),
-      stride_(dst.stride),
-      planeStride_(dst.planeStride) {
+    : layout_(FindColourLayout(dst.format)) {
     if (layout_ == nullptr) return;
     colour_ = options.colour;
     // The colour stage gives samples in the output's range itself.
@@ -135,10 +132,10 @@ void PackPlan::PutColourFloats(const PackRow& row, size_t first, size_t n, const
     }
 }
 
-PackRow PackPlan::Row(size_t y) const {
-    uint8_t* const row = data_ + ptrdiff_t(y) * stride_;
+PackRow PackPlan::Row(const ImageView& dst, size_t y) const {
+    uint8_t* const row = dst.data + ptrdiff_t(y) * dst.stride;
     if (!layout_->planar) return PackedAt(row);
-    return {{row, row + planeStride_, row + 2 * planeStride_}};
+    return {{row, row + dst.planeStride, row + 2 * dst.planeStride}};
 }
 
 }  // namespace orvex

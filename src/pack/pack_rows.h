@@ -86,12 +86,13 @@ struct PackVectorSet {
 
 extern const PackVectorSet kPackVectorsSsse3, kPackVectorsAvx2;
 
-// How a call packs its rows, settled once: the destination's layout, the
-// kernel for it, and whether alpha is written (with which value) or left
-// as the caller's buffer held it.
+// How a call packs its rows, settled once and shared by its bands and
+// strips: the destination's layout, the kernel for it, and whether alpha is
+// written (with which value) or left as the caller's buffer held it. It
+// holds no address: each part names the rows it writes.
 class PackPlan {
   public:
-    // A view of a colour layout; Valid() is false for other formats.
+    // The layout of `dst`, a colour layout (Valid() is false for others).
     PackPlan(const ImageView& dst, const PackOptions& options, SimdFeatures level);
 
     bool Valid() const { return kernel_ != nullptr; }
@@ -99,7 +100,8 @@ class PackPlan {
     // True when samples change on the way (narrowing, or grey from colour):
     // kernels that write output samples themselves must then stand aside.
     bool Converts() const { return converts_; }
-    PackRow Row(size_t y) const;
+    // Row y of `dst`, a view of the layout the plan was settled for.
+    PackRow Row(const ImageView& dst, size_t y) const;
     // The row layout of the same pixels at another address (packed layouts:
     // a staging buffer holding one row).
     static PackRow PackedAt(uint8_t* pixels) { return {{pixels, nullptr, nullptr}}; }
@@ -132,8 +134,6 @@ class PackPlan {
     const ChannelLayout* layout_ = nullptr;
     PackRowFn kernel_ = nullptr;
     PackFloatFn floats_ = nullptr;  // float layouts with a colour stage
-    uint8_t* data_ = nullptr;
-    ptrdiff_t stride_ = 0, planeStride_ = 0;
     PackValues values_{};
     bool converts_ = false;
     bool tripleBytes_ = false;  // the colour stage may write the pixels itself

@@ -1,5 +1,6 @@
-// Router of the bilinear demosaic: the layout is settled once as a pack
-// plan, the drivers' build and sample width from the level and the mosaic.
+// Router of the bilinear demosaic: the layout is settled once per call as a
+// pack plan, the drivers' build and sample width from the level and the
+// mosaic.
 #include "methods/bilinear/bilinear_demosaic.h"
 
 #include "pack/pack_rows.h"
@@ -7,14 +8,24 @@
 
 namespace orvex {
 
-void BilinearDemosaic(const Conversion& job, SimdFeatures level) {
-    const PackPlan pack(job.dst, job.pack, level);
-    if (!pack.Valid()) return;
+BilinearPlan PlanBilinear(const Conversion& job, SimdFeatures level) {
+    BilinearPlan plan{PackPlan(job.dst, job.pack, level), nullptr, {}};
+    if (!plan.pack.Valid()) return plan;
     static const KernelImpl<BilinearFusedSet> kSets[] = {{Isa::Avx2, &kBilinearFusedAvx2},
                                                          {kPortable, &kBilinearFusedPortable}};
     const bool wide = job.frame.format == kFormatMosaic16;
-    WidestOf(kSets, level, [&](const BilinearFusedSet& s) { return wide ? s.rows16 : s.rows8; })(
-        job, pack, level);
+    plan.rows = WidestOf(kSets, level,
+                         [&](const BilinearFusedSet& s) { return wide ? s.rows16 : s.rows8; });
+    plan.kernels = ChooseBilinearRows(job, plan.pack, wide ? 2 : 1, level);
+    return plan;
+}
+
+void BilinearRows(const Conversion& part, const BilinearPlan& plan) {
+    if (plan.rows != nullptr) plan.rows(part, plan.pack, plan.kernels);
+}
+
+void BilinearDemosaic(const Conversion& job, SimdFeatures level) {
+    BilinearRows(job, PlanBilinear(job, level));
 }
 
 }  // namespace orvex

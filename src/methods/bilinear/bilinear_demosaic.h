@@ -8,24 +8,49 @@
 #include <cstdint>
 
 #include "core/conversion.h"
+#include "methods/bilinear/bilinear_rows.h"
 #include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
 
-// The bilinear demosaic of a region of a Mosaic8 or Mosaic16 frame (the
-// sample width it reads) into a colour layout view of the region's size;
-// other layouts, patterns above 3 and frames below 2 x 2 write nothing.
-void BilinearDemosaic(const Conversion& job, SimdFeatures level);
-
-class PackPlan;
+// The row kernels of a call, settled once: the vector kernels of both
+// frame row parities where they write the layout directly, else the vector
+// kernel of the channel values the pack stage converts.
+struct BilinearRowKernels {
+    KernelChain<BilinearRowFn> vectors[2];  // by frame row parity
+    BilinearValuesFn values;                // or null
+    bool fillAlpha;                         // alpha follows the four-byte kernels
+    size_t offset;                          // bytes before a pixel's first channel
+};
+BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pack,
+                                      size_t sampleBytes, SimdFeatures level);
 
 // The drivers one build compiles: each interior row in one fused pass, the
 // pixels packed by the plan.
-using BilinearRowsFn = void (*)(const Conversion& job, const PackPlan& pack, SimdFeatures level);
+using BilinearRowsFn = void (*)(const Conversion& job, const PackPlan& pack,
+                                const BilinearRowKernels& kernels);
 struct BilinearFusedSet {
     BilinearRowsFn rows8, rows16;
 };
 extern const BilinearFusedSet kBilinearFusedPortable, kBilinearFusedAvx2;
+
+// A call's conversion settled once: its pack plan, the driver of the level
+// and of the mosaic's sample width (null where nothing is written), and its
+// row kernels.
+struct BilinearPlan {
+    PackPlan pack;
+    BilinearRowsFn rows;
+    BilinearRowKernels kernels;
+};
+BilinearPlan PlanBilinear(const Conversion& job, SimdFeatures level);
+
+// Rows of the planned call: its conversion, or a part of it.
+void BilinearRows(const Conversion& part, const BilinearPlan& plan);
+
+// The bilinear demosaic of a region of a Mosaic8 or Mosaic16 frame (the
+// sample width it reads) into a colour layout view of the region's size;
+// other layouts, patterns above 3 and frames below 2 x 2 write nothing.
+void BilinearDemosaic(const Conversion& job, SimdFeatures level);
 
 }  // namespace orvex

@@ -142,54 +142,22 @@ using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size
 // The region's rows; combos: the row kernels of the four kind orders.
 template <class S>
 ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job,
-                            const PackPlan& pack, SimdFeatures level) {
+                            const PackPlan& pack, const BilinearRowKernels& kernels) {
     const SourceView& f = job.frame;
     const size_t fw = f.width, fh = f.height;
     const size_t x0 = job.x, y0 = job.y, w = job.dst.width, h = job.dst.height;
     if (f.pattern > kBggr || fw < 2 || fh < 2) return;
     const ChannelLayout& layout = pack.Layout();
-    // Packed pixels of three samples, or of four bytes, with green in the
-    // middle take the vector kernels, where the samples go out unchanged.
-    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
-    const bool quad = layout.step == 4 && S::kBytes == 1;
-    const bool vectorLayout = !layout.planar && !layout.grey && !pack.Converts() &&
-                              layout.sampleBytes == S::kBytes && (layout.step == 3 || quad) &&
-                              layout.g == firstChannel + 1;
-    // Opaque four-byte pixels with alpha after the channels are stored
-    // whole, alpha included, where the level has such kernels.
-    const bool opaque = quad && job.pack.writeAlpha && job.pack.alpha == 255 &&
-                        layout.alpha == int(firstChannel) + 3;
-    const BilinearPixels pixels = quad             ? BilinearPixels::Quad8
-                                  : S::kBytes == 1 ? BilinearPixels::Triple8
-                                                   : BilinearPixels::Triple16;
     const uint8_t* rowCombos = kRowCombos[f.pattern];
-    KernelChain<BilinearRowFn> vectors[2];
-    bool wholePixels = false;
-    if (vectorLayout)
-        for (size_t i = 0; i < 2; ++i) {
-            // The kernels count columns from the region's first.
-            BilinearRowKinds kinds = kComboKinds[rowCombos[i]];
-            kinds.evenColour = kinds.evenColour != (x0 % 2 == 1);
-            const bool redFirst = layout.r == firstChannel;
-            if (opaque)
-                vectors[i] = ChooseBilinearRow(level, BilinearPixels::Quad8Opaque, kinds, redFirst);
-            wholePixels = !vectors[i].Empty();
-            if (!wholePixels) vectors[i] = ChooseBilinearRow(level, pixels, kinds, redFirst);
-        }
-    // Pixels the pack stage converts take their 8-bit values from a vector
-    // kernel where there is one.
-    const BilinearValuesFn values =
-        !vectorLayout ? ChooseBilinearValues(level, S::kBytes) : nullptr;
-    // The four-byte kernels leave alpha alone: where the call writes it, it
-    // follows them.
-    const bool fillAlpha =
-        quad && vectorLayout && !wholePixels && job.pack.writeAlpha && layout.alpha >= 0;
-    const size_t offset = firstChannel * S::kBytes;
+    const KernelChain<BilinearRowFn>* vectors = kernels.vectors;
+    const BilinearValuesFn values = kernels.values;
+    const bool fillAlpha = kernels.fillAlpha;
+    const size_t offset = kernels.offset;
     // Frame columns with both neighbours inside the frame.
     const size_t first = x0 == 0 ? 1 : x0, end = x0 + w < fw ? x0 + w : fw - 1;
     for (size_t y = 0; y < h; ++y) {
         const size_t fy = y0 + y;
-        const PackRow row = pack.Row(y);
+        const PackRow row = pack.Row(job.dst, y);
         const bool interiorRow = fy >= 1 && fy + 1 < fh;
         if (interiorRow && first < end) {
             const uint8_t* c = f.Row(fy);
@@ -238,8 +206,9 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
         Row<S, BlueSite, GreenOnBlueRow>, Row<S, GreenOnBlueRow, BlueSite>,                   \
         Row<S, GreenOnRedRow, RedSite>, Row<S, RedSite, GreenOnRedRow>};                      \
     template <class S>                                                                        \
-    TARGET void Rows(const Conversion& job, const PackPlan& pack, SimdFeatures level) {       \
-        FusedRows<S>(kCombos<S>, job, pack, level);                                           \
+    TARGET void Rows(const Conversion& job, const PackPlan& pack,                             \
+                     const BilinearRowKernels& kernels) {                                     \
+        FusedRows<S>(kCombos<S>, job, pack, kernels);                                         \
     }                                                                                         \
     }                                                                                         \
     extern const BilinearFusedSet Name = {Rows<Sample8>, Rows<Sample16>};

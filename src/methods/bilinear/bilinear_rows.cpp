@@ -1,4 +1,5 @@
-// The portable build of the fused bilinear rows, and the choice of kernels.
+// The portable build of the fused bilinear rows, and the choice of kernels,
+// once per call.
 #include "methods/bilinear/bilinear_fused_rows.h"
 
 namespace orvex {
@@ -24,6 +25,49 @@ BilinearValuesFn ChooseBilinearValues(SimdFeatures level, size_t sampleBytes) {
     using Values = BilinearValuesFn[2];
     static const KernelImpl<Values> kSets[] = {{Isa::Avx512, &kBilinearValuesAvx512}};
     return WidestOf(kSets, level, [&](const Values& s) { return s[sampleBytes == 2]; });
+}
+
+BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pack,
+                                      size_t sampleBytes, SimdFeatures level) {
+    BilinearRowKernels k{};
+    if (job.frame.pattern > kBggr || !pack.Valid()) return k;
+    const ChannelLayout& layout = pack.Layout();
+    // Packed pixels of three samples, or of four bytes, with green in the
+    // middle take the vector kernels, where the samples go out unchanged.
+    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
+    const bool quad = layout.step == 4 && sampleBytes == 1;
+    const bool vectorLayout = !layout.planar && !layout.grey && !pack.Converts() &&
+                              layout.sampleBytes == sampleBytes && (layout.step == 3 || quad) &&
+                              layout.g == firstChannel + 1;
+    // Opaque four-byte pixels with alpha after the channels are stored
+    // whole, alpha included, where the level has such kernels.
+    const bool opaque = quad && job.pack.writeAlpha && job.pack.alpha == 255 &&
+                        layout.alpha == int(firstChannel) + 3;
+    const BilinearPixels pixels = quad               ? BilinearPixels::Quad8
+                                  : sampleBytes == 1 ? BilinearPixels::Triple8
+                                                     : BilinearPixels::Triple16;
+    const uint8_t* rowCombos = kRowCombos[job.frame.pattern];
+    bool wholePixels = false;
+    if (vectorLayout)
+        for (size_t i = 0; i < 2; ++i) {
+            // The kernels count columns from the region's first.
+            BilinearRowKinds kinds = kComboKinds[rowCombos[i]];
+            kinds.evenColour = kinds.evenColour != (job.x % 2 == 1);
+            const bool redFirst = layout.r == firstChannel;
+            if (opaque)
+                k.vectors[i] =
+                    ChooseBilinearRow(level, BilinearPixels::Quad8Opaque, kinds, redFirst);
+            wholePixels = !k.vectors[i].Empty();
+            if (!wholePixels) k.vectors[i] = ChooseBilinearRow(level, pixels, kinds, redFirst);
+        }
+    // Pixels the pack stage converts take their 8-bit values from a vector
+    // kernel where there is one.
+    k.values = !vectorLayout ? ChooseBilinearValues(level, sampleBytes) : nullptr;
+    // The four-byte kernels leave alpha alone: where the call writes it, it
+    // follows them.
+    k.fillAlpha = quad && vectorLayout && !wholePixels && job.pack.writeAlpha && layout.alpha >= 0;
+    k.offset = firstChannel * sampleBytes;
+    return k;
 }
 
 }  // namespace orvex

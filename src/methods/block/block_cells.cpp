@@ -7,8 +7,9 @@ namespace orvex {
 namespace {
 
 template <class S, class Corner>
-void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop, SimdFeatures level) {
-    BlockCellsRows<S, Corner>(job, pack, redOnTop, level);
+void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop,
+           const BlockRowKernels& kernels) {
+    BlockCellsRows<S, Corner>(job, pack, redOnTop, kernels);
 }
 
 }  // namespace

@@ -124,7 +124,7 @@ constexpr size_t kStagedPixels = 1024;
 // into the entry of each instruction set, which compiles it for that set.
 template <class S, class Corner>
 ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                                 SimdFeatures level) {
+                                 const BlockRowKernels& kernels) {
     const SourceView& src = job.frame;
     const size_t fw = src.width, fh = src.height;
     // Narrower or shorter than a cell: the odd rules would read outside the mosaic.
@@ -141,9 +141,6 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
         layout.sampleBytes == S::kBytes && (S::kBytes == 1 || layout.step == 3) && !layout.planar &&
         !pack.Converts() && layout.g == firstChannel + 1 &&
         (layout.r == firstChannel + 2 || layout.b == firstChannel + 2) && x0 % 2 == 0;
-    const bool topFirst = (redOnTop ? layout.r : layout.b) == firstChannel;
-    const BlockRowKernels kernels =
-        ChooseBlockRows(level, std::is_same_v<Corner, ColourCorner>, topFirst);
     const KernelChain<BlockPairRowFn> none{};
     const KernelChain<BlockPairRowFn>& vectors = !middleGreen       ? none
                                                  : S::kBytes == 2   ? kernels.triple16
@@ -174,7 +171,7 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
         const uint8_t* rowT = row(top);
         const uint8_t* rowB = row(oddLast ? fy - 1 : top + 1);
         const bool pair = !oddLast && fy % 2 == 0 && y + 1 < h;
-        const PackRow out = pack.Row(y), below = pack.Row(pair ? y + 1 : y);
+        const PackRow out = pack.Row(job.dst, y), below = pack.Row(job.dst, pair ? y + 1 : y);
         const uint8_t *t = rowT + x0 * S::kBytes, *b = rowB + x0 * S::kBytes;
         if (streaming && pair) {
             alignas(64) uint8_t staged[kStagedPixels * 3];

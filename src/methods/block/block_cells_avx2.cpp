@@ -10,8 +10,8 @@ namespace {
 
 template <class S, class Corner>
 ORVEX_TARGET_AVX2 void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                             SimdFeatures level) {
-    BlockCellsRows<S, Corner>(job, pack, redOnTop, level);
+                             const BlockRowKernels& kernels) {
+    BlockCellsRows<S, Corner>(job, pack, redOnTop, kernels);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// Router of the block demosaic: settles layout, sample width and pattern once.
+// Router of the block demosaic: settles layout, sample width and pattern
+// once per call.
 #include "methods/block/block_demosaic.h"
 
 #include "core/formats.h"
@@ -22,17 +23,31 @@ constexpr PatternRoute kPatternRoutes[4] = {
 
 }  // namespace
 
-void BlockDemosaic(const Conversion& job, SimdFeatures level) {
+BlockPlan PlanBlock(const Conversion& job, SimdFeatures level) {
     const SourceView& src = job.frame;
-    const PackPlan pack(job.dst, job.pack, level);
-    if (!pack.Valid() || src.pattern > kBggr) return;
+    BlockPlan plan{PackPlan(job.dst, job.pack, level), nullptr, false, {}};
+    if (!plan.pack.Valid() || src.pattern > kBggr) return plan;
     const PatternRoute& route = kPatternRoutes[src.pattern];
     static const KernelImpl<BlockCellsSet> kSets[] = {{Isa::Avx2, &kBlockCellsAvx2},
                                                       {kPortable, &kBlockCellsPortable}};
-    const BlockCellsFn cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
+    plan.cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
         return s.cells[src.format == kFormatMosaic16][route.greenCorner];
     });
-    cells(job, pack, route.redOnTop, level);
+    plan.redOnTop = route.redOnTop;
+    // The row kernels write the top row's colour first or last.
+    const ChannelLayout& layout = plan.pack.Layout();
+    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
+    const bool topFirst = (route.redOnTop ? layout.r : layout.b) == firstChannel;
+    plan.kernels = ChooseBlockRows(level, !route.greenCorner, topFirst);
+    return plan;
+}
+
+void BlockRows(const Conversion& part, const BlockPlan& plan) {
+    if (plan.cells != nullptr) plan.cells(part, plan.pack, plan.redOnTop, plan.kernels);
+}
+
+void BlockDemosaic(const Conversion& job, SimdFeatures level) {
+    BlockRows(job, PlanBlock(job, level));
 }
 
 }  // namespace orvex

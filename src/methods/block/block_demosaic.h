@@ -6,23 +6,16 @@
 #include <cstdint>
 
 #include "core/conversion.h"
+#include "methods/block/block_rows.h"
 #include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
 
-// The block demosaic of a region of a Mosaic8 or Mosaic16 frame (the sample
-// width it reads) into a colour layout view of the region's size, patterns
-// 0..3; other layouts and patterns write nothing. No kernel wider than level
-// runs.
-void BlockDemosaic(const Conversion& job, SimdFeatures level);
-
-class PackPlan;
-
 // A cell kernel: the region's pixels, packed by the plan; the top row's
-// colour is red or blue. level picks the row kernels inside.
+// colour is red or blue; the row kernels the call's plan chose.
 using BlockCellsFn = void (*)(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                              SimdFeatures level);
+                              const BlockRowKernels& kernels);
 
 // The cell kernels one build compiles, by [16-bit samples][green corner].
 struct BlockCellsSet {
@@ -30,5 +23,25 @@ struct BlockCellsSet {
 };
 
 extern const BlockCellsSet kBlockCellsPortable, kBlockCellsAvx2;
+
+// A call's conversion settled once: its pack plan, the cell kernel of the
+// level, sample width and pattern (null where nothing is written), and the
+// row kernels of the pattern and layout.
+struct BlockPlan {
+    PackPlan pack;
+    BlockCellsFn cells;
+    bool redOnTop;
+    BlockRowKernels kernels;
+};
+BlockPlan PlanBlock(const Conversion& job, SimdFeatures level);
+
+// Rows of the planned call: its conversion, or a part of it.
+void BlockRows(const Conversion& part, const BlockPlan& plan);
+
+// The block demosaic of a region of a Mosaic8 or Mosaic16 frame (the sample
+// width it reads) into a colour layout view of the region's size, patterns
+// 0..3; other layouts and patterns write nothing. No kernel wider than level
+// runs.
+void BlockDemosaic(const Conversion& job, SimdFeatures level);
 
 }  // namespace orvex

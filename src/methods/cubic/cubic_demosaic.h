@@ -9,6 +9,7 @@
 
 #include "core/conversion.h"
 #include "methods/cubic/cubic_memory.h"
+#include "methods/cubic/row_kernels.h"
 #include "pack/pack_rows.h"
 #include "simd/simd.h"
 
@@ -32,21 +33,24 @@ struct CubicPlan;
 class CubicConversion {
   public:
     CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory, SimdFeatures level);
+    // The same with the call's row kernels, chosen once for all its bands.
+    CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory, SimdFeatures level,
+                    const CubicRowKernels& kernels);
     ~CubicConversion();
     CubicConversion(const CubicConversion&) = delete;
     CubicConversion& operator=(const CubicConversion&) = delete;
 
     bool Prepare();
     void Convert();
-    // Rows of the prepared conversion (see MethodRun).
-    void Convert(const Conversion& part);
+    // Rows of the prepared conversion (see MethodRun), packed by the call's
+    // plan.
+    void Convert(const Conversion& part, const PackPlan& pack);
 
   private:
     bool fixed_;
     SimdFeatures level_;
     Conversion job_;
     std::unique_ptr<CubicPlan> plan_;
-    PackPlan pack_;
 };
 int32_t DemosaicBicubicFixed(const Conversion& job, CubicMemory& memory, SimdFeatures level);
 

@@ -159,8 +159,8 @@ void ConvertRows(const NumberForm& form, CubicPlan& plan, const Conversion& job,
             Advance(form, plan, planes[p], band, plan.verticalIndex[j], w);
             rows[p] = form.verticalRow(plan, band.row, band.ring, first, width, j);
         }
-        RecombinePlaneRow(pack, pack.Row(y), rows, first, job.x, job.dst.width, src.pattern,
-                          job.maxValue, plan.kernels);
+        RecombinePlaneRow(pack, pack.Row(job.dst, y), rows, first, job.x, job.dst.width,
+                          src.pattern, job.maxValue, plan.kernels);
     }
 }
 
@@ -168,11 +168,11 @@ void ConvertRows(const NumberForm& form, CubicPlan& plan, const Conversion& job,
 
 CubicConversion::CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory,
                                  SimdFeatures level)
-    : fixed_(fixed),
-      level_(level),
-      job_(job),
-      plan_(new CubicPlan(memory, level)),
-      pack_(job.dst, job.pack, level) {}
+    : CubicConversion(fixed, job, memory, level, ChooseCubicRows(level)) {}
+
+CubicConversion::CubicConversion(bool fixed, const Conversion& job, CubicMemory& memory,
+                                 SimdFeatures level, const CubicRowKernels& kernels)
+    : fixed_(fixed), level_(level), job_(job), plan_(new CubicPlan(memory, kernels)) {}
 
 CubicConversion::~CubicConversion() = default;
 
@@ -181,11 +181,10 @@ bool CubicConversion::Prepare() {
 }
 
 void CubicConversion::Convert() {
-    ConvertRows(fixed_ ? kFixedForm : kFloatForm, *plan_, job_, pack_);
+    Convert(job_, PackPlan(job_.dst, job_.pack, level_));
 }
 
-void CubicConversion::Convert(const Conversion& part) {
-    const PackPlan pack(part.dst, part.pack, level_);
+void CubicConversion::Convert(const Conversion& part, const PackPlan& pack) {
     ConvertRows(fixed_ ? kFixedForm : kFloatForm, *plan_, part, pack);
 }
 

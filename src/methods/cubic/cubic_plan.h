@@ -22,7 +22,8 @@ struct PlaneBand {
 // The conversion runs in output rows: the four planes advance together, so
 // only four rings and four output rows exist at a time, never whole planes.
 struct CubicPlan {
-    CubicPlan(CubicMemory& m, SimdFeatures level) : memory(m), kernels(ChooseCubicRows(level)) {}
+    // kernels: the call's, chosen once by ChooseCubicRows.
+    CubicPlan(CubicMemory& m, const CubicRowKernels& k) : memory(m), kernels(k) {}
     ~CubicPlan();
     CubicPlan(const CubicPlan&) = delete;
     CubicPlan& operator=(const CubicPlan&) = delete;

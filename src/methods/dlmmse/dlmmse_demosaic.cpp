@@ -22,10 +22,20 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory) {
     memory.planes.assign(halves * half + (samples + 1) / 2, 0);
 }
 
-void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) {
+DlmmsePlan PlanDlmmse(const Conversion& job, SimdFeatures level) {
     static const KernelImpl<DlmmseSet> kSets[] = {
         {Isa::Avx512, &kDlmmseAvx512}, {Isa::Avx2, &kDlmmseAvx2}, {kPortable, &kDlmmsePortable}};
-    WidestOf(kSets, level, [](const DlmmseSet& s) { return s.rows; })(job, memory, level);
+    const bool wide = job.frame.format == kFormatMosaic16;
+    return {PackPlan(job.dst, job.pack, level),
+            WidestOf(kSets, level, [&](const DlmmseSet& s) { return wide ? s.rows16 : s.rows8; })};
+}
+
+void ConvertDlmmse(const Conversion& part, DlmmseMemory& memory, const DlmmsePlan& plan) {
+    plan.rows(part, memory, plan.pack);
+}
+
+void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) {
+    ConvertDlmmse(job, memory, PlanDlmmse(job, level));
 }
 
 }  // namespace orvex

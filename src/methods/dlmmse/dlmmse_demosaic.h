@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/conversion.h"
+#include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
@@ -56,10 +57,22 @@ void PrepareDlmmse(const Conversion& job, DlmmseMemory& memory);
 void DlmmseDemosaic(const Conversion& job, DlmmseMemory& memory, SimdFeatures level);
 
 // The passes of one build (portable, AVX2, AVX-512).
-using DlmmseRowsFn = void (*)(const Conversion& job, DlmmseMemory& memory, SimdFeatures level);
+using DlmmseRowsFn = void (*)(const Conversion& job, DlmmseMemory& memory, const PackPlan& pack);
 struct DlmmseSet {
-    DlmmseRowsFn rows;
+    DlmmseRowsFn rows8, rows16;  // by the mosaic's sample width
 };
 extern const DlmmseSet kDlmmsePortable, kDlmmseAvx2, kDlmmseAvx512;
+
+// A call's conversion settled once: its pack plan, and the passes of the
+// level and of the mosaic's sample width.
+struct DlmmsePlan {
+    PackPlan pack;
+    DlmmseRowsFn rows;
+};
+DlmmsePlan PlanDlmmse(const Conversion& job, SimdFeatures level);
+
+// Rows of the planned call (its conversion, or a part of it) with a band's
+// working memory.
+void ConvertDlmmse(const Conversion& part, DlmmseMemory& memory, const DlmmsePlan& plan);
 
 }  // namespace orvex

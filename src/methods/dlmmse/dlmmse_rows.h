@@ -98,15 +98,14 @@ ORVEX_INLINE void DlmmseTileRows(const Conversion& job, const DlmmsePlanes& w, c
             else
                 OutputRow<1>(w, t, s, limit);
             const uint16_t* rr = w.out;
-            pack.Put(pack.Row(size_t(s - y0)), t.first, t.width, rr, rr + 2 * t.pairs,
+            pack.Put(pack.Row(job.dst, size_t(s - y0)), t.first, t.width, rr, rr + 2 * t.pairs,
                      rr + 4 * t.pairs);
         }
     }
 }
 
 template <class S>
-ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) {
-    const PackPlan pack(job.dst, job.pack, level);
+ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, const PackPlan& pack) {
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;
     const size_t width = job.dst.width;
@@ -152,13 +151,11 @@ ORVEX_INLINE void DlmmseRows(const Conversion& job, DlmmseMemory& memory, SimdFe
 }  // namespace orvex
 
 // The passes of one build (portable or an instruction set's target).
-#define ORVEX_DLMMSE_SET(Name, TARGET)                                                  \
-    namespace {                                                                         \
-    TARGET void Rows(const Conversion& job, DlmmseMemory& memory, SimdFeatures level) { \
-        if (job.frame.format == kFormatMosaic16)                                        \
-            DlmmseRows<Sample16>(job, memory, level);                                   \
-        else                                                                            \
-            DlmmseRows<Sample8>(job, memory, level);                                    \
-    }                                                                                   \
-    }                                                                                   \
-    extern const DlmmseSet Name = {Rows};
+#define ORVEX_DLMMSE_SET(Name, TARGET)                                                    \
+    namespace {                                                                           \
+    template <class S>                                                                    \
+    TARGET void Rows(const Conversion& job, DlmmseMemory& memory, const PackPlan& pack) { \
+        DlmmseRows<S>(job, memory, pack);                                                 \
+    }                                                                                     \
+    }                                                                                     \
+    extern const DlmmseSet Name = {Rows<Sample8>, Rows<Sample16>};

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/conversion.h"
+#include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
@@ -45,10 +46,22 @@ void PrepareMhc(const Conversion& job, MhcMemory& memory);
 void MhcDemosaic(const Conversion& job, MhcMemory& memory, SimdFeatures level);
 
 // The rows of one build (portable, AVX2, AVX-512, NEON).
-using MhcRowsFn = void (*)(const Conversion& job, MhcMemory& memory, SimdFeatures level);
+using MhcRowsFn = void (*)(const Conversion& job, MhcMemory& memory, const PackPlan& pack);
 struct MhcSet {
-    MhcRowsFn rows;
+    MhcRowsFn rows8, rows16;  // by the mosaic's sample width
 };
 extern const MhcSet kMhcPortable, kMhcAvx2, kMhcAvx512, kMhcNeon;
+
+// A call's conversion settled once: its pack plan, and the rows of the
+// level and of the mosaic's sample width.
+struct MhcPlan {
+    PackPlan pack;
+    MhcRowsFn rows;
+};
+MhcPlan PlanMhc(const Conversion& job, SimdFeatures level);
+
+// Rows of the planned call (its conversion, or a part of it) with a band's
+// working memory.
+void ConvertMhc(const Conversion& part, MhcMemory& memory, const MhcPlan& plan);
 
 }  // namespace orvex

@@ -103,10 +103,9 @@ struct MhcLoopPairs {
 };
 
 template <class S, class Pairs>
-ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures level) {
+ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, const PackPlan& pack) {
     const SourceView& f = job.frame;
     const size_t w = job.dst.width, h = job.dst.height, half = MhcHalfRow(w);
-    const PackPlan pack(job.dst, job.pack, level);
     if (!pack.Valid() || f.width < 2 || f.height < 2 || f.pattern > kBggr) return;
     const int32_t maxValue = int32_t(job.maxValue);
     // Ring slot of logical row r (any integer): rows y - 2 .. y + 2 of the
@@ -131,7 +130,7 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures
         // The row's colour sites: red's column on a red row, the other on a blue one.
         const size_t colourColumn = isRedRow ? redColumn : 1 - redColumn;
         const bool colourFirst = ((job.x + colourColumn) & 1) == 0;
-        const PackRow row = pack.Row(y);
+        const PackRow row = pack.Row(job.dst, y);
         for (size_t k0 = 0; k0 < w; k0 += kMhcChunk) {
             const size_t n = w - k0 < kMhcChunk ? w - k0 : kMhcChunk, t0 = k0 / 2;
             const uint16_t *e[5], *o[5];
@@ -157,14 +156,12 @@ ORVEX_INLINE void MhcRows(const Conversion& job, MhcMemory& memory, SimdFeatures
 
 // The rows of one build (portable or an instruction set's target), with
 // the pairs of the portable loop or of the build's own Pairs.
-#define ORVEX_MHC_SET_OF(Name, TARGET, Pairs)                                        \
-    namespace {                                                                      \
-    TARGET void Rows(const Conversion& job, MhcMemory& memory, SimdFeatures level) { \
-        if (job.frame.format == kFormatMosaic16)                                     \
-            MhcRows<Sample16, Pairs>(job, memory, level);                            \
-        else                                                                         \
-            MhcRows<Sample8, Pairs>(job, memory, level);                             \
-    }                                                                                \
-    }                                                                                \
-    extern const MhcSet Name = {Rows};
+#define ORVEX_MHC_SET_OF(Name, TARGET, Pairs)                                          \
+    namespace {                                                                        \
+    template <class S>                                                                 \
+    TARGET void Rows(const Conversion& job, MhcMemory& memory, const PackPlan& pack) { \
+        MhcRows<S, Pairs>(job, memory, pack);                                          \
+    }                                                                                  \
+    }                                                                                  \
+    extern const MhcSet Name = {Rows<Sample8>, Rows<Sample16>};
 #define ORVEX_MHC_SET(Name, TARGET) ORVEX_MHC_SET_OF(Name, TARGET, MhcLoopPairs)

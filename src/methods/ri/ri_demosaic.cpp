@@ -18,10 +18,20 @@ void PrepareRi(const Conversion& job, RiMemory& memory) {
     memory.planes.assign(RiPlaneFloats(widest + 2 * kRiMargin, rows + 2 * kRiMargin), 0.0f);
 }
 
-void RiDemosaic(const Conversion& job, RiMemory& memory, SimdFeatures level) {
+RiPlan PlanRi(const Conversion& job, SimdFeatures level) {
     static const KernelImpl<RiSet> kSets[] = {
         {Isa::Avx512, &kRiAvx512}, {Isa::Avx2, &kRiAvx2}, {kPortable, &kRiPortable}};
-    WidestOf(kSets, level, [](const RiSet& s) { return s.rows; })(job, memory, level);
+    const bool wide = job.frame.format == kFormatMosaic16;
+    return {PackPlan(job.dst, job.pack, level),
+            WidestOf(kSets, level, [&](const RiSet& s) { return wide ? s.rows16 : s.rows8; })};
+}
+
+void ConvertRi(const Conversion& part, RiMemory& memory, const RiPlan& plan) {
+    plan.rows(part, memory, plan.pack);
+}
+
+void RiDemosaic(const Conversion& job, RiMemory& memory, SimdFeatures level) {
+    ConvertRi(job, memory, PlanRi(job, level));
 }
 
 }  // namespace orvex

@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "core/conversion.h"
+#include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
@@ -62,10 +63,22 @@ void PrepareRi(const Conversion& job, RiMemory& memory);
 // 0..3, into a colour layout view of the region's size.
 void RiDemosaic(const Conversion& job, RiMemory& memory, SimdFeatures level);
 
-using RiRowsFn = void (*)(const Conversion& job, RiMemory& memory, SimdFeatures level);
+using RiRowsFn = void (*)(const Conversion& job, RiMemory& memory, const PackPlan& pack);
 struct RiSet {
-    RiRowsFn rows;
+    RiRowsFn rows8, rows16;  // by the mosaic's sample width
 };
 extern const RiSet kRiPortable, kRiAvx2, kRiAvx512;
+
+// A call's conversion settled once: its pack plan, and the passes of the
+// level and of the mosaic's sample width.
+struct RiPlan {
+    PackPlan pack;
+    RiRowsFn rows;
+};
+RiPlan PlanRi(const Conversion& job, SimdFeatures level);
+
+// Rows of the planned call (its conversion, or a part of it) with a band's
+// working memory.
+void ConvertRi(const Conversion& part, RiMemory& memory, const RiPlan& plan);
 
 }  // namespace orvex

@@ -135,13 +135,12 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
             gg[x] = RiSample(g[x], limit);
             bb[x] = RiSample(b[x], limit);
         }
-        pack.Put(pack.Row(size_t(top) + yo - job.y), first, width, rr, gg, bb);
+        pack.Put(pack.Row(job.dst, size_t(top) + yo - job.y), first, width, rr, gg, bb);
     }
 }
 
 template <class S>
-ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdFeatures level) {
-    const PackPlan pack(job.dst, job.pack, level);
+ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan& pack) {
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;
     const size_t width = job.dst.width, height = job.dst.height;
@@ -180,13 +179,11 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, SimdFeatures l
 }  // namespace orvex
 
 // The passes of one build (portable or an instruction set's target).
-#define ORVEX_RI_SET(Name, TARGET)                                                  \
-    namespace {                                                                     \
-    TARGET void Rows(const Conversion& job, RiMemory& memory, SimdFeatures level) { \
-        if (job.frame.format == kFormatMosaic16)                                    \
-            RiRows<Sample16>(job, memory, level);                                   \
-        else                                                                        \
-            RiRows<Sample8>(job, memory, level);                                    \
-    }                                                                               \
-    }                                                                               \
-    extern const RiSet Name = {Rows};
+#define ORVEX_RI_SET(Name, TARGET)                                                    \
+    namespace {                                                                       \
+    template <class S>                                                                \
+    TARGET void Rows(const Conversion& job, RiMemory& memory, const PackPlan& pack) { \
+        RiRows<S>(job, memory, pack);                                                 \
+    }                                                                                 \
+    }                                                                                 \
+    extern const RiSet Name = {Rows<Sample8>, Rows<Sample16>};

@@ -27,7 +27,7 @@ bool RecombinePlanes(const ImageDesc& dst, const PlaneImage planes[4], uint32_t 
     for (uint32_t y = rowZeroCopied ? 1 : 0; y < height; ++y) {
         const uint16_t* rows[4];
         for (int p = 0; p < 4; ++p) rows[p] = PlaneRow(planes[p], uint16_t(y));
-        RecombinePlaneRow(pack, pack.Row(y), rows, 0, 0, width, pattern, maxValue, kernels);
+        RecombinePlaneRow(pack, pack.Row(view, y), rows, 0, 0, width, pattern, maxValue, kernels);
     }
     if (rowZeroCopied) std::memcpy(base, base + rowBytes, rowBytes);
     return true;

@@ -195,7 +195,7 @@ void Strip(const Conversion& job, const Window& win, size_t ys, size_t rows, con
             gg[k] = sample(g);
             bb[k] = sample(b);
         }
-        pack.Put(pack.Row(ys - job.y + y), 0, job.dst.width, rr, gg, bb);
+        pack.Put(pack.Row(job.dst, ys - job.y + y), 0, job.dst.width, rr, gg, bb);
     }
 }
 

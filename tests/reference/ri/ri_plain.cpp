@@ -321,7 +321,7 @@ void StripRows(const Conversion& job, size_t ys, size_t rows, const PackPlan& pa
             gg[k] = sample(g(x, wy));
             bb[k] = sample(b(x, wy));
         }
-        pack.Put(pack.Row(ys - job.y + y), 0, job.dst.width, rr, gg, bb);
+        pack.Put(pack.Row(job.dst, ys - job.y + y), 0, job.dst.width, rr, gg, bb);
     }
 }
 
