@@ -147,7 +147,7 @@ TEST(BilinearRows, MatchFourPassDrivers) {
                     GuardedBuffer fused(size), passes(size);
                     ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
                     ImageDesc dst = MakeDesc(fused.data(), l.format, w, h, 8, pattern);
-                    const auto [from, to] = PackedViews(src, dst, l);
+                    const auto [from, to] = ContiguousViews(src, dst, l);
                     orvex::BilinearDemosaic(orvex::WholeFrame(from, to), level);
                     // Channel starts of pixel 0: planes w x h apart, or samples of a pixel.
                     const size_t unit = l.planar ? w * h * bytes : bytes;

@@ -62,7 +62,7 @@ TEST_P(BlockLayouts, MatchesReferenceOnRandomMosaics) {
     for (const auto level : kSimdLevels)
         CheckAgainstReference(MethodBlock, layout, pattern, sizes, ReferenceBlock, 1,
                               [&](uint32_t, const ImageDesc& s, ImageDesc& d) {
-                                  const auto [from, to] = PackedViews(s, d, layout);
+                                  const auto [from, to] = ContiguousViews(s, d, layout);
                                   orvex::BlockDemosaic(orvex::WholeFrame(from, to), level);
                               });
 }

@@ -183,11 +183,11 @@ using Reference = std::vector<uint8_t> (*)(const Mosaic&, uint32_t pattern, cons
 
 // Converts random mosaics of each size, at even and odd addresses, and
 // compares the whole destination (canary-filled) with the reference.
-// The packed source and destination of the descriptors as views: a mosaic
+// The contiguous source and destination of the descriptors as views: a mosaic
 // as wide as the layout's samples, planes width x height apart.
-inline std::pair<orvex::SourceView, orvex::ImageView> PackedViews(const ImageDesc& src,
-                                                                  const ImageDesc& dst,
-                                                                  const LayoutRef& layout) {
+inline std::pair<orvex::SourceView, orvex::ImageView> ContiguousViews(const ImageDesc& src,
+                                                                      const ImageDesc& dst,
+                                                                      const LayoutRef& layout) {
     const size_t w = src.width, h = src.height, bytes = layout.sampleBytes;
     const size_t rowBytes = w * bytes * (layout.planar ? 1 : layout.samplesPerPixel);
     return {

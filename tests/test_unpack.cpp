@@ -19,10 +19,10 @@
 
 namespace {
 
-struct PackedFormat {
+struct BitPackedFormat {
     uint32_t format, bits, group;  // group: widths must be a multiple (1: any)
 };
-const PackedFormat kPacked[] = {
+const BitPackedFormat kBitPacked[] = {
     {ORVEX_MOSAIC10_MIPI, 10, 4}, {ORVEX_MOSAIC12_MIPI, 12, 2}, {ORVEX_MOSAIC14_MIPI, 14, 4},
     {ORVEX_MOSAIC10_PFNC, 10, 1}, {ORVEX_MOSAIC12_PFNC, 12, 1}, {ORVEX_MOSAIC12_GIGE, 12, 2},
 };
@@ -108,7 +108,7 @@ TEST(Unpack, HandWrittenBytesOfEveryPacking) {
 // whole rows and rows whose stride leaves bytes after them.
 TEST(Unpack, RoundTripsAtEveryLevel) {
     std::mt19937 rng(11);
-    for (const PackedFormat& p : kPacked)
+    for (const BitPackedFormat& p : kBitPacked)
         for (const size_t width : {4, 16, 28, 32, 36, 44, 48, 52, 64, 100, 260}) {
             if (width % p.group != 0) continue;
             std::vector<uint16_t> samples(width);
@@ -141,9 +141,10 @@ TEST(Unpack, PackedConversionsEqualTheUnpackedOnes) {
     std::mt19937 rng(5);
     // A small frame in two layouts, and one tall enough for several strips
     // in each of several bands.
-    for (const auto& [p, w, h] : {std::tuple<PackedFormat, size_t, size_t>{kPacked[1], 36, 30},
-                                  {kPacked[3], 36, 30},
-                                  {kPacked[1], 256, 1200}})
+    for (const auto& [p, w, h] :
+         {std::tuple<BitPackedFormat, size_t, size_t>{kBitPacked[1], 36, 30},
+          {kBitPacked[3], 36, 30},
+          {kBitPacked[1], 256, 1200}})
         for (uint32_t method = 1; orvex_method_name(method) != nullptr; ++method) {
             std::vector<uint16_t> samples(w * h);
             for (uint16_t& s : samples) s = uint16_t(rng() & ((1u << p.bits) - 1));

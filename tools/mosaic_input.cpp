@@ -13,7 +13,7 @@ namespace orvex_tool {
 namespace {
 
 // A packed headerless frame unpacked by the library into 16-bit samples.
-LoadedImage ReadPacked(const std::string& path, const MosaicOptions& o) {
+LoadedImage ReadBitPacked(const std::string& path, const MosaicOptions& o) {
     const uint32_t packing = FindPacking(o.packing);
     const uint32_t w = o.geometry.width, h = o.geometry.height;
     if (w == 0 || h == 0) throw ToolError(kUsageError, "--format needs --width and --height");
@@ -85,7 +85,7 @@ void ProbeInput(const std::string& path) {
 LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
                        std::atomic<bool>& geometryWarned) {
     LoadedImage loaded = mosaic.packing.empty() ? ReadImage(path, mosaic.geometry, mosaic.limits)
-                                                : ReadPacked(path, mosaic);
+                                                : ReadBitPacked(path, mosaic);
     const std::string name = InputName(path);
     if (loaded.clamped > 0) {
         const uint32_t top = (1u << loaded.raster.bitDepth) - 1;

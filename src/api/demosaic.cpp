@@ -46,7 +46,7 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     SiteCorrection correction;
     if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
         return ORVEX_ERROR_ARGUMENT;
-    // Packed or corrected rows reach the method through strips of 16-bit rows.
+    // Bit-packed or corrected rows reach the method through strips of 16-bit rows.
     const SourceRows sourceRows(frame, correction, level);
     const bool strips = sourceRows.Needed();
     SourceView methodFrame = frame;

@@ -19,7 +19,7 @@ int Zoom(const orvex_image* src, const orvex_image* dst, const orvex_options* gi
     if (to.view.format != from.view.format || to.view.pattern != from.view.pattern ||
         to.bits != from.bits)
         return ORVEX_ERROR_ARGUMENT;
-    // Packed rows would have to be packed again: unpack first.
+    // Bit-packed rows would need packing again: unpack first.
     if (FindPacking(from.view.format) != nullptr) return ORVEX_ERROR_UNSUPPORTED;
     if (from.view.width < 2 || from.view.height < 2 || to.view.width != from.view.width ||
         uint64_t(to.view.height) != 2 * uint64_t(from.view.height))

@@ -214,7 +214,7 @@ inline const Packing* FindPacking(uint32_t format) {
 
 // Bytes of a bit-packed row of `width` samples; 0 when the packing cannot
 // hold that width in whole bytes. Widths below 2^32 cannot overflow.
-constexpr uint64_t PackedRowBytes(const Packing& p, uint64_t width) {
+constexpr uint64_t BitPackedRowBytes(const Packing& p, uint64_t width) {
     if (p.bitStream) return (width * p.bits + 7) / 8;
     if (width % p.groupSamples != 0) return 0;
     return width / p.groupSamples * p.groupBytes;
@@ -228,12 +228,13 @@ constexpr uint32_t PixelBytes(const FormatRow& f) {
 // Bytes of one row of `width` pixels laid out without padding (a planar
 // layout's row is one plane's); 0 when a bit packing cannot hold the width.
 constexpr uint64_t RowBytes(const FormatRow& f, uint64_t width) {
-    if (f.packing.groupSamples != 0) return PackedRowBytes(f.packing, width);
+    if (f.packing.groupSamples != 0) return BitPackedRowBytes(f.packing, width);
     return width * f.layout.sampleBytes * (f.layout.planar ? 1 : f.channels);
 }
 
-// The same for a core code known to be in the table.
-inline size_t PackedRowBytes(uint32_t format, uint32_t width) {
+// The same for a core code known to be in the table: the stride of
+// contiguous rows.
+inline size_t ContiguousRowBytes(uint32_t format, uint32_t width) {
     return size_t(RowBytes(*FindFormat(format), width));
 }
 

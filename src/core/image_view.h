@@ -1,6 +1,6 @@
 // An image as the core sees it: rows anywhere in memory, each reached
 // through the stride, with 32-bit sizes. Nothing in the core assumes that
-// rows are packed; the interfaces describe their buffers as views.
+// rows are contiguous; the interfaces describe their buffers as views.
 #pragma once
 
 #include <cstddef>

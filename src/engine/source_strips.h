@@ -1,4 +1,4 @@
-// Conversions of mosaics whose rows must be prepared first (packed formats,
+// Conversions of mosaics whose rows must be prepared first (bit-packed formats,
 // black level, white level, gains): a band's source rows are unpacked and
 // corrected a strip at a time into a buffer of 16-bit samples (of bytes for
 // 8-bit mosaics, so the methods' byte kernels run), which the method reads

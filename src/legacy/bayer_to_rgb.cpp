@@ -2,9 +2,9 @@
 // descriptors as views the way the export always has, and runs the method.
 #include <iterator>
 
+#include "legacy/contiguous_views.h"
 #include "legacy/cubic_export.h"
 #include "legacy/export_formats.h"
-#include "legacy/packed_views.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/block/block_demosaic.h"
 #include "orvex.h"
@@ -14,7 +14,7 @@ namespace {
 using LayoutMethod = void (*)(const orvex::Conversion& job, orvex::SimdFeatures level);
 
 // Block and bilinear read the mosaic at the sample width of the destination
-// layout, over the low 16 bits of width and height, rows packed; the planes
+// layout, over the low 16 bits of width and height, rows contiguous; the planes
 // of a planar layout lie the full width x height apart. Returns 0: the value
 // carries no status.
 int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDesc& dst) {
@@ -25,9 +25,9 @@ int32_t RunLayoutMethod(LayoutMethod method, const ImageDesc& src, const ImageDe
     const uint32_t mosaic = bytes == 2 ? orvex::kFormatMosaic16 : orvex::kFormatMosaic8;
     const ptrdiff_t planeStride =
         layout->planar ? ptrdiff_t(size_t(src.width) * src.height) * bytes : 0;
-    method(orvex::WholeFrame(
-               orvex::PackedSource(src.data, mosaic, w, h, src.bayerPattern),
-               orvex::PackedDestination(dst.data, dst.format, w, h, src.bayerPattern, planeStride)),
+    method(orvex::WholeFrame(orvex::ContiguousSource(src.data, mosaic, w, h, src.bayerPattern),
+                             orvex::ContiguousDestination(dst.data, dst.format, w, h,
+                                                          src.bayerPattern, planeStride)),
            orvex::ProcessSimd());
     return 0;
 }

@@ -1,7 +1,7 @@
 // The zoom export: the mode gate, and the descriptors as views. What the
 // export accepts is decided here; the zoom itself takes any view.
 #include "core/image_view.h"
-#include "legacy/packed_views.h"
+#include "legacy/contiguous_views.h"
 #include "methods/zoom/bayer_zoom.h"
 #include "orvex.h"
 
@@ -19,8 +19,8 @@ void ZoomDescriptors(const ImageDesc& src, const ImageDesc& dst) {
     if (dst.width != src.width || uint64_t(dst.height) != 2 * uint64_t(src.height)) return;
     if (dst.width > UINT16_MAX || dst.height > UINT16_MAX) return;
     orvex::ZoomVertical(
-        orvex::PackedSource(src.data, src.format, src.width, src.height, src.bayerPattern),
-        orvex::PackedDestination(dst.data, src.format, dst.width, dst.height, src.bayerPattern),
+        orvex::ContiguousSource(src.data, src.format, src.width, src.height, src.bayerPattern),
+        orvex::ContiguousDestination(dst.data, src.format, dst.width, dst.height, src.bayerPattern),
         orvex::ProcessSimd());
 }
 

@@ -1,4 +1,4 @@
-// The exports' buffers as views: rows packed one after another, as the
+// The exports' buffers as views: rows contiguous, one after another, as the
 // descriptors promise; planes, where a layout has them, planeStride apart.
 #pragma once
 
@@ -10,10 +10,10 @@
 
 namespace orvex {
 
-inline SourceView PackedSource(const void* data, uint32_t format, uint32_t width, uint32_t height,
-                               uint32_t pattern) {
+inline SourceView ContiguousSource(const void* data, uint32_t format, uint32_t width,
+                                   uint32_t height, uint32_t pattern) {
     return {static_cast<const uint8_t*>(data),
-            ptrdiff_t(PackedRowBytes(format, width)),
+            ptrdiff_t(ContiguousRowBytes(format, width)),
             0,
             width,
             height,
@@ -21,10 +21,10 @@ inline SourceView PackedSource(const void* data, uint32_t format, uint32_t width
             pattern};
 }
 
-inline ImageView PackedDestination(void* data, uint32_t format, uint32_t width, uint32_t height,
-                                   uint32_t pattern, ptrdiff_t planeStride = 0) {
+inline ImageView ContiguousDestination(void* data, uint32_t format, uint32_t width, uint32_t height,
+                                       uint32_t pattern, ptrdiff_t planeStride = 0) {
     return {static_cast<uint8_t*>(data),
-            ptrdiff_t(PackedRowBytes(format, width)),
+            ptrdiff_t(ContiguousRowBytes(format, width)),
             planeStride,
             width,
             height,

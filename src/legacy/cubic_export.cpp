@@ -7,8 +7,8 @@
 #include <thread>
 #endif
 
+#include "legacy/contiguous_views.h"
 #include "legacy/export_formats.h"
-#include "legacy/packed_views.h"
 #include "methods/cubic/cubic_demosaic.h"
 
 namespace orvex {
@@ -63,9 +63,9 @@ int32_t RunCubicExport(bool fixed, const ImageDesc& src, const ImageDesc& dst,
                        CubicMemory& memory) {
     if (!Convertible(src, dst)) return kCubicFailed;
     const SourceView from =
-        PackedSource(src.data, src.format, src.width, src.height, src.bayerPattern);
+        ContiguousSource(src.data, src.format, src.width, src.height, src.bayerPattern);
     const ImageView to =
-        PackedDestination(dst.data, dst.format, src.width, src.height, src.bayerPattern);
+        ContiguousDestination(dst.data, dst.format, src.width, src.height, src.bayerPattern);
     GateTurn turn;
     const auto method = fixed ? DemosaicBicubicFixed : DemosaicBicubicFloat;
     // Four-byte pixels take alpha 255; 8-bit layouts keep the low byte of

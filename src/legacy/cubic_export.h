@@ -1,5 +1,5 @@
 // The two cubic methods as the demosaic export runs them: its checks, its
-// descriptors read as packed views, and its gate, which admits one cubic
+// descriptors read as contiguous views, and its gate, which admits one cubic
 // conversion per process at a time while the others wait, polling every
 // 250 ms. Hosts of the exports may rely on the gate; the conversions
 // themselves need none.

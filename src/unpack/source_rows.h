@@ -1,5 +1,5 @@
 // A mosaic's rows as 16-bit samples, whatever its format: unpacked from
-// the packed formats, widened from bytes, and with the black level, white
+// the bit-packed formats, widened from bytes, and with the black level, white
 // level and white-balance gains applied per site, each row as it is read.
 #pragma once
 
@@ -37,10 +37,10 @@ extern const CorrectRowFn kCorrectRowAvx2, kCorrectRowAvx512;
 
 class SourceRows {
   public:
-    // A mosaic view of any mosaic format (8-bit, 16-bit or packed).
+    // A mosaic view of any mosaic format (8-bit, 16-bit or bit-packed).
     SourceRows(const SourceView& frame, const SiteCorrection& correction, SimdFeatures level);
 
-    // True when rows must pass through here: packed, or corrected.
+    // True when rows must pass through here: bit-packed, or corrected.
     bool Needed() const;
     const SourceView& Frame() const { return frame_; }
     // Frame row y's samples into out[0 .. width - 1].

@@ -1,4 +1,4 @@
-// Row unpackers: the samples of one packed row as 16-bit values, each
+// Row unpackers: the samples of one bit-packed row as 16-bit values, each
 // packing by its own loop (portable), with vector kernels where speed
 // matters continuing ahead of it.
 #pragma once
