@@ -206,6 +206,27 @@ inline const ChannelLayout* FindColourLayout(uint32_t format) {
     return f != nullptr && f->role == FormatRole::Output ? &f->layout : nullptr;
 }
 
+// Packed pixels of integer samples whose R, G and B sit side by side,
+// green in the middle: three samples, or four bytes with alpha before or
+// after. The one shape that kernels storing whole pixels themselves write.
+struct DirectPixels {
+    uint8_t step;   // samples of a pixel; 0: not this shape
+    uint8_t first;  // the sample of R or B, whichever comes first
+    bool redFirst;
+};
+
+// Whether a kernel that stores pixels of `sampleBytes`-byte samples may
+// write `l`'s rows itself, and how it sees them: only where its samples go
+// out unchanged (`converts` false) in this shape.
+constexpr DirectPixels DirectPixelsOf(const ChannelLayout& l, size_t sampleBytes, bool converts) {
+    const uint8_t first = l.r < l.b ? l.r : l.b;
+    const bool shape = !l.planar && !l.grey && l.sampleBytes == sampleBytes &&
+                       (l.step == 3 || (l.step == 4 && l.sampleBytes == 1)) && l.sampleBytes < 4 &&
+                       l.g == first + 1 && (l.r == first + 2 || l.b == first + 2);
+    if (!shape || converts) return {0, 0, false};
+    return {l.step, first, l.r == first};
+}
+
 // The bit packing of a format, or null for formats of whole bytes per sample.
 inline const Packing* FindPacking(uint32_t format) {
     const FormatRow* f = FindFormat(format);

@@ -23,8 +23,10 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeature
     const bool floats = layout_->sampleBytes == 4;
     const bool asIs = !narrow && !layout_->grey && !floats;
     converts_ = !asIs || colour_ != nullptr;
-    tripleBytes_ = colour_ != nullptr && layout_->step == 3 && !layout_->planar &&
-                   layout_->sampleBytes == 1 && layout_->g == 1;
+    // The vector kernels, and the colour stage's three-byte pixels, write
+    // samples the plan has already converted.
+    const DirectPixels direct = DirectPixelsOf(*layout_, layout_->sampleBytes, false);
+    tripleBytes_ = colour_ != nullptr && direct.step == 3 && layout_->sampleBytes == 1;
     const bool writeAlpha = options.writeAlpha;
     static const KernelImpl<PackSet> kSets[] = {
         {Isa::Avx2, &kPackAvx2}, {Isa::Neon, &kPackNeon}, {kPortable, &kPackPortable}};
@@ -46,17 +48,15 @@ PackPlan::PackPlan(const ImageView& dst, const PackOptions& options, SimdFeature
     static const KernelImpl<PackVectorSet> kVectorSets[] = {{Isa::Avx2, &kPackVectorsAvx2},
                                                             {Isa::Ssse3, &kPackVectorsSsse3}};
     // Opaque four-byte pixels with alpha after the channels: whole words.
-    const bool opaque = layout_->step == 4 && layout_->sampleBytes == 1 && writeAlpha &&
-                        options.alpha == 255 && layout_->alpha == 3 && layout_->g == 1;
-    if (opaque && (asIs || narrowFirst_)) {
-        const bool redFirst = layout_->r == 0;
+    const bool opaque = direct.step == 4 && direct.first == 0 && writeAlpha && options.alpha == 255;
+    if (opaque) {
         vectors_ = ChainOf(kVectorSets, level,
-                           [&](const PackVectorSet& s) { return s.opaque8[redFirst]; });
+                           [&](const PackVectorSet& s) { return s.opaque8[direct.redFirst]; });
         if (narrowFirst_)
             narrow_ = WidestOf(kVectorSets, level, [](const PackVectorSet& s) { return s.narrow; });
     }
-    if (layout_->step == 3 && !layout_->planar && (asIs || narrowFirst_) && layout_->g == 1) {
-        const bool wide = layout_->sampleBytes == 2, redFirst = layout_->r == 0;
+    if (direct.step == 3) {
+        const bool wide = layout_->sampleBytes == 2, redFirst = direct.redFirst;
         if (!wide || redFirst)
             vectors_ = ChainOf(kVectorSets, level, [&](const PackVectorSet& s) {
                 return wide ? s.triple16 : s.triple8[redFirst];

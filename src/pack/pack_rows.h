@@ -100,6 +100,11 @@ class PackPlan {
     // True when samples change on the way (narrowing, or grey from colour):
     // kernels that write output samples themselves must then stand aside.
     bool Converts() const { return converts_; }
+    // How a kernel storing pixels of `sampleBytes`-byte samples may write
+    // the layout's rows itself (step 0: it may not).
+    DirectPixels Direct(size_t sampleBytes) const {
+        return DirectPixelsOf(*layout_, sampleBytes, converts_);
+    }
     // Row y of `dst`, a view of the layout the plan was settled for.
     PackRow Row(const ImageView& dst, size_t y) const;
     // The row layout of the same pixels at another address (packed layouts:

@@ -32,17 +32,13 @@ BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pac
     BilinearRowKernels k{};
     if (job.frame.pattern > kBggr || !pack.Valid()) return k;
     const ChannelLayout& layout = pack.Layout();
-    // Packed pixels of three samples, or of four bytes, with green in the
-    // middle take the vector kernels, where the samples go out unchanged.
-    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
-    const bool quad = layout.step == 4 && sampleBytes == 1;
-    const bool vectorLayout = !layout.planar && !layout.grey && !pack.Converts() &&
-                              layout.sampleBytes == sampleBytes && (layout.step == 3 || quad) &&
-                              layout.g == firstChannel + 1;
+    // Pixels the vector kernels may write themselves take them.
+    const DirectPixels direct = pack.Direct(sampleBytes);
+    const bool vectorLayout = direct.step != 0, quad = direct.step == 4;
     // Opaque four-byte pixels with alpha after the channels are stored
     // whole, alpha included, where the level has such kernels.
     const bool opaque = quad && job.pack.writeAlpha && job.pack.alpha == 255 &&
-                        layout.alpha == int(firstChannel) + 3;
+                        layout.alpha == int(direct.first) + 3;
     const BilinearPixels pixels = quad               ? BilinearPixels::Quad8
                                   : sampleBytes == 1 ? BilinearPixels::Triple8
                                                      : BilinearPixels::Triple16;
@@ -53,7 +49,7 @@ BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pac
             // The kernels count columns from the region's first.
             BilinearRowKinds kinds = kComboKinds[rowCombos[i]];
             kinds.evenColour = kinds.evenColour != (job.x % 2 == 1);
-            const bool redFirst = layout.r == firstChannel;
+            const bool redFirst = direct.redFirst;
             if (opaque)
                 k.vectors[i] =
                     ChooseBilinearRow(level, BilinearPixels::Quad8Opaque, kinds, redFirst);
@@ -66,7 +62,7 @@ BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pac
     // The four-byte kernels leave alpha alone: where the call writes it, it
     // follows them.
     k.fillAlpha = quad && vectorLayout && !wholePixels && job.pack.writeAlpha && layout.alpha >= 0;
-    k.offset = firstChannel * sampleBytes;
+    k.offset = direct.first * sampleBytes;
     return k;
 }
 

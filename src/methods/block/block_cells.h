@@ -136,11 +136,8 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
     // Pixels of three samples (8-bit: or four bytes) with green in the
     // middle go through the vector kernels, which write both rows of a pair,
     // cell by cell: the region must start on a cell.
-    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
-    const bool middleGreen =
-        layout.sampleBytes == S::kBytes && (S::kBytes == 1 || layout.step == 3) && !layout.planar &&
-        !pack.Converts() && layout.g == firstChannel + 1 &&
-        (layout.r == firstChannel + 2 || layout.b == firstChannel + 2) && x0 % 2 == 0;
+    const DirectPixels direct = pack.Direct(S::kBytes);
+    const bool middleGreen = direct.step != 0 && x0 % 2 == 0;
     const KernelChain<BlockPairRowFn> none{};
     const KernelChain<BlockPairRowFn>& vectors = !middleGreen       ? none
                                                  : S::kBytes == 2   ? kernels.triple16
@@ -191,8 +188,8 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
             continue;
         }
         const size_t x = vectors.Run(0, [&](BlockPairRowFn f, size_t first) {
-            return f(t, b, first, vectorEnd, out.at[0] + firstChannel * S::kBytes,
-                     below.at[0] + firstChannel * S::kBytes);
+            return f(t, b, first, vectorEnd, out.at[0] + direct.first * S::kBytes,
+                     below.at[0] + direct.first * S::kBytes);
         });
         // The four-byte kernels leave alpha alone: where the call writes it,
         // it follows them.

@@ -35,9 +35,8 @@ BlockPlan PlanBlock(const Conversion& job, SimdFeatures level) {
     });
     plan.redOnTop = route.redOnTop;
     // The row kernels write the top row's colour first or last.
-    const ChannelLayout& layout = plan.pack.Layout();
-    const size_t firstChannel = layout.r < layout.b ? layout.r : layout.b;
-    const bool topFirst = (route.redOnTop ? layout.r : layout.b) == firstChannel;
+    const bool topFirst =
+        plan.pack.Direct(src.format == kFormatMosaic16 ? 2 : 1).redFirst == route.redOnTop;
     plan.kernels = ChooseBlockRows(level, !route.greenCorner, topFirst);
     return plan;
 }

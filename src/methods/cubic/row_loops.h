@@ -195,11 +195,10 @@ ORVEX_INLINE void RecombineChunk(const PackPlan& pack, const PackRow& row,
 ORVEX_INLINE void RecombineRow(const PackPlan& pack, const PackRow& row,
                                const uint16_t* const src[4], size_t width, uint32_t maxValue,
                                bool frameStart, const CubicRowKernels& kernels) {
-    const ChannelLayout& layout = pack.Layout();
+    const DirectPixels direct = pack.Direct(1);
     size_t x = 1;
-    if (layout.sampleBytes == 1 && layout.step == 3 && !layout.planar && layout.g == 1 &&
-        !pack.Converts())
-        x = kernels.recombine[layout.r == 0].Run(1, [&](RecombineRowFn f, size_t first) {
+    if (direct.step == 3)
+        x = kernels.recombine[direct.redFirst].Run(1, [&](RecombineRowFn f, size_t first) {
             return f(row.at[0], src[PlaneR], src[PlaneGr], src[PlaneGb], src[PlaneB], first, width,
                      static_cast<uint16_t>(maxValue > 65535 ? 65535 : maxValue));
         });
