@@ -217,3 +217,34 @@ TEST(PackStage, EveryLevelWritesThePortableBytes) {
                 }
     }
 }
+
+// Kernels that store pixels themselves may write these layouts only, at
+// their own sample width, and never where the samples change on the way.
+TEST(PackStage, DirectWritesTakeOnlyPixelsWithGreenInTheMiddle) {
+    struct Case {
+        uint32_t format;
+        size_t bytes;
+        uint8_t step, first;
+        bool redFirst;
+    };
+    const Case cases[] = {
+        {orvex::kFormatRgb24, 1, 3, 0, true},  {orvex::kFormatBgr24, 1, 3, 0, false},
+        {orvex::kFormatRgba32, 1, 4, 0, true}, {orvex::kFormatBgra32, 1, 4, 0, false},
+        {orvex::kFormatArgb32, 1, 4, 1, true}, {orvex::kFormatAbgr32, 1, 4, 1, false},
+        {orvex::kFormatRgb48, 2, 3, 0, true},
+    };
+    for (const orvex::FormatRow& f : orvex::kFormats) {
+        if (f.role != orvex::FormatRole::Output) continue;
+        for (const size_t bytes : {1, 2, 4}) {
+            SCOPED_TRACE(testing::Message() << f.name << " bytes " << bytes);
+            Case want{f.core, bytes, 0, 0, false};
+            for (const Case& c : cases)
+                if (c.format == f.core && c.bytes == bytes) want = c;
+            const orvex::DirectPixels d = orvex::DirectPixelsOf(f.layout, bytes, false);
+            EXPECT_EQ(d.step, want.step);
+            EXPECT_EQ(d.first, want.first);
+            EXPECT_EQ(d.redFirst, want.redFirst);
+            EXPECT_EQ(orvex::DirectPixelsOf(f.layout, bytes, true).step, 0);
+        }
+    }
+}
