@@ -3,8 +3,9 @@
 //
 // Every written triple comes from four mosaic sites: rows T (top) and B
 // (bottom), columns L (left) and R (right). A regular cell has T = y, B = y + 1,
-// L = x, R = x + 1 for even x, y of the frame; an odd last column mirrors to
-// L = w - 1, R = w - 2 and an odd last row to T = h - 1, B = h - 2, so the
+// L = x, R = x + 1 for even x, y of the frame; an odd last column's cell
+// reflects about the edge sample, L = w - 1, R = w - 2, and an odd last
+// row's T = h - 1, B = h - 2 (the frame's one reflection rule), so the
 // same cell rule serves all three. Both rows of a pair carry the same
 // pixels. A region takes the frame's pixels: its cells stay where the
 // frame's are.
@@ -14,6 +15,7 @@
 #include <type_traits>
 
 #include "core/conversion.h"
+#include "core/mirror.h"
 #include "core/samples.h"
 #include "core/stream_copy.h"
 #include "methods/block/block_rows.h"
@@ -80,8 +82,7 @@ ORVEX_INLINE void CellPixels(const uint8_t* rowT, const uint8_t* rowB, size_t x0
     i += 2 * pairs;
     if (i < n) {
         const size_t x = x0 + i;  // a left pixel: its pair is outside the chunk or the frame
-        put(i, x + 1 < w ? Corner::template Cell<S>(rowT, rowB, x, x + 1)
-                         : Corner::template Cell<S>(rowT, rowB, x, x - 1));
+        put(i, Corner::template Cell<S>(rowT, rowB, x, MirrorIndex(ptrdiff_t(x) + 1, w)));
     }
 }
 
@@ -166,7 +167,7 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bo
         const bool oddLast = fy + 1 == fh && fh % 2 == 1;
         const size_t top = oddLast ? fy : fy & ~size_t(1);
         const uint8_t* rowT = row(top);
-        const uint8_t* rowB = row(oddLast ? fy - 1 : top + 1);
+        const uint8_t* rowB = row(MirrorIndex(ptrdiff_t(top) + 1, fh));
         const bool pair = !oddLast && fy % 2 == 0 && y + 1 < h;
         const PackRow out = pack.Row(job.dst, y), below = pack.Row(job.dst, pair ? y + 1 : y);
         const uint8_t *t = rowT + x0 * S::kBytes, *b = rowB + x0 * S::kBytes;

@@ -43,7 +43,9 @@ CubicRowKernels ChooseCubicRows(SimdFeatures level);
 
 // Plane row `row` (clamped into the plane) between its replicated edges:
 // ring[lm..lm+pw-1] the row, ring[0..lm-1] its first and ring[pw+lm..pw+lm+rm-1]
-// its last sample.
+// its last sample. Its own edge rule on purpose: a plane holds one colour,
+// and its edge samples repeat as the cubic results always had them, where
+// the methods that read the mosaic itself reflect (core/mirror.h).
 void LoadMosaicRow(const MosaicPlane& plane, int32_t row, uint16_t* ring, int32_t lm, int32_t rm,
                    const CubicRowKernels& kernels);
 

@@ -190,8 +190,9 @@ ORVEX_INLINE void RecombineChunk(const PackPlan& pack, const PackRow& row,
 
 // One output row: R, B and the truncated mean of Gr and Gb, each limited to
 // maxValue; pixel x reads plane column x - 1, and the frame's pixel 0
-// (frameStart) repeats pixel 1. Three-byte pixels take the vector kernels
-// from pixel 1 on.
+// (frameStart) repeats pixel 1: no plane column lies left of it, and the
+// cubic results have always repeated it rather than reflect. Three-byte
+// pixels take the vector kernels from pixel 1 on.
 ORVEX_INLINE void RecombineRow(const PackPlan& pack, const PackRow& row,
                                const uint16_t* const src[4], size_t width, uint32_t maxValue,
                                bool frameStart, const CubicRowKernels& kernels) {

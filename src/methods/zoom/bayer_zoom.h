@@ -23,7 +23,9 @@ void ZoomVertical(const SourceView& src, const ImageView& dst, SimdFeatures leve
 void ZoomInterpolateRows(const ImageView& dst, SimdFeatures level);
 
 // Border pass: row 1 and the bottom border row (h - 2 when h mod 4 = 0, else
-// h - 1), rows `stride` bytes apart.
+// h - 1), rows `stride` bytes apart. The zoom's own edge rule on purpose:
+// these rows, with copied rows of their colour on one side only, take
+// their samples from the nearest copied rows, not by reflection.
 using ZoomBorderFn = void (*)(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
                               size_t pairCount);
 void ZoomBorderColourCorner8(uint8_t* dst, ptrdiff_t stride, size_t width, size_t height,
