@@ -1,6 +1,5 @@
 // The unpack entry point: any mosaic into 16-bit samples, corrected, row by
 // row through the same reads a conversion makes.
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -8,6 +7,7 @@
 #include "api/guarded.h"
 #include "api/image_check.h"
 #include "api/options.h"
+#include "engine/bands.h"
 #include "engine/worker_pool.h"
 #include "orvex2.h"
 #include "unpack/source_rows.h"
@@ -15,8 +15,9 @@
 namespace orvex::api {
 namespace {
 
-// Rows a thread takes at least: below this a thread costs more than it saves.
-constexpr size_t kRowsPerBand = 64;
+// Unpacking splits like a method of no reach: a few operations a sample,
+// so a band is worth a thread from 64 rows of 1024 samples on.
+constexpr MethodShape kUnpackShape{nullptr, 1u << 16, 0, 0};
 
 }  // namespace
 
@@ -36,14 +37,15 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
         return ORVEX_ERROR_ARGUMENT;
     const SourceView frame = from.Source();
     const SourceRows rows(frame, correction, level);
-    const size_t h = frame.height, w = frame.width;
+    const uint32_t h = frame.height;
+    const size_t w = frame.width;
     const size_t threads = options.threads == 0 ? engine::AvailableCores() : options.threads;
-    const size_t bands = std::max<size_t>(1, std::min(threads, h / kRowsPerBand));
+    const size_t bands = engine::BandCount(frame.width, h, threads, kUnpackShape);
     // Each band's row buffer is taken before any row is written.
     std::vector<std::vector<uint16_t>> buffers(bands, std::vector<uint16_t>(w));
     engine::RunTasks(bands, bands - 1, [&](size_t b) {
         uint16_t* buffer = buffers[b].data();
-        for (size_t y = h * b / bands; y < h * (b + 1) / bands; ++y) {
+        for (size_t y = engine::BandStart(h, b, bands); y < engine::BandEnd(h, b, bands); ++y) {
             rows.Read(y, buffer);
             std::memcpy(to.view.Row(y), buffer, 2 * w);  // rows may start at any byte
         }

@@ -26,7 +26,7 @@ bool ConvertInBands(const Conversion& job, const MethodShape& shape, const Sourc
     std::vector<Conversion> parts(bands, job);
     for (size_t b = 0; b < bands; ++b) {
         const uint32_t first = BandStart(h, b, bands);
-        const uint32_t end = b + 1 == bands ? h : BandStart(h, b + 1, bands);
+        const uint32_t end = BandEnd(h, b, bands);
         Conversion& band = parts[b];
         band.y = job.y + first;
         band.dst.data = job.dst.Row(first);

@@ -23,6 +23,11 @@ inline uint32_t BandStart(uint32_t height, size_t b, size_t count) {
     return uint32_t((uint64_t(height) * b / count) & ~uint64_t(1));
 }
 
+// The row after band b's last.
+inline uint32_t BandEnd(uint32_t height, size_t b, size_t count) {
+    return b + 1 == count ? height : BandStart(height, b + 1, count);
+}
+
 // Converts `job` by the method in bands for `threads` threads; `rows`: the
 // frame's rows, read through strips where they need unpacking or
 // correcting (job.frame is then the strips' sample width). False when
