@@ -14,14 +14,13 @@ namespace {
 
 // Block and bilinear need no working memory beyond the stack: a band runs
 // on the call's plan alone.
-template <class Plan, Plan (*kPlan)(const Conversion&, SimdFeatures),
-          void (*kRows)(const Conversion&, const Plan&)>
+template <class Plan, Plan (*kPlan)(const Conversion&, SimdFeatures)>
 class PlainPlan final : public MethodPlan {
     class Run final : public MethodRun {
       public:
         explicit Run(const Plan& plan) : plan_(plan) {}
         bool Prepare() override { return true; }
-        void Convert(const Conversion& part) override { kRows(part, plan_); }
+        void Convert(const Conversion& part) override { plan_.Convert(part); }
 
       private:
         const Plan& plan_;
@@ -102,8 +101,8 @@ class PreparedPlan final : public MethodPlan {
     Plan plan_;
 };
 
-using BilinearMethod = PlainPlan<BilinearPlan, PlanBilinear, BilinearRows>;
-using BlockMethod = PlainPlan<BlockPlan, PlanBlock, BlockRows>;
+using BilinearMethod = PlainPlan<BilinearPlan, PlanBilinear>;
+using BlockMethod = PlainPlan<BlockPlan, PlanBlock>;
 using MhcMethod = PreparedPlan<MhcMemory, MhcPlan, PlanMhc, PrepareMhc, ConvertMhc>;
 using DlmmseMethod =
     PreparedPlan<DlmmseMemory, DlmmsePlan, PlanDlmmse, PrepareDlmmse, ConvertDlmmse>;

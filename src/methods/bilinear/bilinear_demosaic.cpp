@@ -20,12 +20,8 @@ BilinearPlan PlanBilinear(const Conversion& job, SimdFeatures level) {
     return plan;
 }
 
-void BilinearRows(const Conversion& part, const BilinearPlan& plan) {
-    if (plan.rows != nullptr) plan.rows(part, plan.pack, plan.kernels);
-}
-
 void BilinearDemosaic(const Conversion& job, SimdFeatures level) {
-    BilinearRows(job, PlanBilinear(job, level));
+    PlanBilinear(job, level).Convert(job);
 }
 
 }  // namespace orvex

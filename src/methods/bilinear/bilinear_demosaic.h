@@ -9,6 +9,7 @@
 
 #include "core/conversion.h"
 #include "methods/bilinear/bilinear_rows.h"
+#include "methods/row_plan.h"
 #include "pack/pack_rows.h"
 #include "simd/simd.h"
 
@@ -26,27 +27,18 @@ struct BilinearRowKernels {
 BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pack,
                                       size_t sampleBytes, SimdFeatures level);
 
+// A call's conversion settled once: its pack plan, the driver of the level
+// and of the mosaic's sample width, and its row kernels.
+using BilinearPlan = RowPlan<BilinearRowKernels>;
+BilinearPlan PlanBilinear(const Conversion& job, SimdFeatures level);
+
 // The drivers one build compiles: each interior row in one fused pass, the
 // pixels packed by the plan.
-using BilinearRowsFn = void (*)(const Conversion& job, const PackPlan& pack,
-                                const BilinearRowKernels& kernels);
+using BilinearRowsFn = BilinearPlan::RowsFn;
 struct BilinearFusedSet {
     BilinearRowsFn rows8, rows16;
 };
 extern const BilinearFusedSet kBilinearFusedPortable, kBilinearFusedAvx2;
-
-// A call's conversion settled once: its pack plan, the driver of the level
-// and of the mosaic's sample width (null where nothing is written), and its
-// row kernels.
-struct BilinearPlan {
-    PackPlan pack;
-    BilinearRowsFn rows;
-    BilinearRowKernels kernels;
-};
-BilinearPlan PlanBilinear(const Conversion& job, SimdFeatures level);
-
-// Rows of the planned call: its conversion, or a part of it.
-void BilinearRows(const Conversion& part, const BilinearPlan& plan);
 
 // The bilinear demosaic of a region of a Mosaic8 or Mosaic16 frame (the
 // sample width it reads) into a colour layout view of the region's size;

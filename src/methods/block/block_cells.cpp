@@ -7,9 +7,8 @@ namespace orvex {
 namespace {
 
 template <class S, class Corner>
-void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop,
-           const BlockRowKernels& kernels) {
-    BlockCellsRows<S, Corner>(job, pack, redOnTop, kernels);
+void Cells(const Conversion& job, const PackPlan& pack, const BlockCellKernels& kernels) {
+    BlockCellsRows<S, Corner>(job, pack, kernels);
 }
 
 }  // namespace

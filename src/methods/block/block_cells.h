@@ -18,6 +18,7 @@
 #include "core/mirror.h"
 #include "core/samples.h"
 #include "core/stream_copy.h"
+#include "methods/block/block_demosaic.h"
 #include "methods/block/block_rows.h"
 #include "pack/pack_rows.h"
 
@@ -124,8 +125,10 @@ constexpr size_t kStagedPixels = 1024;
 // The cell kernel of one sample width and pattern corner. Always inlined
 // into the entry of each instruction set, which compiles it for that set.
 template <class S, class Corner>
-ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                                 const BlockRowKernels& kernels) {
+ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack,
+                                 const BlockCellKernels& cell) {
+    const bool redOnTop = cell.redOnTop;
+    const BlockRowKernels& kernels = cell.rows;
     const SourceView& src = job.frame;
     const size_t fw = src.width, fh = src.height;
     // Narrower or shorter than a cell: the odd rules would read outside the mosaic.

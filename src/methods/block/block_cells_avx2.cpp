@@ -9,9 +9,9 @@ namespace orvex {
 namespace {
 
 template <class S, class Corner>
-ORVEX_TARGET_AVX2 void Cells(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                             const BlockRowKernels& kernels) {
-    BlockCellsRows<S, Corner>(job, pack, redOnTop, kernels);
+ORVEX_TARGET_AVX2 void Cells(const Conversion& job, const PackPlan& pack,
+                             const BlockCellKernels& kernels) {
+    BlockCellsRows<S, Corner>(job, pack, kernels);
 }
 
 }  // namespace

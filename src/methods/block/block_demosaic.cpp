@@ -25,28 +25,24 @@ constexpr PatternRoute kPatternRoutes[4] = {
 
 BlockPlan PlanBlock(const Conversion& job, SimdFeatures level) {
     const SourceView& src = job.frame;
-    BlockPlan plan{PackPlan(job.dst, job.pack, level), nullptr, false, {}};
+    BlockPlan plan{PackPlan(job.dst, job.pack, level), nullptr, {}};
     if (!plan.pack.Valid() || src.pattern > kBggr) return plan;
     const PatternRoute& route = kPatternRoutes[src.pattern];
     static const KernelImpl<BlockCellsSet> kSets[] = {{Isa::Avx2, &kBlockCellsAvx2},
                                                       {kPortable, &kBlockCellsPortable}};
-    plan.cells = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
+    plan.rows = WidestOf(kSets, level, [&](const BlockCellsSet& s) {
         return s.cells[src.format == kFormatMosaic16][route.greenCorner];
     });
-    plan.redOnTop = route.redOnTop;
+    plan.kernels.redOnTop = route.redOnTop;
     // The row kernels write the top row's colour first or last.
     const bool topFirst =
         plan.pack.Direct(src.format == kFormatMosaic16 ? 2 : 1).redFirst == route.redOnTop;
-    plan.kernels = ChooseBlockRows(level, !route.greenCorner, topFirst);
+    plan.kernels.rows = ChooseBlockRows(level, !route.greenCorner, topFirst);
     return plan;
 }
 
-void BlockRows(const Conversion& part, const BlockPlan& plan) {
-    if (plan.cells != nullptr) plan.cells(part, plan.pack, plan.redOnTop, plan.kernels);
-}
-
 void BlockDemosaic(const Conversion& job, SimdFeatures level) {
-    BlockRows(job, PlanBlock(job, level));
+    PlanBlock(job, level).Convert(job);
 }
 
 }  // namespace orvex

@@ -7,15 +7,26 @@
 
 #include "core/conversion.h"
 #include "methods/block/block_rows.h"
+#include "methods/row_plan.h"
 #include "pack/pack_rows.h"
 #include "simd/simd.h"
 
 namespace orvex {
 
-// A cell kernel: the region's pixels, packed by the plan; the top row's
-// colour is red or blue; the row kernels the call's plan chose.
-using BlockCellsFn = void (*)(const Conversion& job, const PackPlan& pack, bool redOnTop,
-                              const BlockRowKernels& kernels);
+// What the cell kernels take besides the pack plan: whether the top row's
+// colour is red or blue, and the row kernels of the pattern and layout.
+struct BlockCellKernels {
+    bool redOnTop;
+    BlockRowKernels rows;
+};
+
+// A call's conversion settled once: its pack plan, the cell kernel of the
+// level, sample width and pattern, and what it takes.
+using BlockPlan = RowPlan<BlockCellKernels>;
+BlockPlan PlanBlock(const Conversion& job, SimdFeatures level);
+
+// A cell kernel: the region's pixels, packed by the plan.
+using BlockCellsFn = BlockPlan::RowsFn;
 
 // The cell kernels one build compiles, by [16-bit samples][green corner].
 struct BlockCellsSet {
@@ -23,20 +34,6 @@ struct BlockCellsSet {
 };
 
 extern const BlockCellsSet kBlockCellsPortable, kBlockCellsAvx2;
-
-// A call's conversion settled once: its pack plan, the cell kernel of the
-// level, sample width and pattern (null where nothing is written), and the
-// row kernels of the pattern and layout.
-struct BlockPlan {
-    PackPlan pack;
-    BlockCellsFn cells;
-    bool redOnTop;
-    BlockRowKernels kernels;
-};
-BlockPlan PlanBlock(const Conversion& job, SimdFeatures level);
-
-// Rows of the planned call: its conversion, or a part of it.
-void BlockRows(const Conversion& part, const BlockPlan& plan);
 
 // The block demosaic of a region of a Mosaic8 or Mosaic16 frame (the sample
 // width it reads) into a colour layout view of the region's size, patterns
