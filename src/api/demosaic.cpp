@@ -46,11 +46,11 @@ int Demosaic(const orvex_image* src, uint32_t x, uint32_t y, const orvex_image* 
     SiteCorrection correction;
     if (!MakeSiteCorrection(options.black, options.white, options.gain, from.bits, correction))
         return ORVEX_ERROR_ARGUMENT;
-    // Bit-packed or corrected rows reach the method through strips of 16-bit rows.
+    // Bit-packed or corrected rows reach the method through strips of its
+    // working rows.
     const SourceRows sourceRows(frame, correction, level);
-    const bool strips = sourceRows.Needed();
     SourceView methodFrame = frame;
-    if (strips && frame.format != kFormatMosaic8) methodFrame.format = kFormatMosaic16;
+    methodFrame.format = sourceRows.WorkingFormat();
 
     const ChannelLayout& layout = *FindColourLayout(to.view.format);
     const uint32_t largest = layout.sampleBytes == 2 ? 65535u : 255u;

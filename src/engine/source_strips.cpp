@@ -11,7 +11,7 @@ StripRun::StripRun(std::unique_ptr<MethodRun> method, const SourceRows& rows, ui
       rows_(rows),
       reach_(reach),
       stripRows_(stripRows),
-      bytes_(rows.Frame().format == kFormatMosaic8) {}
+      bytes_(rows.WorkingFormat() == kFormatMosaic8) {}
 
 bool StripRun::Prepare() {
     if (!method_->Prepare()) return false;
@@ -47,10 +47,8 @@ void StripRun::Convert(const Conversion& band) {
         const uint8_t* strip =
             bytes_ ? narrow_.data() : reinterpret_cast<const uint8_t*>(samples_.data());
         Conversion part = band;
-        part.frame = {strip,     ptrdiff_t(rowBytes),
-                      0,         f.width,
-                      f.height,  bytes_ ? kFormatMosaic8 : kFormatMosaic16,
-                      f.pattern, ptrdiff_t(low)};
+        part.frame = {strip,    ptrdiff_t(rowBytes),   0,         f.width,
+                      f.height, rows_.WorkingFormat(), f.pattern, ptrdiff_t(low)};
         part.y = uint32_t(a);
         part.dst.data = band.dst.Row(a - band.y);
         part.dst.height = uint32_t(b - a);

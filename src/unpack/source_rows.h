@@ -43,6 +43,11 @@ class SourceRows {
     // True when rows must pass through here: bit-packed, or corrected.
     bool Needed() const;
     const SourceView& Frame() const { return frame_; }
+    // The format of the rows a method reads: 8-bit mosaics stay bytes, so
+    // the methods' byte kernels run; every other format's are 16-bit.
+    uint32_t WorkingFormat() const {
+        return frame_.format == kFormatMosaic8 ? kFormatMosaic8 : kFormatMosaic16;
+    }
     // Frame row y's samples into out[0 .. width - 1].
     void Read(size_t y, uint16_t* out) const;
     // The same for 8-bit mosaics, as bytes.
