@@ -1,6 +1,5 @@
 // End-to-end runs of the orvex command-line tool on files the test writes.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <tiffio.h>
 
 #include <algorithm>
@@ -16,6 +15,7 @@
 #include "orvex.h"
 #include "orvex2.h"
 #include "tool/synthetic_dng.h"
+#include "tool/tool_process.h"
 
 namespace {
 
@@ -23,50 +23,9 @@ namespace fs = std::filesystem;
 using namespace orvex_tool;
 using orvex_test::WriteDng;
 
-struct ToolRun {
-    int status;
-    std::string out, err;
-};
-
-std::string Slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-class ToolTest : public testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvex-tool-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-    // Runs the tool; `input` names a file for its standard input.
-    ToolRun Tool(const std::string& args, const std::string& input = "/dev/null") const {
-        const std::string out = Path("stdout.txt"), err = Path("stderr.txt");
-        const std::string cmd =
-            std::string(ORVEX_TOOL) + " " + args + " <" + input + " >" + out + " 2>" + err;
-        const int raw = std::system(cmd.c_str());
-        ToolRun r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
-        fs::remove(out);
-        fs::remove(err);
-        return r;
-    }
-
-    // Files in the folder other than the named inputs: outputs and leftovers.
-    size_t FileCount() const {
-        return size_t(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
-    }
-
-    fs::path dir_;
-};
+using orvex_test::Slurp;
+using orvex_test::ToolRun;
+using ToolTest = orvex_test::ToolFolder;
 
 Raster RandomMosaic(uint32_t w, uint32_t h, uint32_t depth, uint32_t seed) {
     std::mt19937 rng(seed);

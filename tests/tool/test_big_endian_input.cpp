@@ -2,7 +2,6 @@
 // convert as the same samples given little-endian, their significant bits
 // from --depth.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -10,43 +9,20 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "tool_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-    int status;
-    std::string err;
-};
+using orvex_test::ToolRun;
 
-class BigEndianInput : public testing::Test {
+class BigEndianInput : public orvex_test::ToolFolder {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvex-be-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-    Outcome Tool(const std::string& args) const {
-        const std::string err = Path("stderr.txt");
-        const int raw = std::system((std::string(ORVEX_TOOL) + " " + args + " 2>" + err).c_str());
-        std::ifstream f(err);
-        std::stringstream s;
-        s << f.rdbuf();
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, s.str()};
-    }
-    std::string Bytes(const std::string& name) const {
-        std::ifstream f(Path(name), std::ios::binary);
-        return {std::istreambuf_iterator<char>(f), {}};
-    }
+    std::string Bytes(const std::string& name) const { return orvex_test::Slurp(Path(name)); }
     // Writes the samples in both byte orders: name.le and name.be.
     void Write(const std::string& name, const std::vector<uint16_t>& samples) const {
         std::ofstream le(Path(name + ".le"), std::ios::binary),
@@ -56,8 +32,6 @@ class BigEndianInput : public testing::Test {
             be.put(char(v >> 8)).put(char(v & 0xFF));
         }
     }
-
-    fs::path dir_;
 };
 
 std::vector<uint16_t> Samples(size_t n, uint32_t top, unsigned seed) {
@@ -83,7 +57,7 @@ TEST_F(BigEndianInput, ConvertsAsLittleEndianSamplesOfTheSameDepth) {
                        (*c.depth ? c.depth : " --depth 16"))
                       .status,
                   0);
-        const Outcome r = Tool("convert " + Path("f.be") + " " + Path(be) + size + method +
+        const ToolRun r = Tool("convert " + Path("f.be") + " " + Path(be) + size + method +
                                c.depth + " --format mosaic16-be");
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(Bytes(le), Bytes(be));
@@ -95,13 +69,13 @@ TEST_F(BigEndianInput, DepthsBelowNineAreRefusedAndLargerSamplesClamped) {
     samples[5] = 5000;
     Write("f", samples);
     const std::string common = " --width 4 --height 4 --format mosaic16-be --force";
-    const Outcome narrow =
+    const ToolRun narrow =
         Tool("convert " + Path("f.be") + " " + Path("o.raw") + common + " --depth 8");
     EXPECT_NE(narrow.status, 0);
     EXPECT_NE(narrow.err.find("--depth is 9 to 16 for mosaic16-be samples"), std::string::npos)
         << narrow.err;
     EXPECT_FALSE(fs::exists(Path("o.raw")));
-    const Outcome clamped =
+    const ToolRun clamped =
         Tool("convert " + Path("f.be") + " " + Path("o.raw") + common + " --depth 12");
     ASSERT_EQ(clamped.status, 0) << clamped.err;
     EXPECT_NE(clamped.err.find("1 samples above 4095"), std::string::npos) << clamped.err;

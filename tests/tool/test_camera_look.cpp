@@ -1,15 +1,14 @@
 // How camera files look when developed: automatic brightness, exposure, the
 // file's BaselineExposure, curves at either bit depth, half size.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
 #include "image_io.h"
 #include "synthetic_dng.h"
+#include "tool_process.h"
 
 namespace {
 
@@ -27,29 +26,7 @@ double Linear(double x) {
     return x;
 }
 
-class CameraLook : public testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvex-look-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    int Tool(const std::string& args, const std::string& out = "/dev/null",
-             const std::string& err = "/dev/null") const {
-        const std::string redirect = " >" + out + " 2>" + err;
-        const int raw = std::system((std::string(ORVEX_TOOL) + " " + args + redirect).c_str());
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    }
-    std::string Text(const std::string& name) const {
-        std::ifstream f(Path(name));
-        return {std::istreambuf_iterator<char>(f), {}};
-    }
-    fs::path dir_;
-};
+using CameraLook = orvex_test::ToolFolder;
 
 // A 64 x 48 grey scene, linear 0.2 on the left and 0.4 on the right: the
 // right half is more than 1 % of the pixels, so automatic brightness puts
@@ -84,7 +61,8 @@ TEST_F(CameraLook, BrightnessExposureAndCurvesGiveTheirLevels) {
         orvex_test::WriteDng(Path("t.dng"), 0, 1, 0.2, 0.4, false, true, c.baseline);
         // The block method: flat cells and a cell-aligned edge, no overshoot.
         ASSERT_EQ(Tool("convert " + Path("t.dng") + " " + Path("t.png") +
-                       " --force --method block " + c.args),
+                       " --force --method block " + c.args)
+                      .status,
                   0);
         const Raster picture = ReadImage(Path("t.png"), {}).raster;
         ASSERT_EQ(picture.width, c.width);
@@ -98,9 +76,9 @@ TEST_F(CameraLook, BrightnessExposureAndCurvesGiveTheirLevels) {
                 << ch;
         }
     }
-    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --exposure 17"),
+    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --exposure 17").status,
               kUsageError);
-    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --curve gamma"),
+    EXPECT_EQ(Tool("convert " + Path("t.dng") + " " + Path("x.png") + " --curve gamma").status,
               kUsageError);
 }
 
@@ -117,8 +95,9 @@ TEST_F(CameraLook, InfoGivesTheOrientationTagAndItsMeaning) {
                                      "turned 90 degrees counter-clockwise"};
     for (uint16_t tag = 1; tag <= 8; ++tag) {
         orvex_test::WriteDng(Path("o.dng"), 0, tag, 0.2, 0.4);
-        ASSERT_EQ(Tool("info " + Path("o.dng"), Path("info.txt")), 0);
-        const std::string text = Text("info.txt");
+        const orvex_test::ToolRun info = Tool("info " + Path("o.dng"));
+        ASSERT_EQ(info.status, 0);
+        const std::string& text = info.out;
         const std::string line =
             "orientation " + std::to_string(tag) + " (" + meanings[tag] + ")\n";
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
@@ -146,10 +125,10 @@ TEST_F(CameraLook, DevelopmentOptionsForMosaicsAreWarned) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.input) + " " + c.options);
-        ASSERT_EQ(Tool("convert " + Path(c.input) + " " + Path("o.png") + " --force " + c.options,
-                       "/dev/null", Path("err.txt")),
-                  0);
-        const std::string err = Text("err.txt");
+        const orvex_test::ToolRun r =
+            Tool("convert " + Path(c.input) + " " + Path("o.png") + " --force " + c.options);
+        ASSERT_EQ(r.status, 0);
+        const std::string& err = r.err;
         if (*c.warning) EXPECT_NE(err.find(c.warning), std::string::npos) << err;
         EXPECT_EQ(err.find("describe camera development") != std::string::npos, *c.warning != 0)
             << err;

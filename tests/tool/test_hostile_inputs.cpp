@@ -11,46 +11,18 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 #include "image_io.h"
+#include "tool_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace orvex_tool;
 
-struct Outcome {
-    int status;
-    std::string err;
-};
-
-class HostileInputs : public testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orvex-hostile-" + std::to_string(::getpid()) + "-" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-
-    Outcome Tool(const std::string& args, const std::string& in = "/dev/null",
-                 const std::string& out = "/dev/null") const {
-        const std::string err = Path("stderr.txt");
-        const int raw = std::system(
-            (std::string(ORVEX_TOOL) + " " + args + " <" + in + " >" + out + " 2>" + err).c_str());
-        std::ifstream f(err);
-        std::stringstream s;
-        s << f.rdbuf();
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, s.str()};
-    }
-
-    fs::path dir_;
-};
+using orvex_test::ToolRun;
+using HostileInputs = orvex_test::ToolFolder;
 
 void Put(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -157,18 +129,18 @@ TEST_F(HostileInputs, ClaimsBeyondTheDataOrTheLimitAreRefusedUnread) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args);
-        const Outcome r = Tool("convert " + c.args + " " + Path("out.png"));
+        const ToolRun r = Tool("convert " + c.args + " " + Path("out.png"));
         EXPECT_EQ(r.status, kInputError);
         EXPECT_NE(r.err.find(c.what), std::string::npos) << r.err;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
         EXPECT_FALSE(fs::exists(Path("out.png")));
     }
     // Standard input too, and a packed frame's trailer is only a warning.
-    const Outcome piped =
+    const ToolRun piped =
         Tool("convert - " + Path("out.png") + " --width 8 --height 8", "/dev/zero");
     EXPECT_EQ(piped.status, kInputError);
     EXPECT_NE(piped.err.find("above 64 bytes"), std::string::npos) << piped.err;
-    const Outcome trailer =
+    const ToolRun trailer =
         Tool("convert /dev/zero " + Path("t.png") + " --width 8 --height 8 --format raw12-mipi");
     EXPECT_EQ(trailer.status, 0) << trailer.err;
     EXPECT_NE(trailer.err.find("bytes after the 96 of the 8 x 8 raw12-mipi frame ignored"),
@@ -198,7 +170,7 @@ TEST_F(HostileInputs, TiffsAreReadForWhatTheyAreOrRefused) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         Tiff(Path(c.file), c.photometric, c.format, c.bits, c.tile, c.compression);
-        const Outcome r = Tool("convert " + Path(c.file) + " " + Path("out.png") + " --force");
+        const ToolRun r = Tool("convert " + Path(c.file) + " " + Path("out.png") + " --force");
         if (c.what) {
             EXPECT_EQ(r.status, kInputError);
             EXPECT_NE(r.err.find(Path(c.file) + ": "), std::string::npos) << r.err;
@@ -214,7 +186,7 @@ TEST_F(HostileInputs, TiffsAreReadForWhatTheyAreOrRefused) {
     std::string bytes((std::istreambuf_iterator<char>(in)), {});
     for (size_t i = 16; i < 40 && i < bytes.size(); ++i) bytes[i] = char(0xA5);
     Put(Path("damaged.tif"), bytes);
-    const Outcome r = Tool("convert " + Path("damaged.tif") + " " + Path("d.png"));
+    const ToolRun r = Tool("convert " + Path("damaged.tif") + " " + Path("d.png"));
     EXPECT_EQ(r.status, kInputError);
     EXPECT_EQ(r.err.find("4294967295"), std::string::npos) << r.err;
 }
@@ -274,7 +246,7 @@ TEST_F(HostileInputs, PackedStridesBeyondTheFileAreRefused) {
     Put(Path("f.bin"), std::string(64, '\x11'));
     for (const char* stride : {"4294967292", "2147483648", "65536"}) {
         SCOPED_TRACE(stride);
-        const Outcome r = Tool("convert " + Path("f.bin") + " " + Path("o.png") +
+        const ToolRun r = Tool("convert " + Path("f.bin") + " " + Path("o.png") +
                                " --format raw12-mipi --width 16 --height 4 --stride " + stride);
         EXPECT_EQ(r.status, kInputError) << r.err;
         EXPECT_NE(r.err.find("64 bytes do not hold 16 x 4 raw12-mipi samples"), std::string::npos)
