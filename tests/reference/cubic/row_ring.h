@@ -34,6 +34,15 @@ extern RingState ringState;
 // Frees everything the ring state holds and clears the references.
 void ReleaseRingState();
 
+// Frees a weight set's tables from the ring state's memory.
+template <class T>
+void FreeWeightSet(CubicWeightSet<T>& set) {
+    for (auto& t : set.table) {
+        ringState.memory.Free(t);
+        t = nullptr;
+    }
+}
+
 bool CreateRowRing(int32_t rows, int32_t outWidth, int32_t leftMargin, int32_t rightMargin);
 
 // Enlarges plane row srcRow (clamped into the plane) to outWidth samples in
