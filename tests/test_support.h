@@ -17,6 +17,7 @@
 
 #include "core/image_view.h"
 #include "orvex.h"
+#include "orvex2.h"
 #include "simd/simd.h"
 
 namespace orvex {
@@ -87,6 +88,19 @@ class GuardedBuffer {
 inline void FillRandom(uint8_t* p, size_t n, uint32_t seed) {
     std::mt19937 rng(seed);
     for (size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(rng());
+}
+
+// A second-interface image of w x h over `data`, rows contiguous.
+inline orvex_image ImageOf(void* data, uint32_t format, size_t w, size_t h, uint32_t pattern = 0,
+                           uint32_t bits = 0) {
+    orvex_image im{};
+    im.data = data;
+    im.width = uint32_t(w);
+    im.height = uint32_t(h);
+    im.format = format;
+    im.pattern = pattern;
+    im.bits = bits;
+    return im;
 }
 
 inline uint32_t Load16(const uint8_t* p, size_t i) {
