@@ -1,0 +1,164 @@
+// The green stages of the plain residual-interpolation demosaic: the
+// directional differences by residual interpolation and their LMMSE fusion.
+#include <cmath>
+
+#include "ri/ri_plain_stages.h"
+
+namespace orvex {
+namespace ri_plain {
+
+// Green minus the line's colour at every site, estimated along rows (dx = 1)
+// or columns (dy = 1) by residual interpolation.
+Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
+    const ptrdiff_t ww = ptrdiff_t(s.ww), wh = ptrdiff_t(s.wh);
+    auto inside = [&](ptrdiff_t x, ptrdiff_t y, ptrdiff_t r) {
+        return x - r * dx >= 0 && x + r * dx < ww && y - r * dy >= 0 && y + r * dy < wh;
+    };
+    auto at = [&](Plane& p, ptrdiff_t x, ptrdiff_t y, ptrdiff_t k) -> float& {
+        return p(x + k * dx, y + k * dy);
+    };
+    auto green = [&](ptrdiff_t x, ptrdiff_t y, ptrdiff_t k) {
+        return s.Colour(x + k * dx, y + k * dy) == 1 ? 1 : 0;
+    };
+    // The line's other colour at every site, linearly interpolated along it.
+    Plane other = s.New();
+    for (ptrdiff_t y = 0; y < wh; ++y)
+        for (ptrdiff_t x = 0; x < ww; ++x)
+            if (inside(x, y, 1)) other(x, y) = (at(m, x, y, -1) + at(m, x, y, 1)) * 0.5f;
+    // Sums over the 11-site window along the line centred at a site: the 5
+    // sites an even step away (the site's own colour) and the 6 an odd step
+    // away, each in a fixed order.
+    auto five = [](auto&& q) { return ((q(-4) + q(-2)) + (q(0) + q(2))) + q(4); };
+    auto six = [](auto&& q) { return ((q(-5) + q(-3)) + (q(-1) + q(1))) + (q(3) + q(5)); };
+    // Coefficients of the window, for either colour (1 green, 0 the line's
+    // colour) as target with the other colour's interpolation as guide, over
+    // that colour's sites, each with the inverse of the window's fit error
+    // as weight; kept as w, w a and w b.
+    Plane wt[2], wa[2], wb[2];
+    for (int c = 0; c < 2; ++c) wt[c] = s.New(), wa[c] = s.New(), wb[c] = s.New();
+    for (ptrdiff_t y = 0; y < wh; ++y)
+        for (ptrdiff_t x = 0; x < ww; ++x) {
+            if (!inside(x, y, 6)) continue;
+            for (int c = 0; c < 2; ++c) {
+                auto sum = [&](auto&& value) {
+                    return green(x, y, 0) == c ? five(value) : six(value);
+                };
+                const float t = sum([&](ptrdiff_t k) { return at(m, x, y, k); });
+                const float g = sum([&](ptrdiff_t k) { return at(other, x, y, k); });
+                const float tg =
+                    sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(other, x, y, k); });
+                const float gg =
+                    sum([&](ptrdiff_t k) { return at(other, x, y, k) * at(other, x, y, k); });
+                const float tt = sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(m, x, y, k); });
+                const bool fiveSites = green(x, y, 0) == c;
+                const float inverse = fiveSites ? 1.0f / 5 : 1.0f / 6;
+                const float slope = s.Slope(t, g, tg, gg, inverse);
+                const float offset = (t - slope * g) * inverse;
+                // Mean squared fit error of target minus slope guide minus offset.
+                const float e =
+                    ((((tt - 2.0f * slope * tg) - 2.0f * offset * t) + slope * slope * gg) +
+                     2.0f * slope * offset * g) +
+                    (fiveSites ? 5.0f : 6.0f) * offset * offset;
+                const float weight = 1.0f / ((e > 0 ? e : 0) * inverse + s.fitFloor);
+                wt[c](x, y) = weight;
+                wa[c](x, y) = weight * slope;
+                wb[c](x, y) = weight * offset;
+            }
+        }
+    // Tentative estimates of both colours at every site, clipped: the
+    // coefficients' weighted means over the 11 windows covering it.
+    Plane tentative = s.New(), residual = s.New();
+    for (ptrdiff_t y = 0; y < wh; ++y)
+        for (ptrdiff_t x = 0; x < ww; ++x) {
+            if (!inside(x, y, 11)) continue;
+            const int own = green(x, y, 0);
+            float mean[2][2];
+            for (int c = 0; c < 2; ++c) {
+                auto wk = [&](ptrdiff_t k) { return at(wt[c], x, y, k); };
+                auto ak = [&](ptrdiff_t k) { return at(wa[c], x, y, k); };
+                auto bk = [&](ptrdiff_t k) { return at(wb[c], x, y, k); };
+                const float total = five(wk) + six(wk);
+                mean[c][0] = (five(ak) + six(ak)) / total;
+                mean[c][1] = (five(bk) + six(bk)) / total;
+            }
+            const float ownHere = s.Clip(mean[own][0] * other(x, y) + mean[own][1]);
+            const float otherHere = s.Clip(mean[1 - own][0] * m(x, y) + mean[1 - own][1]);
+            residual(x, y) = m(x, y) - ownHere;
+            tentative(x, y) = otherHere;
+        }
+    // The other colour: tentative plus its neighbours' mean residual.
+    Plane diff = s.New();
+    for (ptrdiff_t y = 0; y < wh; ++y)
+        for (ptrdiff_t x = 0; x < ww; ++x) {
+            if (!inside(x, y, 12)) continue;
+            const float est =
+                tentative(x, y) + (at(residual, x, y, -1) + at(residual, x, y, 1)) * 0.5f;
+            diff(x, y) = green(x, y, 0) ? m(x, y) - est : est - m(x, y);
+        }
+    return diff;
+}
+
+// Green at colour sites: the sample plus both directions' LMMSE estimates of
+// the difference (from their local signal and noise variances), weighted by
+// the inverse square of their local gradients.
+Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
+    const ptrdiff_t ww = ptrdiff_t(s.ww), wh = ptrdiff_t(s.wh);
+    Plane g = s.New(), sh = s.New(), sv = s.New();
+    for (ptrdiff_t y = 16; y + 16 < wh; ++y)
+        for (ptrdiff_t x = 16; x + 16 < ww; ++x) {
+            float a[9], b[9];
+            for (ptrdiff_t k = -4; k <= 4; ++k) a[k + 4] = dh(x + k, y), b[k + 4] = dv(x, y + k);
+            sh(x, y) = LowPass9(a);
+            sv(x, y) = LowPass9(b);
+        }
+    for (ptrdiff_t y = 20; y + 20 < wh; ++y)
+        for (ptrdiff_t x = 20; x + 20 < ww; ++x) {
+            if (s.Colour(x, y) == 1) {
+                g(x, y) = m(x, y);
+                continue;
+            }
+            // Each direction's LMMSE estimate of the difference.
+            float estimate[2];
+            for (int d = 0; d < 2; ++d) {
+                Plane& diff = d == 0 ? dh : dv;
+                Plane& smooth = d == 0 ? sh : sv;
+                const ptrdiff_t ex = d == 0 ? 1 : 0, ey = 1 - ex;
+                float sm[9], sq[9], rs[9];
+                for (ptrdiff_t k = -4; k <= 4; ++k) {
+                    const float v = smooth(x + k * ex, y + k * ey);
+                    const float r = diff(x + k * ex, y + k * ey) - v;
+                    sm[k + 4] = v, sq[k + 4] = v * v, rs[k + 4] = r * r;
+                }
+                constexpr float kNinth = 1.0f / 9;
+                const float mean = Sum9(sm) * kNinth;
+                const float spread = Sum9(sq) * kNinth - mean * mean;
+                const float signal = (spread > 0 ? spread : 0) + s.varFloor;
+                const float noise = Sum9(rs) * kNinth + s.varFloor;
+                estimate[d] = (noise * smooth(x, y) + signal * diff(x, y)) / (signal + noise);
+            }
+            // Weighted by the inverse square of each direction's gradient of
+            // its difference, summed over 9 sites along it and 5 across:
+            // nine-site sums of each line, then the five lines in order.
+            float across[2][5];
+            for (ptrdiff_t j = -2; j <= 2; ++j) {
+                float a[9], b[9];
+                for (ptrdiff_t k = -4; k <= 4; ++k) {
+                    a[k + 4] = std::fabs(dh(x + k - 1, y + j) - dh(x + k + 1, y + j));
+                    b[k + 4] = std::fabs(dv(x + j, y + k - 1) - dv(x + j, y + k + 1));
+                }
+                across[0][j + 2] = Sum9(a), across[1][j + 2] = Sum9(b);
+            }
+            float weight[2];
+            for (int d = 0; d < 2; ++d) {
+                const float* r = across[d];
+                const float gradient = (((r[0] + r[1]) + r[2]) + r[3]) + r[4];
+                weight[d] = 1.0f / (gradient * gradient + s.gradientFloor);
+            }
+            g(x, y) = m(x, y) +
+                      (weight[0] * estimate[0] + weight[1] * estimate[1]) / (weight[0] + weight[1]);
+        }
+    return g;
+}
+
+}  // namespace ri_plain
+}  // namespace orvex
