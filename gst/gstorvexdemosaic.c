@@ -175,7 +175,7 @@ static void gst_orvex_demosaic_class_init(GstOrvexDemosaicClass* klass) {
     gst_caps_unref(src);
     gst_element_class_set_static_metadata(
         element_class, "Bayer demosaic (orvex)", "Filter/Converter/Video",
-        "Converts Bayer mosaics, 8 to 16 bits and packed camera rows, into "
+        "Converts Bayer mosaics, 8 to 16 bits and bit-packed camera rows, into "
         "colour video by any method of liborvex2, on several threads",
         "orvex developers");
 

@@ -17,7 +17,7 @@ static const struct {
 
 /* Suffixes after the pattern: GStreamer's own names of 16-bit containers
  * (big-endian ones swapped by the library as it reads their rows), and ours
- * of the packed camera formats. */
+ * of the bit-packed camera formats. */
 static const struct {
     const gchar* suffix;
     guint32 format;

@@ -144,7 +144,7 @@ PYBIND11_MODULE(_orvex, module) {
             named["format"] = format;
             Settings s = ReadSettings(py::args(), named,
                                       {{}, With({"width", "height", "format"}, kUnpack.keywords)});
-            if (s.format == 0) throw py::value_error("format: the buffer's packing");
+            if (s.format == 0) throw py::value_error("format: the buffer's format, one of formats()");
             Mosaic m = ReadMosaic(raw, s);
             FinishOptions(s, 16, m.bits);
             py::array_t<uint16_t> a({py::ssize_t(m.image.height), py::ssize_t(m.image.width)});

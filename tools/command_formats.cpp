@@ -1,4 +1,4 @@
-// orvex formats: the library's layouts, packed mosaics, patterns and methods
+// orvex formats: the library's layouts, raw frame formats, patterns and methods
 // with their codes, as the library lists them.
 #include <cstdio>
 #include <cstring>
@@ -32,7 +32,7 @@ const char* About(const char* method) {
 }
 
 std::string Described(const FormatFacts& f) {
-    std::string text = f.planar ? "planar, " : "packed, ";
+    std::string text = f.planar ? "planar, " : "interleaved, ";
     text += f.bits == 32 ? "float" : std::to_string(f.bits) + "-bit";
     text += " samples, ";
     text += f.channels == 1 ? "grey" : f.hasAlpha ? "colour and alpha" : "colour";
@@ -43,10 +43,10 @@ int RunFormats() {
     std::printf("Layouts (--layout):\n");
     for (const uint32_t code : LayoutCodes())
         std::printf("  %2u  %-13s %s\n", code, FormatName(code), Described(Facts(code)).c_str());
-    std::printf("\nPacked raw inputs (--format):\n");
-    for (const std::string& name : PackingChoices())
-        std::printf("  %2u  %-13s %u-bit samples\n", FindPacking(name), name.c_str(),
-                    Facts(FindPacking(name)).bits);
+    std::printf("\nRaw frame formats (--format):\n");
+    for (const std::string& name : RawFormatChoices())
+        std::printf("  %2u  %-13s %u-bit samples\n", FindRawFormat(name), name.c_str(),
+                    Facts(FindRawFormat(name)).bits);
     std::printf("\nPatterns (--pattern):\n");
     for (uint32_t p = 0; p < PatternChoices().size(); ++p)
         std::printf("  %2u  %s\n", p, PatternChoices()[p].c_str());
@@ -67,7 +67,7 @@ int RunFormats() {
 
 Command AddFormatsCommand(CLI::App& app) {
     auto* formatsCmd = app.add_subcommand(
-        "formats", "List layouts, packed inputs, patterns and methods with their codes");
+        "formats", "List layouts, raw frame formats, patterns and methods with their codes");
     formatsCmd->footer(
         "Examples:\n"
         "  orvex formats\n"

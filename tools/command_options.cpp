@@ -33,12 +33,12 @@ void AddMosaicOptions(CLI::App* cmd, MosaicOptions& o) {
     cmd->add_option("--pattern", o.pattern, "Bayer pattern of the mosaic, any case")
         ->transform(CLI::IsMember(PatternChoices(), CLI::ignore_case))
         ->capture_default_str();
-    cmd->add_option("--format", o.packing,
-                    "Raw input packed as cameras send it: " + Listed(PackingChoices()) +
+    cmd->add_option("--format", o.rawFormat,
+                    "Raw input as cameras send it: " + Listed(RawFormatChoices()) +
                         " (with --width, --height; default: plain samples)")
-        ->check(CLI::IsMember(PackingChoices()));
+        ->check(CLI::IsMember(RawFormatChoices()));
     cmd->add_option("--stride", o.stride,
-                    "Packed raw input: bytes from one row to the next (default: the row's)");
+                    "Raw input of --format: bytes from one row to the next (default: the row's)");
     cmd->add_option("--max-pixels", o.limits.maxPixels,
                     "Inputs claiming more pixels (width x height) are refused unread")
         ->check(CLI::PositiveNumber)

@@ -21,8 +21,8 @@ struct MosaicOptions {
     RawGeometry geometry;
     std::string pattern = "RGGB";
     bool geometryGiven = false;  // --width, --height or --depth given
-    std::string packing;         // a packed camera format of raw inputs; empty: plain samples
-    uint32_t stride = 0;         // bytes from one packed row to the next; 0: rows without padding
+    std::string rawFormat;       // a camera format of raw inputs; empty: plain samples
+    uint32_t stride = 0;         // bytes from one raw row to the next; 0: rows without padding
     std::vector<CLI::Option*> geometryOptions;
     CLI::Option* depthOption = nullptr;  // --depth, also the bits of mosaic16-be samples
     InputLimits limits;                  // --max-pixels, --accept-corrupt

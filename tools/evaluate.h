@@ -33,7 +33,7 @@ struct MethodQuality {
     double megapixels = 0;  // pixels they held
 };
 
-// A mosaic under evaluation: rows packed, 8-bit samples (uint8_t) or 16-bit
+// A mosaic under evaluation: rows contiguous, 8-bit samples (uint8_t) or 16-bit
 // ones (uint16_t) of `bits` significant bits, colours of the top-left 2 x 2
 // cell given by an orvex_pattern code.
 struct MosaicFrame {
@@ -44,7 +44,7 @@ struct MosaicFrame {
     uint32_t pattern;
 };
 
-// A method under evaluation: writes the frame's R, G, B samples (packed
+// A method under evaluation: writes the frame's R, G, B samples (contiguous
 // rows, the mosaic's sample width) to rgb; false when it cannot take the
 // frame (nothing is counted then).
 struct Converter {

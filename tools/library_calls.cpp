@@ -117,7 +117,7 @@ uint32_t DefaultLayout(const Raster& mosaic) {
     return mosaic.Wide() ? ORVEX_RGB48 : ORVEX_RGB24;
 }
 
-std::vector<std::string> PackingChoices() {
+std::vector<std::string> RawFormatChoices() {
     std::vector<std::string> names;
     for (uint32_t i = 0, code; (code = FormatAt(i)) != 0; ++i)
         if (Facts(code).mosaic && code != ORVEX_MOSAIC8 && code != ORVEX_MOSAIC16)
@@ -125,7 +125,7 @@ std::vector<std::string> PackingChoices() {
     return names;
 }
 
-uint32_t FindPacking(const std::string& name) {
+uint32_t FindRawFormat(const std::string& name) {
     for (uint32_t i = 0, code; (code = FormatAt(i)) != 0; ++i)
         if (Facts(code).mosaic && code != ORVEX_MOSAIC8 && code != ORVEX_MOSAIC16 &&
             name == FormatName(code))

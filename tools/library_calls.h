@@ -33,10 +33,11 @@ FormatFacts Facts(uint32_t format);
 // The layout used when none is named: rgb24 for 8-bit mosaics, else rgb48.
 uint32_t DefaultLayout(const Raster& mosaic);
 
-// Packed mosaic formats of headerless frames (--format).
-std::vector<std::string> PackingChoices();
-// A packed format by name, or 0.
-uint32_t FindPacking(const std::string& name);
+// Mosaic formats of headerless frames as cameras send them, bit-packed or
+// big-endian (--format).
+std::vector<std::string> RawFormatChoices();
+// One of those formats by name, or 0.
+uint32_t FindRawFormat(const std::string& name);
 
 // Pattern names as the tool shows them, upper case, in code order.
 const std::vector<std::string>& PatternChoices();
@@ -47,7 +48,7 @@ std::string Listed(const std::vector<std::string>& names);
 
 // ---- conversions ----
 
-// Demosaics a one-channel raster into the layout's bytes, packed rows.
+// Demosaics a one-channel raster into the layout's bytes, rows contiguous.
 // Throws a ToolError naming `source` with the library's reason when it
 // refuses (size, layout or method).
 std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, uint32_t method,
@@ -59,7 +60,7 @@ std::vector<uint8_t> Demosaic(const Raster& mosaic, uint32_t pattern, uint32_t m
 Raster DemosaicImage(const Raster& mosaic, uint32_t pattern, uint32_t method, uint32_t layout,
                      const std::string& source);
 
-// The bytes of an image layout (rgb24, rgb48, rgba32, gray8, ...: packed,
+// The bytes of an image layout (rgb24, rgb48, rgba32, gray8, ...: contiguous,
 // channels in that order) of a conversion of `mosaic`, as an image.
 Raster ImageOf(const std::vector<uint8_t>& bytes, uint32_t layout, const Raster& mosaic);
 

@@ -14,13 +14,13 @@ namespace {
 
 // A packed headerless frame unpacked by the library into 16-bit samples.
 LoadedImage ReadBitPacked(const std::string& path, const MosaicOptions& o) {
-    const uint32_t packing = FindPacking(o.packing);
+    const uint32_t format = FindRawFormat(o.rawFormat);
     const uint32_t w = o.geometry.width, h = o.geometry.height;
     if (w == 0 || h == 0) throw ToolError(kUsageError, "--format needs --width and --height");
-    const size_t row = orvex_image_bytes(packing, w, 1);
+    const size_t row = orvex_image_bytes(format, w, 1);
     if (row == 0)
         throw ToolError(kUsageError, std::to_string(w) + " samples do not fill whole bytes of " +
-                                         o.packing + " rows");
+                                         o.rawFormat + " rows");
     const size_t stride = o.stride == 0 ? row : o.stride;
     if (stride < row) throw ToolError(kUsageError, "--stride is shorter than a row");
     CheckPixels(InputName(path), w, h, o.limits);
@@ -31,11 +31,11 @@ LoadedImage ReadBitPacked(const std::string& path, const MosaicOptions& o) {
     const std::vector<uint8_t> bytes = ReadInputBytes(path, frame, more);
     if (more)
         Warn(InputName(path) + ": bytes after the " + std::to_string(frame) + " of the " +
-             std::to_string(w) + " x " + std::to_string(h) + " " + o.packing + " frame ignored");
+             std::to_string(w) + " x " + std::to_string(h) + " " + o.rawFormat + " frame ignored");
     if (bytes.size() < frame)
         throw ToolError(kInputError, InputName(path) + ": " + std::to_string(bytes.size()) +
                                          " bytes do not hold " + std::to_string(w) + " x " +
-                                         std::to_string(h) + " " + o.packing + " samples");
+                                         std::to_string(h) + " " + o.rawFormat + " samples");
     LoadedImage loaded;
     loaded.container = Container::Raw;
     Raster& r = loaded.raster;
@@ -44,18 +44,18 @@ LoadedImage ReadBitPacked(const std::string& path, const MosaicOptions& o) {
     r.channels = 1;
     AllocateSamples(r, InputName(path));
     // Big-endian 16-bit containers hold --depth significant bits (16 unless
-    // given); the packings hold their own.
-    uint32_t bits = Facts(packing).bits;
-    if (packing == ORVEX_MOSAIC16_BE && Given(o.depthOption)) bits = o.geometry.depth;
-    if (bits < 9 && packing == ORVEX_MOSAIC16_BE)
-        throw ToolError(kUsageError, "--depth is 9 to 16 for " + o.packing + " samples");
+    // given); the bit-packed formats hold their own.
+    uint32_t bits = Facts(format).bits;
+    if (format == ORVEX_MOSAIC16_BE && Given(o.depthOption)) bits = o.geometry.depth;
+    if (bits < 9 && format == ORVEX_MOSAIC16_BE)
+        throw ToolError(kUsageError, "--depth is 9 to 16 for " + o.rawFormat + " samples");
     orvex_image src{}, dst{};
     src.data = const_cast<uint8_t*>(bytes.data());
     src.bits = bits;
     src.width = w;
     src.height = h;
     src.stride = ptrdiff_t(stride);
-    src.format = packing;
+    src.format = format;
     dst.data = r.samples.data();
     dst.width = w;
     dst.height = h;
@@ -84,7 +84,7 @@ void ProbeInput(const std::string& path) {
 // Reads a mosaic and says what the file's contents made the tool do.
 LoadedImage ReadMosaic(const std::string& path, const MosaicOptions& mosaic,
                        std::atomic<bool>& geometryWarned) {
-    LoadedImage loaded = mosaic.packing.empty() ? ReadImage(path, mosaic.geometry, mosaic.limits)
+    LoadedImage loaded = mosaic.rawFormat.empty() ? ReadImage(path, mosaic.geometry, mosaic.limits)
                                                 : ReadBitPacked(path, mosaic);
     const std::string name = InputName(path);
     if (loaded.clamped > 0) {

@@ -1,5 +1,5 @@
 // Mosaic inputs of the convert and zoom commands: files and raw samples,
-// plain or packed as cameras send them.
+// plain or bit-packed as cameras send them.
 #pragma once
 
 #include <atomic>

@@ -16,7 +16,7 @@ std::string Size(uint64_t w, uint64_t h) {
     return std::to_string(w) + " x " + std::to_string(h);
 }
 
-Mosaic ReadPacked(const py::object& given, const Settings& s) {
+Mosaic ReadFormatBuffer(const py::object& given, const Settings& s) {
     if (!s.width || !s.height)
         throw py::value_error("width, height: the size in samples of a buffer of format " +
                               s.formatName);
@@ -71,7 +71,7 @@ std::string Shape(const std::vector<py::ssize_t>& shape) {
 }  // namespace
 
 Mosaic ReadMosaic(const py::object& given, const Settings& s) {
-    if (s.format != 0) return ReadPacked(given, s);
+    if (s.format != 0) return ReadFormatBuffer(given, s);
     if (s.width || s.height || s.stride)
         throw py::value_error(
             "width, height, stride: the layout of a buffer with format=; an array gives its own");

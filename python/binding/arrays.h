@@ -15,8 +15,8 @@ struct Mosaic {
 
 // A 2-D uint8 or uint16 array (rows may be strided or reversed; arrays whose
 // samples are not adjacent or whose rows repeat are copied), or with
-// `format` a buffer of packed rows of width x height samples every `stride`
-// bytes.
+// `format` a buffer of rows of width x height samples of that format (stored or
+// bit-packed) every `stride` bytes.
 Mosaic ReadMosaic(const py::object& raw, const Settings& s);
 
 // A w x h output of the call's layout and dtype: a new array, or the

@@ -13,7 +13,7 @@ Parameters
 ----------
 raw : numpy.ndarray or bytes-like
     H x W uint8 or uint16 samples (rows may be strided or reversed), or with
-    ``format`` a buffer of packed rows.
+    ``format`` a buffer of rows in that format.
 pattern : str
     Colours of the top-left 2 x 2 cell, one of ``patterns()``, any case.
 method : str
@@ -21,7 +21,7 @@ method : str
 layout : str
     One of ``layouts()``: "RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar", "gray", ...
 bits : int, optional
-    Significant bits of the samples (uint16: 9..16; packed: the packing's).
+    Significant bits of the samples (uint16: 9..16; bit-packed formats: their own).
 threads : int
     0: one per core; 1: the calling thread only; N: at most N.
 out : numpy.ndarray, optional
@@ -29,7 +29,7 @@ out : numpy.ndarray, optional
 dtype : numpy.dtype, optional
     uint8, uint16 or float32 (values 0..1) output samples; by default the input's width.
 width, height, format, stride : optional
-    The size, packing (one of ``formats()``) and row stride in bytes of a buffer of rows.
+    The size, format (one of ``formats()``) and row stride in bytes of a buffer of rows.
 black, white, gain, matrix, transfer, alpha : optional
     Camera corrections: black levels (1 or 4, per site), saturation level, white balance
     (R, G, B or 4 per site), a 3 x 3 colour matrix (9 values, row-major), the transfer

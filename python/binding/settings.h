@@ -36,7 +36,7 @@ struct Settings {
 };
 
 // Names a function takes after its first argument, in their positional
-// order, then by keyword only; and the names its packed buffer's size goes by
+// order, then by keyword only; and the names its buffer of rows' size goes by
 // ("width"/"height" or "raw_width"/"raw_height").
 struct Accepted {
     std::vector<const char*> positional;

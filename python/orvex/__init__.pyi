@@ -8,7 +8,7 @@ __version__: str
 
 Pattern = str  # "RGGB", "GRBG", "GBRG", "BGGR", any case
 Layout = Literal["RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar", "gray"]
-Packed = Literal["mosaic8", "mosaic16", "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige", "mosaic16-be"]
+MosaicFormat = Literal["mosaic8", "mosaic16", "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige", "mosaic16-be"]
 
 def demosaic(
     raw: npt.ArrayLike,
@@ -21,7 +21,7 @@ def demosaic(
     dtype: Optional[npt.DTypeLike] = ...,
     width: Optional[int] = ...,
     height: Optional[int] = ...,
-    format: Optional[Packed] = ...,
+    format: Optional[MosaicFormat] = ...,
     *,
     stride: Optional[int] = ...,
     black: Sequence[int] = ...,
@@ -48,7 +48,7 @@ def demosaic_region(
     dtype: Optional[npt.DTypeLike] = ...,
     raw_width: Optional[int] = ...,
     raw_height: Optional[int] = ...,
-    format: Optional[Packed] = ...,
+    format: Optional[MosaicFormat] = ...,
     stride: Optional[int] = ...,
     black: Sequence[int] = ...,
     white: int = ...,
@@ -63,7 +63,7 @@ def unpack(
     raw: npt.ArrayLike,
     width: int,
     height: int,
-    format: Packed,
+    format: MosaicFormat,
     *,
     pattern: Pattern = ...,
     threads: int = ...,

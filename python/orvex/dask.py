@@ -103,7 +103,7 @@ def demosaic(mosaic, pattern="RGGB", method="bilinear", layout="RGB", dtype=None
         H x W uint8 or uint16 samples (native or big-endian), in chunks of any size.
     pattern, method, layout, dtype, **options
         As for :func:`orvex.demosaic` (``bits``, ``black``, ``white``, ``gain``, ``matrix``,
-        ``transfer``, ``alpha``, ``full_range``); ``threads``, ``out`` and packed buffers are
+        ``transfer``, ``alpha``, ``full_range``); ``threads``, ``out`` and buffers given with ``format`` are
         not taken.
 
     Returns

@@ -5,7 +5,7 @@
 // expected outcome, memory errors and allocations out of proportion to the
 // input are findings (the test runs with -malloc_limit_mb and -rss_limit_mb).
 //
-// Input: byte 0 the reader (0 by signature, 1 raw samples, 2 packed, 3 camera
+// Input: byte 0 the reader (0 by signature, 1 raw samples, 2 raw frame formats, 3 camera
 // file), bytes 1-2 and 3-4 width and height (little-endian, modulo 4097),
 // byte 5 the sample depth (8 + its value modulo 9), byte 6 the packing,
 // byte 7 the stride in units of 4 bytes (0: rows unpadded); then the file.
@@ -55,8 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         o.geometryGiven = true;
     }
     if (reader == 2) {
-        const std::vector<std::string> packings = PackingChoices();
-        o.packing = packings[data[6] % packings.size()];
+        const std::vector<std::string> packings = RawFormatChoices();
+        o.rawFormat = packings[data[6] % packings.size()];
         o.stride = uint32_t(data[7]) * 4;
     }
     std::atomic<bool> warned{true};

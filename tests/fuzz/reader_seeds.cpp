@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     std::vector<uint8_t> raw;
     for (uint16_t s : Grey(12).samples) raw.insert(raw.end(), {uint8_t(s), uint8_t(s >> 8)});
     Seed(dir, "raw12", {1, 16, 0, 12, 0, 4}, raw);
-    const std::vector<std::string> packings = PackingChoices();
+    const std::vector<std::string> packings = RawFormatChoices();
     uint8_t mipi = 0;
     while (mipi < packings.size() && packings[mipi] != "raw12-mipi") ++mipi;
     Seed(dir, "mipi12", {2, 16, 0, 12, 0, 4, mipi, 8}, std::vector<uint8_t>(32 * 12, 0x5a));
