@@ -32,7 +32,7 @@ const char* About(const char* method) {
 }
 
 std::string Described(const FormatFacts& f) {
-    std::string text = f.planar ? "planar, " : "interleaved, ";
+    std::string text = f.planar ? "planar, " : f.channels > 1 ? "interleaved, " : "";
     text += f.bits == 32 ? "float" : std::to_string(f.bits) + "-bit";
     text += " samples, ";
     text += f.channels == 1 ? "grey" : f.hasAlpha ? "colour and alpha" : "colour";
