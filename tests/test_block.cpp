@@ -168,7 +168,7 @@ TEST(BlockCells, ImageWiderThanTheSizeRuleCanCountWritesNothing) {
     EXPECT_EQ(out.Payload(), std::vector<uint8_t>(out.size(), kCanary));
 }
 
-// Three-byte 8-bit outputs of 16 MiB and more are staged and streamed past
+// Three-byte 8-bit outputs of 4 MiB and more are staged and streamed past
 // the caches; odd sizes put the rows at every alignment and leave a last
 // column and row for the plain stores.
 TEST(BlockCells, LargeOutputsMatchTheReference) {

@@ -8,10 +8,12 @@
 
 namespace orvex {
 
-// Outputs from this size on are written with streaming stores where the
-// processor has them: they would only evict the caches' useful contents,
-// and a streaming store saves reading each line before it is overwritten.
-inline constexpr size_t kStreamingOutputBytes = size_t(16) << 20;
+// Outputs from this size on, a few times a core's own cache, are written
+// with streaming stores where the processor has them: they would only evict
+// the caches' useful contents, and a streaming store saves reading each
+// line before it is overwritten, which costs more than the stores
+// themselves once the lines come from the shared cache or memory.
+inline constexpr size_t kStreamingOutputBytes = size_t(4) << 20;
 
 // memcpy of one row with vector loads and stores. The string-move
 // instruction a library memcpy picks for row-sized copies pays a start-up

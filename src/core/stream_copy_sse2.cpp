@@ -11,6 +11,7 @@ namespace orvex {
 namespace {
 
 using copy_x86::CopyVectors;
+using copy_x86::StreamLines;
 
 void CopyRowSse2(void* dst, const void* src, size_t bytes) {
     auto* d = static_cast<uint8_t*>(dst);
@@ -26,23 +27,13 @@ void CopyRowSse2(void* dst, const void* src, size_t bytes) {
 }
 
 void StreamCopySse2(void* dst, const void* src, size_t bytes) {
-    auto* d = static_cast<uint8_t*>(dst);
-    const auto* s = static_cast<const uint8_t*>(src);
-    // Streaming stores fill whole 64-byte lines: a line written partly by
-    // them and partly by plain stores would be flushed half-full and read
-    // back. The partial lines at both ends are plain copies.
-    const size_t head = (64 - reinterpret_cast<uintptr_t>(d) % 64) % 64;
-    if (bytes < head + 64) {
-        std::memcpy(d, s, bytes);
-        return;
-    }
-    std::memcpy(d, s, head);
-    size_t i = head;
-    for (; i + 64 <= bytes; i += 64)
-        for (size_t k = 0; k < 64; k += 16)
-            _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + k),
-                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + k)));
-    std::memcpy(d + i, s + i, bytes - i);
+    StreamLines(static_cast<uint8_t*>(dst), static_cast<const uint8_t*>(src), bytes,
+                [](uint8_t* to, const uint8_t* from) {
+                    for (size_t k = 0; k < 64; k += 16)
+                        _mm_stream_si128(
+                            reinterpret_cast<__m128i*>(to + k),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + k)));
+                });
 }
 
 void FenceSse2() {

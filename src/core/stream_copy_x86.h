@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "simd/x86/x86.h"
 
@@ -22,6 +23,23 @@ ORVEX_VECTOR_INLINE void CopyVectors(uint8_t* d, const uint8_t* s, size_t bytes,
         for (size_t k = 0; k < 4 * width; k += width) copy(d + i + k, s + i + k);
     for (; i + width <= bytes; i += width) copy(d + i, s + i);
     if (i < bytes) copy(d + bytes - width, s + bytes - width);
+}
+
+// Streaming stores fill whole 64-byte lines: a line written partly by
+// them and partly by plain stores would be flushed half-full and read back.
+// The partial lines at both ends are plain copies; line(to, from) streams
+// one whole line.
+template <class Line>
+ORVEX_VECTOR_INLINE void StreamLines(uint8_t* d, const uint8_t* s, size_t bytes, Line line) {
+    const size_t head = (64 - reinterpret_cast<uintptr_t>(d) % 64) % 64;
+    if (bytes < head + 64) {
+        std::memcpy(d, s, bytes);
+        return;
+    }
+    std::memcpy(d, s, head);
+    size_t i = head;
+    for (; i + 64 <= bytes; i += 64) line(d + i, s + i);
+    std::memcpy(d + i, s + i, bytes - i);
 }
 
 }  // namespace
