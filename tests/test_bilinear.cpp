@@ -208,4 +208,43 @@ TEST(BilinearRows, FourBytePixelsOfRegionsAtEveryLevel) {
             }
 }
 
+// Opaque four-byte outputs of 4 MiB and more are streamed from each row's
+// first whole line on: rows starting at every 8-byte offset in a line, on
+// an odd address (no streaming), a region at an odd column, in two bands,
+// equal the portable loops' bytes and leave the row padding alone.
+TEST(BilinearRows, StreamedOutputsAtEveryLevel) {
+    const size_t fw = 1033, fh = 1031, w = 1029, h = 1030, x = 3, y = 1, pad = 12;
+    std::vector<uint8_t> mosaic(fw * fh);
+    FillRandom(mosaic.data(), mosaic.size(), 91);
+    const orvex_image src{mosaic.data(), ptrdiff_t(fw), 0,          uint32_t(fw),
+                          uint32_t(fh),  ORVEX_MOSAIC8, ORVEX_GRBG, 0};
+    orvex_options o;
+    orvex_init_options(&o);
+    o.threads = 2;
+    const size_t stride = 4 * w + pad;  // 40 mod 64: every 8-byte offset
+    ASSERT_GE(stride * h, size_t(4) << 20);
+    for (const uint32_t format : {ORVEX_BGRA32, ORVEX_RGBA32})
+        for (const bool odd : {false, true}) {
+            std::vector<uint8_t> want;
+            for (const auto level : kSimdLevels) {
+                SCOPED_TRACE(testing::Message()
+                             << "format " << format << " odd " << odd << " level " << level);
+                GuardedBuffer out(stride * h, odd);
+                orvex_image dst{
+                    out.data(), ptrdiff_t(stride), 0, uint32_t(w), uint32_t(h), format, 0, 0};
+                ASSERT_EQ(orvex::api::Demosaic(&src, uint32_t(x), uint32_t(y), &dst, ORVEX_BILINEAR,
+                                               &o, false, level),
+                          ORVEX_OK);
+                for (size_t r = 0; r < h; ++r)
+                    for (size_t k = 4 * w; k < stride; ++k)
+                        ASSERT_EQ(out.data()[r * stride + k], kCanary) << "row " << r;
+                ASSERT_TRUE(out.GuardsIntact());
+                if (want.empty())
+                    want = out.Payload();
+                else
+                    ASSERT_TRUE(out.Payload() == want);
+            }
+        }
+}
+
 }  // namespace

@@ -192,6 +192,7 @@ TEST(SimdEnvironment, ScalarCapsEveryKernel) {
                   orvex::BilinearPixels::Quad8})
                 EXPECT_TRUE(orvex::ChooseBilinearRow(runs, pixels, {a, b}, a).Empty());
             EXPECT_EQ(orvex::ChooseBilinearValues(runs, a ? 2 : 1), nullptr);
+            EXPECT_EQ(orvex::ChooseBilinearStreamRow(runs, {a, b}, a), nullptr);
         }
     const orvex::CubicRowKernels cubic = orvex::ChooseCubicRows(runs);
     EXPECT_EQ(cubic.loops, &orvex::kCubicLoopsPortable);

@@ -23,6 +23,7 @@ struct BilinearRowKernels {
     BilinearValuesFn values;                // or null
     bool fillAlpha;                         // alpha follows the four-byte kernels
     size_t offset;                          // bytes before a pixel's first channel
+    BilinearRowFn streams[2];               // streaming opaque kernels, by parity, or null
 };
 BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pack,
                                       size_t sampleBytes, SimdFeatures level);

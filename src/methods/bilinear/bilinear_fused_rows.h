@@ -6,12 +6,14 @@
 // change the result.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 
 #include "core/conversion.h"
 #include "core/image_view.h"
 #include "core/mirror.h"
 #include "core/samples.h"
+#include "core/stream_copy.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "methods/bilinear/bilinear_rows.h"
 #include "methods/bilinear/bilinear_sites.h"
@@ -59,24 +61,49 @@ ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d
 // opaque pixels); every kernel's step divides it.
 constexpr size_t kTailColumns = 64;
 
+// The vector kernels over region columns from .. (their reads below
+// `width`), into `out` by the kernel chain, or, where `stream` is not null,
+// from the first column whose pixel starts a 64-byte line of the row by
+// streaming stores: the chain's first step writes the columns before it
+// (and a few of the streamed ones, the same values), and the chain the
+// columns its steps leave. Returns the first column left. u, c, d: the
+// region rows' column 0.
+ORVEX_INLINE size_t VectorRun(const KernelChain<BilinearRowFn>& vectors, BilinearRowFn stream,
+                              const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t from,
+                              size_t width, uint8_t* out) {
+    auto chain = [&](size_t x, size_t limit) {
+        return vectors.Run(x,
+                           [&](BilinearRowFn f, size_t at) { return f(u, c, d, at, limit, out); });
+    };
+    if (stream == nullptr) return chain(from, width);
+    // Four-byte pixels: a line every 16 columns, at even columns where the
+    // row starts on an 8-byte boundary.
+    const size_t line = (64 - uintptr_t(out + 4 * from) % 64) % 64 / 4;
+    const size_t aligned = from + line;
+    if (uintptr_t(out) % 8 != 0 || aligned + kTailColumns + 1 > width) return chain(from, width);
+    size_t x = line == 0 ? from : chain(from, std::min(width, from + kTailColumns + 1));
+    if (x < aligned) return x;
+    x = std::max(x, stream(u, c, d, aligned, width, out));
+    return chain(x, width);
+}
+
 // Frame columns first .. end - 1 of an interior row: kinds kOdd at odd
 // frame columns, kEven at even ones. Packed RGB / BGR pixels, of three or
 // four bytes, go through the vector kernels, which work in region columns
 // from 2 on (their reads reach one column either side); vectorOut is the
-// region row's first channel byte.
+// region row's first channel byte; stream: see VectorRun.
 template <class S, SiteKind kOdd, SiteKind kEven>
 ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
                            size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,
                            const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut,
-                           BilinearValuesFn values) {
+                           BilinearValuesFn values, BilinearRowFn stream) {
     size_t x = first;
     if (!vectors.Empty()) {
         const size_t offset = regionX * S::kBytes;
         size_t start = first - regionX < 2 ? 2 : first - regionX;
         start += start & 1;
-        const size_t next = vectors.Run(start, [&](BilinearRowFn f, size_t from) {
-            return f(u + offset, c + offset, d + offset, from, end - regionX + 1, vectorOut);
-        });
+        const size_t next = VectorRun(vectors, stream, u + offset, c + offset, d + offset, start,
+                                      end - regionX + 1, vectorOut);
         if (next > start) {
             const size_t head = regionX + start - first;
             if (first & 1)
@@ -137,7 +164,7 @@ constexpr uint8_t kRowCombos[4][2] = {
 
 using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t, size_t,
                             const PackPlan&, const PackRow&, const KernelChain<BilinearRowFn>&,
-                            uint8_t*, BilinearValuesFn);
+                            uint8_t*, BilinearValuesFn, BilinearRowFn);
 
 // The region's rows; combos: the row kernels of the four kind orders.
 template <class S>
@@ -162,7 +189,8 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
         if (interiorRow && first < end) {
             const uint8_t* c = f.Row(fy);
             combos[rowCombos[fy & 1]](c - f.stride, c, c + f.stride, first, end, x0, pack, row,
-                                      vectors[fy & 1], row.at[0] + offset, values);
+                                      vectors[fy & 1], row.at[0] + offset, values,
+                                      kernels.streams[fy & 1]);
             if (fillAlpha)
                 for (size_t x = first - x0; x < end - x0; ++x)
                     row.at[0][4 * x + size_t(layout.alpha)] = uint8_t(job.pack.alpha);
@@ -184,6 +212,8 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
             pack.Put(row, fw - 1 - x0, 1, &r, &g, &b);
         }
     }
+    // Streaming stores are ordered before anything else reads the rows.
+    if (kernels.streams[0] != nullptr || kernels.streams[1] != nullptr) StreamFence();
 }
 
 }  // namespace
@@ -196,9 +226,9 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
     TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,       \
                     size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,     \
                     const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut,            \
-                    BilinearValuesFn values) {                                                \
+                    BilinearValuesFn values, BilinearRowFn stream) {                          \
         FusedRow<S, kOdd, kEven>(u, c, d, first, end, regionX, pack, row, vectors, vectorOut, \
-                                 values);                                                     \
+                                 values, stream);                                             \
     }                                                                                         \
     /* The two kinds of a row always come in one of four orders. */                           \
     template <class S>                                                                        \

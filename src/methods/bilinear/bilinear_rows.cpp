@@ -1,5 +1,6 @@
 // The portable build of the fused bilinear rows, and the choice of kernels,
 // once per call.
+#include "core/stream_copy.h"
 #include "methods/bilinear/bilinear_fused_rows.h"
 
 namespace orvex {
@@ -18,6 +19,14 @@ KernelChain<BilinearRowFn> ChooseBilinearRow(SimdFeatures level, BilinearPixels 
                             : pixels == BilinearPixels::Triple8     ? s.triple8
                                                                     : s.triple16;
         return table[kinds.redRow][kinds.evenColour][redFirst];
+    });
+}
+
+BilinearRowFn ChooseBilinearStreamRow(SimdFeatures level, BilinearRowKinds kinds, bool redFirst) {
+    static const KernelImpl<BilinearStreamRows> kSets[] = {
+        {Isa::Avx512, &kBilinearStreamRowsAvx512}};
+    return WidestOf(kSets, level, [&](const BilinearStreamRows& s) {
+        return s[kinds.redRow][kinds.evenColour][redFirst];
     });
 }
 
@@ -50,11 +59,19 @@ BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pac
             BilinearRowKinds kinds = kComboKinds[rowCombos[i]];
             kinds.evenColour = kinds.evenColour != (job.x % 2 == 1);
             const bool redFirst = direct.redFirst;
-            if (opaque)
+            if (opaque) {
                 k.vectors[i] =
                     ChooseBilinearRow(level, BilinearPixels::Quad8Opaque, kinds, redFirst);
+                // Large outputs are streamed: a 64-byte line of pixels
+                // costs a read of the line before its stores otherwise.
+                if (uint64_t(job.dst.width) * job.dst.height * 4 >= kStreamingOutputBytes)
+                    k.streams[i] = ChooseBilinearStreamRow(level, kinds, redFirst);
+            }
             wholePixels = !k.vectors[i].Empty();
-            if (!wholePixels) k.vectors[i] = ChooseBilinearRow(level, pixels, kinds, redFirst);
+            if (!wholePixels) {
+                k.vectors[i] = ChooseBilinearRow(level, pixels, kinds, redFirst);
+                k.streams[i] = nullptr;
+            }
         }
     // Pixels the pack stage converts take their 8-bit values from a vector
     // kernel where there is one.

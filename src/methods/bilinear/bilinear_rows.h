@@ -43,6 +43,13 @@ enum class BilinearPixels { Triple8, Triple16, Quad8, Quad8Opaque };
 KernelChain<BilinearRowFn> ChooseBilinearRow(SimdFeatures level, BilinearPixels pixels,
                                              BilinearRowKinds kinds, bool redFirst);
 
+// The opaque four-byte kernels by streaming stores, for large outputs, by
+// [red row][even colour][red first]; out + 4 x must be a multiple of 64 at
+// the first column x. Only the widest sets have them.
+using BilinearStreamRows = BilinearRowFn[2][2][2];
+extern const BilinearStreamRows kBilinearStreamRowsAvx512;
+BilinearRowFn ChooseBilinearStreamRow(SimdFeatures level, BilinearRowKinds kinds, bool redFirst);
+
 // The channel values of rows for the pack stage to convert: pixels
 // x0 .. x0 + n - 1 of an interior row (their neighbours inside the row)
 // into r, g, b, in whole vectors from x0 on; returns how many it wrote (an

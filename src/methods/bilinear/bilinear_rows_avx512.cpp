@@ -34,13 +34,21 @@ struct Avx512Ops {
 
 // 64 opaque pixels c0 | c1 << 8 | c2 << 16 | 0xff << 24: the words of the
 // unpacks hold, in 128-bit lane l, pixels 16 l + 4 k .. 16 l + 4 k + 3 for
-// k = 0 .. 3; a transpose of the lanes puts them in pixel order.
+// k = 0 .. 3; a transpose of the lanes puts them in pixel order. kStream:
+// by streaming stores, each filling a whole line of a 64-byte aligned out.
+template <bool kStream>
 struct QuadOpaque512 {
     static constexpr size_t kPixelBytes = 4;
     // The zero-masking form: GCC 12 warns of the plain one's undefined lanes.
     template <int kImm>
     ORVEX_TARGET_AVX512 static __m512i Shuffle(__m512i a, __m512i b) {
         return _mm512_maskz_shuffle_i64x2(0xFF, a, b, kImm);
+    }
+    ORVEX_TARGET_AVX512 static void Put(uint8_t* out, __m512i v) {
+        if (kStream)
+            _mm512_stream_si512(reinterpret_cast<__m512i*>(out), v);
+        else
+            _mm512_storeu_si512(out, v);
     }
     ORVEX_TARGET_AVX512 static void Store(uint8_t* out, __m512i s0, __m512i s1, __m512i s2) {
         const __m512i ff = _mm512_set1_epi8(-1);
@@ -50,10 +58,10 @@ struct QuadOpaque512 {
         const __m512i w2 = _mm512_unpacklo_epi16(hi, hi2), w3 = _mm512_unpackhi_epi16(hi, hi2);
         const __m512i a = Shuffle<0x44>(w0, w1), b = Shuffle<0x44>(w2, w3);
         const __m512i c = Shuffle<0xEE>(w0, w1), d = Shuffle<0xEE>(w2, w3);
-        _mm512_storeu_si512(out, Shuffle<0x88>(a, b));
-        _mm512_storeu_si512(out + 64, Shuffle<0xDD>(a, b));
-        _mm512_storeu_si512(out + 128, Shuffle<0x88>(c, d));
-        _mm512_storeu_si512(out + 192, Shuffle<0xDD>(c, d));
+        Put(out, Shuffle<0x88>(a, b));
+        Put(out + 64, Shuffle<0xDD>(a, b));
+        Put(out + 128, Shuffle<0x88>(c, d));
+        Put(out + 192, Shuffle<0xDD>(c, d));
     }
 };
 
@@ -72,10 +80,13 @@ extern const BilinearRowSet kBilinearRowsAvx512 = {
     {},
     {},
     ORVEX_BILINEAR_TABLE(Avx2Ops<1>, simd::QuadMaskedAvx512),
-    ORVEX_BILINEAR_TABLE(Avx512Ops, QuadOpaque512)};
+    ORVEX_BILINEAR_TABLE(Avx512Ops, QuadOpaque512<false>)};
+extern const BilinearStreamRows kBilinearStreamRowsAvx512 =
+    ORVEX_BILINEAR_TABLE(Avx512Ops, QuadOpaque512<true>);
 }  // namespace orvex
 #else
 namespace orvex {
 extern const BilinearRowSet kBilinearRowsAvx512 = {};
+extern const BilinearStreamRows kBilinearStreamRowsAvx512 = {};
 }  // namespace orvex
 #endif
