@@ -40,10 +40,11 @@ int Unpack(const orvex_image* src, const orvex_image* dst, const orvex_options* 
     const uint32_t h = frame.height;
     const size_t w = frame.width;
     const size_t threads = options.threads == 0 ? engine::AvailableCores() : options.threads;
-    const size_t bands = engine::BandCount(frame.width, h, threads, kUnpackShape);
+    const engine::BandSplit split = engine::BandCount(frame.width, h, threads, kUnpackShape);
+    const size_t bands = split.bands;
     // Each band's row buffer is taken before any row is written.
     std::vector<std::vector<uint16_t>> buffers(bands, std::vector<uint16_t>(w));
-    engine::RunTasks(bands, bands - 1, [&](size_t b) {
+    engine::RunTasks(bands, split.workers - 1, [&](size_t b) {
         uint16_t* buffer = buffers[b].data();
         for (size_t y = engine::BandStart(h, b, bands); y < engine::BandEnd(h, b, bands); ++y) {
             rows.Read(y, buffer);

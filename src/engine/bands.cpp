@@ -9,17 +9,25 @@
 
 namespace orvex::engine {
 
-size_t BandCount(uint32_t width, uint32_t height, size_t threads, const MethodShape& shape) {
+BandSplit BandCount(uint32_t width, uint32_t height, size_t threads, const MethodShape& shape) {
     const uint64_t pixels = uint64_t(width) * height;
     const size_t worth = size_t(std::max<uint64_t>(1, pixels / shape.pixelsPerBand));
     const size_t most = shape.maxBands ? shape.maxBands : threads;
-    return std::max<size_t>(1, std::min({threads, most, worth, size_t(height / 2)}));
+    const size_t rows = size_t(height / 2);
+    const size_t workers = std::max<size_t>(1, std::min({threads, most, worth, rows}));
+    if (workers == 1) return {1, 1};
+    // The same number of bands for every worker, so none is left a band
+    // more than the others at the end.
+    const size_t held = shape.maxBands ? shape.maxBands / workers : kBandsPerThread;
+    const size_t each = std::min({kBandsPerThread, rows / workers, held});
+    return {workers * std::max<size_t>(1, each), workers};
 }
 
 bool ConvertInBands(const Conversion& job, const MethodShape& shape, const SourceRows& rows,
                     size_t threads, SimdFeatures level) {
     const uint32_t h = job.dst.height;
-    const size_t bands = BandCount(job.dst.width, h, threads, shape);
+    const BandSplit split = BandCount(job.dst.width, h, threads, shape);
+    const size_t bands = split.bands;
     const bool strips = rows.Needed();
     const std::unique_ptr<MethodPlan> plan = shape.plan(job, level);
     std::vector<std::unique_ptr<MethodRun>> runs(bands);
@@ -37,7 +45,7 @@ bool ConvertInBands(const Conversion& job, const MethodShape& shape, const Sourc
                                                  StripRowsFor(shape.reach));
         if (!runs[b]->Prepare()) return false;
     }
-    RunTasks(bands, bands - 1, [&](size_t b) { runs[b]->Convert(parts[b]); });
+    RunTasks(bands, split.workers - 1, [&](size_t b) { runs[b]->Convert(parts[b]); });
     return true;
 }
 

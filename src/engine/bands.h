@@ -1,6 +1,6 @@
-// A conversion split into bands of rows, one a thread: each band planned
+// A conversion split into bands of rows, a few a thread: each band planned
 // and given its working memory before any band writes, then all converted
-// on the shared workers.
+// on the shared workers, each taking the next band left.
 #pragma once
 
 #include <cstddef>
@@ -13,9 +13,18 @@
 
 namespace orvex::engine {
 
-// Bands the region's rows split into for `threads` threads: each worth a
-// thread by the method's shape, of at least two rows, at least one.
-size_t BandCount(uint32_t width, uint32_t height, size_t threads, const MethodShape& shape);
+// Bands a worker takes in turn: a thread the system holds up leaves the
+// others its later bands instead of making them wait for its one band.
+inline constexpr size_t kBandsPerThread = 4;
+
+// The bands the region's rows split into for `threads` threads and the
+// threads that convert them: workers each worth a thread by the method's
+// shape, at most its bands at once, kBandsPerThread bands each where there
+// is more than one worker, every band of at least two rows.
+struct BandSplit {
+    size_t bands, workers;
+};
+BandSplit BandCount(uint32_t width, uint32_t height, size_t threads, const MethodShape& shape);
 
 // The first row of band b of `count` over `height` rows, even, so every
 // band starts on the same row of the pattern's cell.
