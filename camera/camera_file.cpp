@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
 
+#include "camera_tags.h"
 #include "orvex2.h"
 
 namespace orvex_camera {
@@ -74,52 +74,6 @@ std::string Truncated(uint64_t fileSize) {
         Fail(CameraError::kCorrupt, name,
              "camera data corrupted at byte " + std::to_string(errors.firstOffset) + reason);
     Fail(CameraError::kCorrupt, name, "unreadable camera data" + reason);
-}
-
-// A TIFF-based file's CFAPattern colours (0 red, 1 green, 2 blue, 3 cyan,
-// 4 magenta, 5 yellow, 6 white), looked up in its directories and their
-// sub-directories: LibRaw turns a C, M, Y pattern into red, green and blue
-// indices without saying so. `at(offset, n)` reads n bytes or fewer.
-template <typename At>
-std::string CfaColours(At at) {
-    const std::string head = at(0, 8);
-    if (head.size() < 8 || (head.compare(0, 2, "II") != 0 && head.compare(0, 2, "MM") != 0))
-        return "";
-    const bool le = head[0] == 'I';
-    auto num = [&](const std::string& s, size_t i, int n) {
-        uint32_t v = 0;
-        for (int k = 0; k < n; ++k)
-            v |= uint32_t(uint8_t(s[i + size_t(k)])) << (8 * (le ? k : n - 1 - k));
-        return v;
-    };
-    std::vector<uint32_t> dirs = {num(head, 4, 4)};
-    for (size_t d = 0; d < dirs.size() && d < 16; ++d) {
-        const std::string count = at(dirs[d], 2);
-        if (count.size() < 2) continue;
-        const uint32_t n = std::min<uint32_t>(num(count, 0, 2), 512);
-        const std::string entries = at(dirs[d] + 2, n * 12);
-        for (size_t e = 0; e + 12 <= entries.size(); e += 12) {
-            const uint32_t tag = num(entries, e, 2), items = num(entries, e + 4, 4);
-            const uint32_t value = num(entries, e + 8, 4);
-            if (tag == 330)  // SubIFDs
-                for (uint32_t i = 0; i < std::min<uint32_t>(items, 8); ++i) {
-                    const std::string off =
-                        items == 1 ? entries.substr(e + 8, 4) : at(value + 4 * i, 4);
-                    if (off.size() == 4) dirs.push_back(num(off, 0, 4));
-                }
-            if (tag == 0x828e && items > 0 && items <= 64)
-                return items <= 4 ? entries.substr(e + 8, items) : at(value, items);
-        }
-    }
-    return "";
-}
-
-void CheckFilterColours(const std::string& colours, const std::string& name) {
-    for (const char c : colours)
-        if (uint8_t(c) > 2)
-            Fail(CameraError::kUnsupported, name,
-                 "a mosaic whose colour filter array holds cyan, magenta, yellow or white; only "
-                 "2 x 2 red, green and blue mosaics are developed");
 }
 
 // Refuses what is not a 2 x 2 red, green and blue mosaic, naming what it is.
@@ -299,35 +253,6 @@ CameraMosaic ReadCameraBuffer(const uint8_t* bytes, size_t size, const std::stri
     return OpenAndRead(name, size, limits, [&](LibRaw& raw) {
         return raw.open_buffer(const_cast<uint8_t*>(bytes), size);
     });
-}
-
-int OrientationTag(int flip) {
-    static const int kTags[8] = {1, 2, 4, 3, 5, 8, 6, 7};
-    return flip >= 0 && flip < 8 ? kTags[flip] : 0;
-}
-
-const char* OrientationMeaning(int flip) {
-    static const char* const kNames[8] = {"as stored",
-                                          "mirrored left to right",
-                                          "mirrored top to bottom",
-                                          "turned 180 degrees",
-                                          "transposed",
-                                          "turned 90 degrees counter-clockwise",
-                                          "turned 90 degrees clockwise",
-                                          "transposed and turned 180 degrees"};
-    return flip >= 0 && flip < 8 ? kNames[flip] : "unknown";
-}
-
-bool IsCameraFileName(const std::string& path) {
-    static const char* const kExtensions[] = {
-        "dng", "cr2", "cr3", "crw", "nef", "nrw", "arw", "srf", "sr2", "orf", "rw2", "raf",
-        "pef", "srw", "3fr", "erf", "kdc", "dcr", "mos", "mrw", "iiq", "rwl", "x3f"};
-    const size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return false;
-    std::string ext = path.substr(dot + 1);
-    for (char& ch : ext) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions),
-                       [&](const char* e) { return ext == e; });
 }
 
 }  // namespace orvex_camera
