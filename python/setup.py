@@ -42,6 +42,8 @@ class CMakeExtension(build_ext):
         target = pathlib.Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(built, target)
+        # The type hints' name aliases, written by the build from the library's lists.
+        shutil.copyfile(built.with_name("_names.pyi"), target.with_name("_names.pyi"))
 
 
 setup(

@@ -54,3 +54,12 @@ if(PKG_CONFIG)
         endif()
     endforeach()
 endif()
+
+# The Python package, where it is built, has its type hints' generated names.
+file(GLOB_RECURSE package_hints ${prefix}/*/orvex/__init__.pyi)
+foreach(hints IN LISTS package_hints)
+    get_filename_component(package ${hints} DIRECTORY)
+    if(NOT EXISTS ${package}/_names.pyi)
+        message(FATAL_ERROR "the installed package ${package} has no _names.pyi")
+    endif()
+endforeach()

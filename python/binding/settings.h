@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "names.h"
 #include "orvex2.h"
 
 namespace orvex_python {
@@ -54,11 +55,9 @@ void FinishOptions(Settings& s, uint32_t outputBits, uint32_t sourceBits);
 // An integer argument in lo..hi, or TypeError / ValueError naming it.
 uint32_t ReadInteger(py::handle value, const std::string& name, int64_t lo, int64_t hi);
 
-// Names the library lists: methods, patterns, formats.
+// Codes of the names the library lists (names.h), or ValueError.
 uint32_t MethodCode(const std::string& name);
-std::vector<std::string> MethodNames();
 uint32_t PatternCode(const std::string& name);
-std::vector<std::string> PatternNames();
 
 // An output layout by its Python name ("RGB", "planar", "gray", ...) and
 // sample bits (8, 16, 32 = float): its code and facts.
@@ -67,10 +66,6 @@ struct OutputFormat {
     orvex_format_facts facts;
 };
 OutputFormat FindOutput(const std::string& layout, uint32_t bits);
-std::vector<std::string> LayoutNames();
-std::vector<std::string> FormatNames();
-
-std::string Lower(std::string s);
 
 }  // namespace orvex_python
 

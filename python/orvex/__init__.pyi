@@ -4,16 +4,14 @@ from typing import Literal, Optional, Sequence
 import numpy as np
 import numpy.typing as npt
 
-__version__: str
+from ._names import Layout, Method, MosaicFormat, Pattern
 
-Pattern = str  # "RGGB", "GRBG", "GBRG", "BGGR", any case
-Layout = Literal["RGB", "BGR", "RGBA", "BGRA", "ARGB", "planar", "gray"]
-MosaicFormat = Literal["mosaic8", "mosaic16", "raw10-mipi", "raw12-mipi", "raw14-mipi", "raw10-pfnc", "raw12-pfnc", "raw12-gige", "mosaic16-be"]
+__version__: str
 
 def demosaic(
     raw: npt.ArrayLike,
     pattern: Pattern = ...,
-    method: str = ...,
+    method: Method = ...,
     layout: Layout = ...,
     bits: Optional[int] = ...,
     threads: int = ...,
@@ -40,7 +38,7 @@ def demosaic_region(
     height: int,
     *,
     pattern: Pattern = ...,
-    method: str = ...,
+    method: Method = ...,
     layout: Layout = ...,
     bits: Optional[int] = ...,
     threads: int = ...,
@@ -93,7 +91,7 @@ class RawFrame:
     model: str
     def develop(
         self,
-        method: str = ...,
+        method: Method = ...,
         wb: str | Sequence[float] = ...,
         dtype: npt.DTypeLike = ...,
         black: Optional[Sequence[int]] = ...,

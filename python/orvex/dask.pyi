@@ -5,13 +5,15 @@ import dask.array as da
 import dask.bag as db
 import numpy.typing as npt
 
+from ._names import Layout, Method, Pattern
+
 REACH: int
 
 def demosaic(
     mosaic: da.Array,
-    pattern: str = ...,
-    method: str = ...,
-    layout: str = ...,
+    pattern: Pattern = ...,
+    method: Method = ...,
+    layout: Layout = ...,
     dtype: Optional[npt.DTypeLike] = ...,
     **options: object,
 ) -> da.Array: ...

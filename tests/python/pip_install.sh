@@ -21,6 +21,8 @@ if os.environ["ORVEX_EXPECT_CAMERA"] == "1":
     except ValueError as error:
         assert "missing.dng" in str(error), error
 assert orvex.__file__.startswith(__import__("sys").prefix), orvex.__file__
+hints = os.path.join(os.path.dirname(orvex.__file__), "_names.pyi")
+assert "raw12-mipi" in open(hints).read(), hints
 raw = np.random.default_rng(1).integers(0, 4096, (32, 48), dtype=np.uint16)
 rgb = orvex.demosaic(raw, method="dlmmse", bits=12)
 assert rgb.shape == (32, 48, 3) and rgb.dtype == np.uint16
