@@ -133,7 +133,8 @@ py::array Output(const Settings& s, const OutputFormat& format, size_t w, size_t
     py::array a;
     if (s.out) {
         a = *s.out;
-        if (!a.dtype().is(dtype))
+        // An equal type is enough: a type that came through pickle is another object.
+        if (!py::detail::npy_api::get().PyArray_EquivTypes_(a.dtype().ptr(), dtype.ptr()))
             throw py::type_error("out: " + std::string(py::str(py::object(dtype))) +
                                  " samples, not " + std::string(py::str(a.dtype())));
         if (!a.writeable()) throw py::value_error("out: read-only");

@@ -90,6 +90,12 @@ def test_strided_inputs_and_outputs_are_used_in_place():
     flipped = np.zeros((30, 50, 3), np.uint8)
     orvex.demosaic(big[:30], out=flipped[::-1])
     np.testing.assert_array_equal(flipped[::-1], orvex.demosaic(big[:30]))
+    # An output whose sample type arrived from another process, equal but not the same object.
+    import pickle
+
+    moved = np.zeros((30, 50, 3), pickle.loads(pickle.dumps(np.dtype(np.uint8))))
+    orvex.demosaic(big[:30], out=moved)
+    np.testing.assert_array_equal(moved, orvex.demosaic(big[:30]))
 
 
 def test_regions_zoom_and_mosaic():
