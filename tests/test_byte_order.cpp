@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "orvex2.h"
+#include "test_support.h"
 
 namespace {
 
 orvex_image Image(void* data, uint32_t format, size_t w, size_t h, uint32_t bits = 0) {
-    orvex_image im{};
-    im.data = data;
-    im.width = uint32_t(w);
-    im.height = uint32_t(h);
-    im.format = format;
-    im.pattern = ORVEX_GBRG;
-    im.bits = bits;
-    return im;
+    return testsupport::ImageOf(data, format, w, h, ORVEX_GBRG, bits);
 }
 
 std::vector<uint8_t> HighByteFirst(const std::vector<uint16_t>& s) {
