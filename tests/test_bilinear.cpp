@@ -1,8 +1,11 @@
 // Bilinear demosaic against a per-pixel reference built from the site rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "api/entry_points.h"
 #include "bilinear/bilinear_passes.h"
+#include "core/stream_copy.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "orvex.h"
 #include "orvex2.h"
@@ -208,12 +211,15 @@ TEST(BilinearRows, FourBytePixelsOfRegionsAtEveryLevel) {
             }
 }
 
-// Opaque four-byte outputs of 4 MiB and more are streamed from each row's
-// first whole line on: rows starting at every 8-byte offset in a line, on
-// an odd address (no streaming), a region at an odd column, in two bands,
-// equal the portable loops' bytes and leave the row padding alone.
+// Opaque four-byte outputs from the streaming size on are streamed from
+// each row's first whole line on: rows starting at every 8-byte offset in a
+// line, on an odd address (no streaming), a region at an odd column, in two
+// bands, equal the portable loops' bytes and leave the row padding alone.
 TEST(BilinearRows, StreamedOutputsAtEveryLevel) {
-    const size_t fw = 1033, fh = 1031, w = 1029, h = 1030, x = 3, y = 1, pad = 12;
+    const size_t w = 1029, x = 3, y = 1, pad = 20, stride = 4 * w + pad;
+    const size_t h =
+        std::max<size_t>(1030, (orvex::StreamingOutputBytes() / stride + 2) & ~size_t(1));
+    const size_t fw = w + 4, fh = h + 1;
     std::vector<uint8_t> mosaic(fw * fh);
     FillRandom(mosaic.data(), mosaic.size(), 91);
     const orvex_image src{mosaic.data(), ptrdiff_t(fw), 0,          uint32_t(fw),
@@ -221,8 +227,8 @@ TEST(BilinearRows, StreamedOutputsAtEveryLevel) {
     orvex_options o;
     orvex_init_options(&o);
     o.threads = 2;
-    const size_t stride = 4 * w + pad;  // 40 mod 64: every 8-byte offset
-    ASSERT_GE(stride * h, size_t(4) << 20);
+    ASSERT_EQ(stride % 64, 40u);  // every 8-byte offset in turn
+    ASSERT_GE(stride * h, orvex::StreamingOutputBytes());
     for (const uint32_t format : {ORVEX_BGRA32, ORVEX_RGBA32})
         for (const bool odd : {false, true}) {
             std::vector<uint8_t> want;

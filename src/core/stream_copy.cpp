@@ -1,5 +1,6 @@
 #include "core/stream_copy.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "simd/kernel_table.h"
@@ -21,6 +22,11 @@ const RowCopySet& ProcessRowCopy() {
 }  // namespace
 
 extern const RowCopySet kRowCopyPortable = {CopyPortable, CopyPortable, FencePortable};
+
+size_t StreamingOutputBytes() {
+    static const size_t bytes = std::max(size_t(4) << 20, LastLevelCacheBytes() / 2);
+    return bytes;
+}
 
 RowCopySet ChooseRowCopy(SimdFeatures level) {
     static const KernelImpl<RowCopySet> kSets[] = {

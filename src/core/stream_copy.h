@@ -8,12 +8,14 @@
 
 namespace orvex {
 
-// Outputs from this size on, a few times a core's own cache, are written
-// with streaming stores where the processor has them: they would only evict
-// the caches' useful contents, and a streaming store saves reading each
-// line before it is overwritten, which costs more than the stores
-// themselves once the lines come from the shared cache or memory.
-inline constexpr size_t kStreamingOutputBytes = size_t(4) << 20;
+// Outputs from this size on are written with streaming stores where the
+// processor has them: they would only evict the caches' useful contents,
+// and a streaming store saves reading each line before it is overwritten,
+// which costs more than the stores themselves once the lines come from
+// memory. An output within half the last-level cache stays there for its
+// reader, so plain stores win up to that size (4 MiB where the processor
+// does not tell). Looked up once per process.
+size_t StreamingOutputBytes();
 
 // memcpy of one row with vector loads and stores. The string-move
 // instruction a library memcpy picks for row-sized copies pays a start-up

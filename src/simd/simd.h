@@ -69,4 +69,8 @@ inline constexpr SimdCap kSimdCaps[] = {
 // their kernels from it once, never per row.
 SimdFeatures ProcessSimd();
 
+// Bytes of the processor's largest data cache as it describes it, 0 where
+// it does not. Looked up once per process.
+size_t LastLevelCacheBytes();
+
 }  // namespace orvex

@@ -64,7 +64,7 @@ BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pac
                     ChooseBilinearRow(level, BilinearPixels::Quad8Opaque, kinds, redFirst);
                 // Large outputs are streamed: a 64-byte line of pixels
                 // costs a read of the line before its stores otherwise.
-                if (uint64_t(job.dst.width) * job.dst.height * 4 >= kStreamingOutputBytes)
+                if (uint64_t(job.dst.width) * job.dst.height * 4 >= StreamingOutputBytes())
                     k.streams[i] = ChooseBilinearStreamRow(level, kinds, redFirst);
             }
             wholePixels = !k.vectors[i].Empty();

@@ -162,7 +162,7 @@ ORVEX_INLINE void BlockCellsRows(const Conversion& job, const PackPlan& pack,
     // read before it is overwritten; the other rows are bound by their
     // per-sample stores, which staging would only add to.
     const bool streaming = middleGreen && S::kBytes == 1 && layout.step == 3 && !vectors.Empty() &&
-                           3 * w * h >= kStreamingOutputBytes;
+                           3 * w * h >= StreamingOutputBytes();
     for (size_t y = 0; y < h;) {
         const size_t fy = y0 + y;
         // The cell rows of frame row fy, and whether the next output row

@@ -86,7 +86,7 @@ void ZoomPass(const uint8_t* src, ptrdiff_t srcStride, uint8_t* dst, ptrdiff_t d
     auto copied = [&](size_t r) {
         return src != nullptr ? src + ptrdiff_t(r / 2) * srcStride : at(r);
     };
-    const bool streaming = src != nullptr && h * rowBytes >= kStreamingOutputBytes;
+    const bool streaming = src != nullptr && h * rowBytes >= StreamingOutputBytes();
     const auto copy = streaming ? StreamCopy : CopyRow;
     // Between streamed copies the 512-bit kernels measured slower than the
     // 256-bit ones (and faster in every other case).
