@@ -86,28 +86,33 @@ TEST(Concurrency, EveryMethodOnManyThreadsMatchesASingleThread) {
 }
 
 // Bands for the workers: a few each, the same count for every worker, never
-// more at once than a method's bound, never below two rows, and no more
-// workers than the frame is worth.
+// more at once than a method's bound, never below two rows, no more
+// workers than the frame is worth, and bands tall against the method's
+// reach (64 rows for each row it reads above or below).
 TEST(Bands, EveryWorkerTakesTheSameNumberOfBands) {
     struct Case {
         uint32_t w, h;
         size_t threads;
-        uint32_t pixelsPerBand, maxBands;
+        uint32_t pixelsPerBand, reach, maxBands;
         size_t bands, workers;
     };
     const Case cases[] = {
-        {1920, 1080, 1, 1u << 19, 0, 1, 1},   // one thread: one band
-        {1920, 1080, 2, 1u << 19, 0, 8, 2},   // worth 3 workers, 2 threads
-        {1920, 1080, 8, 1u << 19, 0, 12, 3},  // worth bounds the workers
-        {64, 6, 2, 1, 0, 2, 2},               // three pairs of rows
-        {64, 20, 2, 1, 0, 8, 2},
-        {4096, 3072, 8, 1u << 15, 3, 3, 3},  // bound of 3 at once
-        {4096, 3072, 2, 1u << 15, 8, 8, 2},
-        {4096, 3072, 2, 1u << 15, 5, 4, 2},  // 5 at once: 2 each
-        {7, 1, 4, 1, 0, 1, 1},               // no pair of rows to split
+        {1920, 1080, 1, 1u << 19, 1, 0, 1, 1},   // one thread: one band
+        {1920, 1080, 2, 1u << 19, 1, 0, 8, 2},   // worth 3 workers, 2 threads
+        {1920, 1080, 8, 1u << 19, 1, 0, 6, 3},   // worth bounds the workers
+        {1920, 1080, 2, 1u << 16, 12, 0, 2, 2},  // a wide reach: one each
+        {4096, 3072, 2, 1u << 16, 12, 0, 2, 2},
+        {1920, 1080, 2, 1u << 18, 2, 0, 4, 2},  // 2 each of 270 rows
+        {640, 480, 2, 1u << 16, 8, 0, 2, 2},
+        {64, 6, 2, 1, 1, 0, 2, 2},  // three pairs of rows
+        {64, 20, 2, 1, 1, 0, 2, 2},
+        {4096, 3072, 8, 1u << 15, 1, 3, 3, 3},  // bound of 3 at once
+        {4096, 3072, 2, 1u << 15, 1, 8, 8, 2},
+        {4096, 3072, 2, 1u << 15, 1, 5, 4, 2},  // 5 at once: 2 each
+        {7, 1, 4, 1, 1, 0, 1, 1},               // no pair of rows to split
     };
     for (const Case& c : cases) {
-        const orvex::MethodShape shape{nullptr, c.pixelsPerBand, 1, c.maxBands};
+        const orvex::MethodShape shape{nullptr, c.pixelsPerBand, c.reach, c.maxBands};
         const orvex::engine::BandSplit got = orvex::engine::BandCount(c.w, c.h, c.threads, shape);
         EXPECT_EQ(got.bands, c.bands) << c.w << "x" << c.h << " threads " << c.threads;
         EXPECT_EQ(got.workers, c.workers) << c.w << "x" << c.h << " threads " << c.threads;

@@ -19,7 +19,8 @@ BandSplit BandCount(uint32_t width, uint32_t height, size_t threads, const Metho
     // The same number of bands for every worker, so none is left a band
     // more than the others at the end.
     const size_t held = shape.maxBands ? shape.maxBands / workers : kBandsPerThread;
-    const size_t each = std::min({kBandsPerThread, rows / workers, held});
+    const size_t tall = height / (kBandRowsPerReachRow * 2 * std::max<size_t>(1, shape.reach));
+    const size_t each = std::min({kBandsPerThread, rows / workers, held, tall / workers});
     return {workers * std::max<size_t>(1, each), workers};
 }
 

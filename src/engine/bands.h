@@ -17,10 +17,16 @@ namespace orvex::engine {
 // others its later bands instead of making them wait for its one band.
 inline constexpr size_t kBandsPerThread = 4;
 
+// Each band also converts the method's reach of rows above and below it:
+// more bands than one a worker only while every band holds this many rows
+// for each of those, so the rows done twice stay under 2 % of the work.
+inline constexpr size_t kBandRowsPerReachRow = 64;
+
 // The bands the region's rows split into for `threads` threads and the
 // threads that convert them: workers each worth a thread by the method's
-// shape, at most its bands at once, kBandsPerThread bands each where there
-// is more than one worker, every band of at least two rows.
+// shape, at most its bands at once, up to kBandsPerThread bands each where
+// there is more than one worker and the bands stay tall against the
+// method's reach, every band of at least two rows.
 struct BandSplit {
     size_t bands, workers;
 };
