@@ -1,7 +1,10 @@
 // The colour stage of the residual-interpolation demosaic: red and blue
 // everywhere, the guided filter of the full green over 5 x 5 windows with
 // statistics at the colour's sites, plus the bilinearly interpolated
-// residuals of its samples. Included by ri_rows.h.
+// residuals of its samples. The slope is the minimized-Laplacian one
+// (MLRI): the mean product of the colour's and green's Laplacians over
+// green's mean squared Laplacian, which fits the colour to green's detail
+// rather than to its level. Included by ri_rows.h.
 //
 // Every row holds the sites of one colour only, at every other column, so
 // the statistics' row sums are taken once per row for that colour, over its
@@ -32,30 +35,46 @@ struct RiColourRings {
     size_t cx, cy;  // column and row parity of the colour's sites
 };
 
-// Row y of [21, h - 21) of the row sums of the colour statistics (target,
-// guide, their product, the guide's square) at columns [23, w - 23), into
-// four rings; row y's colour has its sites at the columns of parity
-// `sites`. `rows` holds two rows.
+// The minimized-Laplacian slope from a window's sums over its n sites of
+// the Laplacians' product and the guide's squared Laplacian.
+ORVEX_INLINE float RiLaplacianSlope(float lmg, float lgg, float inverse, float floor) {
+    return (lmg * inverse) / (lgg * inverse + floor);
+}
+
+// The Laplacian of step 2 at column x of a row: four times the centre less
+// its four neighbours two sites away, the colour's own sub-lattice.
+ORVEX_INLINE float RiLaplacian(const float* up, const float* v, const float* down, size_t x) {
+    return (((4.0f * v[x] - v[x - 2]) - v[x + 2]) - up[x]) - down[x];
+}
+
+// Row y of [22, h - 22) of the row sums of the colour statistics (target,
+// guide, the product of their Laplacians, the guide's squared Laplacian) at
+// columns [24, w - 24), into four rings; row y's colour has its sites at
+// the columns of parity `sites`. `rows` holds two rows.
 ORVEX_INLINE void RiColourRowSums(const RiWindow& win, const float* m, const float* g, size_t sites,
                                   const RiRing* sums, float* rows, size_t y) {
     const size_t w = win.w, at = y * w;
-    float* __restrict tg = rows, * __restrict gg = rows + w;
+    float* __restrict lmg = rows, * __restrict lgg = rows + w;
     const float* __restrict t = m + at, * __restrict gr = g + at;
+    const float *tu = t - 2 * w, *td = t + 2 * w, *gu = gr - 2 * w, *gd = gr + 2 * w;
     ORVEX_RI_IVDEP
-    for (size_t x = 21; x + 21 < w; ++x) tg[x] = t[x] * gr[x], gg[x] = gr[x] * gr[x];
-    const float* q[4] = {t, gr, tg, gg};
+    for (size_t x = 22; x + 22 < w; ++x) {
+        const float lm = RiLaplacian(tu, t, td, x), lg = RiLaplacian(gu, gr, gd, x);
+        lmg[x] = lm * lg, lgg[x] = lg * lg;
+    }
+    const float* q[4] = {t, gr, lmg, lgg};
     for (size_t k = 0; k < 4; ++k) {
         const float* __restrict v = q[k];
         float* __restrict out = sums[k][y];
         ORVEX_RI_IVDEP
-        for (size_t x = 23; x + 23 < w; ++x) {
+        for (size_t x = 24; x + 24 < w; ++x) {
             const float three = (v[x - 2] + v[x]) + v[x + 2], two = v[x - 1] + v[x + 1];
             out[x] = (x & 1) == sites ? three : two;
         }
     }
 }
 
-// Row y of [23, h - 23) of the colour's slopes and offsets over the window's
+// Row y of [24, h - 24) of the colour's slopes and offsets over the window's
 // rows of the colour (y - 2, y, y + 2 or y - 1, y + 1), and their five-site
 // sums along the row into the rings; `rows` holds two rows.
 ORVEX_INLINE void RiColourCoefficients(const RiWindow& win, const RiRing* sums,
@@ -75,32 +94,32 @@ ORVEX_INLINE void RiColourCoefficients(const RiWindow& win, const RiRing* sums,
         const float *t2 = sums[0][y + 2], *g2 = sums[1][y + 2], *p2 = sums[2][y + 2],
                     *q2 = sums[3][y + 2];
         ORVEX_RI_IVDEP
-        for (size_t x = 23; x + 23 < w; ++x) {
+        for (size_t x = 24; x + 24 < w; ++x) {
             const float st = (t0[x] + t1[x]) + t2[x];
             const float sg = (g0[x] + g1[x]) + g2[x];
-            const float stg = (p0[x] + p1[x]) + p2[x];
-            const float sgg = (q0[x] + q1[x]) + q2[x];
+            const float slmg = (p0[x] + p1[x]) + p2[x];
+            const float slgg = (q0[x] + q1[x]) + q2[x];
             const float n = (x & 1) != 0 ? inverse1 : inverse0;
-            const float slope = RiSlope(st, sg, stg, sgg, n, floor);
+            const float slope = RiLaplacianSlope(slmg, slgg, n, floor);
             ao[x] = slope;
             bo[x] = (st - slope * sg) * n;
         }
     } else {
         ORVEX_RI_IVDEP
-        for (size_t x = 23; x + 23 < w; ++x) {
+        for (size_t x = 24; x + 24 < w; ++x) {
             const float st = t0[x] + t1[x], sg = g0[x] + g1[x];
-            const float stg = p0[x] + p1[x], sgg = q0[x] + q1[x];
+            const float slmg = p0[x] + p1[x], slgg = q0[x] + q1[x];
             const float n = (x & 1) != 0 ? inverse1 : inverse0;
-            const float slope = RiSlope(st, sg, stg, sgg, n, floor);
+            const float slope = RiLaplacianSlope(slmg, slgg, n, floor);
             ao[x] = slope;
             bo[x] = (st - slope * sg) * n;
         }
     }
-    RiFives(ao, c.ra[y], 25, w - 25);
-    RiFives(bo, c.rb[y], 25, w - 25);
+    RiFives(ao, c.ra[y], 26, w - 26);
+    RiFives(bo, c.rb[y], 26, w - 26);
 }
 
-// Row y of [25, h - 25): the means of the slopes and offsets over 5 x 5
+// Row y of [26, h - 26): the means of the slopes and offsets over 5 x 5
 // windows give the tentative estimate, and the residual at the colour's
 // sites.
 ORVEX_INLINE void RiColourMeans(const RiWindow& win, const float* m, const float* g,
@@ -117,7 +136,7 @@ ORVEX_INLINE void RiColourMeans(const RiWindow& win, const float* m, const float
     const bool row = (y & 1) == c.cy;
     const size_t cx = c.cx;
     ORVEX_RI_IVDEP
-    for (size_t x = 25; x + 25 < w; ++x) {
+    for (size_t x = 26; x + 26 < w; ++x) {
         const float sa = (((a0[x] + a1[x]) + a2[x]) + a3[x]) + a4[x];
         const float sb = (((b0[x] + b1[x]) + b2[x]) + b3[x]) + b4[x];
         const float v = RiClip(sa * kTwentyFifth * gr[x] + sb * kTwentyFifth, limit);
@@ -126,7 +145,8 @@ ORVEX_INLINE void RiColourMeans(const RiWindow& win, const float* m, const float
     }
 }
 
-// Row y of [26, h - 26) of the colour at columns [26, w - 26) into `out`
+// Row y of [kRiMargin, h - kRiMargin) of the colour at those columns into
+// `out`
 // (indexed by window column).
 ORVEX_INLINE void RiColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
                               float* __restrict out, size_t y) {

@@ -18,11 +18,15 @@
 // green minus the line's colour at every site. Green at colour sites is the colour plus the two
 // directions' LMMSE estimates of the difference, each weighted by the inverse square of its
 // gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255 squared). Red
-// and blue everywhere are the guided filter of the full green over 5 x 5 windows (statistics at the
-// colour's sites) plus the bilinearly interpolated residuals of their samples. Tentative estimates
-// are clipped to the sample range; the filters' variances have a floor (1e-6 of the squared range),
-// so flat areas divide by no zero. Single precision with every sum in a fixed order, the same
-// operations at every instruction-set level.
+// and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno, Tanaka and
+// Okutomi, "Minimized-Laplacian residual interpolation for color image demosaicking", SPIE 2014):
+// a guided filter of the full green over 5 x 5 windows, statistics at the colour's sites, whose
+// slope is the mean product of the colour's and green's Laplacians (step 2, the colour's own
+// sub-lattice) over green's mean squared Laplacian, plus the bilinearly interpolated residuals of
+// their samples. Tentative estimates are clipped to the sample range; the filters' variances and
+// squared Laplacians have a floor (1e-6 of the squared range), so flat areas divide by no zero.
+// Single precision with every sum in a fixed order, the same operations at every instruction-set
+// level.
 #pragma once
 
 #include <cstddef>
@@ -36,9 +40,9 @@
 namespace orvex {
 
 // Reach of a pixel's estimates: line interpolation 1, window 5, window
-// means 5, residuals 1; low-pass 4, statistics 4; colour windows 2 and 2,
-// residuals 1.
-inline constexpr size_t kRiReach = 25;
+// means 5, residuals 1; low-pass 4, statistics 4; colour Laplacians 2,
+// windows 2 and 2, residuals 1.
+inline constexpr size_t kRiReach = 27;
 // Rows and columns a strip reads beyond its own: one more than the reach,
 // so that a strip's windows start on a whole 2 x 2 cell.
 inline constexpr size_t kRiMargin = kRiReach + 1;

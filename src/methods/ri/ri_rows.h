@@ -113,16 +113,18 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
         if (y < 4 || !within(y - 4, 20)) continue;
         const size_t yg = y - 4;
         RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
-        if (within(yg, 21)) {
-            const size_t sites = (yg & 1) == ry ? rx : 1 - rx;
-            RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yg);
+        // The colour's Laplacians read green two rows ahead.
+        const size_t yl = yg - 2;
+        if (within(yl, 22)) {
+            const size_t sites = (yl & 1) == ry ? rx : 1 - rx;
+            RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yl);
         }
-        const size_t yc = yg - 2;
-        if (within(yc, 23))
+        const size_t yc = yl - 2;
+        if (within(yc, 24))
             for (const RiColourRings* c : {&red, &blue})
                 RiColourCoefficients(win, sums, *c, p.rows, yc);
         const size_t ym = yc - 2;
-        if (within(ym, 25))
+        if (within(ym, 26))
             for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
         const size_t yo = ym - 1;
         if (!within(yo, kRiMargin)) continue;
