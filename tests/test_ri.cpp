@@ -13,6 +13,7 @@
 #include "methods/ri/ri_demosaic.h"
 #include "orvex2.h"
 #include "ri/ri_plain.h"
+#include "ri/ri_plain_stages.h"
 #include "test_support.h"
 
 namespace {
@@ -180,6 +181,49 @@ TEST(Ri, WorkingMemoryOfTheMostBandsStaysWithin32MiB) {
                                                                                          << 20)
                 << w << " x " << h;
         }
+}
+
+// The colour stage from a given green: where the colour is k green plus a
+// plane a x + b y + c, the colour's Laplacian is k times green's, so the
+// slope is k whatever the plane, the offsets' window means are the plane,
+// and red and blue come back exactly (to rounding) on a textured green.
+// A slope from the covariance would be drawn off k by the plane.
+TEST(Ri, TheColourStageRecoversAColourLinearInGreenAndPosition) {
+    using namespace orvex::ri_plain;
+    const struct {
+        float k, a, b, c;
+        int colour;
+        size_t pattern;
+    } kCases[] = {{0.0f, 0.0f, 0.0f, 77.0f, 0, 0},
+                  {1.5f, 0.0f, 0.0f, 10.0f, 2, 1},
+                  {0.5f, 0.3f, -0.2f, 60.0f, 0, 2},
+                  {1.25f, -0.25f, 0.4f, 30.0f, 2, 3},
+                  {2.0f, 0.35f, 0.15f, -40.0f, 0, 1}};
+    for (const auto& t : kCases) {
+        Strip s{};
+        s.ww = 90, s.wh = 80, s.left = 3, s.top = 5;
+        s.redColumn = t.pattern & 1, s.redRow = t.pattern >> 1;
+        s.limit = 255.0f, s.floor = s.limit * s.limit * 1e-6f;
+        Plane m = s.New(), g = s.New();
+        std::vector<uint8_t> noise(s.ww * s.wh);
+        testsupport::FillRandom(noise.data(), noise.size(), 41);
+        auto colour = [&](ptrdiff_t x, ptrdiff_t y) {
+            return t.k * g(x, y) + ((t.a * float(x) + t.b * float(y)) + t.c);
+        };
+        for (ptrdiff_t y = 0; y < ptrdiff_t(s.wh); ++y)
+            for (ptrdiff_t x = 0; x < ptrdiff_t(s.ww); ++x) {
+                g(x, y) = 40.0f + float(noise[size_t(y) * s.ww + size_t(x)] % 61);
+                m(x, y) = s.Colour(x, y) == 1 ? g(x, y) : colour(x, y);
+            }
+        const Plane out = Colour(s, m, g, t.colour);
+        float worst = 0;
+        for (ptrdiff_t y = 27; y + 27 < ptrdiff_t(s.wh); ++y)
+            for (ptrdiff_t x = 27; x + 27 < ptrdiff_t(s.ww); ++x)
+                worst =
+                    std::max(worst, std::fabs(out.v[size_t(y) * s.ww + size_t(x)] - colour(x, y)));
+        EXPECT_LT(worst, 0.01f) << "k " << t.k << " plane " << t.a << ", " << t.b << ", " << t.c
+                                << " colour " << t.colour;
+    }
 }
 
 // The library's passes against the plain per-pixel form, at every
