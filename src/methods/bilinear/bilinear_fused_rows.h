@@ -1,6 +1,7 @@
 // Fused form of the bilinear demosaic, included by the file of each build
-// that compiles it (portable and AVX2 builds of one body): each interior row
-// is one pass over its two alternating site kinds. Every pixel is written
+// that compiles it (portable and AVX2 builds of one body): each row (the
+// frame's first and last with the rows beyond them reflected) is one pass
+// over its two alternating site kinds. Every pixel is written
 // once from the same neighbours and means as in the four phase passes of the
 // plain form (kept with the tests), so the order of the writes does not
 // change the result.
