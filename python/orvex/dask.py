@@ -35,8 +35,8 @@ __all__ = ["REACH", "demosaic", "develop"]
 REACH = 16
 
 
-def _region(part, x, y, width, height, options):
-    return orvex.demosaic_region(part, x, y, width, height, threads=1, **options)
+def _region(part, x, y, width, height, out, options):
+    return orvex.demosaic_region(part, x, y, width, height, threads=1, out=out, **options)
 
 
 def _cut(pieces, block):
@@ -44,20 +44,69 @@ def _cut(pieces, block):
     return tuple(np.ascontiguousarray(block[r0:r1, c0:c1]) for r0, r1, c0, c1 in pieces)
 
 
+def _gather(window, sources, dtype):
+    """The samples of a window (top, bottom, left, right) put together from the parts
+    that hold them, each given with its place in the mosaic."""
+    top, bottom, left, right = window
+    part = np.empty((bottom - top, right - left), dtype)
+    for piece, at_y, at_x in sources:
+        r0, r1 = max(top, at_y), min(bottom, at_y + piece.shape[0])
+        c0, c1 = max(left, at_x), min(right, at_x + piece.shape[1])
+        if r0 < r1 and c0 < c1:
+            part[r0 - top : r1 - top, c0 - left : c1 - left] = \
+                piece[r0 - at_y : r1 - at_y, c0 - at_x : c1 - at_x]
+    return part
+
+
+def _rectangles(y, x, height, width, edges, reach):
+    """The block's inside, converted from the block alone (its pixels `reach` or more
+    from every side that has neighbours, counted from the even row and column the block's
+    own part starts at), and the rims around it, converted from windows with neighbours;
+    None when the block has no such inside."""
+    shown = (y + (y & 1), x + (x & 1))
+    r0 = shown[0] + reach if edges[0] else y
+    c0 = shown[1] + reach if edges[2] else x
+    r1 = y + height - reach if edges[1] else y + height
+    c1 = x + width - reach if edges[3] else x + width
+    if r0 >= r1 or c0 >= c1:
+        return None
+    rims = [(y, r0, x, x + width), (r1, y + height, x, x + width),
+            (r0, r1, x, c0), (r0, r1, c1, x + width)]
+    return shown, (r0, r1, c0, c1), [r for r in rims if r[0] < r[1] and r[2] < r[3]]
+
+
 def _convert(plan, block, *halos):
-    """An output block from its mosaic block and its neighbours' parts, put together
-    in one array at the window's offset, then converted by one region call."""
-    y, x, top, left, rows, columns, placed, region = plan
-    if not placed and block.shape == (rows, columns):
-        part = block  # the window is the block itself: nothing to put together
-    else:
-        part = np.empty((rows, columns), block.dtype)
-        part[y - top : y - top + block.shape[0], x - left : x - left + block.shape[1]] = block
-        for halo, (index, at_y, at_x) in zip(halos, placed):
-            piece = halo[index]
-            part[at_y - top : at_y - top + piece.shape[0],
-                 at_x - left : at_x - left + piece.shape[1]] = piece
-    return region(part, x - left, y - top)
+    """An output block from its mosaic block and its neighbours' parts. Its inside is
+    converted by a region call on the block itself, its rims from small windows put
+    together with the neighbours' parts; each writes straight into the output block.
+    A block too small for an inside is put together whole and converted by one call."""
+    y, x, top, left, rows, columns, placed, reach, planar, channels, dtype, options = plan
+    height, width = block.shape
+    sources = [(block, y, x)] + [(halo[index], at_y, at_x) for halo, (index, at_y, at_x)
+                                 in zip(halos, placed)]
+    out = np.empty((3, height, width) if planar else (height, width) + channels, dtype)
+
+    def into(r0, r1, c0, c1):
+        rows_, columns_ = slice(r0 - y, r1 - y), slice(c0 - x, c1 - x)
+        return out[:, rows_, columns_] if planar else out[rows_, columns_]
+
+    edges = (top < y, top + rows > y + height, left < x, left + columns > x + width)
+    split = _rectangles(y, x, height, width, edges, reach)
+    if split is None:
+        part = block if not placed and block.shape == (rows, columns) else \
+            _gather((top, top + rows, left, left + columns), sources, block.dtype)
+        _region(part, x - left, y - top, width, height, out, options)
+        return out
+    (sy, sx), (r0, r1, c0, c1), rims = split
+    _region(block[sy - y :, sx - x :], c0 - sx, r0 - sy, c1 - c0, r1 - r0, into(r0, r1, c0, c1),
+            options)
+    bottom, right = top + rows, left + columns
+    for t, b, l, r in rims:
+        window = (max(top, (t - reach) & ~1), min(bottom, b + reach),
+                  max(left, (l - reach) & ~1), min(right, r + reach))
+        part = _gather(window, sources, block.dtype)
+        _region(part, l - window[2], t - window[0], r - l, b - t, into(t, b, l, r), options)
+    return out
 
 
 @functools.lru_cache(maxsize=None)
@@ -150,10 +199,8 @@ def demosaic(mosaic, pattern="RGGB", method="bilinear", layout="RGB", dtype=None
                     placed.append((len(pieces), r0, c0))
                     pieces.append((r0 - rows[k], r1 - rows[k], c0 - columns[m], c1 - columns[m]))
                     halos.append((halo_name, k, m))
-            region = functools.partial(_region, width=columns[j + 1] - columns[j],
-                                       height=rows[i + 1] - rows[i], options=options)
             plan = (rows[i], columns[j], top, left, bottom - top, right - left, tuple(placed),
-                    region)
+                    reach, planar, probe.shape[2:], probe.dtype, options)
             index = (0, i, j) if planar else (i, j, 0)[: probe.ndim]
             blocks[(name,) + index] = (functools.partial(_convert, plan),
                                        (mosaic.name, i, j), *halos)

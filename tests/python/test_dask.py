@@ -25,6 +25,24 @@ def test_every_method_and_chunking_equals_the_whole_conversion():
             np.testing.assert_array_equal(got.compute(scheduler="sync"), want, err_msg=method)
 
 
+def test_blocks_converted_inside_and_rims_apart_equal_the_whole_conversion():
+    # Blocks wider than twice the reach: their insides converted from the block alone,
+    # their rims from windows with the neighbours. Blocks start at odd rows and columns,
+    # one is a column wide, one ends where the mosaic does; 16-bit big-endian among them.
+    raw = np.random.default_rng(6).integers(0, 1024, (151, 173), dtype=np.uint16)
+    chunkings = [((37, 75, 39), (41, 1, 63, 68)), ((151,), (90, 83)), ((80, 71), (173,)),
+                 ((33, 118), (35, 138))]
+    cases = [("RGB", np.uint16, {}), ("planar", ">u2", dict(black=[3, 5, 7, 9])),
+             ("gray", np.uint16, dict(gain=[1.5, 1, 1, 2])), ("RGBA", np.uint16, dict(dtype=np.uint8))]
+    for method in orvex.methods():
+        for chunks, (layout, samples, options), pattern in zip(chunkings, cases, orvex.patterns()):
+            want = orvex.demosaic(raw, pattern, method, layout, bits=10, **options)
+            mosaic = da.from_array(raw.astype(samples), chunks=chunks)
+            got = od.demosaic(mosaic, pattern, method, layout, bits=10, **options)
+            np.testing.assert_array_equal(got.compute(scheduler="sync"), want,
+                                          err_msg=f"{method} {layout} {chunks}")
+
+
 def test_bad_arguments_raise_before_anything_is_computed():
     d = da.zeros((8, 8), dtype=np.uint8, chunks=4)
     cases = [
