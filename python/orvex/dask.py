@@ -6,8 +6,9 @@ from the adjacent blocks), the parts starting at even offsets so the
 colour pattern keeps its phase: the assembled result equals :func:`orvex.demosaic` of the whole
 mosaic byte for byte, whatever the chunking. The graph holds two tasks a block: one, run
 where the block is, cuts the strips its neighbours read (so only they travel between
-workers), the other puts the block and its neighbours' strips together and converts them by
-one region call. :func:`develop` develops camera files on the workers, one file a task.
+workers), the other converts the block's inside by a region call on the block itself and its
+rims from small windows with the neighbours' strips, all written straight into the output block.
+:func:`develop` develops camera files on the workers, one file a task.
 """
 
 import bisect
