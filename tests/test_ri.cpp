@@ -87,6 +87,30 @@ TEST(Ri, AColourStepStaysWithinItsSides) {
         }
 }
 
+// A dark line one pixel wide across a grey field, along the rows and the
+// columns, at either parity: the colour sites beside it see a flat field,
+// so their fit carries no slope and falls back to the colour difference;
+// the picture stays exactly grey (a slope of nothing would fill the line's
+// unsampled colour with the field's).
+TEST(Ri, AThinGreyLineStaysGrey) {
+    const uint32_t w = 36, h = 30;
+    for (const bool wide : {false, true})
+        for (const bool across : {false, true})
+            for (const uint32_t at : {14u, 15u})
+                for (uint32_t pattern = 0; pattern < 4; ++pattern) {
+                    const uint32_t field = wide ? 1600 : 100, line = wide ? 160 : 10;
+                    std::vector<uint32_t> m(w * h), grey(3 * w * h);
+                    for (uint32_t y = 0; y < h; ++y)
+                        for (uint32_t x = 0; x < w; ++x) {
+                            m[y * w + x] = (across ? y : x) == at ? line : field;
+                            for (int c = 0; c < 3; ++c) grey[3 * (y * w + x) + c] = m[y * w + x];
+                        }
+                    EXPECT_EQ(Convert(m, w, h, pattern, wide), grey)
+                        << "wide " << wide << " across " << across << " at " << at << " pattern "
+                        << pattern;
+                }
+}
+
 // Regions and their bands give the bytes of the same pixels of the whole
 // frame, whatever the split.
 TEST(Ri, RegionsEqualTheWholeFrame) {

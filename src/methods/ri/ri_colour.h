@@ -36,9 +36,12 @@ struct RiColourRings {
 };
 
 // The minimized-Laplacian slope from a window's sums over its n sites of
-// the Laplacians' product and the guide's squared Laplacian.
+// the Laplacians' product and the guide's squared Laplacian, drawn towards 1
+// by the floor: where green has no detail at the colour's sites the fit
+// knows nothing, and the colour keeps its difference from green (the slope
+// of colour-difference interpolation) rather than flattening to its mean.
 ORVEX_INLINE float RiLaplacianSlope(float lmg, float lgg, float inverse, float floor) {
-    return (lmg * inverse) / (lgg * inverse + floor);
+    return (lmg * inverse + floor) / (lgg * inverse + floor);
 }
 
 // The Laplacian of step 2 at column x of a row: four times the centre less

@@ -22,8 +22,9 @@
 // Okutomi, "Minimized-Laplacian residual interpolation for color image demosaicking", SPIE 2014):
 // a guided filter of the full green over 5 x 5 windows, statistics at the colour's sites, whose
 // slope is the mean product of the colour's and green's Laplacians (step 2, the colour's own
-// sub-lattice) over green's mean squared Laplacian, plus the bilinearly interpolated residuals of
-// their samples. Tentative estimates are clipped to the sample range; the filters' variances and
+// sub-lattice) over green's mean squared Laplacian, each plus the floor (so a window without detail
+// keeps the colour difference, slope 1), plus the bilinearly interpolated residuals of their
+// samples. Tentative estimates are clipped to the sample range; the filters' variances and
 // squared Laplacians have a floor (1e-6 of the squared range), so flat areas divide by no zero.
 // Single precision with every sum in a fixed order, the same operations at every instruction-set
 // level.

@@ -10,10 +10,10 @@ namespace ri_plain {
 
 // Red (colour 0) or blue (2) everywhere: the guided filter of the full green
 // over windows of 5 x 5 (statistics at the colour's sites), its slope the
-// minimized-Laplacian one, mean(Lm Lg) / (mean(Lg^2) + floor), with Lm and Lg
-// the Laplacians of step 2 of the colour and of green at the colour's sites;
-// the offset mean(m) - slope mean(g); plus the bilinearly interpolated
-// residuals of its samples.
+// minimized-Laplacian one drawn towards 1, (mean(Lm Lg) + floor) /
+// (mean(Lg^2) + floor), with Lm and Lg the Laplacians of step 2 of the colour
+// and of green at the colour's sites; the offset mean(m) - slope mean(g);
+// plus the bilinearly interpolated residuals of its samples.
 Plane Colour(const Strip& s, Plane& m, Plane& g, int colour) {
     const ptrdiff_t ww = ptrdiff_t(s.ww), wh = ptrdiff_t(s.wh);
     auto has = [&](ptrdiff_t x, ptrdiff_t y) { return s.Colour(x, y) == colour; };
@@ -50,7 +50,7 @@ Plane Colour(const Strip& s, Plane& m, Plane& g, int colour) {
                 box(site([&](ptrdiff_t u, ptrdiff_t v) { return lm(u, v) * lg(u, v); }), x, y);
             const float gg =
                 box(site([&](ptrdiff_t u, ptrdiff_t v) { return lg(u, v) * lg(u, v); }), x, y);
-            const float slope = (mg * inverse) / (gg * inverse + s.floor);
+            const float slope = (mg * inverse + s.floor) / (gg * inverse + s.floor);
             a(x, y) = slope;
             b(x, y) = (t - slope * gs) * inverse;
         }
