@@ -6,8 +6,12 @@ orvex.demosaic(threads=0) call on the same cores: the scheduling overhead.
 
 The mosaic is held by the workers in bands of block rows, and the output stays there
 (persisted). Both sides run once unmeasured, then RUNS times in turn (default 3); the
-medians are printed, and their ratio. SCHEDULER (e.g. scheduler:8786) measures a running
-cluster in place of the two-process LocalCluster; its workers need orvex importable.
+medians are printed, and their ratio, and how many mosaic blocks the timed runs left on
+other workers than they started on. The unmeasured run's tasks stall on memory the workers
+touch for the first time, and the scheduler, taking them for slow, may move whole blocks
+between workers: the timed runs convert a copy of the mosaic placed afresh in bands.
+SCHEDULER (e.g. scheduler:8786) measures a running cluster in place of the two-process
+LocalCluster; its workers need orvex importable.
 """
 
 import contextlib
@@ -31,7 +35,8 @@ def on_workers(client, raw, chunk):
     workers = sorted(client.scheduler_info()["workers"])
     rows = range(0, raw.shape[0], chunk)
     blocks = [[da.from_delayed(dask.delayed(client.scatter(
-                   raw[y : y + chunk, x : x + chunk], workers=[workers[n * len(workers) // len(rows)]])),
+                   raw[y : y + chunk, x : x + chunk], workers=[workers[n * len(workers) // len(rows)]],
+                   hash=False)),
                    raw[y : y + chunk, x : x + chunk].shape, raw.dtype)
                for x in range(0, raw.shape[1], chunk)] for n, y in enumerate(rows)]
     mosaic = client.persist(da.block(blocks))
@@ -75,17 +80,23 @@ def main():
         assert (rgb[:chunk].compute() == whole[:chunk]).all()
         del whole
         release(rgb)
+        client.cancel(mosaic)
+        mosaic = on_workers(client, raw, chunk)
+        placed = client.who_has(mosaic)
         single, cluster_times = [], []
         for _ in range(runs):
             single.append(one_call()[0])
             seconds, rgb = spread()
             cluster_times.append(seconds)
             release(rgb)
+        held = client.who_has(mosaic)
+        moved = sum(set(held[key]) != set(workers) for key, workers in placed.items())
 
     mp = height * width / 1e6
     a, b = statistics.median(single), statistics.median(cluster_times)
     print(f"{height} x {width}, chunks {chunk}, {method}, medians of {runs}: one call {a * 1e3:.0f} ms "
-          f"({mp / a:.0f} MP/s), cluster {b * 1e3:.0f} ms ({mp / b:.0f} MP/s), ratio {a / b:.2f}")
+          f"({mp / a:.0f} MP/s), cluster {b * 1e3:.0f} ms ({mp / b:.0f} MP/s), ratio {a / b:.2f}; "
+          f"blocks moved {moved} of {len(placed)}")
 
 
 if __name__ == "__main__":
