@@ -6,9 +6,12 @@
 // colour within its 11-site window are those an even step away (5), the
 // other colour's those an odd step away (6). Each window sum is split so:
 // five sites ((q[-4] + q[-2]) + (q[0] + q[2])) + q[4], six sites
-// ((q[-5] + q[-3]) + (q[-1] + q[1])) + (q[3] + q[5]); the pair and quad
-// sums are shared by neighbouring windows, and every site's sum is the same
+// ((q[-5] + q[-3]) + (q[-1] + q[1])) + (q[3] + q[5]); the pair sums are
+// kept, shared by neighbouring windows, and every site's sum is the same
 // expression of its own neighbours, whatever the strip or the vector width.
+// The products and the quad sums are formed again where they are read
+// rather than written and read back: a store costs more than the few
+// multiplications and additions that remake the value.
 #pragma once
 
 #include <algorithm>
@@ -37,26 +40,26 @@ ORVEX_INLINE float RiSlope(float t, float g, float tg, float gg, float inverse, 
 }
 
 // Rows of scratch a line needs, each as long as the line.
-inline constexpr size_t kRiLineRows = 24;
+inline constexpr size_t kRiLineRows = 19;
 
 // Lines side by side: site x of line l at x * L + l; a step along the lines
 // is L floats, so every stage is one loop over [a L, b L).
 //
-// Pair sums p2[j] = q[j] + q[j + 2 L] over sites [a, b + 7) and quad sums
-// p4[j] = p2[j] + p2[j + 4 L] over [a, b): what the windows centred at
-// [a + 5, b + 4) read. Both in one pass where both are wanted, the quad sum
-// adding the pair sums at j and j + 4 L as they are formed.
+// Pair sums p2[j] = q[j] + q[j + 2 L] over sites [a, b).
 template <size_t L>
-ORVEX_INLINE void RiPairs(const float* __restrict q, float* __restrict p2, float* __restrict p4,
-                          size_t a, size_t b) {
+ORVEX_INLINE void RiPairs(const float* __restrict q, float* __restrict p2, size_t a, size_t b) {
     ORVEX_RI_IVDEP
-    for (size_t j = a * L; j < b * L; ++j) {
-        const float near = q[j] + q[j + 2 * L], far = q[j + 4 * L] + q[j + 6 * L];
-        p2[j] = near;
-        p4[j] = near + far;
-    }
-    ORVEX_RI_IVDEP
-    for (size_t j = b * L; j < (b + 7) * L; ++j) p2[j] = q[j] + q[j + 2 * L];
+    for (size_t j = a * L; j < b * L; ++j) p2[j] = q[j] + q[j + 2 * L];
+}
+
+// The line's other colour at site j, linearly interpolated from the
+// samples m either side, and the products of the sample and it.
+struct RiProducts {
+    float t, g, tg, gg, tt;
+};
+ORVEX_INLINE RiProducts RiProductsAt(const float* m, size_t j, size_t s) {
+    const float v = (m[j - s] + m[j + s]) * 0.5f;
+    return {m[j], v, m[j] * v, v * v, m[j] * m[j]};
 }
 
 // The weight of a window's fit: the inverse of the mean squared error of
@@ -69,6 +72,15 @@ ORVEX_INLINE float RiFitWeight(float t, float g, float tg, float gg, float tt, f
     return 1.0f / ((e > 0 ? e : 0) * inverse + floor);
 }
 
+// A window's five-site sum from the pair sums p and the site four steps on,
+// (p[-4] + p[0]) + v; its six-site sum, (p[-5] + p[-1]) + p[3]. s steps.
+ORVEX_INLINE float RiFive(const float* p, size_t x, size_t s, float v) {
+    return (p[x - 4 * s] + p[x]) + v;
+}
+ORVEX_INLINE float RiSix(const float* p, size_t x, size_t s) {
+    return (p[x - 5 * s] + p[x - s]) + p[x + 3 * s];
+}
+
 // Green minus the line's colour at sites [12, n - 12) of L lines of n >= 25
 // samples m, into diff; site x of line l is green when (x + l) & 1 equals
 // `green`. Scratch holds kRiLineRows rows of n L floats.
@@ -78,35 +90,33 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t n, size_t green, flo
     constexpr size_t s = L;
     float* row[kRiLineRows];
     for (size_t k = 0; k < kRiLineRows; ++k) row[k] = scratch + k * n * L;
-    float* __restrict o = row[0], * __restrict tg = row[1], * __restrict gg = row[2], * __restrict tt = row[3];
-    // The line's other colour, linearly interpolated, and the products.
-    ORVEX_RI_IVDEP
-    for (size_t x = s; x < (n - 1) * s; ++x) {
-        const float v = (m[x - s] + m[x + s]) * 0.5f;
-        o[x] = v;
-        tg[x] = m[x] * v;
-        gg[x] = v * v;
-        tt[x] = m[x] * m[x];
+    // Pair sums of the samples, the interpolated other colour and the
+    // products, over sites [1, n - 3), what the windows centred at [6, n -
+    // 6) read.
+    {
+        float* __restrict t2 = row[0], * __restrict g2 = row[1], * __restrict x2 = row[2], * __restrict y2 = row[3], * __restrict z2 = row[4];
+        ORVEX_RI_IVDEP
+        for (size_t j = s; j < (n - 3) * s; ++j) {
+            const RiProducts u = RiProductsAt(m, j, s), v = RiProductsAt(m, j + 2 * s, s);
+            t2[j] = u.t + v.t, g2[j] = u.g + v.g, x2[j] = u.tg + v.tg;
+            y2[j] = u.gg + v.gg, z2[j] = u.tt + v.tt;
+        }
     }
     // Coefficients of the window centred at each site of [6, n - 6): the
     // site's own colour as target over its 5 sites, the other over 6, each
     // with the other's interpolation as guide, and each weighted by the
     // inverse of its fit error; kept as w, w a and w b.
-    const float* q[5] = {m, o, tg, gg, tt};
-    float *p2[6], *p4[6];
-    for (size_t k = 0; k < 6; ++k) p2[k] = row[4 + 2 * k], p4[k] = row[5 + 2 * k];
-    for (size_t k = 0; k < 5; ++k) RiPairs<L>(q[k], p2[k], p4[k], 1, n - 10);
-    float* __restrict ws = row[16], * __restrict as = row[17], * __restrict bs = row[18], * __restrict wo = row[19], * __restrict ao = row[20], * __restrict bo = row[21];
+    float* __restrict ws = row[5], * __restrict as = row[6], * __restrict bs = row[7], * __restrict wo = row[8], * __restrict ao = row[9], * __restrict bo = row[10];
     {
-        const float *t2 = p2[0], *t4 = p4[0], *g2 = p2[1], *g4 = p4[1];
-        const float *x2 = p2[2], *x4 = p4[2], *y2 = p2[3], *y4 = p4[3], *z2 = p2[4], *z4 = p4[4];
+        const float *t2 = row[0], *g2 = row[1], *x2 = row[2], *y2 = row[3], *z2 = row[4];
         ORVEX_RI_IVDEP
         for (size_t x = 6 * s; x < (n - 6) * s; ++x) {
-            const float st = t4[x - 4 * s] + m[x + 4 * s], ot = t4[x - 5 * s] + t2[x + 3 * s];
-            const float sg = g4[x - 4 * s] + o[x + 4 * s], og = g4[x - 5 * s] + g2[x + 3 * s];
-            const float stg = x4[x - 4 * s] + tg[x + 4 * s], otg = x4[x - 5 * s] + x2[x + 3 * s];
-            const float sgg = y4[x - 4 * s] + gg[x + 4 * s], ogg = y4[x - 5 * s] + y2[x + 3 * s];
-            const float stt = z4[x - 4 * s] + tt[x + 4 * s], ott = z4[x - 5 * s] + z2[x + 3 * s];
+            const RiProducts e = RiProductsAt(m, x + 4 * s, s);
+            const float st = RiFive(t2, x, s, e.t), ot = RiSix(t2, x, s);
+            const float sg = RiFive(g2, x, s, e.g), og = RiSix(g2, x, s);
+            const float stg = RiFive(x2, x, s, e.tg), otg = RiSix(x2, x, s);
+            const float sgg = RiFive(y2, x, s, e.gg), ogg = RiSix(y2, x, s);
+            const float stt = RiFive(z2, x, s, e.tt), ott = RiSix(z2, x, s);
             const float same = RiSlope(st, sg, stg, sgg, 1.0f / 5, floor);
             const float sameB = (st - same * sg) * (1.0f / 5);
             const float oth = RiSlope(ot, og, otg, ogg, 1.0f / 6, floor);
@@ -125,22 +135,21 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t n, size_t green, flo
     // are the "same" ones at the even steps and the "other" ones at the odd
     // steps.
     const float* c[6] = {ws, as, bs, wo, ao, bo};
-    for (size_t k = 0; k < 6; ++k) RiPairs<L>(c[k], p2[k], p4[k], 6, n - 15);
-    float* __restrict tent = row[22], * __restrict res = row[23];
+    for (size_t k = 0; k < 6; ++k) RiPairs<L>(c[k], row[11 + k], 6, n - 8);
+    float* __restrict tent = row[17], * __restrict res = row[18];
     {
-        const float *ws2 = p2[0], *ws4 = p4[0], *as2 = p2[1], *as4 = p4[1], *bs2 = p2[2],
-                    *bs4 = p4[2];
-        const float *wo2 = p2[3], *wo4 = p4[3], *ao2 = p2[4], *ao4 = p4[4], *bo2 = p2[5],
-                    *bo4 = p4[5];
+        const float *ws2 = row[11], *as2 = row[12], *bs2 = row[13], *wo2 = row[14], *ao2 = row[15],
+                    *bo2 = row[16];
         ORVEX_RI_IVDEP
         for (size_t x = 11 * s; x < (n - 11) * s; ++x) {
-            const float ow = (ws4[x - 4 * s] + ws[x + 4 * s]) + (wo4[x - 5 * s] + wo2[x + 3 * s]);
-            const float oa = (as4[x - 4 * s] + as[x + 4 * s]) + (ao4[x - 5 * s] + ao2[x + 3 * s]);
-            const float ob = (bs4[x - 4 * s] + bs[x + 4 * s]) + (bo4[x - 5 * s] + bo2[x + 3 * s]);
-            const float xw = (wo4[x - 4 * s] + wo[x + 4 * s]) + (ws4[x - 5 * s] + ws2[x + 3 * s]);
-            const float xa = (ao4[x - 4 * s] + ao[x + 4 * s]) + (as4[x - 5 * s] + as2[x + 3 * s]);
-            const float xb = (bo4[x - 4 * s] + bo[x + 4 * s]) + (bs4[x - 5 * s] + bs2[x + 3 * s]);
-            const float own = RiClip(oa / ow * o[x] + ob / ow, limit);
+            const float ow = RiFive(ws2, x, s, ws[x + 4 * s]) + RiSix(wo2, x, s);
+            const float oa = RiFive(as2, x, s, as[x + 4 * s]) + RiSix(ao2, x, s);
+            const float ob = RiFive(bs2, x, s, bs[x + 4 * s]) + RiSix(bo2, x, s);
+            const float xw = RiFive(wo2, x, s, wo[x + 4 * s]) + RiSix(ws2, x, s);
+            const float xa = RiFive(ao2, x, s, ao[x + 4 * s]) + RiSix(as2, x, s);
+            const float xb = RiFive(bo2, x, s, bo[x + 4 * s]) + RiSix(bs2, x, s);
+            const float o = (m[x - s] + m[x + s]) * 0.5f;
+            const float own = RiClip(oa / ow * o + ob / ow, limit);
             res[x] = m[x] - own;
             tent[x] = RiClip(xa / xw * m[x] + xb / xw, limit);
         }
