@@ -65,15 +65,24 @@ ORVEX_INLINE RiEstimate RiLmmse(float sum, float squares, float noiseSum, float 
     return {noise * sm + signal * df, signal * noise, signal + noise};
 }
 
-// Per site of [a, b): the low-pass's square and the squared residual.
-ORVEX_INLINE void RiSquares(const float* __restrict sm, const float* __restrict df,
-                            float* __restrict sq, float* __restrict ns, size_t a, size_t b) {
-    ORVEX_RI_IVDEP
-    for (size_t x = a; x < b; ++x) {
-        const float e = df[x] - sm[x];
-        sq[x] = sm[x] * sm[x];
-        ns[x] = e * e;
-    }
+// The terms a site adds to its direction's sums, from its low-pass sm and
+// difference df: the low-pass, its square and the squared residual. Formed
+// where they are summed rather than stored and read back.
+struct RiTerms {
+    float sm, sq, ns;
+};
+ORVEX_INLINE RiTerms RiTermsOf(float sm, float df) {
+    const float e = df - sm;
+    return {sm, sm * sm, e * e};
+}
+
+// The quad sums of the terms of four sites, (a + b) + (c + d), into q[0..2]
+// at x.
+ORVEX_INLINE void RiQuadTerms(const RiTerms& a, const RiTerms& b, const RiTerms& c,
+                              const RiTerms& d, float* const* q, size_t x) {
+    q[0][x] = (a.sm + b.sm) + (c.sm + d.sm);
+    q[1][x] = (a.sq + b.sq) + (c.sq + d.sq);
+    q[2][x] = (a.ns + b.ns) + (c.ns + d.ns);
 }
 
 // Quad sums along a row, q[x] = (v[x] + v[x + 1]) + (v[x + 2] + v[x + 3]),
@@ -99,16 +108,17 @@ ORVEX_INLINE void RiNineRows(const float* __restrict q0, const float* __restrict
     for (size_t x = a; x < b; ++x) out[x] = (q0[x] + q1[x]) + v[x];
 }
 
-// The green stage's rings: the column low-pass, its square and the squared
-// residual, their quad sums down the columns, the column gradients and
-// their quad sums, and the row gradients' nine-site sums.
+// The green stage's rings: the column low-pass, the quad sums down the
+// columns of its terms, the column gradients and their quad sums, and the
+// row gradients' nine-site sums.
+inline constexpr size_t kRiGreenRings = 7;
 struct RiGreenRings {
-    RiRing sv, sq, ns, quad[3], gv, gvq, gh;
+    RiRing sv, quad[3], gv, gvq, gh;
 };
 
 // Row y of [16, h - 16) of the column terms from the column differences dv
-// (rows [12, h - 12), columns [18, w - 18)): low-pass and squares at
-// columns [20, w - 20), gradients at [18, w - 18).
+// (rows [12, h - 12), columns [18, w - 18)): low-pass at columns [20, w -
+// 20), gradients at [18, w - 18).
 ORVEX_INLINE void RiGreenColumnRow(const RiWindow& win, const float* dv, const RiGreenRings& r,
                                    size_t y) {
     const size_t w = win.w;
@@ -117,20 +127,22 @@ ORVEX_INLINE void RiGreenColumnRow(const RiWindow& win, const float* dv, const R
     float* __restrict out = r.sv[y];
     ORVEX_RI_IVDEP
     for (size_t x = 20; x + 20 < w; ++x) out[x] = RiLowPass(d + x, s);
-    RiSquares(out, d, r.sq[y], r.ns[y], 20, w - 20);
     float* __restrict gv = r.gv[y];
     ORVEX_RI_IVDEP
     for (size_t x = 18; x + 18 < w; ++x) gv[x] = std::fabs(d[x - w] - d[x + w]);
 }
 
 // Row y of [16, h - 19) of the quad sums down the columns (rows y .. y + 3).
-ORVEX_INLINE void RiGreenQuadRow(const RiWindow& win, const RiGreenRings& r, size_t y) {
+ORVEX_INLINE void RiGreenQuadRow(const RiWindow& win, const float* dv, const RiGreenRings& r,
+                                 size_t y) {
     const size_t w = win.w;
-    const RiRing* column[3] = {&r.sv, &r.sq, &r.ns};
-    for (size_t k = 0; k < 3; ++k) {
-        const RiRing& c = *column[k];
-        RiQuadRows(c[y], c[y + 1], c[y + 2], c[y + 3], r.quad[k][y], 20, w - 20);
-    }
+    const float *s0 = r.sv[y], *s1 = r.sv[y + 1], *s2 = r.sv[y + 2], *s3 = r.sv[y + 3];
+    const float* d = dv + y * w;
+    float* const q[3] = {r.quad[0][y], r.quad[1][y], r.quad[2][y]};
+    ORVEX_RI_IVDEP
+    for (size_t x = 20; x + 20 < w; ++x)
+        RiQuadTerms(RiTermsOf(s0[x], d[x]), RiTermsOf(s1[x], d[x + w]),
+                    RiTermsOf(s2[x], d[x + 2 * w]), RiTermsOf(s3[x], d[x + 3 * w]), q, x);
     RiQuadRows(r.gv[y], r.gv[y + 1], r.gv[y + 2], r.gv[y + 3], r.gvq[y], 18, w - 18);
 }
 
@@ -152,23 +164,24 @@ ORVEX_INLINE void RiGreenRowGradients(const RiWindow& win, const float* d, const
 // LMMSE estimate, weighted by the inverse square of its gradient |d[-1] -
 // d[1]| summed over 9 sites along it (nine-site sums) and 5 across (in
 // order). dh is the row differences' row y; the rings hold the column terms
-// to row y + 4 and the row gradients to row y + 2; `rows` holds seven rows.
+// to row y + 4 and the row gradients to row y + 2; `rows` holds five rows.
 ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* d, const float* dv,
                               const RiGreenRings& r, float* rows, float* g, size_t y) {
     const size_t w = win.w;
     const float floor = win.varFloor, gradientFloor = win.gradientFloor;
-    float *sh = rows, *hsq = rows + w, *hns = rows + 2 * w, *cv = rows + 6 * w;
-    float* hquad[3] = {rows + 3 * w, rows + 4 * w, rows + 5 * w};
-    const float* line[3] = {sh, hsq, hns};
+    float *sh = rows, *cv = rows + 4 * w;
+    float* const hquad[3] = {rows + w, rows + 2 * w, rows + 3 * w};
     const size_t at = y * w;
     ORVEX_RI_IVDEP
     for (size_t x = 16; x + 16 < w; ++x) sh[x] = RiLowPass(d + x, 1);
-    RiSquares(sh, d, hsq, hns, 16, w - 16);
-    for (size_t k = 0; k < 3; ++k) RiQuads(line[k], hquad[k], 16, w - 19);
+    ORVEX_RI_IVDEP
+    for (size_t x = 16; x + 19 < w; ++x)
+        RiQuadTerms(RiTermsOf(sh[x], d[x]), RiTermsOf(sh[x + 1], d[x + 1]),
+                    RiTermsOf(sh[x + 2], d[x + 2]), RiTermsOf(sh[x + 3], d[x + 3]), hquad, x);
     RiNineRows(r.gvq[y - 4], r.gvq[y], r.gv[y + 4], cv, 18, w - 18);
     const float *v1 = r.quad[0][y - 4], *v2 = r.quad[1][y - 4], *v3 = r.quad[2][y - 4];
     const float *u1 = r.quad[0][y], *u2 = r.quad[1][y], *u3 = r.quad[2][y];
-    const float *e1 = r.sv[y + 4], *e2 = r.sq[y + 4], *e3 = r.ns[y + 4];
+    const float *e1 = r.sv[y + 4], *e4 = dv + at + 4 * w;
     const float *smv = r.sv[y], *dfv = dv + at, *mm = m + at;
     const float *h1 = hquad[0], *h2 = hquad[1], *h3 = hquad[2];
     const float *r0 = r.gh[y - 2], *r1 = r.gh[y - 1], *r2 = r.gh[y], *r3 = r.gh[y + 1],
@@ -177,11 +190,11 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
     const size_t green = (win.greenParity + y) & 1;
     ORVEX_RI_IVDEP
     for (size_t x = 20; x + 20 < w; ++x) {
-        const RiEstimate eh =
-            RiLmmse((h1[x - 4] + h1[x]) + sh[x + 4], (h2[x - 4] + h2[x]) + hsq[x + 4],
-                    (h3[x - 4] + h3[x]) + hns[x + 4], sh[x], d[x], floor);
-        const RiEstimate ev = RiLmmse((v1[x] + u1[x]) + e1[x], (v2[x] + u2[x]) + e2[x],
-                                      (v3[x] + u3[x]) + e3[x], smv[x], dfv[x], floor);
+        const RiTerms th = RiTermsOf(sh[x + 4], d[x + 4]), tv = RiTermsOf(e1[x], e4[x]);
+        const RiEstimate eh = RiLmmse((h1[x - 4] + h1[x]) + th.sm, (h2[x - 4] + h2[x]) + th.sq,
+                                      (h3[x - 4] + h3[x]) + th.ns, sh[x], d[x], floor);
+        const RiEstimate ev = RiLmmse((v1[x] + u1[x]) + tv.sm, (v2[x] + u2[x]) + tv.sq,
+                                      (v3[x] + u3[x]) + tv.ns, smv[x], dfv[x], floor);
         const float gh5 = (((r0[x] + r1[x]) + r2[x]) + r3[x]) + r4[x];
         const float gv5 = (((cv[x - 2] + cv[x - 1]) + cv[x]) + cv[x + 1]) + cv[x + 2];
         const float wh = 1.0f / (gh5 * gh5 + gradientFloor);

@@ -30,9 +30,9 @@
 namespace orvex {
 namespace {
 
-// The rings of a strip: the row differences, the green stage's nine, the
-// colour statistics' four and each colour's four.
-inline constexpr size_t kRiRings = 1 + 9 + 4 + 2 * 4;
+// The rings of a strip: the row differences, the green stage's, the colour
+// statistics' four and each colour's four.
+inline constexpr size_t kRiRings = 1 + kRiGreenRings + 4 + 2 * 4;
 
 struct RiPlanes {
     float *m, *dv, *g;  // whole planes of the window
@@ -48,7 +48,7 @@ inline constexpr size_t kRiColumnBlock = 16;
 
 // Scratch rows of a window of w x h: a row's or a column block's line
 // scratch (and the block's samples and differences), or the green stage's
-// seven rows.
+// five rows.
 inline size_t RiRowFloats(size_t w, size_t h) {
     return kRiLineRows * std::max(w, kRiColumnBlock * h) + 2 * kRiColumnBlock * h;
 }
@@ -89,14 +89,13 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
     RiRing ring[kRiRings];
     for (size_t k = 0; k < kRiRings; ++k) ring[k] = {p.ring + k * kRiRingRows * w, w};
     const RiRing& dh = ring[0];
-    const RiGreenRings gr{ring[1], ring[2], ring[3], {ring[4], ring[5], ring[6]},
-                          ring[7], ring[8], ring[9]};
-    const RiRing* sums = ring + 10;
+    const RiGreenRings gr{ring[1], {ring[2], ring[3], ring[4]}, ring[5], ring[6], ring[7]};
+    const RiRing* sums = ring + 8;
     // Red sites: column parity (left + x) & 1 == redColumn, row likewise.
     const size_t rx = size_t(ptrdiff_t(redColumn) - left) & 1,
                  ry = size_t(ptrdiff_t(redRow) - top) & 1;
-    const RiColourRings red{ring[14], ring[15], ring[16], ring[17], rx, ry};
-    const RiColourRings blue{ring[18], ring[19], ring[20], ring[21], 1 - rx, 1 - ry};
+    const RiColourRings red{ring[12], ring[13], ring[14], ring[15], rx, ry};
+    const RiColourRings blue{ring[16], ring[17], ring[18], ring[19], 1 - rx, 1 - ry};
     const float limit = win.limit;
     uint16_t *rr = p.out, *gg = rr + width, *bb = gg + width;
     // Every stage a row at a time, each as far behind the newest row y as
@@ -109,7 +108,7 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
             RiGreenRowGradients(win, dh[y], gr, p.rows, y);
         }
         if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, y);
-        if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, gr, y - 3);
+        if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, y - 3);
         if (y < 4 || !within(y - 4, 20)) continue;
         const size_t yg = y - 4;
         RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
