@@ -83,10 +83,14 @@ ORVEX_INLINE float RiSix(const float* p, size_t x, size_t s) {
 
 // Green minus the line's colour at sites [12, n - 12) of L lines of n >= 25
 // samples m, into diff; site x of line l is green when (x + l) & 1 equals
-// `green`. Scratch holds kRiLineRows rows of n L floats.
+// `green`. The samples and the differences of site x of line l are at x ms
+// + l and x ds + l, so a block of a window's columns is read and written
+// where it lies (ms = ds = the window's width) and a row with ms = ds = 1.
+// Scratch holds kRiLineRows rows of n L floats.
 template <size_t L>
-ORVEX_INLINE void RiLines(const float* __restrict m, size_t n, size_t green, float limit,
-                          float floor, float fitFloor, float* scratch, float* __restrict diff) {
+ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t green, float limit,
+                          float floor, float fitFloor, float* scratch, float* __restrict diff,
+                          size_t ds) {
     constexpr size_t s = L;
     float* row[kRiLineRows];
     for (size_t k = 0; k < kRiLineRows; ++k) row[k] = scratch + k * n * L;
@@ -96,10 +100,14 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t n, size_t green, flo
     {
         float* __restrict t2 = row[0], * __restrict g2 = row[1], * __restrict x2 = row[2], * __restrict y2 = row[3], * __restrict z2 = row[4];
         ORVEX_RI_IVDEP
-        for (size_t j = s; j < (n - 3) * s; ++j) {
-            const RiProducts u = RiProductsAt(m, j, s), v = RiProductsAt(m, j + 2 * s, s);
-            t2[j] = u.t + v.t, g2[j] = u.g + v.g, x2[j] = u.tg + v.tg;
-            y2[j] = u.gg + v.gg, z2[j] = u.tt + v.tt;
+        for (size_t x = 1; x < n - 3; ++x) {
+            ORVEX_RI_IVDEP
+            for (size_t l = 0; l < L; ++l) {
+                const size_t j = x * s + l, i = x * ms + l;
+                const RiProducts u = RiProductsAt(m, i, ms), v = RiProductsAt(m, i + 2 * ms, ms);
+                t2[j] = u.t + v.t, g2[j] = u.g + v.g, x2[j] = u.tg + v.tg;
+                y2[j] = u.gg + v.gg, z2[j] = u.tt + v.tt;
+            }
         }
     }
     // Coefficients of the window centred at each site of [6, n - 6): the
@@ -110,23 +118,27 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t n, size_t green, flo
     {
         const float *t2 = row[0], *g2 = row[1], *x2 = row[2], *y2 = row[3], *z2 = row[4];
         ORVEX_RI_IVDEP
-        for (size_t x = 6 * s; x < (n - 6) * s; ++x) {
-            const RiProducts e = RiProductsAt(m, x + 4 * s, s);
-            const float st = RiFive(t2, x, s, e.t), ot = RiSix(t2, x, s);
-            const float sg = RiFive(g2, x, s, e.g), og = RiSix(g2, x, s);
-            const float stg = RiFive(x2, x, s, e.tg), otg = RiSix(x2, x, s);
-            const float sgg = RiFive(y2, x, s, e.gg), ogg = RiSix(y2, x, s);
-            const float stt = RiFive(z2, x, s, e.tt), ott = RiSix(z2, x, s);
-            const float same = RiSlope(st, sg, stg, sgg, 1.0f / 5, floor);
-            const float sameB = (st - same * sg) * (1.0f / 5);
-            const float oth = RiSlope(ot, og, otg, ogg, 1.0f / 6, floor);
-            const float othB = (ot - oth * og) * (1.0f / 6);
-            const float wSame =
-                RiFitWeight(st, sg, stg, sgg, stt, same, sameB, 5.0f, 1.0f / 5, fitFloor);
-            const float wOth =
-                RiFitWeight(ot, og, otg, ogg, ott, oth, othB, 6.0f, 1.0f / 6, fitFloor);
-            ws[x] = wSame, as[x] = wSame * same, bs[x] = wSame * sameB;
-            wo[x] = wOth, ao[x] = wOth * oth, bo[x] = wOth * othB;
+        for (size_t y = 6; y < n - 6; ++y) {
+            ORVEX_RI_IVDEP
+            for (size_t l = 0; l < L; ++l) {
+                const size_t x = y * s + l;
+                const RiProducts e = RiProductsAt(m, (y + 4) * ms + l, ms);
+                const float st = RiFive(t2, x, s, e.t), ot = RiSix(t2, x, s);
+                const float sg = RiFive(g2, x, s, e.g), og = RiSix(g2, x, s);
+                const float stg = RiFive(x2, x, s, e.tg), otg = RiSix(x2, x, s);
+                const float sgg = RiFive(y2, x, s, e.gg), ogg = RiSix(y2, x, s);
+                const float stt = RiFive(z2, x, s, e.tt), ott = RiSix(z2, x, s);
+                const float same = RiSlope(st, sg, stg, sgg, 1.0f / 5, floor);
+                const float sameB = (st - same * sg) * (1.0f / 5);
+                const float oth = RiSlope(ot, og, otg, ogg, 1.0f / 6, floor);
+                const float othB = (ot - oth * og) * (1.0f / 6);
+                const float wSame =
+                    RiFitWeight(st, sg, stg, sgg, stt, same, sameB, 5.0f, 1.0f / 5, fitFloor);
+                const float wOth =
+                    RiFitWeight(ot, og, otg, ogg, ott, oth, othB, 6.0f, 1.0f / 6, fitFloor);
+                ws[x] = wSame, as[x] = wSame * same, bs[x] = wSame * sameB;
+                wo[x] = wOth, ao[x] = wOth * oth, bo[x] = wOth * othB;
+            }
         }
     }
     // Tentative estimates at [11, n - 11), clipped: the own colour from the
@@ -141,26 +153,30 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t n, size_t green, flo
         const float *ws2 = row[11], *as2 = row[12], *bs2 = row[13], *wo2 = row[14], *ao2 = row[15],
                     *bo2 = row[16];
         ORVEX_RI_IVDEP
-        for (size_t x = 11 * s; x < (n - 11) * s; ++x) {
-            const float ow = RiFive(ws2, x, s, ws[x + 4 * s]) + RiSix(wo2, x, s);
-            const float oa = RiFive(as2, x, s, as[x + 4 * s]) + RiSix(ao2, x, s);
-            const float ob = RiFive(bs2, x, s, bs[x + 4 * s]) + RiSix(bo2, x, s);
-            const float xw = RiFive(wo2, x, s, wo[x + 4 * s]) + RiSix(ws2, x, s);
-            const float xa = RiFive(ao2, x, s, ao[x + 4 * s]) + RiSix(as2, x, s);
-            const float xb = RiFive(bo2, x, s, bo[x + 4 * s]) + RiSix(bs2, x, s);
-            const float o = (m[x - s] + m[x + s]) * 0.5f;
-            const float own = RiClip(oa / ow * o + ob / ow, limit);
-            res[x] = m[x] - own;
-            tent[x] = RiClip(xa / xw * m[x] + xb / xw, limit);
+        for (size_t y = 11; y < n - 11; ++y) {
+            ORVEX_RI_IVDEP
+            for (size_t l = 0; l < L; ++l) {
+                const size_t x = y * s + l, i = y * ms + l;
+                const float ow = RiFive(ws2, x, s, ws[x + 4 * s]) + RiSix(wo2, x, s);
+                const float oa = RiFive(as2, x, s, as[x + 4 * s]) + RiSix(ao2, x, s);
+                const float ob = RiFive(bs2, x, s, bs[x + 4 * s]) + RiSix(bo2, x, s);
+                const float xw = RiFive(wo2, x, s, wo[x + 4 * s]) + RiSix(ws2, x, s);
+                const float xa = RiFive(ao2, x, s, ao[x + 4 * s]) + RiSix(as2, x, s);
+                const float xb = RiFive(bo2, x, s, bo[x + 4 * s]) + RiSix(bs2, x, s);
+                const float o = (m[i - ms] + m[i + ms]) * 0.5f;
+                const float own = RiClip(oa / ow * o + ob / ow, limit);
+                res[x] = m[i] - own;
+                tent[x] = RiClip(xa / xw * m[i] + xb / xw, limit);
+            }
         }
     }
+    ORVEX_RI_IVDEP
     for (size_t x = 12; x + 12 < n; ++x) {
-        const size_t at = x * s;
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
-            const size_t j = at + l;
+            const size_t j = x * s + l, i = x * ms + l;
             const float est = tent[j] + (res[j - s] + res[j + s]) * 0.5f;
-            diff[j] = ((x + l) & 1) == green ? m[j] - est : est - m[j];
+            diff[x * ds + l] = ((x + l) & 1) == green ? m[i] - est : est - m[i];
         }
     }
 }

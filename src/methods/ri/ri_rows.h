@@ -47,10 +47,9 @@ struct RiPlanes {
 inline constexpr size_t kRiColumnBlock = 16;
 
 // Scratch rows of a window of w x h: a row's or a column block's line
-// scratch (and the block's samples and differences), or the green stage's
-// five rows.
+// scratch, or the green stage's five rows.
 inline size_t RiRowFloats(size_t w, size_t h) {
-    return kRiLineRows * std::max(w, kRiColumnBlock * h) + 2 * kRiColumnBlock * h;
+    return kRiLineRows * std::max(w, kRiColumnBlock * h);
 }
 
 // Floats of one strip: the planes, the rings, two colour rows, the scratch
@@ -74,17 +73,14 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
     for (size_t y = 0; y < h; ++y) LoadMirroredRow<S>(f, top + ptrdiff_t(y), left, w, p.m + y * w);
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
     win.greenParity = size_t(1 + top + left + ptrdiff_t(redRow + redColumn)) & 1;
-    // Differences along the columns, a block of them side by side (the last
-    // block may overlap the one before, which writes the same values again).
+    // Differences along the columns, a block of them side by side, read and
+    // written in the planes (the last block may overlap the one before,
+    // which writes the same values again).
     constexpr size_t B = kRiColumnBlock;
-    float* block = p.rows + kRiLineRows * std::max(w, B * h);
-    float* blockDiff = block + B * h;
     for (size_t x = 18; x + 18 < w; x += B) {
         const size_t x0 = std::min(x, w - B);
-        for (size_t y = 0; y < h; ++y) std::copy_n(p.m + y * w + x0, B, block + y * B);
-        RiLines<B>(block, h, (win.greenParity + x0) & 1, win.limit, win.floor, win.fitFloor, p.rows,
-                   blockDiff);
-        for (size_t y = 12; y + 12 < h; ++y) std::copy_n(blockDiff + y * B, B, p.dv + y * w + x0);
+        RiLines<B>(p.m + x0, w, h, (win.greenParity + x0) & 1, win.limit, win.floor, win.fitFloor,
+                   p.rows, p.dv + x0, w);
     }
     RiRing ring[kRiRings];
     for (size_t k = 0; k < kRiRings; ++k) ring[k] = {p.ring + k * kRiRingRows * w, w};
@@ -103,8 +99,8 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
     auto within = [h](size_t row, size_t edge) { return row >= edge && row + edge < h; };
     for (size_t y = 0; y < h; ++y) {
         if (within(y, 18)) {
-            RiLines<1>(p.m + y * w, w, (win.greenParity + y) & 1, win.limit, win.floor,
-                       win.fitFloor, p.rows, dh[y]);
+            RiLines<1>(p.m + y * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
+                       win.fitFloor, p.rows, dh[y], 1);
             RiGreenRowGradients(win, dh[y], gr, p.rows, y);
         }
         if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, y);
