@@ -113,6 +113,35 @@ void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t thre
     SetRate(state, s);
 }
 
+// The GStreamer element's common conversion called directly: 1920 x 1080
+// 8-bit RGGB into BGRx (opaque four-byte pixels), one thread or one per core.
+void Orvex2Bgrx1080(benchmark::State& state, uint32_t method, uint32_t threads) {
+    const Size s = {1920, 1080};
+    std::vector<uint8_t> src = Mosaic(s, false);
+    std::vector<uint8_t> dst(size_t(s.w) * 4 * s.h);
+    orvex_image in{}, out{};
+    in.data = src.data();
+    in.width = s.w;
+    in.height = s.h;
+    in.format = ORVEX_MOSAIC8;
+    in.pattern = ORVEX_RGGB;
+    in.bits = 8;
+    out.data = dst.data();
+    out.stride = ptrdiff_t(s.w) * 4;
+    out.width = s.w;
+    out.height = s.h;
+    out.format = ORVEX_BGRA32;
+    orvex_options options;
+    orvex_init_options(&options);
+    options.threads = threads;
+    for (auto _ : state) {
+        orvex_demosaic(&in, &out, method, &options);
+        benchmark::DoNotOptimize(dst.data());
+        benchmark::ClobberMemory();
+    }
+    SetRate(state, s);
+}
+
 // Camera frames: packed mosaics, the corrections and colour, and unpacking
 // (4096 x 3072 and 640 x 480, one thread).
 enum class Camera { Mosaic16, Mipi12, Pipeline, Pipeline12, UnpackMipi10, UnpackMipi12 };
@@ -211,6 +240,12 @@ ORVEX2_CASES(mhc, ORVEX_MHC)
 ORVEX2_CASES(dlmmse, ORVEX_DLMMSE)
 ORVEX2_CASES(ri, ORVEX_RI)
 
+BENCHMARK_CAPTURE(Orvex2Bgrx1080, bilinear_BGRx_1080_t1, ORVEX_BILINEAR, 1)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(Orvex2Bgrx1080, bilinear_BGRx_1080_t0, ORVEX_BILINEAR, 0)
+    ->Unit(benchmark::kMicrosecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(CameraFrame, bilinear_mosaic16_RGB24, Camera::Mosaic16) ORVEX_SIZES;
 BENCHMARK_CAPTURE(CameraFrame, bilinear_mipi12_RGB24, Camera::Mipi12) ORVEX_SIZES;
 BENCHMARK_CAPTURE(CameraFrame, bilinear_pipeline_RGB24, Camera::Pipeline) ORVEX_SIZES;

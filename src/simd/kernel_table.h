@@ -39,6 +39,14 @@ struct KernelChain {
         return first;
     }
     bool Empty() const { return count == 0; }
+    // The chain of its widest kernel alone, for rows whose last columns a
+    // run of that kernel ending at the row's end writes anyway.
+    KernelChain Widest() const {
+        KernelChain one;
+        one.stage[0] = stage[0];
+        one.count = count == 0 ? 0 : 1;
+        return one;
+    }
 };
 
 // The chain of a family for a call: the kernels of every set the features

@@ -24,7 +24,14 @@ struct BilinearRowKernels {
     bool fillAlpha;                         // alpha follows the four-byte kernels
     size_t offset;                          // bytes before a pixel's first channel
     BilinearRowFn streams[2];               // streaming opaque kernels, by parity, or null
+    // The frame's left and right edge columns by the vector kernels: by
+    // parity, [right], or null; the right one from region column rightEdgeAt.
+    BilinearEdgeFn edges[2][2];
+    size_t rightEdgeAt;
 };
+
+// Columns an edge kernel writes.
+constexpr size_t kEdgeColumns = 64;
 BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pack,
                                       size_t sampleBytes, SimdFeatures level);
 

@@ -15,6 +15,7 @@
 #include "core/samples.h"
 #include "core/stream_copy.h"
 #include "methods/bilinear/bilinear_demosaic.h"
+#include "methods/bilinear/bilinear_row_runs.h"
 #include "methods/bilinear/bilinear_rows.h"
 #include "methods/bilinear/bilinear_sites.h"
 #include "pack/pack_rows.h"
@@ -22,104 +23,59 @@
 namespace orvex {
 namespace {
 
-// Pixels of a row handled per chunk; their channel values live on the stack.
-constexpr size_t kChunk = 256;
+// The edge kernels of a row (BilinearRowKernels::edges), or null.
+struct RowEdges {
+    BilinearEdgeFn left, right;
+    size_t rightAt;  // region column of the right one
+};
 
-// Frame pixels x0 .. x0 + count - 1 of an interior row, kFirst at x0 and
-// the kinds alternating from there, through the pack stage into region
-// pixels x0 - regionX on. u, c, d: the frame rows; values: a vector kernel
-// of the pixels' channel values (8-bit rows), or null.
-template <class S, SiteKind kFirst, SiteKind kSecond>
-ORVEX_INLINE void ScalarRun(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x0,
-                            size_t count, size_t regionX, const PackPlan& pack, const PackRow& row,
-                            BilinearValuesFn values) {
-    uint16_t r[kChunk], g[kChunk], b[kChunk];
-    constexpr bool kColourFirst = kFirst == RedSite || kFirst == BlueSite;
-    constexpr bool kRed = kFirst == RedSite || kFirst == GreenOnRedRow;
-    // kChunk is even, so every chunk starts with kFirst.
-    for (const size_t end = x0 + count; x0 < end; x0 += kChunk) {
-        const size_t n = end - x0 < kChunk ? end - x0 : kChunk;
-        // Pairs from pixel i on, one site at a time.
-        auto sites = [&](size_t i) {
-            for (; i + 1 < n; i += 2) {
-                SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
-                SiteValues<S, kSecond>(u, c, d, x0 + i + 1, r[i + 1], g[i + 1], b[i + 1]);
-            }
-            if (i < n) SiteValues<S, kFirst>(u, c, d, x0 + i, r[i], g[i], b[i]);
-        };
-        // Without a vector kernel the loop starts at a known 0, as the
-        // compiler vectorises it best.
-        if (values != nullptr)
-            sites(values(u, c, d, x0, n, kColourFirst, kRed, r, g, b));
-        else
-            sites(0);
-        pack.Put(row, x0 - regionX, n, r, g, b);
-    }
-}
-
-// Columns of the widest vector step of any row kernel (64, AVX-512's
-// opaque pixels); every kernel's step divides it.
-constexpr size_t kTailColumns = 64;
-
-// The vector kernels over region columns from .. (their reads below
-// `width`), into `out` by the kernel chain, or, where `stream` is not null,
-// from the first column whose pixel starts a 64-byte line of the row by
-// streaming stores: the chain's first step writes the columns before it
-// (and a few of the streamed ones, the same values), and the chain the
-// columns its steps leave. Returns the first column left. u, c, d: the
-// region rows' column 0.
-ORVEX_INLINE size_t VectorRun(const KernelChain<BilinearRowFn>& vectors, BilinearRowFn stream,
-                              const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t from,
-                              size_t width, uint8_t* out) {
-    auto chain = [&](size_t x, size_t limit) {
-        return vectors.Run(x,
-                           [&](BilinearRowFn f, size_t at) { return f(u, c, d, at, limit, out); });
-    };
-    if (stream == nullptr) return chain(from, width);
-    // Four-byte pixels: a line every 16 columns, at even columns where the
-    // row starts on an 8-byte boundary.
-    const size_t line = (64 - uintptr_t(out + 4 * from) % 64) % 64 / 4;
-    const size_t aligned = from + line;
-    if (uintptr_t(out) % 8 != 0 || aligned + kTailColumns + 1 > width) return chain(from, width);
-    size_t x = line == 0 ? from : chain(from, std::min(width, from + kTailColumns + 1));
-    if (x < aligned) return x;
-    x = std::max(x, stream(u, c, d, aligned, width, out));
-    return chain(x, width);
-}
-
-// Frame columns first .. end - 1 of an interior row: kinds kOdd at odd
-// frame columns, kEven at even ones. Packed RGB / BGR pixels, of three or
-// four bytes, go through the vector kernels, which work in region columns
-// from 2 on (their reads reach one column either side); vectorOut is the
-// region row's first channel byte; stream: see VectorRun.
+// Frame columns first .. end - 1 of a row with rows u and d above and
+// below it: kinds kOdd at odd frame columns, kEven at even ones; with them
+// the frame's edge columns where `edges` has their kernels. Packed RGB / BGR
+// pixels, of three or four bytes, go through the vector kernels, which
+// work in region columns from 2 on (their reads reach one column either
+// side); vectorOut is the region row's first channel byte; stream: see
+// VectorRun.
 template <class S, SiteKind kOdd, SiteKind kEven>
 ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,
                            size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,
                            const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut,
-                           BilinearValuesFn values, BilinearRowFn stream) {
+                           BilinearValuesFn values, BilinearRowFn stream, const RowEdges& edges) {
     size_t x = first;
     if (!vectors.Empty()) {
         const size_t offset = regionX * S::kBytes;
+        const uint8_t *ur = u + offset, *cr = c + offset, *dr = d + offset;
         size_t start = first - regionX < 2 ? 2 : first - regionX;
         start += start & 1;
-        const size_t next = VectorRun(vectors, stream, u + offset, c + offset, d + offset, start,
-                                      end - regionX + 1, vectorOut);
-        if (next > start) {
+        const size_t width = end - regionX + 1;
+        // Rows that hold a last run of kTailColumns take the widest kernel
+        // alone up to it: that run writes the columns the narrower ones
+        // would.
+        const bool tailRun = width >= start + kTailColumns + 1;
+        if (edges.left != nullptr) edges.left(ur, cr, dr, 0, vectorOut);
+        const size_t from = edges.left != nullptr ? kEdgeColumns : start;
+        const size_t next = VectorRun(tailRun ? vectors.Widest() : vectors, stream, ur, cr, dr,
+                                      from, width, vectorOut);
+        if (next > from || edges.left != nullptr || edges.right != nullptr) {
             const size_t head = regionX + start - first;
-            if (first & 1)
+            if (edges.left != nullptr)
+                ;  // the edge kernel wrote the head
+            else if (first & 1)
                 ScalarRun<S, kOdd, kEven>(u, c, d, first, head, regionX, pack, row, values);
             else
                 ScalarRun<S, kEven, kOdd>(u, c, d, first, head, regionX, pack, row, values);
+            // The right edge kernel writes the columns from where a run of
+            // the widest kernel no longer fits to the row's end.
+            if (edges.right != nullptr) return edges.right(ur, cr, dr, edges.rightAt, vectorOut);
             x = regionX + next;
             // The columns the vectors' steps leave: one more run from
             // kTailColumns before the row's last column (a multiple of every
             // kernel's step) ends within a column of it; the pixels it writes
             // again get the values they hold.
-            const size_t width = end - regionX + 1;
-            if (width - next > 2 && width >= start + kTailColumns + 1) {
+            if (width - next > 2 && tailRun) {
                 const size_t back = (width - 1 - kTailColumns) & ~size_t(1);
-                const size_t tail = vectors.Run(back, [&](BilinearRowFn f, size_t from) {
-                    return f(u + offset, c + offset, d + offset, from, width, vectorOut);
+                const size_t tail = vectors.Run(back, [&](BilinearRowFn f, size_t at) {
+                    return f(ur, cr, dr, at, width, vectorOut);
                 });
                 if (tail > next) x = regionX + tail;
             }
@@ -164,7 +120,7 @@ constexpr uint8_t kRowCombos[4][2] = {
 
 using FusedRowFn = void (*)(const uint8_t*, const uint8_t*, const uint8_t*, size_t, size_t, size_t,
                             const PackPlan&, const PackRow&, const KernelChain<BilinearRowFn>&,
-                            uint8_t*, BilinearValuesFn, BilinearRowFn);
+                            uint8_t*, BilinearValuesFn, BilinearRowFn, const RowEdges&);
 
 // The region's rows; combos: the row kernels of the four kind orders.
 template <class S>
@@ -182,33 +138,38 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
     const size_t offset = kernels.offset;
     // Frame columns with both neighbours inside the frame.
     const size_t first = x0 == 0 ? 1 : x0, end = x0 + w < fw ? x0 + w : fw - 1;
+    const RowEdges rowEdges[2] = {{kernels.edges[0][0], kernels.edges[0][1], kernels.rightEdgeAt},
+                                  {kernels.edges[1][0], kernels.edges[1][1], kernels.rightEdgeAt}};
     for (size_t y = 0; y < h; ++y) {
         const size_t fy = y0 + y;
         const PackRow row = pack.Row(job.dst, y);
         const bool interiorRow = fy >= 1 && fy + 1 < fh;
-        if (interiorRow && first < end) {
-            const uint8_t* c = f.Row(fy);
-            combos[rowCombos[fy & 1]](c - f.stride, c, c + f.stride, first, end, x0, pack, row,
-                                      vectors[fy & 1], row.at[0] + offset, values,
-                                      kernels.streams[fy & 1]);
-            if (fillAlpha)
-                for (size_t x = first - x0; x < end - x0; ++x)
-                    row.at[0][4 * x + size_t(layout.alpha)] = uint8_t(job.pack.alpha);
-        }
-        if (!job.reflectEdges) continue;
-        if (!interiorRow || first >= end) {
-            EdgeRun<S>(f, fy, x0, w, x0, pack, row);
+        if (!interiorRow && !job.reflectEdges) continue;
+        if (first >= end) {
+            if (job.reflectEdges) EdgeRun<S>(f, fy, x0, w, x0, pack, row);
             continue;
         }
-        // The first and last columns of an interior row.
+        // The frame's first and last rows take the interior rows' path with
+        // the rows beyond them reflected: only their edge columns need the
+        // edge sites' reflection.
         const uint8_t* c = f.Row(fy);
+        const uint8_t* u = interiorRow ? c - f.stride : f.Row(MirrorIndex(ptrdiff_t(fy) - 1, fh));
+        const uint8_t* d = interiorRow ? c + f.stride : f.Row(MirrorIndex(ptrdiff_t(fy) + 1, fh));
+        const RowEdges& edges = rowEdges[fy & 1];
+        combos[rowCombos[fy & 1]](u, c, d, first, end, x0, pack, row, vectors[fy & 1],
+                                  row.at[0] + offset, values, kernels.streams[fy & 1], edges);
+        if (fillAlpha)
+            for (size_t x = first - x0; x < end - x0; ++x)
+                row.at[0][4 * x + size_t(layout.alpha)] = uint8_t(job.pack.alpha);
+        if (!job.reflectEdges) continue;
+        // The first and last columns the edge kernels left.
         uint16_t r, g, b;
-        if (x0 == 0) {
-            EdgeSite<S>(f, c - f.stride, c, c + f.stride, 0, fy, r, g, b);
+        if (x0 == 0 && edges.left == nullptr) {
+            EdgeSite<S>(f, u, c, d, 0, fy, r, g, b);
             pack.Put(row, 0, 1, &r, &g, &b);
         }
-        if (x0 + w == fw) {
-            EdgeSite<S>(f, c - f.stride, c, c + f.stride, fw - 1, fy, r, g, b);
+        if (x0 + w == fw && edges.right == nullptr) {
+            EdgeSite<S>(f, u, c, d, fw - 1, fy, r, g, b);
             pack.Put(row, fw - 1 - x0, 1, &r, &g, &b);
         }
     }
@@ -226,9 +187,9 @@ ORVEX_INLINE void FusedRows(const FusedRowFn (&combos)[4], const Conversion& job
     TARGET void Row(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t first,       \
                     size_t end, size_t regionX, const PackPlan& pack, const PackRow& row,     \
                     const KernelChain<BilinearRowFn>& vectors, uint8_t* vectorOut,            \
-                    BilinearValuesFn values, BilinearRowFn stream) {                          \
+                    BilinearValuesFn values, BilinearRowFn stream, const RowEdges& edges) {   \
         FusedRow<S, kOdd, kEven>(u, c, d, first, end, regionX, pack, row, vectors, vectorOut, \
-                                 values, stream);                                             \
+                                 values, stream, edges);                                      \
     }                                                                                         \
     /* The two kinds of a row always come in one of four orders. */                           \
     template <class S>                                                                        \

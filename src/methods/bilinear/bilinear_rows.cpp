@@ -30,6 +30,17 @@ BilinearRowFn ChooseBilinearStreamRow(SimdFeatures level, BilinearRowKinds kinds
     });
 }
 
+BilinearEdgeFn ChooseBilinearEdgeRow(SimdFeatures level, bool right, BilinearRowKinds kinds,
+                                     bool redFirst) {
+    static const KernelImpl<BilinearEdgeRows> kSets[] = {
+        {Isa::Avx512, &kBilinearEdgeRowsAvx512[1]}};
+    static const KernelImpl<BilinearEdgeRows> kLeftSets[] = {
+        {Isa::Avx512, &kBilinearEdgeRowsAvx512[0]}};
+    return WidestOf(right ? kSets : kLeftSets, level, [&](const BilinearEdgeRows& s) {
+        return s[kinds.redRow][kinds.evenColour][redFirst];
+    });
+}
+
 BilinearValuesFn ChooseBilinearValues(SimdFeatures level, size_t sampleBytes) {
     using Values = BilinearValuesFn[2];
     static const KernelImpl<Values> kSets[] = {{Isa::Avx512, &kBilinearValuesAvx512}};
@@ -66,11 +77,25 @@ BilinearRowKernels ChooseBilinearRows(const Conversion& job, const PackPlan& pac
                 // costs a read of the line before its stores otherwise.
                 if (uint64_t(job.dst.width) * job.dst.height * 4 >= StreamingOutputBytes())
                     k.streams[i] = ChooseBilinearStreamRow(level, kinds, redFirst);
+                // The frame's edge columns by the widest kernel too, where
+                // its 64 columns and a neighbour fit the region and frame.
+                const size_t fw = job.frame.width, w = job.dst.width;
+                if (job.reflectEdges && fw >= kEdgeColumns + 2 && w >= kEdgeColumns + 2) {
+                    if (job.x == 0)
+                        k.edges[i][0] = ChooseBilinearEdgeRow(level, false, kinds, redFirst);
+                    if (job.x + w == fw) {
+                        k.rightEdgeAt = w - kEdgeColumns;
+                        BilinearRowKinds at = kinds;
+                        at.evenColour = at.evenColour != (k.rightEdgeAt % 2 == 1);
+                        k.edges[i][1] = ChooseBilinearEdgeRow(level, true, at, redFirst);
+                    }
+                }
             }
             wholePixels = !k.vectors[i].Empty();
             if (!wholePixels) {
                 k.vectors[i] = ChooseBilinearRow(level, pixels, kinds, redFirst);
                 k.streams[i] = nullptr;
+                k.edges[i][0] = k.edges[i][1] = nullptr;
             }
         }
     // Pixels the pack stage converts take their 8-bit values from a vector

@@ -50,6 +50,18 @@ using BilinearStreamRows = BilinearRowFn[2][2][2];
 extern const BilinearStreamRows kBilinearStreamRowsAvx512;
 BilinearRowFn ChooseBilinearStreamRow(SimdFeatures level, BilinearRowKinds kinds, bool redFirst);
 
+// The opaque four-byte pixels of 64 columns at a frame's edge column and
+// its neighbours, their neighbour beyond the edge read by reflection: x is
+// the first column (the frame's column 0 at the left, 64 before the end of
+// the row at the right); u, c, d and out as for BilinearRowFn. By [red
+// row][even colour][red first]; only the widest sets have them.
+using BilinearEdgeFn = void (*)(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
+                                uint8_t* out);
+using BilinearEdgeRows = BilinearEdgeFn[2][2][2];
+extern const BilinearEdgeRows kBilinearEdgeRowsAvx512[2];  // by [right edge]
+BilinearEdgeFn ChooseBilinearEdgeRow(SimdFeatures level, bool right, BilinearRowKinds kinds,
+                                     bool redFirst);
+
 // The channel values of rows for the pack stage to convert: pixels
 // x0 .. x0 + n - 1 of an interior row (their neighbours inside the row)
 // into r, g, b, in whole vectors from x0 on; returns how many it wrote (an

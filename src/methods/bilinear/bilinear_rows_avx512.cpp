@@ -70,6 +70,57 @@ ORVEX_TARGET_AVX512 size_t Row(ORVEX_BILINEAR_ROW_ARGS) {
     ORVEX_BILINEAR_ROW_BODY(O)
 }
 
+// The 64 columns x .. x + 63 of a row at the frame's left edge (x is its
+// column 0) or right edge (x + 63 its last column): the neighbour beyond
+// the edge is the column next to the edge sample, put into the lane a
+// load would have read from outside the row, which that load's mask skips.
+// Then the means are those of the edge sites, by the interior's body.
+template <bool kRight>
+struct EdgeLoads {
+    ORVEX_TARGET_AVX512 static __m512i Left(const uint8_t* p, size_t x) {
+        if (kRight) return _mm512_loadu_si512(p + x - 1);
+        return _mm512_mask_blend_epi8(1, _mm512_maskz_loadu_epi8(~uint64_t(1), p + x - 1),
+                                      _mm512_set1_epi8(char(p[x + 1])));
+    }
+    ORVEX_TARGET_AVX512 static __m512i Right(const uint8_t* p, size_t x) {
+        if (!kRight) return _mm512_loadu_si512(p + x + 1);
+        const uint64_t last = uint64_t(1) << 63;
+        return _mm512_mask_blend_epi8(last, _mm512_maskz_loadu_epi8(~last, p + x + 1),
+                                      _mm512_set1_epi8(char(p[x + 62])));
+    }
+};
+
+template <bool kRight, bool kRedRow, bool kEvenColour, bool kRedFirst>
+ORVEX_TARGET_AVX512 void EdgeRow(const uint8_t* u, const uint8_t* c, const uint8_t* d, size_t x,
+                                 uint8_t* out) {
+    using O = Avx512Ops;
+    using L = EdgeLoads<kRight>;
+    using V = __m512i;
+    const V colour = O::Colour(kEvenColour);
+    const V cl = L::Left(c, x), cc = O::Load(c + x), cr = L::Right(c, x);
+    const V uc = O::Load(u + x), dc = O::Load(d + x);
+    const V horiz = O::Avg(cl, cr), vert = O::Avg(uc, dc);
+    const V cross = O::Mean4(cl, cr, uc, dc);
+    const V diag = O::Mean4(L::Left(u, x), L::Right(u, x), L::Left(d, x), L::Right(d, x));
+    const V g = O::Pick(cc, cross, colour);
+    const V own = O::Pick(horiz, cc, colour);
+    const V other = O::Pick(vert, diag, colour);
+    const V r = kRedRow ? own : other, b = kRedRow ? other : own;
+    if (kRedFirst)
+        QuadOpaque512<false>::Store(out + 4 * x, r, g, b);
+    else
+        QuadOpaque512<false>::Store(out + 4 * x, b, g, r);
+}
+
+// The [red row][even colour][red first] table of one edge.
+#define ORVEX_EDGE_TABLE(kRight)                                                        \
+    {                                                                                   \
+        {{EdgeRow<kRight, false, false, false>, EdgeRow<kRight, false, false, true>},   \
+         {EdgeRow<kRight, false, true, false>, EdgeRow<kRight, false, true, true>}},    \
+            {{EdgeRow<kRight, true, false, false>, EdgeRow<kRight, true, false, true>}, \
+             {EdgeRow<kRight, true, true, false>, EdgeRow<kRight, true, true, true>}},  \
+    }
+
 }  // namespace
 }  // namespace orvex::bilinear_x86
 
@@ -83,10 +134,13 @@ extern const BilinearRowSet kBilinearRowsAvx512 = {
     ORVEX_BILINEAR_TABLE(Avx512Ops, QuadOpaque512<false>)};
 extern const BilinearStreamRows kBilinearStreamRowsAvx512 =
     ORVEX_BILINEAR_TABLE(Avx512Ops, QuadOpaque512<true>);
+extern const BilinearEdgeRows kBilinearEdgeRowsAvx512[2] = {ORVEX_EDGE_TABLE(false),
+                                                            ORVEX_EDGE_TABLE(true)};
 }  // namespace orvex
 #else
 namespace orvex {
 extern const BilinearRowSet kBilinearRowsAvx512 = {};
 extern const BilinearStreamRows kBilinearStreamRowsAvx512 = {};
+extern const BilinearEdgeRows kBilinearEdgeRowsAvx512[2] = {};
 }  // namespace orvex
 #endif
