@@ -57,16 +57,19 @@ ORVEX_INLINE void FusedRow(const uint8_t* u, const uint8_t* c, const uint8_t* d,
         const size_t next = VectorRun(tailRun ? vectors.Widest() : vectors, stream, ur, cr, dr,
                                       from, width, vectorOut);
         if (next > from || edges.left != nullptr || edges.right != nullptr) {
+            // The columns before the vectors' first (the left edge kernel's
+            // where there is one).
             const size_t head = regionX + start - first;
-            if (edges.left != nullptr)
-                ;  // the edge kernel wrote the head
-            else if (first & 1)
+            if (edges.left == nullptr && (first & 1))
                 ScalarRun<S, kOdd, kEven>(u, c, d, first, head, regionX, pack, row, values);
-            else
+            else if (edges.left == nullptr)
                 ScalarRun<S, kEven, kOdd>(u, c, d, first, head, regionX, pack, row, values);
             // The right edge kernel writes the columns from where a run of
             // the widest kernel no longer fits to the row's end.
-            if (edges.right != nullptr) return edges.right(ur, cr, dr, edges.rightAt, vectorOut);
+            if (edges.right != nullptr) {
+                edges.right(ur, cr, dr, edges.rightAt, vectorOut);
+                return;
+            }
             x = regionX + next;
             // The columns the vectors' steps leave: one more run from
             // kTailColumns before the row's last column (a multiple of every
