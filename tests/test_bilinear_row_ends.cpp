@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "api/entry_points.h"
-#include "core/stream_copy.h"
 #include "bilinear/bilinear_passes.h"
+#include "core/stream_copy.h"
 #include "methods/bilinear/bilinear_demosaic.h"
 #include "orvex.h"
 #include "orvex2.h"
@@ -155,10 +155,11 @@ TEST(BilinearRowEnds, RegionsAtFrameEdgesEqualTheWholeConversion) {
         }
 }
 
-// Opaque four-byte outputs large enough to be streamed, the region
-// touching both edges of the frame, or one, from an odd and an even
-// column: every level equals the portable loops, the padding untouched.
-TEST(BilinearRowEnds, StreamedRowsWithEdgeRuns) {
+// Opaque four-byte outputs large enough to be streamed (whose edge columns
+// keep the single-site path), the region touching both edges of the frame,
+// or one, from an odd and an even column: every level equals the portable
+// loops, the padding untouched.
+TEST(BilinearRowEnds, StreamedRowsAtFrameEdges) {
     const size_t fw = 1031, pad = 20;
     const size_t stride = 4 * fw + pad;
     const size_t fh = (orvex::StreamingOutputBytes() / (4 * 1000) + 3) & ~size_t(1);
