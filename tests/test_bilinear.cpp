@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 #include "api/entry_points.h"
 #include "bilinear/bilinear_passes.h"
@@ -132,10 +133,17 @@ namespace {
 
 // The fused rows against the four-pass drivers, across chunk and vector
 // boundaries, at every vector width, in every colour layout (R-first and
-// B-first channel orders, planes, three- and four-sample pixels).
+// B-first channel orders, planes, three- and four-sample pixels). Widths
+// just below, at and over one and two runs of the widest kernel (64 columns
+// and a neighbour either side), odd and even, take each way a row can end:
+// scalar pixels only, edge runs overlapping or meeting, a run between them,
+// and a right edge run from an odd column.
 TEST(BilinearRows, MatchFourPassDrivers) {
-    const std::pair<size_t, size_t> sizes[] = {{3, 3},   {4, 5},   {9, 8},   {257, 4}, {258, 5},
-                                               {513, 3}, {600, 7}, {31, 33}, {35, 4},  {66, 3}};
+    std::vector<std::pair<size_t, size_t>> sizes = {
+        {3, 3}, {4, 5}, {9, 8}, {257, 4}, {258, 5}, {513, 3}, {600, 7}, {31, 33}, {35, 4}};
+    for (const size_t w :
+         {63, 64, 65, 66, 67, 68, 69, 70, 97, 128, 129, 130, 131, 132, 133, 194, 195})
+        for (const size_t h : {2, 3, 5}) sizes.emplace_back(w, h);
     uint32_t seed = 900;
     for (const auto level : kSimdLevels) {
         for (const auto& [w, h] : sizes) {

@@ -1,7 +1,8 @@
-// The ends of bilinear rows: widths around the last whole vector run and
-// the frame's edge columns written by the vector kernels (from 66 columns
-// on), the frame's first and last rows, and regions that touch the frame's
-// edges at odd and even columns.
+// The ends of bilinear rows (the widths around the last whole vector run
+// are among the fused rows' sizes in test_bilinear.cpp): the frame's edge
+// columns written by the vector kernels (from 66 columns on), the frame's
+// first and last rows, and regions that touch the frame's edges at odd and
+// even columns.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,42 +20,6 @@
 namespace {
 
 using namespace testsupport;
-
-// Widths just below, at and over one and two runs of the widest kernel
-// (64 columns and a neighbour either side), odd and even, so that each way
-// a row can end is taken: scalar pixels only, edge runs overlapping or
-// meeting, a run between them, and a right edge run from an odd column.
-TEST(BilinearRowEnds, WidthsAroundWholeRunsMatchFourPassDrivers) {
-    const size_t widths[] = {63,  64,  65,  66,  67,  68,  69,  70, 97,
-                             128, 129, 130, 131, 132, 133, 194, 195};
-    uint32_t seed = 4100;
-    for (const auto level : kSimdLevels)
-        for (const size_t w : widths)
-            for (const size_t h : {size_t(2), size_t(3), size_t(5)})
-                for (const LayoutRef& l : ColourLayouts())
-                    for (uint32_t pattern = 0; pattern < 4; ++pattern) {
-                        SCOPED_TRACE(testing::Message()
-                                     << w << "x" << h << " " << l.name << " pattern " << pattern
-                                     << " level " << level);
-                        const size_t bytes = l.sampleBytes;
-                        GuardedBuffer mosaic(w * h * bytes, true);
-                        FillRandom(mosaic.data(), mosaic.size(), seed++);
-                        const size_t size = Orvex_CalcImageSize(l.format, w, h);
-                        GuardedBuffer fused(size), passes(size);
-                        ImageDesc src = MakeDesc(mosaic.data(), Bayer8, w, h, 8, pattern);
-                        ImageDesc dst = MakeDesc(fused.data(), l.format, w, h, 8, pattern);
-                        const auto [from, to] = ContiguousViews(src, dst, l);
-                        orvex::BilinearDemosaic(orvex::WholeFrame(from, to), level);
-                        const size_t unit = l.planar ? w * h * bytes : bytes;
-                        const size_t step = l.planar ? 1 : l.samplesPerPixel;
-                        (bytes == 2 ? orvex::BilinearDemosaic16 : orvex::BilinearDemosaic8)(
-                            pattern, mosaic.data(), uint16_t(w), uint16_t(h),
-                            passes.data() + l.r * unit, passes.data() + l.g * unit,
-                            passes.data() + l.b * unit, uint8_t(step));
-                        ASSERT_EQ(fused.Payload(), passes.Payload());
-                        ASSERT_TRUE(fused.GuardsIntact());
-                    }
-}
 
 struct EdgeRegion {
     size_t fw, fh, x, y, w, h;
