@@ -85,10 +85,11 @@ void Zoom(benchmark::State& state, uint32_t format) {
 // 8-bit mosaics into RGB24, 12-bit ones into RGB48.
 constexpr Size kSizes2[] = {{640, 480}, {4096, 3072}};
 
-void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t threads, bool wide) {
-    const Size s = kSizes2[state.range(0)];
+// One conversion of an RGGB mosaic of s (8-bit, or 12-bit samples in 16)
+// into rows of `pitch` bytes of `layout`, timed.
+void TimeOrvex2(benchmark::State& state, Size s, bool wide, uint32_t layout, size_t pitch,
+                uint32_t method, uint32_t threads) {
     std::vector<uint8_t> src = Mosaic(s, wide);
-    const size_t pitch = size_t(s.w) * (wide ? 6 : 3) + (padded ? 64 : 0);
     std::vector<uint8_t> dst(pitch * s.h);
     orvex_image in{}, out{};
     in.data = src.data();
@@ -101,7 +102,7 @@ void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t thre
     out.stride = ptrdiff_t(pitch);
     out.width = s.w;
     out.height = s.h;
-    out.format = wide ? ORVEX_RGB48 : ORVEX_RGB24;
+    out.format = layout;
     orvex_options options;
     orvex_init_options(&options);
     options.threads = threads;
@@ -113,33 +114,16 @@ void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t thre
     SetRate(state, s);
 }
 
+void Orvex2(benchmark::State& state, uint32_t method, bool padded, uint32_t threads, bool wide) {
+    const Size s = kSizes2[state.range(0)];
+    const size_t pitch = size_t(s.w) * (wide ? 6 : 3) + (padded ? 64 : 0);
+    TimeOrvex2(state, s, wide, wide ? ORVEX_RGB48 : ORVEX_RGB24, pitch, method, threads);
+}
+
 // The GStreamer element's common conversion called directly: 1920 x 1080
 // 8-bit RGGB into BGRx (opaque four-byte pixels), one thread or one per core.
 void Orvex2Bgrx1080(benchmark::State& state, uint32_t method, uint32_t threads) {
-    const Size s = {1920, 1080};
-    std::vector<uint8_t> src = Mosaic(s, false);
-    std::vector<uint8_t> dst(size_t(s.w) * 4 * s.h);
-    orvex_image in{}, out{};
-    in.data = src.data();
-    in.width = s.w;
-    in.height = s.h;
-    in.format = ORVEX_MOSAIC8;
-    in.pattern = ORVEX_RGGB;
-    in.bits = 8;
-    out.data = dst.data();
-    out.stride = ptrdiff_t(s.w) * 4;
-    out.width = s.w;
-    out.height = s.h;
-    out.format = ORVEX_BGRA32;
-    orvex_options options;
-    orvex_init_options(&options);
-    options.threads = threads;
-    for (auto _ : state) {
-        orvex_demosaic(&in, &out, method, &options);
-        benchmark::DoNotOptimize(dst.data());
-        benchmark::ClobberMemory();
-    }
-    SetRate(state, s);
+    TimeOrvex2(state, {1920, 1080}, false, ORVEX_BGRA32, 1920 * 4, method, threads);
 }
 
 // Camera frames: packed mosaics, the corrections and colour, and unpacking
