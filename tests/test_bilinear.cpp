@@ -221,44 +221,65 @@ TEST(BilinearRows, FourBytePixelsOfRegionsAtEveryLevel) {
 
 // Opaque four-byte outputs from the streaming size on are streamed from
 // each row's first whole line on: rows starting at every 8-byte offset in a
-// line, on an odd address (no streaming), a region at an odd column, in two
-// bands, equal the portable loops' bytes and leave the row padding alone.
+// line, on an odd address (no streaming), a region at an odd column inside
+// the frame, in two bands; and regions touching the frame's edges (whose
+// edge columns keep the single-site path when streamed), the whole frame or
+// the right edge from an even and an odd column. Every level equals the
+// portable loops' bytes and leaves the row padding alone.
 TEST(BilinearRows, StreamedOutputsAtEveryLevel) {
-    const size_t w = 1029, x = 3, y = 1, pad = 20, stride = 4 * w + pad;
-    const size_t h =
-        std::max<size_t>(1030, (orvex::StreamingOutputBytes() / stride + 2) & ~size_t(1));
-    const size_t fw = w + 4, fh = h + 1;
-    std::vector<uint8_t> mosaic(fw * fh);
-    FillRandom(mosaic.data(), mosaic.size(), 91);
-    const orvex_image src{mosaic.data(), ptrdiff_t(fw), 0,          uint32_t(fw),
-                          uint32_t(fh),  ORVEX_MOSAIC8, ORVEX_GRBG, 0};
+    const struct {
+        size_t w, x, y, pad, right, below;  // the frame: right and below the region
+        uint32_t pattern;
+        bool layoutsAndAddresses;  // RGBA32 too, and an odd address
+        size_t modulo;             // the stride modulo 64, 0 unchecked
+    } kCases[] = {
+        {1029, 3, 1, 20, 1, 0, ORVEX_GRBG, true, 40},  // every 8-byte offset in turn
+        {1040, 0, 0, 8, 0, 0, ORVEX_RGGB, false, 0},
+        {1024, 16, 0, 8, 0, 0, ORVEX_RGGB, false, 0},
+        {1009, 31, 0, 8, 0, 0, ORVEX_RGGB, false, 0},
+    };
     orvex_options o;
     orvex_init_options(&o);
     o.threads = 2;
-    ASSERT_EQ(stride % 64, 40u);  // every 8-byte offset in turn
-    ASSERT_GE(stride * h, orvex::StreamingOutputBytes());
-    for (const uint32_t format : {ORVEX_BGRA32, ORVEX_RGBA32})
-        for (const bool odd : {false, true}) {
-            std::vector<uint8_t> want;
-            for (const auto level : kSimdLevels) {
-                SCOPED_TRACE(testing::Message()
-                             << "format " << format << " odd " << odd << " level " << level);
-                GuardedBuffer out(stride * h, odd);
-                orvex_image dst{
-                    out.data(), ptrdiff_t(stride), 0, uint32_t(w), uint32_t(h), format, 0, 0};
-                ASSERT_EQ(orvex::api::Demosaic(&src, uint32_t(x), uint32_t(y), &dst, ORVEX_BILINEAR,
-                                               &o, false, level),
-                          ORVEX_OK);
-                for (size_t r = 0; r < h; ++r)
-                    for (size_t k = 4 * w; k < stride; ++k)
-                        ASSERT_EQ(out.data()[r * stride + k], kCanary) << "row " << r;
-                ASSERT_TRUE(out.GuardsIntact());
-                if (want.empty())
-                    want = out.Payload();
-                else
-                    ASSERT_TRUE(out.Payload() == want);
-            }
+    for (const auto& c : kCases) {
+        const size_t w = c.w, stride = 4 * w + c.pad;
+        const size_t h =
+            std::max<size_t>(1030, (orvex::StreamingOutputBytes() / (4 * w) + 3) & ~size_t(1));
+        const size_t fw = c.x + w + c.right, fh = c.y + h + c.below;
+        const bool whole = fw == w && fh == h;
+        std::vector<uint8_t> mosaic(fw * fh);
+        FillRandom(mosaic.data(), mosaic.size(), uint32_t(91 + c.w));
+        const orvex_image src{mosaic.data(), ptrdiff_t(fw), 0,         uint32_t(fw),
+                              uint32_t(fh),  ORVEX_MOSAIC8, c.pattern, 0};
+        if (c.modulo) {
+            ASSERT_EQ(stride % 64, c.modulo);
         }
+        ASSERT_GE(4 * w * h, orvex::StreamingOutputBytes());
+        for (const uint32_t format : {ORVEX_BGRA32, ORVEX_RGBA32})
+            for (const bool odd : {false, true}) {
+                if (!c.layoutsAndAddresses && (odd || format != ORVEX_BGRA32)) continue;
+                std::vector<uint8_t> want;
+                for (const auto level : kSimdLevels) {
+                    SCOPED_TRACE(testing::Message()
+                                 << "region " << c.x << "," << c.y << " format " << format
+                                 << " odd " << odd << " level " << level);
+                    GuardedBuffer out(stride * h, odd);
+                    orvex_image dst{
+                        out.data(), ptrdiff_t(stride), 0, uint32_t(w), uint32_t(h), format, 0, 0};
+                    ASSERT_EQ(orvex::api::Demosaic(&src, uint32_t(c.x), uint32_t(c.y), &dst,
+                                                   ORVEX_BILINEAR, &o, whole, level),
+                              ORVEX_OK);
+                    for (size_t r = 0; r < h; ++r)
+                        for (size_t k = 4 * w; k < stride; ++k)
+                            ASSERT_EQ(out.data()[r * stride + k], kCanary) << "row " << r;
+                    ASSERT_TRUE(out.GuardsIntact());
+                    if (want.empty())
+                        want = out.Payload();
+                    else
+                        ASSERT_TRUE(out.Payload() == want);
+                }
+            }
+    }
 }
 
 }  // namespace

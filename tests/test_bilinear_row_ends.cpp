@@ -2,7 +2,7 @@
 // are among the fused rows' sizes in test_bilinear.cpp): the frame's edge
 // columns written by the vector kernels (from 66 columns on), the frame's
 // first and last rows, and regions that touch the frame's edges at odd and
-// even columns.
+// even columns (streamed ones are among the streamed outputs' cases there).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -118,46 +118,6 @@ TEST(BilinearRowEnds, RegionsAtFrameEdgesEqualTheWholeConversion) {
                     }
                 }
         }
-}
-
-// Opaque four-byte outputs large enough to be streamed (whose edge columns
-// keep the single-site path), rows starting at every 8-byte offset in a
-// line, the region touching both edges of the frame, or the right one
-// from an even and an odd column: every level equals the portable loops,
-// the padding untouched.
-TEST(BilinearRowEnds, StreamedRowsAtFrameEdges) {
-    const size_t fw = 1040, pad = 8;
-    const size_t stride = 4 * fw + pad;
-    const size_t fh = (orvex::StreamingOutputBytes() / (4 * 1000) + 3) & ~size_t(1);
-    std::vector<uint8_t> mosaic(fw * fh);
-    FillRandom(mosaic.data(), mosaic.size(), 4500);
-    const orvex_image src{mosaic.data(), ptrdiff_t(fw), 0,          uint32_t(fw),
-                          uint32_t(fh),  ORVEX_MOSAIC8, ORVEX_RGGB, 0};
-    orvex_options o;
-    orvex_init_options(&o);
-    o.threads = 2;
-    for (const size_t x : {size_t(0), size_t(16), size_t(31)}) {
-        const size_t w = fw - x;
-        ASSERT_GE(4 * w * fh, orvex::StreamingOutputBytes());
-        std::vector<uint8_t> want;
-        for (const auto level : kSimdLevels) {
-            SCOPED_TRACE(testing::Message() << "x " << x << " level " << level);
-            GuardedBuffer out(stride * fh);
-            const orvex_image dst{out.data(),   ptrdiff_t(stride), 0, uint32_t(w),
-                                  uint32_t(fh), ORVEX_BGRA32,      0, 0};
-            ASSERT_EQ(
-                orvex::api::Demosaic(&src, uint32_t(x), 0, &dst, ORVEX_BILINEAR, &o, x == 0, level),
-                ORVEX_OK);
-            for (size_t r = 0; r < fh; ++r)
-                for (size_t k = 4 * w; k < stride; ++k)
-                    ASSERT_EQ(out.data()[r * stride + k], kCanary) << "row " << r;
-            ASSERT_TRUE(out.GuardsIntact());
-            if (want.empty())
-                want = out.Payload();
-            else
-                ASSERT_TRUE(out.Payload() == want);
-        }
-    }
 }
 
 }  // namespace
