@@ -23,11 +23,12 @@ void Check(bool ok) {
 
 // Mosaics first (kMosaics of them), then outputs.
 const uint32_t kFormats[] = {
-    ORVEX_MOSAIC8,       ORVEX_MOSAIC16,      ORVEX_MOSAIC10_MIPI, ORVEX_MOSAIC12_MIPI,
-    ORVEX_MOSAIC14_MIPI, ORVEX_MOSAIC10_PFNC, ORVEX_MOSAIC12_PFNC, ORVEX_MOSAIC12_GIGE,
-    ORVEX_RGB24,         ORVEX_BGR24,         ORVEX_RGBA32,        ORVEX_BGRA32,
-    ORVEX_ARGB32,        ORVEX_RGB48,         ORVEX_PLANAR_RGB24,  ORVEX_PLANAR_RGB48,
-    ORVEX_GRAY8,         ORVEX_GRAY16,        ORVEX_ABGR32,        ORVEX_RGBA64};
+    ORVEX_MOSAIC8,       ORVEX_MOSAIC16,       ORVEX_MOSAIC10_MIPI, ORVEX_MOSAIC12_MIPI,
+    ORVEX_MOSAIC14_MIPI, ORVEX_MOSAIC10_PFNC,  ORVEX_MOSAIC12_PFNC, ORVEX_MOSAIC12_GIGE,
+    ORVEX_RGB24,         ORVEX_BGR24,          ORVEX_RGBA32,        ORVEX_BGRA32,
+    ORVEX_ARGB32,        ORVEX_RGB48,          ORVEX_PLANAR_RGB24,  ORVEX_PLANAR_RGB48,
+    ORVEX_GRAY8,         ORVEX_GRAY16,         ORVEX_ABGR32,        ORVEX_RGBA64,
+    ORVEX_RGB_F32,       ORVEX_PLANAR_RGB_F32, ORVEX_GRAY_F32};
 constexpr size_t kMosaics = 8;
 
 size_t PixelBytes(uint32_t format) {
@@ -47,6 +48,8 @@ size_t PixelBytes(uint32_t format) {
             return 6;
         case ORVEX_RGBA64:
             return 8;
+        case ORVEX_RGB_F32:
+            return 12;
         default:
             return 4;
     }
@@ -85,8 +88,9 @@ void Describe(FuzzedDataProvider& in, Buffer& b, bool mosaic, uint32_t format = 
             ? packedRow
             : size_t(m.width) * PixelBytes(m.format);
     const size_t pad = in.ConsumeIntegralInRange<size_t>(0, 9);
-    const bool bottomUp = in.ConsumeBool(),
-               planar = m.format == ORVEX_PLANAR_RGB24 || m.format == ORVEX_PLANAR_RGB48;
+    const bool bottomUp = in.ConsumeBool(), planar = m.format == ORVEX_PLANAR_RGB24 ||
+                                                     m.format == ORVEX_PLANAR_RGB48 ||
+                                                     m.format == ORVEX_PLANAR_RGB_F32;
     // Mostly views that fit their buffer; sometimes a stride that no buffer
     // can back, shorter than a row or too long to address (the library must
     // then refuse before touching anything).
