@@ -29,7 +29,7 @@ static GstBuffer* frame(guint w, guint h) {
 static double pipeline_fps(const char* converter, guint w, guint h, GstBuffer* f, guint n) {
     gchar* desc = g_strdup_printf(
         "appsrc name=s is-live=false format=time "
-        "block=true max-buffers=2 caps=video/x-bayer,format=rggb,width=%u,"
+        "max-buffers=0 caps=video/x-bayer,format=rggb,width=%u,"
         "height=%u,framerate=30/1 ! %s ! video/x-raw,format=BGRx ! "
         "fakesink sync=false",
         w, h, converter);
