@@ -252,7 +252,8 @@ TEST(Ri, TheColourStageRecoversAColourLinearInGreenAndPosition) {
 
 // The library's passes against the plain per-pixel form, at every
 // instruction-set level, on random mosaics of odd and even sizes (of one
-// strip and tile, and of several), whole and in regions, 8- and 12-bit.
+// tile and of several, of one chunk of column differences and of several,
+// the planes moving up more than once), whole and in regions, 8- and 12-bit.
 TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
     using namespace orvex;
     uint32_t seed = 5;
@@ -263,7 +264,8 @@ TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
                                    {76, 45},
                                    {1031, 7},
                                    {67, 203},
-                                   {29, 409}})
+                                   {29, 409},
+                                   {19, 900}})
             for (const uint32_t bits : {8u, 12u}) {
                 const bool wide = bits > 8;
                 std::vector<uint8_t> mosaic(size_t(w) * h * (wide ? 2 : 1));

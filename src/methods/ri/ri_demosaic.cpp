@@ -14,8 +14,8 @@ ORVEX_RI_SET(kRiPortable, )
 void PrepareRi(const Conversion& job, RiMemory& memory) {
     const size_t tiles = (size_t(job.dst.width) + kRiTileColumns - 1) / kRiTileColumns;
     const size_t widest = (size_t(job.dst.width) + tiles - 1) / tiles + 1;
-    const size_t rows = std::min<size_t>(kRiStripRows, job.dst.height);
-    memory.planes.assign(RiPlaneFloats(widest + 2 * kRiMargin, rows + 2 * kRiMargin), 0.0f);
+    memory.planes.assign(RiPlaneFloats(widest + 2 * kRiMargin, job.dst.height + 2 * kRiMargin),
+                         0.0f);
 }
 
 RiPlan PlanRi(const Conversion& job, SimdFeatures level) {

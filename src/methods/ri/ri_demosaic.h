@@ -47,13 +47,18 @@ inline constexpr size_t kRiReach = 27;
 // Rows and columns a strip reads beyond its own: one more than the reach,
 // so that a strip's windows start on a whole 2 x 2 cell.
 inline constexpr size_t kRiMargin = kRiReach + 1;
-// Rows a strip converts at once and the widest column tile: the margins add
-// about a quarter to the sites computed, and a window's three planes, rings
-// and line scratch (under 4.5 MiB) are a band's whole working memory.
-inline constexpr size_t kRiStripRows = 384, kRiTileColumns = 512;
+// The widest column tile: a tile's window runs down the whole band, and its
+// margins add about a ninth to the sites computed.
+inline constexpr size_t kRiTileColumns = 512;
+// Rows of column differences taken at once (each chunk reads 12 rows of
+// samples beyond it either side), and rows of the window's planes: a chunk,
+// those 24 and the 11 the later stages still read behind the newest, plus a
+// ring's 16 of slack. The three planes, rings and line scratch (under
+// 3.5 MiB) are a band's whole working memory.
+inline constexpr size_t kRiChunkRows = 256, kRiPlaneRows = kRiChunkRows + 24 + 11 + 16;
 
 // Bands converted at once at most: each takes its window's memory (under
-// 4.5 MiB) and, for packed or corrected mosaics, its strip of source rows
+// 3.5 MiB) and, for packed or corrected mosaics, its strip of source rows
 // (under 3.5 MiB at 4096 columns), so four stay within 32 MiB.
 inline constexpr uint32_t kRiMaxBands = 4;
 

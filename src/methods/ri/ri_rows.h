@@ -2,17 +2,19 @@
 // of each build that compiles them (portable, AVX2 and AVX-512 builds of one
 // body).
 //
-// A band is converted in strips of kRiStripRows rows and column tiles of at
-// most kRiTileColumns; each strip's window reaches kRiMargin samples beyond
-// it on every side (by reflection about the frame's edge sample where the
-// frame ends). The column differences run first, along blocks of columns
-// side by side; then every other stage runs a row at a time, each a few rows
-// behind the one it reads, its rows in rings, so what a row reads is still
-// in cache and only the samples, the column differences and green are whole
-// planes. A pixel depends on the samples within kRiReach of it and nothing
-// else, so strips, tiles, bands and regions give the same bytes; every value
-// is computed with the same operations in the same order whatever the
-// vector width.
+// A band is converted in column tiles of at most kRiTileColumns, each
+// tile's window running down the whole band and reaching kRiMargin samples
+// beyond it on every side (by reflection about the frame's edge sample where
+// the frame ends), so rows are computed for a tile's margins only at the
+// band's ends. The column differences run a chunk of kRiChunkRows rows
+// ahead, along blocks of columns side by side; every other stage runs a row
+// at a time, each a few rows behind the one it reads, its rows in rings, so
+// what a row reads is still in cache. Only the samples, the column
+// differences and green are planes, of kRiPlaneRows rows that move up as the
+// rows are done. A pixel depends on the samples within kRiReach of it and
+// nothing else, so chunks, tiles, bands and regions give the same bytes;
+// every value is computed with the same operations in the same order
+// whatever the vector width.
 #pragma once
 
 #include <algorithm>
@@ -52,10 +54,16 @@ inline size_t RiRowFloats(size_t w, size_t h) {
     return kRiLineRows * std::max(w, kRiColumnBlock * h);
 }
 
-// Floats of one strip: the planes, the rings, two colour rows, the scratch
-// rows and three rows of samples.
+// Rows the planes of a window of h rows hold.
+inline size_t RiPlaneRows(size_t h) {
+    return std::min(kRiPlaneRows, h);
+}
+
+// Floats of a window of w x h: the planes, the rings, two colour rows, the
+// scratch rows and three rows of samples.
 inline size_t RiPlaneFloats(size_t w, size_t h) {
-    return 3 * w * h + (kRiRings * kRiRingRows + 2) * w + RiRowFloats(w, h) +
+    const size_t rows = RiPlaneRows(h);
+    return 3 * w * rows + (kRiRings * kRiRingRows + 2) * w + RiRowFloats(w, rows) +
            (3 * (w - 2 * kRiMargin) + 1) / 2 + 1;
 }
 
@@ -70,18 +78,8 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
                           ptrdiff_t top, size_t first, size_t width, const PackPlan& pack) {
     const SourceView& f = job.frame;
     const size_t w = win.w, h = win.h;
-    for (size_t y = 0; y < h; ++y) LoadMirroredRow<S>(f, top + ptrdiff_t(y), left, w, p.m + y * w);
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
     win.greenParity = size_t(1 + top + left + ptrdiff_t(redRow + redColumn)) & 1;
-    // Differences along the columns, a block of them side by side, read and
-    // written in the planes (the last block may overlap the one before,
-    // which writes the same values again).
-    constexpr size_t B = kRiColumnBlock;
-    for (size_t x = 18; x + 18 < w; x += B) {
-        const size_t x0 = std::min(x, w - B);
-        RiLines<B>(p.m + x0, w, h, (win.greenParity + x0) & 1, win.limit, win.floor, win.fitFloor,
-                   p.rows, p.dv + x0, w);
-    }
     RiRing ring[kRiRings];
     for (size_t k = 0; k < kRiRings; ++k) ring[k] = {p.ring + k * kRiRingRows * w, w};
     const RiRing& dh = ring[0];
@@ -94,35 +92,67 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
     const RiColourRings blue{ring[16], ring[17], ring[18], ring[19], 1 - rx, 1 - ry};
     const float limit = win.limit;
     uint16_t *rr = p.out, *gg = rr + width, *bb = gg + width;
+    // The planes hold the window's rows [base, base + kRiPlaneRows); a stage
+    // is given its row's place in them, which keeps its ring slot and parity
+    // since base is a whole number of rings.
+    size_t base = 0, loaded = 0, differenced = 12;
+    constexpr size_t B = kRiColumnBlock;
     // Every stage a row at a time, each as far behind the newest row y as
     // the rows it reads reach ahead of its own.
     auto within = [h](size_t row, size_t edge) { return row >= edge && row + edge < h; };
     for (size_t y = 0; y < h; ++y) {
-        if (within(y, 18)) {
-            RiLines<1>(p.m + y * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
-                       win.fitFloor, p.rows, dh[y], 1);
-            RiGreenRowGradients(win, dh[y], gr, p.rows, y);
+        // The column differences to row y + 4, the furthest this row's
+        // stages read, a chunk of rows at a time; the chunk reads 12 rows of
+        // samples either side.
+        if (differenced < std::min(y + 5, h - 12)) {
+            const size_t end = std::min(differenced + kRiChunkRows, h - 12);
+            if (end + 12 - base > kRiPlaneRows) {
+                // Keep the rows from y - 11, the oldest the stages still read.
+                const size_t keep = (y - 11) & ~(kRiRingRows - 1);
+                const size_t from = (keep - base) * w, count = (loaded - keep) * w;
+                for (float* plane : {p.m, p.dv, p.g})
+                    std::copy(plane + from, plane + from + count, plane);
+                base = keep;
+            }
+            for (; loaded < end + 12; ++loaded)
+                LoadMirroredRow<S>(f, top + ptrdiff_t(loaded), left, w, p.m + (loaded - base) * w);
+            // A block of columns side by side, read and written in the
+            // planes (the last block may overlap the one before, which
+            // writes the same values again).
+            const size_t r0 = differenced - 12, at = (r0 - base) * w;
+            for (size_t x = 18; x + 18 < w; x += B) {
+                const size_t x0 = std::min(x, w - B);
+                RiLines<B>(p.m + at + x0, w, end - r0 + 12, (win.greenParity + r0 + x0) & 1,
+                           win.limit, win.floor, win.fitFloor, p.rows, p.dv + at + x0, w);
+            }
+            differenced = end;
         }
-        if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, y);
-        if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, y - 3);
+        const size_t at = y - base;
+        if (within(y, 18)) {
+            RiLines<1>(p.m + at * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
+                       win.fitFloor, p.rows, dh[at], 1);
+            RiGreenRowGradients(win, dh[at], gr, p.rows, at);
+        }
+        if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, at);
+        if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, at - 3);
         if (y < 4 || !within(y - 4, 20)) continue;
-        const size_t yg = y - 4;
+        const size_t yg = at - 4;
         RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
         // The colour's Laplacians read green two rows ahead.
         const size_t yl = yg - 2;
-        if (within(yl, 22)) {
+        if (within(yl + base, 22)) {
             const size_t sites = (yl & 1) == ry ? rx : 1 - rx;
             RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yl);
         }
         const size_t yc = yl - 2;
-        if (within(yc, 24))
+        if (within(yc + base, 24))
             for (const RiColourRings* c : {&red, &blue})
                 RiColourCoefficients(win, sums, *c, p.rows, yc);
         const size_t ym = yc - 2;
-        if (within(ym, 26))
+        if (within(ym + base, 26))
             for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
         const size_t yo = ym - 1;
-        if (!within(yo, kRiMargin)) continue;
+        if (!within(yo + base, kRiMargin)) continue;
         RiColourRow(win, p.m, red, p.red, yo);
         RiColourRow(win, p.m, blue, p.blue, yo);
         const float *r = p.red + kRiMargin, *g = p.g + yo * w + kRiMargin, *b = p.blue + kRiMargin;
@@ -132,7 +162,7 @@ ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win
             gg[x] = RiSample(g[x], limit);
             bb[x] = RiSample(b[x], limit);
         }
-        pack.Put(pack.Row(job.dst, size_t(top) + yo - job.y), first, width, rr, gg, bb);
+        pack.Put(pack.Row(job.dst, size_t(top) + base + yo - job.y), first, width, rr, gg, bb);
     }
 }
 
@@ -142,33 +172,29 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
         return;
     const size_t width = job.dst.width, height = job.dst.height;
     const size_t tiles = (width + kRiTileColumns - 1) / kRiTileColumns;
-    const size_t strip = std::min(kRiStripRows, height);
     for (size_t k = 0; k < tiles; ++k) {
         const size_t first = width * k / tiles, end = width * (k + 1) / tiles;
-        for (size_t y = 0; y < height; y += strip) {
-            const size_t rows = std::min(strip, height - y);
-            RiWindow win{};
-            win.w = end - first + 2 * kRiMargin;
-            win.h = rows + 2 * kRiMargin;
-            win.limit = float(job.maxValue);
-            win.floor = win.limit * win.limit * 1e-6f;
-            win.varFloor = win.limit * win.limit * 1.5e-10f;
-            win.fitFloor = win.limit * win.limit * 1e-3f;
-            win.gradientFloor = win.limit * win.limit * (1e-10f / (255.0f * 255.0f));
-            float* q = memory.planes.data();
-            const size_t n = win.w * win.h;
-            RiPlanes p{};
-            for (float** plane : {&p.m, &p.dv, &p.g}) *plane = q, q += n;
-            p.ring = q;
-            q += kRiRings * kRiRingRows * win.w;
-            p.red = q, p.blue = q + win.w;
-            q += 2 * win.w;
-            p.rows = q;
-            q += RiRowFloats(win.w, win.h);
-            p.out = reinterpret_cast<uint16_t*>(q);
-            RiStrip<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
-                       ptrdiff_t(job.y + y) - ptrdiff_t(kRiMargin), first, end - first, pack);
-        }
+        RiWindow win{};
+        win.w = end - first + 2 * kRiMargin;
+        win.h = height + 2 * kRiMargin;
+        win.limit = float(job.maxValue);
+        win.floor = win.limit * win.limit * 1e-6f;
+        win.varFloor = win.limit * win.limit * 1.5e-10f;
+        win.fitFloor = win.limit * win.limit * 1e-3f;
+        win.gradientFloor = win.limit * win.limit * (1e-10f / (255.0f * 255.0f));
+        float* q = memory.planes.data();
+        const size_t n = win.w * RiPlaneRows(win.h);
+        RiPlanes p{};
+        for (float** plane : {&p.m, &p.dv, &p.g}) *plane = q, q += n;
+        p.ring = q;
+        q += kRiRings * kRiRingRows * win.w;
+        p.red = q, p.blue = q + win.w;
+        q += 2 * win.w;
+        p.rows = q;
+        q += RiRowFloats(win.w, RiPlaneRows(win.h));
+        p.out = reinterpret_cast<uint16_t*>(q);
+        RiStrip<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
+                   ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack);
     }
 }
 
