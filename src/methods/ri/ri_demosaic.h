@@ -44,11 +44,12 @@ namespace orvex {
 // means 5, residuals 1; low-pass 4, statistics 4; colour Laplacians 2,
 // windows 2 and 2, residuals 1.
 inline constexpr size_t kRiReach = 27;
-// Rows and columns a strip reads beyond its own: one more than the reach,
-// so that a strip's windows start on a whole 2 x 2 cell.
+// Rows and columns a window reads beyond its tile: one more than the reach,
+// so that a window starts on a whole 2 x 2 cell.
 inline constexpr size_t kRiMargin = kRiReach + 1;
 // The widest column tile: a tile's window runs down the whole band, and its
-// margins add about a ninth to the sites computed.
+// margins widen it by about a ninth (the stages compute fewer of those
+// columns the later they come).
 inline constexpr size_t kRiTileColumns = 512;
 // Rows of column differences taken at once (each chunk reads 12 rows of
 // samples beyond it either side), and rows of the window's planes: a chunk,
