@@ -4,9 +4,11 @@
 // blue exchanged from the pattern with them exchanged. A pattern's phase
 // taken from the wrong corner, or a direction computed differently from the
 // other, breaks one of the two. (The cubic methods keep the exports' own
-// asymmetric kernels and are left out.) Eight-bit samples keep the quality
-// methods' float sums exact, so their order does not round differently
-// across the transposition; sixteen-bit ones are checked for the exchange.
+// asymmetric kernels and are left out.) Eight-bit samples keep the line
+// stages' float sums exact, so their order does not round differently across
+// the transposition; ri's 5 x 5 colour windows, summed rows first, round
+// their green sums differently transposed and may move a rare sample by 1.
+// Sixteen-bit samples are checked for the exchange.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -53,12 +55,17 @@ TEST(PatternSymmetry, TransposedAndExchangedMosaicsGiveTheSamePicture) {
                 const std::vector<uint32_t> rgb = Convert(m, w, h, pattern, method, false);
                 const std::vector<uint32_t> tr =
                     Convert(t, h, w, kTransposed[pattern], method, false);
-                size_t transposedOff = 0, exchangedOff = 0;
+                const uint32_t slack = method == ORVEX_RI ? 1 : 0;
+                size_t transposedOff = 0, transposedNear = 0, exchangedOff = 0;
                 for (uint32_t y = 0; y < h; ++y)
                     for (uint32_t x = 0; x < w; ++x)
-                        for (size_t c = 0; c < 3; ++c)
-                            transposedOff +=
-                                rgb[3 * (size_t(y) * w + x) + c] != tr[3 * (size_t(x) * h + y) + c];
+                        for (size_t c = 0; c < 3; ++c) {
+                            const uint32_t a = rgb[3 * (size_t(y) * w + x) + c],
+                                           b = tr[3 * (size_t(x) * h + y) + c];
+                            const uint32_t d = a > b ? a - b : b - a;
+                            transposedOff += d > slack;
+                            transposedNear += d != 0 && d <= slack;
+                        }
                 for (const bool wide : {false, true}) {
                     const std::vector<uint32_t> a = Convert(m, w, h, pattern, method, wide);
                     const std::vector<uint32_t> b =
@@ -68,6 +75,7 @@ TEST(PatternSymmetry, TransposedAndExchangedMosaicsGiveTheSamePicture) {
                             (a[i] != b[i + 2]) + (a[i + 1] != b[i + 1]) + (a[i + 2] != b[i]);
                 }
                 EXPECT_EQ(transposedOff, 0u);
+                EXPECT_LE(transposedNear, rgb.size() / 1000);
                 EXPECT_EQ(exchangedOff, 0u);
             }
 }

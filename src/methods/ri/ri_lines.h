@@ -32,11 +32,28 @@ ORVEX_INLINE float RiClip(float v, float limit) {
     return std::min(std::max(v, 0.0f), limit);
 }
 
-// Guided-filter slope from sums over n sites of target t, guide g, t g, g g.
-ORVEX_INLINE float RiSlope(float t, float g, float tg, float gg, float inverse, float floor) {
+// A window's guided-filter fit of target t to guide g over its n sites,
+// from its sums of t, g, t g, g g and t t, with the weight of the fit: the
+// slope a = cov / (var g + floor), the offset b = mean t - a mean g, and the
+// weight the inverse of the mean squared error of t - a g - b plus a floor,
+// which for this slope is var t - cov^2 (var g + 2 floor) / (var g + floor)^2
+// (never negative). With D = var g + floor and N = (var t + fitFloor) D^2 -
+// cov^2 (var g + 2 floor), the weight is D^2 / N, so w, w a and w b share one
+// division: D^2 / N, D cov / N and D (D mean t - cov mean g) / N.
+struct RiFit {
+    float w, wa, wb;
+};
+ORVEX_INLINE RiFit RiFitOf(float t, float g, float tg, float gg, float tt, float inverse,
+                           float floor, float fitFloor) {
     const float mt = t * inverse, mg = g * inverse;
-    const float spread = gg * inverse - mg * mg;
-    return (tg * inverse - mg * mt) / ((spread > 0 ? spread : 0) + floor);
+    const float vgRaw = gg * inverse - mg * mg, vtRaw = tt * inverse - mt * mt;
+    const float vg = vgRaw > 0 ? vgRaw : 0, vt = vtRaw > 0 ? vtRaw : 0;
+    const float cov = tg * inverse - mg * mt;
+    const float d = vg + floor, dd = d * d;
+    const float n = (vt + fitFloor) * dd - cov * cov * (vg + 2.0f * floor);
+    const float least = fitFloor * dd;
+    const float r = 1.0f / (n > least ? n : least);
+    return {dd * r, d * cov * r, d * (d * mt - cov * mg) * r};
 }
 
 // Rows of scratch a line needs, each as long as the line.
@@ -60,16 +77,6 @@ struct RiProducts {
 ORVEX_INLINE RiProducts RiProductsAt(const float* m, size_t j, size_t s) {
     const float v = (m[j - s] + m[j + s]) * 0.5f;
     return {m[j], v, m[j] * v, v * v, m[j] * m[j]};
-}
-
-// The weight of a window's fit: the inverse of the mean squared error of
-// target minus slope a times guide minus offset b over its `count` sites,
-// from the window's sums, plus a floor.
-ORVEX_INLINE float RiFitWeight(float t, float g, float tg, float gg, float tt, float a, float b,
-                               float count, float inverse, float floor) {
-    const float e =
-        ((((tt - 2.0f * a * tg) - 2.0f * b * t) + a * a * gg) + 2.0f * a * b * g) + count * b * b;
-    return 1.0f / ((e > 0 ? e : 0) * inverse + floor);
 }
 
 // A window's five-site sum from the pair sums p and the site four steps on,
@@ -128,16 +135,10 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
                 const float stg = RiFive(x2, x, s, e.tg), otg = RiSix(x2, x, s);
                 const float sgg = RiFive(y2, x, s, e.gg), ogg = RiSix(y2, x, s);
                 const float stt = RiFive(z2, x, s, e.tt), ott = RiSix(z2, x, s);
-                const float same = RiSlope(st, sg, stg, sgg, 1.0f / 5, floor);
-                const float sameB = (st - same * sg) * (1.0f / 5);
-                const float oth = RiSlope(ot, og, otg, ogg, 1.0f / 6, floor);
-                const float othB = (ot - oth * og) * (1.0f / 6);
-                const float wSame =
-                    RiFitWeight(st, sg, stg, sgg, stt, same, sameB, 5.0f, 1.0f / 5, fitFloor);
-                const float wOth =
-                    RiFitWeight(ot, og, otg, ogg, ott, oth, othB, 6.0f, 1.0f / 6, fitFloor);
-                ws[x] = wSame, as[x] = wSame * same, bs[x] = wSame * sameB;
-                wo[x] = wOth, ao[x] = wOth * oth, bo[x] = wOth * othB;
+                const RiFit fs = RiFitOf(st, sg, stg, sgg, stt, 1.0f / 5, floor, fitFloor);
+                const RiFit fo = RiFitOf(ot, og, otg, ogg, ott, 1.0f / 6, floor, fitFloor);
+                ws[x] = fs.w, as[x] = fs.wa, bs[x] = fs.wb;
+                wo[x] = fo.w, ao[x] = fo.wa, bo[x] = fo.wb;
             }
         }
     }
@@ -164,9 +165,9 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
                 const float xa = RiFive(ao2, x, s, ao[x + 4 * s]) + RiSix(as2, x, s);
                 const float xb = RiFive(bo2, x, s, bo[x + 4 * s]) + RiSix(bs2, x, s);
                 const float o = (m[i - ms] + m[i + ms]) * 0.5f;
-                const float own = RiClip(oa / ow * o + ob / ow, limit);
+                const float own = RiClip((oa * o + ob) / ow, limit);
                 res[x] = m[i] - own;
-                tent[x] = RiClip(xa / xw * m[i] + xb / xw, limit);
+                tent[x] = RiClip((xa * m[i] + xb) / xw, limit);
             }
         }
     }

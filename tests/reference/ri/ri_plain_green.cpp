@@ -52,17 +52,22 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
                 const float tt = sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(m, x, y, k); });
                 const bool fiveSites = green(x, y, 0) == c;
                 const float inverse = fiveSites ? 1.0f / 5 : 1.0f / 6;
-                const float slope = s.Slope(t, g, tg, gg, inverse);
-                const float offset = (t - slope * g) * inverse;
-                // Mean squared fit error of target minus slope guide minus offset.
-                const float e =
-                    ((((tt - 2.0f * slope * tg) - 2.0f * offset * t) + slope * slope * gg) +
-                     2.0f * slope * offset * g) +
-                    (fiveSites ? 5.0f : 6.0f) * offset * offset;
-                const float weight = 1.0f / ((e > 0 ? e : 0) * inverse + s.fitFloor);
-                wt[c](x, y) = weight;
-                wa[c](x, y) = weight * slope;
-                wb[c](x, y) = weight * offset;
+                // Slope cov / (var g + floor), offset mean t - slope mean g;
+                // weight 1 / (mean squared error of the fit + fitFloor), the error
+                // var t - cov^2 (var g + 2 floor) / (var g + floor)^2 for this
+                // slope, all over the common denominator.
+                const float mt = t * inverse, mg = g * inverse;
+                const float vg = std::max(gg * inverse - mg * mg, 0.0f);
+                const float vt = std::max(tt * inverse - mt * mt, 0.0f);
+                const float cov = tg * inverse - mg * mt;
+                const float d = vg + s.floor;
+                const float n =
+                    std::max((vt + s.fitFloor) * (d * d) - cov * cov * (vg + 2.0f * s.floor),
+                             s.fitFloor * (d * d));
+                const float r = 1.0f / n;
+                wt[c](x, y) = (d * d) * r;
+                wa[c](x, y) = d * cov * r;
+                wb[c](x, y) = d * (d * mt - cov * mg) * r;
             }
         }
     // Tentative estimates of both colours at every site, clipped: the
@@ -72,17 +77,19 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 11)) continue;
             const int own = green(x, y, 0);
-            float mean[2][2];
+            float mean[2][3];
             for (int c = 0; c < 2; ++c) {
                 auto wk = [&](ptrdiff_t k) { return at(wt[c], x, y, k); };
                 auto ak = [&](ptrdiff_t k) { return at(wa[c], x, y, k); };
                 auto bk = [&](ptrdiff_t k) { return at(wb[c], x, y, k); };
-                const float total = five(wk) + six(wk);
-                mean[c][0] = (five(ak) + six(ak)) / total;
-                mean[c][1] = (five(bk) + six(bk)) / total;
+                mean[c][0] = five(ak) + six(ak);
+                mean[c][1] = five(bk) + six(bk);
+                mean[c][2] = five(wk) + six(wk);
             }
-            const float ownHere = s.Clip(mean[own][0] * other(x, y) + mean[own][1]);
-            const float otherHere = s.Clip(mean[1 - own][0] * m(x, y) + mean[1 - own][1]);
+            const float ownHere =
+                s.Clip((mean[own][0] * other(x, y) + mean[own][1]) / mean[own][2]);
+            const float otherHere =
+                s.Clip((mean[1 - own][0] * m(x, y) + mean[1 - own][1]) / mean[1 - own][2]);
             residual(x, y) = m(x, y) - ownHere;
             tentative(x, y) = otherHere;
         }
