@@ -169,6 +169,7 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
                               const RiGreenRings& r, float* rows, float* g, size_t y) {
     const size_t w = win.w;
     const float floor = win.varFloor, gradientFloor = win.gradientFloor;
+    const float inverseLimit = 1.0f / win.limit;
     float *sh = rows, *cv = rows + 4 * w;
     float* const hquad[3] = {rows + w, rows + 2 * w, rows + 3 * w};
     const size_t at = y * w;
@@ -197,10 +198,15 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
                                       (v3[x] + u3[x]) + tv.ns, smv[x], dfv[x], floor);
         const float gh5 = (((r0[x] + r1[x]) + r2[x]) + r3[x]) + r4[x];
         const float gv5 = (((cv[x - 2] + cv[x - 1]) + cv[x]) + cv[x + 1]) + cv[x + 2];
-        const float wh = 1.0f / (gh5 * gh5 + gradientFloor);
-        const float wv = 1.0f / (gv5 * gv5 + gradientFloor);
-        const float fused =
-            mm[x] + (wh * (eh.weighted / eh.total) + wv * (ev.weighted / ev.total)) / (wh + wv);
+        // The directions' estimates weighted by 1 / a and 1 / b, a and b their
+        // squared gradients (in units of the range, which keeps the products
+        // within float range at 16 bits) plus the floor, over one division:
+        // (b wh / th + a wv / tv) / (a + b) = (b wh tv + a wv th) / ((a + b) (th tv)),
+        // each product the same whichever direction is which.
+        const float gh = gh5 * inverseLimit, gv = gv5 * inverseLimit;
+        const float a = gh * gh + gradientFloor, b = gv * gv + gradientFloor;
+        const float fused = mm[x] + (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
+                                        ((a + b) * (eh.total * ev.total));
         out[x] = (x & 1) == green ? mm[x] : fused;
     }
 }

@@ -181,7 +181,7 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
         win.floor = win.limit * win.limit * 1e-6f;
         win.varFloor = win.limit * win.limit * 1.5e-10f;
         win.fitFloor = win.limit * win.limit * 1e-3f;
-        win.gradientFloor = win.limit * win.limit * (1e-10f / (255.0f * 255.0f));
+        win.gradientFloor = 1e-10f / (255.0f * 255.0f);
         float* q = memory.planes.data();
         const size_t n = win.w * RiPlaneRows(win.h);
         RiPlanes p{};

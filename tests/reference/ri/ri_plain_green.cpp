@@ -125,7 +125,7 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 continue;
             }
             // Each direction's LMMSE estimate of the difference.
-            float estimate[2];
+            float part[2][2];
             for (int d = 0; d < 2; ++d) {
                 Plane& diff = d == 0 ? dh : dv;
                 Plane& smooth = d == 0 ? sh : sv;
@@ -141,7 +141,8 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 const float spread = Sum9(sq) * kNinth - mean * mean;
                 const float signal = (spread > 0 ? spread : 0) + s.varFloor;
                 const float noise = Sum9(rs) * kNinth + s.varFloor;
-                estimate[d] = (noise * smooth(x, y) + signal * diff(x, y)) / (signal + noise);
+                part[d][0] = noise * smooth(x, y) + signal * diff(x, y);
+                part[d][1] = signal + noise;
             }
             // Weighted by the inverse square of each direction's gradient of
             // its difference, summed over 9 sites along it and 5 across:
@@ -155,14 +156,18 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 }
                 across[0][j + 2] = Sum9(a), across[1][j + 2] = Sum9(b);
             }
+            // Weights 1 / (gradient^2 + floor), the gradients in units of the
+            // range, each estimate LMMSE's weighted sum over its total; the
+            // weighted mean taken over one common denominator.
             float weight[2];
             for (int d = 0; d < 2; ++d) {
                 const float* r = across[d];
-                const float gradient = (((r[0] + r[1]) + r[2]) + r[3]) + r[4];
-                weight[d] = 1.0f / (gradient * gradient + s.gradientFloor);
+                const float gradient = ((((r[0] + r[1]) + r[2]) + r[3]) + r[4]) * (1.0f / s.limit);
+                weight[d] = gradient * gradient + s.gradientFloor;
             }
             g(x, y) = m(x, y) +
-                      (weight[0] * estimate[0] + weight[1] * estimate[1]) / (weight[0] + weight[1]);
+                      (weight[1] * part[0][0] * part[1][1] + weight[0] * part[1][0] * part[0][1]) /
+                          ((weight[0] + weight[1]) * (part[0][1] * part[1][1]));
         }
     return g;
 }
