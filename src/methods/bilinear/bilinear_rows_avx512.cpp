@@ -15,35 +15,35 @@ struct Avx512Ops {
     static constexpr size_t kBytes = 1, kColumns = 64;
     ORVEX_TARGET_AVX512 static V Load(const uint8_t* p) { return _mm512_loadu_si512(p); }
     ORVEX_TARGET_AVX512 static V Avg(V a, V b) { return _mm512_avg_epu8(a, b); }
+    // The bit logic as ternary operations whose first operand, which the
+    // instruction overwrites, is a temporary: no register copies.
     ORVEX_TARGET_AVX512 static V Mean4(V a, V b, V c, V d) {
         const V p = Avg(a, b), q = Avg(c, d);
-        const V odd =
-            _mm512_and_si512(_mm512_or_si512(_mm512_xor_si512(a, b), _mm512_xor_si512(c, d)),
-                             _mm512_and_si512(_mm512_xor_si512(p, q), _mm512_set1_epi8(1)));
-        return _mm512_sub_epi8(Avg(p, q), odd);
+        const V either = _mm512_ternarylogic_epi32(_mm512_xor_si512(a, b), c, d, 0xF6);  // A|B^C
+        const V both = _mm512_ternarylogic_epi32(either, p, q, 0x60);                    // A&(B^C)
+        return _mm512_sub_epi8(Avg(p, q), _mm512_and_si512(both, _mm512_set1_epi8(1)));
     }
     ORVEX_TARGET_AVX512 static V Colour(bool even) {
         const V lowHalf = _mm512_set1_epi16(0x00FF);
         return even ? lowHalf : _mm512_xor_si512(lowHalf, _mm512_set1_epi8(-1));
     }
-    // b where the mask is set, else a.
+    // b where the mask is set, else a (C ? B : A, overwriting a).
     ORVEX_TARGET_AVX512 static V Pick(V a, V b, V mask) {
-        return _mm512_ternarylogic_epi32(mask, b, a, 0xCA);
+        return _mm512_ternarylogic_epi32(a, b, mask, 0xD8);
     }
 };
 
-// 64 opaque pixels c0 | c1 << 8 | c2 << 16 | 0xff << 24: the words of the
-// unpacks hold, in 128-bit lane l, pixels 16 l + 4 k .. 16 l + 4 k + 3 for
-// k = 0 .. 3; a transpose of the lanes puts them in pixel order. kStream:
-// by streaming stores, each filling a whole line of a 64-byte aligned out.
+// 64 opaque pixels c0 | c1 << 8 | c2 << 16 | 0xff << 24. The unpacks work
+// within 128-bit lanes: the words they make from lane l hold the lane's
+// bytes 4 k .. 4 k + 3 for k = 0 .. 3, one word of pixels a vector. So the
+// channels' four-byte groups are first transposed (group 4 l + k from group
+// 4 k + l), and each unpacked word is then a whole output vector in pixel
+// order: one permute a channel instead of a lane transpose of the outputs.
+// kStream: by streaming stores, each filling a whole line of a 64-byte
+// aligned out.
 template <bool kStream>
 struct QuadOpaque512 {
     static constexpr size_t kPixelBytes = 4;
-    // The zero-masking form: GCC 12 warns of the plain one's undefined lanes.
-    template <int kImm>
-    ORVEX_TARGET_AVX512 static __m512i Shuffle(__m512i a, __m512i b) {
-        return _mm512_maskz_shuffle_i64x2(0xFF, a, b, kImm);
-    }
     ORVEX_TARGET_AVX512 static void Put(uint8_t* out, __m512i v) {
         if (kStream)
             _mm512_stream_si512(reinterpret_cast<__m512i*>(out), v);
@@ -52,16 +52,18 @@ struct QuadOpaque512 {
     }
     ORVEX_TARGET_AVX512 static void Store(uint8_t* out, __m512i s0, __m512i s1, __m512i s2) {
         const __m512i ff = _mm512_set1_epi8(-1);
-        const __m512i lo = _mm512_unpacklo_epi8(s0, s1), hi = _mm512_unpackhi_epi8(s0, s1);
-        const __m512i lo2 = _mm512_unpacklo_epi8(s2, ff), hi2 = _mm512_unpackhi_epi8(s2, ff);
-        const __m512i w0 = _mm512_unpacklo_epi16(lo, lo2), w1 = _mm512_unpackhi_epi16(lo, lo2);
-        const __m512i w2 = _mm512_unpacklo_epi16(hi, hi2), w3 = _mm512_unpackhi_epi16(hi, hi2);
-        const __m512i a = Shuffle<0x44>(w0, w1), b = Shuffle<0x44>(w2, w3);
-        const __m512i c = Shuffle<0xEE>(w0, w1), d = Shuffle<0xEE>(w2, w3);
-        Put(out, Shuffle<0x88>(a, b));
-        Put(out + 64, Shuffle<0xDD>(a, b));
-        Put(out + 128, Shuffle<0x88>(c, d));
-        Put(out + 192, Shuffle<0xDD>(c, d));
+        const __m512i groups =
+            _mm512_setr_epi32(0, 4, 8, 12, 1, 5, 9, 13, 2, 6, 10, 14, 3, 7, 11, 15);
+        // The zero-masking form: GCC 12 warns of the plain one's undefined lanes.
+        const __m512i t0 = _mm512_maskz_permutexvar_epi32(0xFFFF, groups, s0),
+                      t1 = _mm512_maskz_permutexvar_epi32(0xFFFF, groups, s1),
+                      t2 = _mm512_maskz_permutexvar_epi32(0xFFFF, groups, s2);
+        const __m512i lo = _mm512_unpacklo_epi8(t0, t1), hi = _mm512_unpackhi_epi8(t0, t1);
+        const __m512i lo2 = _mm512_unpacklo_epi8(t2, ff), hi2 = _mm512_unpackhi_epi8(t2, ff);
+        Put(out, _mm512_unpacklo_epi16(lo, lo2));
+        Put(out + 64, _mm512_unpackhi_epi16(lo, lo2));
+        Put(out + 128, _mm512_unpacklo_epi16(hi, hi2));
+        Put(out + 192, _mm512_unpackhi_epi16(hi, hi2));
     }
 };
 
