@@ -28,15 +28,14 @@ inline void CpuRelax() {
 #endif
 }
 
-// Waits until done() or kSpinTime has passed; true when done().
+// Waits until done() or kSpinTime has passed.
 template <class Done>
-bool SpinUntil(Done done) {
+void SpinUntil(Done done) {
     const auto end = std::chrono::steady_clock::now() + kSpinTime;
     for (unsigned i = 1; !done(); ++i) {
         CpuRelax();
-        if (i % 64 == 0 && std::chrono::steady_clock::now() > end) return done();
+        if (i % 64 == 0 && std::chrono::steady_clock::now() > end) return;
     }
-    return true;
 }
 
 struct Batch {
