@@ -74,8 +74,8 @@ ORVEX_INLINE uint16_t RiSample(float v, float limit) {
 }
 
 template <class S>
-ORVEX_INLINE void RiStrip(const Conversion& job, const RiPlanes& p, RiWindow win, ptrdiff_t left,
-                          ptrdiff_t top, size_t first, size_t width, const PackPlan& pack) {
+ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win, ptrdiff_t left,
+                         ptrdiff_t top, size_t first, size_t width, const PackPlan& pack) {
     const SourceView& f = job.frame;
     const size_t w = win.w, h = win.h;
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
@@ -193,8 +193,8 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
         p.rows = q;
         q += RiRowFloats(win.w, RiPlaneRows(win.h));
         p.out = reinterpret_cast<uint16_t*>(q);
-        RiStrip<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
-                   ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack);
+        RiTile<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
+                  ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack);
     }
 }
 
