@@ -3,6 +3,7 @@
 
 #include <string.h>
 
+#include "orvex_frame_memory.h"
 #include "orvex_properties.h"
 
 GST_DEBUG_CATEGORY(gst_orvex_demosaic_debug);
@@ -133,7 +134,8 @@ static gboolean gst_orvex_demosaic_propose_allocation(GstBaseTransform* trans,
 
 /* Downstream that offers no pool (fakesink, appsink) gets frames from one
  * of ours: fresh memory for every frame costs more than the fastest
- * methods' conversion. */
+ * methods' conversion. Unless downstream names an allocator, the frames are
+ * in huge pages. */
 static gboolean gst_orvex_demosaic_decide_allocation(GstBaseTransform* trans, GstQuery* query) {
     GstCaps* caps;
     GstVideoInfo info;
@@ -143,6 +145,13 @@ static gboolean gst_orvex_demosaic_decide_allocation(GstBaseTransform* trans, Gs
         GstBufferPool* pool = gst_video_buffer_pool_new();
         gst_query_add_allocation_pool(query, pool, GST_VIDEO_INFO_SIZE(&info), 2, 0);
         gst_object_unref(pool);
+        if (gst_query_get_n_allocation_params(query) == 0) {
+            GstAllocator* allocator = gst_orvex_frame_allocator_new();
+            GstAllocationParams params;
+            gst_allocation_params_init(&params);
+            gst_query_add_allocation_param(query, allocator, &params);
+            gst_object_unref(allocator);
+        }
     }
     return GST_BASE_TRANSFORM_CLASS(gst_orvex_demosaic_parent_class)
         ->decide_allocation(trans, query);
