@@ -6,11 +6,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "core/conversion.h"
 #include "engine/source_strips.h"
 #include "methods/ri/ri_demosaic.h"
+#include "methods/ri/ri_lines.h"
 #include "orvex2.h"
 #include "ri/ri_plain.h"
 #include "ri/ri_plain_stages.h"
@@ -301,6 +303,51 @@ TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
                                            << x << " level " << level;
                 }
             }
+}
+
+// Differences along L columns of n sites from the stages advancing together
+// (intermediates in rings) or one after the other (whole rows of scratch),
+// in a window wider than the block, sites outside [12, n - 12) left as -1;
+// their bits.
+template <size_t L>
+std::vector<uint32_t> ColumnDifferences(bool rings, size_t n, size_t green, float limit,
+                                        uint32_t seed) {
+    using namespace orvex;
+    const size_t stride = L + 3;
+    std::vector<uint8_t> bytes(stride * n);
+    testsupport::FillRandom(bytes.data(), bytes.size(), seed);
+    std::vector<float> m(bytes.size()), diff(m.size(), -1.0f), scratch(kRiLineRows * n * L);
+    for (size_t i = 0; i < m.size(); ++i)  // flat stretches too, where the floors decide
+        m[i] = i / stride % 37 < 12 ? limit / 3 : float(bytes[i]) * limit / 255;
+    const float floor = limit * limit * 1e-6f, fitFloor = limit * limit * 1e-3f;
+    if (rings)
+        RiColumnLines<L>(m.data(), stride, n, green, limit, floor, fitFloor, scratch.data(),
+                         diff.data(), stride);
+    else
+        RiLines<L>(m.data(), stride, n, green, limit, floor, fitFloor, scratch.data(), diff.data(),
+                   stride);
+    std::vector<uint32_t> bits(diff.size());
+    std::memcpy(bits.data(), diff.data(), diff.size() * sizeof(float));
+    return bits;
+}
+
+TEST(Ri, ColumnLinesInRingsMatchTheStagesOneAfterTheOther) {
+    // The shortest lines (each stage starting while the one before it is
+    // still in its first ring), lines of a few rings and of many, ending at
+    // every phase of a ring.
+    const struct {
+        size_t n, green;
+        float limit;
+    } kCases[] = {{25, 0, 255},  {25, 1, 255},  {26, 1, 4095},   {40, 0, 255},
+                  {47, 1, 1023}, {280, 0, 255}, {280, 1, 65535}, {301, 0, 4095}};
+    uint32_t seed = 11;
+    for (const auto& c : kCases) {
+        const auto f16 = ColumnDifferences<16>(true, c.n, c.green, c.limit, seed);
+        ASSERT_EQ(f16, ColumnDifferences<16>(false, c.n, c.green, c.limit, seed)) << c.n;
+        const auto f4 = ColumnDifferences<4>(true, c.n, c.green, c.limit, ++seed);
+        ASSERT_EQ(f4, ColumnDifferences<4>(false, c.n, c.green, c.limit, seed)) << c.n;
+        ++seed;
+    }
 }
 
 }  // namespace

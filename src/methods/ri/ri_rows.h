@@ -48,10 +48,10 @@ struct RiPlanes {
 // set, a few of the narrower ones.
 inline constexpr size_t kRiColumnBlock = 16;
 
-// Scratch rows of a window of w x h: a row's or a column block's line
-// scratch, or the green stage's five rows.
-inline size_t RiRowFloats(size_t w, size_t h) {
-    return kRiLineRows * std::max(w, kRiColumnBlock * h);
+// Scratch rows of a window w wide: a row's line scratch, a column block's
+// rings, or the green stage's five rows.
+inline size_t RiRowFloats(size_t w) {
+    return kRiLineRows * std::max(w, kRiColumnBlock * kRiLineSteps);
 }
 
 // Rows the planes of a window of h rows hold.
@@ -63,7 +63,7 @@ inline size_t RiPlaneRows(size_t h) {
 // scratch rows and three rows of samples.
 inline size_t RiPlaneFloats(size_t w, size_t h) {
     const size_t rows = RiPlaneRows(h);
-    return 3 * w * rows + (kRiRings * kRiRingRows + 2) * w + RiRowFloats(w, rows) +
+    return 3 * w * rows + (kRiRings * kRiRingRows + 2) * w + RiRowFloats(w) +
            (3 * (w - 2 * kRiMargin) + 1) / 2 + 1;
 }
 
@@ -73,9 +73,27 @@ ORVEX_INLINE uint16_t RiSample(float v, float limit) {
     return uint16_t(int32_t(std::min(std::max(q, 0.0f), limit)));
 }
 
+// The column differences of n rows of the window's samples m (its first
+// row's green parity `green`) into dv, a block of columns side by side at a
+// time, read and written in the planes (the last block may overlap the one
+// before, which writes the same values again).
+ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, size_t green,
+                                float* rings, float* dv) {
+    const size_t w = win.w;
+    constexpr size_t B = kRiColumnBlock;
+    for (size_t x = 18; x + 18 < w; x += B) {
+        const size_t x0 = std::min(x, w - B);
+        RiColumnLines<B>(m + x0, w, n, (green + x0) & 1, win.limit, win.floor, win.fitFloor, rings,
+                         dv + x0, w);
+    }
+}
+using RiChunkFn = void (*)(const RiWindow& win, const float* m, size_t n, size_t green,
+                           float* rings, float* dv);
+
 template <class S>
 ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win, ptrdiff_t left,
-                         ptrdiff_t top, size_t first, size_t width, const PackPlan& pack) {
+                         ptrdiff_t top, size_t first, size_t width, const PackPlan& pack,
+                         RiChunkFn chunk) {
     const SourceView& f = job.frame;
     const size_t w = win.w, h = win.h;
     const size_t redColumn = f.pattern & 1, redRow = f.pattern >> 1;
@@ -96,7 +114,6 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
     // is given its row's place in them, which keeps its ring slot and parity
     // since base is a whole number of rings.
     size_t base = 0, loaded = 0, differenced = 12;
-    constexpr size_t B = kRiColumnBlock;
     // Every stage a row at a time, each as far behind the newest row y as
     // the rows it reads reach ahead of its own.
     auto within = [h](size_t row, size_t edge) { return row >= edge && row + edge < h; };
@@ -116,15 +133,8 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             }
             for (; loaded < end + 12; ++loaded)
                 LoadMirroredRow<S>(f, top + ptrdiff_t(loaded), left, w, p.m + (loaded - base) * w);
-            // A block of columns side by side, read and written in the
-            // planes (the last block may overlap the one before, which
-            // writes the same values again).
             const size_t r0 = differenced - 12, at = (r0 - base) * w;
-            for (size_t x = 18; x + 18 < w; x += B) {
-                const size_t x0 = std::min(x, w - B);
-                RiLines<B>(p.m + at + x0, w, end - r0 + 12, (win.greenParity + r0 + x0) & 1,
-                           win.limit, win.floor, win.fitFloor, p.rows, p.dv + at + x0, w);
-            }
+            chunk(win, p.m + at, end - r0 + 12, (win.greenParity + r0) & 1, p.rows, p.dv + at);
             differenced = end;
         }
         const size_t at = y - base;
@@ -167,7 +177,8 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
 }
 
 template <class S>
-ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan& pack) {
+ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan& pack,
+                         RiChunkFn chunk) {
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
         return;
     const size_t width = job.dst.width, height = job.dst.height;
@@ -191,22 +202,35 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
         p.red = q, p.blue = q + win.w;
         q += 2 * win.w;
         p.rows = q;
-        q += RiRowFloats(win.w, RiPlaneRows(win.h));
+        q += RiRowFloats(win.w);
         p.out = reinterpret_cast<uint16_t*>(q);
         RiTile<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
-                  ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack);
+                  ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack, chunk);
     }
 }
 
 }  // namespace
 }  // namespace orvex
 
-// The passes of one build (portable or an instruction set's target).
-#define ORVEX_RI_SET(Name, TARGET)                                                    \
-    namespace {                                                                       \
-    template <class S>                                                                \
-    TARGET void Rows(const Conversion& job, RiMemory& memory, const PackPlan& pack) { \
-        RiRows<S>(job, memory, pack);                                                 \
-    }                                                                                 \
-    }                                                                                 \
+#if defined(__GNUC__)
+#define ORVEX_RI_APART __attribute__((noinline))
+#else
+#define ORVEX_RI_APART
+#endif
+
+// The passes of one build (portable or an instruction set's target). The
+// column differences are a function of their own: inlined into the tile's
+// pass, with all its other stages' pointers live, their loop ran short of
+// registers.
+#define ORVEX_RI_SET(Name, TARGET)                                                                \
+    namespace {                                                                                   \
+    TARGET ORVEX_RI_APART void Chunk(const RiWindow& win, const float* m, size_t n, size_t green, \
+                                     float* rings, float* dv) {                                   \
+        RiColumnChunk(win, m, n, green, rings, dv);                                               \
+    }                                                                                             \
+    template <class S>                                                                            \
+    TARGET void Rows(const Conversion& job, RiMemory& memory, const PackPlan& pack) {             \
+        RiRows<S>(job, memory, pack, Chunk);                                                      \
+    }                                                                                             \
+    }                                                                                             \
     extern const RiSet Name = {Rows<Sample8>, Rows<Sample16>};
