@@ -117,7 +117,7 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
     // Every stage a row at a time, each as far behind the newest row y as
     // the rows it reads reach ahead of its own.
     auto within = [h](size_t row, size_t edge) { return row >= edge && row + edge < h; };
-    for (size_t y = 0; y < h; ++y) {
+    for (size_t y = 0; y < h;) {
         // The column differences to row y + 4, the furthest this row's
         // stages read, a chunk of rows at a time; the chunk reads 12 rows of
         // samples either side.
@@ -137,42 +137,48 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             chunk(win, p.m + at, end - r0 + 12, (win.greenParity + r0) & 1, p.rows, p.dv + at);
             differenced = end;
         }
-        const size_t at = y - base;
-        if (within(y, 18)) {
-            RiLines<1>(p.m + at * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
-                       win.fitFloor, p.rows, dh[at], 1);
-            RiGreenRowGradients(win, dh[at], gr, p.rows, at);
+        // The rows whose stages read no further than the differences taken
+        // (the column stage's call kept out of their loop).
+        const size_t stop = differenced < h - 12 ? differenced - 4 : h;
+        for (; y < stop; ++y) {
+            const size_t at = y - base;
+            if (within(y, 18)) {
+                RiLines<1>(p.m + at * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
+                           win.fitFloor, p.rows, dh[at], 1);
+                RiGreenRowGradients(win, dh[at], gr, p.rows, at);
+            }
+            if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, at);
+            if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, at - 3);
+            if (y < 4 || !within(y - 4, 20)) continue;
+            const size_t yg = at - 4;
+            RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
+            // The colour's Laplacians read green two rows ahead.
+            const size_t yl = yg - 2;
+            if (within(yl + base, 22)) {
+                const size_t sites = (yl & 1) == ry ? rx : 1 - rx;
+                RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yl);
+            }
+            const size_t yc = yl - 2;
+            if (within(yc + base, 24))
+                for (const RiColourRings* c : {&red, &blue})
+                    RiColourCoefficients(win, sums, *c, p.rows, yc);
+            const size_t ym = yc - 2;
+            if (within(ym + base, 26))
+                for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
+            const size_t yo = ym - 1;
+            if (!within(yo + base, kRiMargin)) continue;
+            RiColourRow(win, p.m, red, p.red, yo);
+            RiColourRow(win, p.m, blue, p.blue, yo);
+            const float *r = p.red + kRiMargin, *g = p.g + yo * w + kRiMargin,
+                        *b = p.blue + kRiMargin;
+            ORVEX_RI_IVDEP
+            for (size_t x = 0; x < width; ++x) {
+                rr[x] = RiSample(r[x], limit);
+                gg[x] = RiSample(g[x], limit);
+                bb[x] = RiSample(b[x], limit);
+            }
+            pack.Put(pack.Row(job.dst, size_t(top) + base + yo - job.y), first, width, rr, gg, bb);
         }
-        if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, at);
-        if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, at - 3);
-        if (y < 4 || !within(y - 4, 20)) continue;
-        const size_t yg = at - 4;
-        RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
-        // The colour's Laplacians read green two rows ahead.
-        const size_t yl = yg - 2;
-        if (within(yl + base, 22)) {
-            const size_t sites = (yl & 1) == ry ? rx : 1 - rx;
-            RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yl);
-        }
-        const size_t yc = yl - 2;
-        if (within(yc + base, 24))
-            for (const RiColourRings* c : {&red, &blue})
-                RiColourCoefficients(win, sums, *c, p.rows, yc);
-        const size_t ym = yc - 2;
-        if (within(ym + base, 26))
-            for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
-        const size_t yo = ym - 1;
-        if (!within(yo + base, kRiMargin)) continue;
-        RiColourRow(win, p.m, red, p.red, yo);
-        RiColourRow(win, p.m, blue, p.blue, yo);
-        const float *r = p.red + kRiMargin, *g = p.g + yo * w + kRiMargin, *b = p.blue + kRiMargin;
-        ORVEX_RI_IVDEP
-        for (size_t x = 0; x < width; ++x) {
-            rr[x] = RiSample(r[x], limit);
-            gg[x] = RiSample(g[x], limit);
-            bb[x] = RiSample(b[x], limit);
-        }
-        pack.Put(pack.Row(job.dst, size_t(top) + base + yo - job.y), first, width, rr, gg, bb);
     }
 }
 
