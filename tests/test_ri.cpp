@@ -11,6 +11,7 @@
 
 #include "core/conversion.h"
 #include "engine/source_strips.h"
+#include "methods/ri/ri_block_lines.h"
 #include "methods/ri/ri_demosaic.h"
 #include "methods/ri/ri_lines.h"
 #include "orvex2.h"

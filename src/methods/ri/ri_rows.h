@@ -23,6 +23,7 @@
 #include <cstdint>
 
 #include "core/mirror.h"
+#include "methods/ri/ri_block_lines.h"
 #include "methods/ri/ri_colour.h"
 #include "methods/ri/ri_demosaic.h"
 #include "methods/ri/ri_green.h"
