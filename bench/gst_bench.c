@@ -10,7 +10,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
-#include <sys/mman.h>
+
+#include "orvex_frame_memory.h"
 
 static double seconds(void) {
     return (double)g_get_monotonic_time() / 1e6;
@@ -63,29 +64,6 @@ static double pipeline_fps(const char* converter, guint w, guint h, GstBuffer* f
     return ok ? n / t : 0;
 }
 
-/* Output memory of the kind the element's pool gives: frames of 4 MiB and
- * more in whole 2 MiB huge pages. */
-#define HUGE_PAGE ((gsize)2 << 20)
-#define HUGE_FRAME (2 * HUGE_PAGE)
-
-static guint8* frame_memory(gsize bytes) {
-    if (bytes < HUGE_FRAME) return g_malloc(bytes);
-    const gsize whole = (bytes + HUGE_PAGE - 1) / HUGE_PAGE * HUGE_PAGE;
-    void* p = NULL;
-    if (posix_memalign(&p, HUGE_PAGE, whole) != 0) abort();
-#ifdef MADV_HUGEPAGE
-    (void)madvise(p, whole, MADV_HUGEPAGE);
-#endif
-    return p;
-}
-
-static void frame_memory_free(guint8* p, gsize bytes) {
-    if (bytes < HUGE_FRAME)
-        g_free(p);
-    else
-        free(p);
-}
-
 /* Frames per second of the conversion called directly, one thread, into
  * two frames in turn: the pipeline's pool holds two, as fakesink keeps the
  * last, and a single frame small enough for the cache would measure the
@@ -93,8 +71,14 @@ static void frame_memory_free(guint8* p, gsize bytes) {
 static double direct_fps(guint w, guint h, GstBuffer* f, guint n) {
     GstMapInfo map;
     gst_buffer_map(f, &map, GST_MAP_READ);
-    const gsize bytes = (gsize)w * h * 4;
-    guint8* out[2] = {frame_memory(bytes), frame_memory(bytes)};
+    /* Frames from the allocator of the element's own pool. */
+    GstAllocator* pages = gst_orvex_frame_allocator_new();
+    GstMemory* mem[2] = {gst_allocator_alloc(pages, (gsize)w * h * 4, NULL),
+                         gst_allocator_alloc(pages, (gsize)w * h * 4, NULL)};
+    GstMapInfo frames[2];
+    gst_memory_map(mem[0], &frames[0], GST_MAP_WRITE);
+    gst_memory_map(mem[1], &frames[1], GST_MAP_WRITE);
+    guint8* out[2] = {frames[0].data, frames[1].data};
     orvex_image src = {map.data, (ptrdiff_t)w, 0, w, h, ORVEX_MOSAIC8, ORVEX_RGGB, 0};
     orvex_image dst[2] = {{out[0], (ptrdiff_t)w * 4, 0, w, h, ORVEX_BGRA32, 0, 0},
                           {out[1], (ptrdiff_t)w * 4, 0, w, h, ORVEX_BGRA32, 0, 0}};
@@ -106,8 +90,11 @@ static double direct_fps(guint w, guint h, GstBuffer* f, guint n) {
     const double t0 = seconds();
     for (guint k = 0; k < n; ++k) orvex_demosaic(&src, &dst[k % 2], ORVEX_BILINEAR, &o);
     const double t = seconds() - t0;
-    frame_memory_free(out[0], bytes);
-    frame_memory_free(out[1], bytes);
+    for (int k = 0; k < 2; ++k) {
+        gst_memory_unmap(mem[k], &frames[k]);
+        gst_memory_unref(mem[k]);
+    }
+    gst_object_unref(pages);
     gst_buffer_unmap(f, &map);
     return n / t;
 }
