@@ -38,8 +38,8 @@ ORVEX_INLINE float RiSixIn(const float* p, const RiWindowSteps& o, size_t l) {
 
 template <size_t L>
 struct RiBlockLines {
-    // Rings: the samples' pair sums 0-4, the coefficients 5-10, their pair
-    // sums 11-16, the tentative estimate 17 and the residual 18, each of
+    // Rings: the samples' pair sums 0-4, the coefficients 5-7, their pair
+    // sums 8-10, the tentative estimate 11 and the residual 12, each of
     // kRiLineSteps steps.
     static constexpr size_t kRing = kRiLineSteps * L;
     const float* m;
@@ -77,25 +77,20 @@ struct RiBlockLines {
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
             const RiProducts e = RiProductsAt(m, (y + 4) * ms + l, ms);
-            const float st = RiFiveIn(t2, o, l, e.t), ot = RiSixIn(t2, o, l);
-            const float sg = RiFiveIn(g2, o, l, e.g), og = RiSixIn(g2, o, l);
-            const float stg = RiFiveIn(x2, o, l, e.tg), otg = RiSixIn(x2, o, l);
-            const float sgg = RiFiveIn(y2, o, l, e.gg), ogg = RiSixIn(y2, o, l);
-            const float stt = RiFiveIn(z2, o, l, e.tt), ott = RiSixIn(z2, o, l);
-            const RiFit fs = RiFitOf(st, sg, stg, sgg, stt, 1.0f / 5, floor, fitFloor);
-            const RiFit fo = RiFitOf(ot, og, otg, ogg, ott, 1.0f / 6, floor, fitFloor);
-            c[l] = fs.w, c[kRing + l] = fs.wa, c[2 * kRing + l] = fs.wb;
-            c[3 * kRing + l] = fo.w, c[4 * kRing + l] = fo.wa, c[5 * kRing + l] = fo.wb;
+            const RiFit f = RiFitOf(RiFiveIn(t2, o, l, e.t), RiFiveIn(g2, o, l, e.g),
+                                    RiFiveIn(x2, o, l, e.tg), RiFiveIn(y2, o, l, e.gg),
+                                    RiFiveIn(z2, o, l, e.tt), 1.0f / 5, floor, fitFloor);
+            c[l] = f.w, c[kRing + l] = f.wa, c[2 * kRing + l] = f.wb;
         }
     }
 
     ORVEX_INLINE void CoefficientPairs(size_t x) const {
         float* __restrict r = ring + 5 * kRing;
         const size_t a = At(x), b = At(x + 2);
-        for (size_t k = 0; k < 6; ++k) {
+        for (size_t k = 0; k < 3; ++k) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l)
-                r[6 * kRing + k * kRing + a + l] = r[k * kRing + a + l] + r[k * kRing + b + l];
+                r[3 * kRing + k * kRing + a + l] = r[k * kRing + a + l] + r[k * kRing + b + l];
         }
     }
 
@@ -103,20 +98,15 @@ struct RiBlockLines {
         float* __restrict r = ring;
         const RiWindowSteps o = Window(y);
         const size_t e = At(y + 4), at = At(y);
-        const float *ws = r + 5 * kRing, *as = r + 6 * kRing, *bs = r + 7 * kRing,
-                    *wo = r + 8 * kRing, *ao = r + 9 * kRing, *bo = r + 10 * kRing;
-        const float *ws2 = r + 11 * kRing, *as2 = r + 12 * kRing, *bs2 = r + 13 * kRing,
-                    *wo2 = r + 14 * kRing, *ao2 = r + 15 * kRing, *bo2 = r + 16 * kRing;
-        float *tent = r + 17 * kRing + at, *res = r + 18 * kRing + at;
+        const float *ws = r + 5 * kRing, *as = r + 6 * kRing, *bs = r + 7 * kRing;
+        const float *ws2 = r + 8 * kRing, *as2 = r + 9 * kRing, *bs2 = r + 10 * kRing;
+        float *tent = r + 11 * kRing + at, *res = r + 12 * kRing + at;
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
             const size_t i = y * ms + l;
-            const float ow = RiFiveIn(ws2, o, l, ws[e + l]) + RiSixIn(wo2, o, l);
-            const float oa = RiFiveIn(as2, o, l, as[e + l]) + RiSixIn(ao2, o, l);
-            const float ob = RiFiveIn(bs2, o, l, bs[e + l]) + RiSixIn(bo2, o, l);
-            const float xw = RiFiveIn(wo2, o, l, wo[e + l]) + RiSixIn(ws2, o, l);
-            const float xa = RiFiveIn(ao2, o, l, ao[e + l]) + RiSixIn(as2, o, l);
-            const float xb = RiFiveIn(bo2, o, l, bo[e + l]) + RiSixIn(bs2, o, l);
+            const float ow = RiFiveIn(ws2, o, l, ws[e + l]), xw = RiSixIn(ws2, o, l);
+            const float oa = RiFiveIn(as2, o, l, as[e + l]), xa = RiSixIn(as2, o, l);
+            const float ob = RiFiveIn(bs2, o, l, bs[e + l]), xb = RiSixIn(bs2, o, l);
             const float v = (m[i - ms] + m[i + ms]) * 0.5f;
             const float own = RiClip((oa * v + ob) / ow, limit);
             res[l] = m[i] - own;
@@ -125,8 +115,8 @@ struct RiBlockLines {
     }
 
     ORVEX_INLINE void Differences(size_t x) const {
-        const float* tent = ring + 17 * kRing + At(x);
-        const float *res = ring + 18 * kRing, *before = res + At(x - 1), *after = res + At(x + 1);
+        const float* tent = ring + 11 * kRing + At(x);
+        const float *res = ring + 12 * kRing, *before = res + At(x - 1), *after = res + At(x + 1);
         float* __restrict d = diff + x * ds;
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
@@ -142,7 +132,7 @@ struct RiBlockLines {
         constexpr size_t k = kRiLineSlack;
         constexpr size_t c = 3 + k, q = 5 + 2 * k, t = 8 + 3 * k, d = 9 + 4 * k;
         for (size_t x = 1; x < n - 3 + 4 * k; ++x) {
-            if (x < n - 3) Pairs(x);
+            if (x >= 2 && x < n - 6) Pairs(x);
             if (x >= 6 + c && x < n - 6 + c) Coefficients(x - c);
             if (x >= 6 + q && x < n - 8 + q) CoefficientPairs(x - q);
             if (x >= 11 + t && x < n - 11 + t) Tentative(x - t);

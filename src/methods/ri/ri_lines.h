@@ -2,12 +2,16 @@
 // the line's colour at every site of a line, along a row of the strip or
 // along a block of its columns side by side. Included by ri_rows.h.
 //
-// A line alternates green and one colour, so the sites of a site's own
-// colour within its 11-site window are those an even step away (5), the
-// other colour's those an odd step away (6). Each window sum is split so:
-// five sites ((q[-4] + q[-2]) + (q[0] + q[2])) + q[4], six sites
-// ((q[-5] + q[-3]) + (q[-1] + q[1])) + (q[3] + q[5]); the pair sums are
-// kept, shared by neighbouring windows, and every site's sum is the same
+// A line alternates green and one colour. Each 11-site window fits the
+// colour of its centre, over the 5 sites of that colour (an even step away),
+// so the fits are taken on each colour's own sub-lattice of the line, as the
+// fast guided filter takes them on a subsampled grid (He and Sun, "Fast
+// guided filter", 2015); a site's estimate of a colour averages the fits of
+// the windows centred on that colour's sites among the 11 covering it: 5 an
+// even step away for its own colour, 6 an odd step away for the other. Each
+// sum is split so: five sites ((q[-4] + q[-2]) + (q[0] + q[2])) + q[4], six
+// sites ((q[-5] + q[-3]) + (q[-1] + q[1])) + (q[3] + q[5]); the pair sums
+// are kept, shared by neighbouring windows, and every site's sum is the same
 // expression of its own neighbours, whatever the strip or the vector width.
 // The products and the quad sums are formed again where they are read
 // rather than written and read back: a store costs more than the few
@@ -57,7 +61,7 @@ ORVEX_INLINE RiFit RiFitOf(float t, float g, float tg, float gg, float tt, float
 }
 
 // Rows of scratch a line needs, each as long as the line.
-inline constexpr size_t kRiLineRows = 19;
+inline constexpr size_t kRiLineRows = 13;
 
 // Lines side by side: site x of line l at x * L + l; a step along the lines
 // is L floats, so every stage is one loop over [a L, b L).
@@ -102,12 +106,12 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
     float* row[kRiLineRows];
     for (size_t k = 0; k < kRiLineRows; ++k) row[k] = scratch + k * n * L;
     // Pair sums of the samples, the interpolated other colour and the
-    // products, over sites [1, n - 3), what the windows centred at [6, n -
+    // products, over sites [2, n - 6), what the windows centred at [6, n -
     // 6) read.
     {
         float* __restrict t2 = row[0], * __restrict g2 = row[1], * __restrict x2 = row[2], * __restrict y2 = row[3], * __restrict z2 = row[4];
         ORVEX_RI_IVDEP
-        for (size_t x = 1; x < n - 3; ++x) {
+        for (size_t x = 2; x < n - 6; ++x) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t j = x * s + l, i = x * ms + l;
@@ -118,10 +122,10 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
         }
     }
     // Coefficients of the window centred at each site of [6, n - 6): the
-    // site's own colour as target over its 5 sites, the other over 6, each
-    // with the other's interpolation as guide, and each weighted by the
-    // inverse of its fit error; kept as w, w a and w b.
-    float* __restrict ws = row[5], * __restrict as = row[6], * __restrict bs = row[7], * __restrict wo = row[8], * __restrict ao = row[9], * __restrict bo = row[10];
+    // site's own colour as target over its 5 sites, with the other's
+    // interpolation as guide, weighted by the inverse of its fit error; kept
+    // as w, w a and w b.
+    float* __restrict ws = row[5], * __restrict as = row[6], * __restrict bs = row[7];
     {
         const float *t2 = row[0], *g2 = row[1], *x2 = row[2], *y2 = row[3], *z2 = row[4];
         ORVEX_RI_IVDEP
@@ -130,40 +134,31 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
             for (size_t l = 0; l < L; ++l) {
                 const size_t x = y * s + l;
                 const RiProducts e = RiProductsAt(m, (y + 4) * ms + l, ms);
-                const float st = RiFive(t2, x, s, e.t), ot = RiSix(t2, x, s);
-                const float sg = RiFive(g2, x, s, e.g), og = RiSix(g2, x, s);
-                const float stg = RiFive(x2, x, s, e.tg), otg = RiSix(x2, x, s);
-                const float sgg = RiFive(y2, x, s, e.gg), ogg = RiSix(y2, x, s);
-                const float stt = RiFive(z2, x, s, e.tt), ott = RiSix(z2, x, s);
-                const RiFit fs = RiFitOf(st, sg, stg, sgg, stt, 1.0f / 5, floor, fitFloor);
-                const RiFit fo = RiFitOf(ot, og, otg, ogg, ott, 1.0f / 6, floor, fitFloor);
-                ws[x] = fs.w, as[x] = fs.wa, bs[x] = fs.wb;
-                wo[x] = fo.w, ao[x] = fo.wa, bo[x] = fo.wb;
+                const RiFit f = RiFitOf(RiFive(t2, x, s, e.t), RiFive(g2, x, s, e.g),
+                                        RiFive(x2, x, s, e.tg), RiFive(y2, x, s, e.gg),
+                                        RiFive(z2, x, s, e.tt), 1.0f / 5, floor, fitFloor);
+                ws[x] = f.w, as[x] = f.wa, bs[x] = f.wb;
             }
         }
     }
     // Tentative estimates at [11, n - 11), clipped: the own colour from the
     // interpolated guide (for its residual), the other colour from the
-    // sample, by the weighted means of the coefficients. The own colour's
-    // are the "same" ones at the even steps and the "other" ones at the odd
-    // steps.
-    const float* c[6] = {ws, as, bs, wo, ao, bo};
-    for (size_t k = 0; k < 6; ++k) RiPairs<L>(c[k], row[11 + k], 6, n - 8);
-    float* __restrict tent = row[17], * __restrict res = row[18];
+    // sample, by the weighted means of the coefficients of the windows
+    // centred on that colour's sites, the 5 an even step away and the 6 an
+    // odd step away.
+    const float* c[3] = {ws, as, bs};
+    for (size_t k = 0; k < 3; ++k) RiPairs<L>(c[k], row[8 + k], 6, n - 8);
+    float* __restrict tent = row[11], * __restrict res = row[12];
     {
-        const float *ws2 = row[11], *as2 = row[12], *bs2 = row[13], *wo2 = row[14], *ao2 = row[15],
-                    *bo2 = row[16];
+        const float *ws2 = row[8], *as2 = row[9], *bs2 = row[10];
         ORVEX_RI_IVDEP
         for (size_t y = 11; y < n - 11; ++y) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t x = y * s + l, i = y * ms + l;
-                const float ow = RiFive(ws2, x, s, ws[x + 4 * s]) + RiSix(wo2, x, s);
-                const float oa = RiFive(as2, x, s, as[x + 4 * s]) + RiSix(ao2, x, s);
-                const float ob = RiFive(bs2, x, s, bs[x + 4 * s]) + RiSix(bo2, x, s);
-                const float xw = RiFive(wo2, x, s, wo[x + 4 * s]) + RiSix(ws2, x, s);
-                const float xa = RiFive(ao2, x, s, ao[x + 4 * s]) + RiSix(as2, x, s);
-                const float xb = RiFive(bo2, x, s, bo[x + 4 * s]) + RiSix(bs2, x, s);
+                const float ow = RiFive(ws2, x, s, ws[x + 4 * s]), xw = RiSix(ws2, x, s);
+                const float oa = RiFive(as2, x, s, as[x + 4 * s]), xa = RiSix(as2, x, s);
+                const float ob = RiFive(bs2, x, s, bs[x + 4 * s]), xb = RiSix(bs2, x, s);
                 const float o = (m[i - ms] + m[i + ms]) * 0.5f;
                 const float own = RiClip((oa * o + ob) / ow, limit);
                 res[x] = m[i] - own;

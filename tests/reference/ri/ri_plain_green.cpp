@@ -30,66 +30,59 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     // away, each in a fixed order.
     auto five = [](auto&& q) { return ((q(-4) + q(-2)) + (q(0) + q(2))) + q(4); };
     auto six = [](auto&& q) { return ((q(-5) + q(-3)) + (q(-1) + q(1))) + (q(3) + q(5)); };
-    // Coefficients of the window, for either colour (1 green, 0 the line's
-    // colour) as target with the other colour's interpolation as guide, over
-    // that colour's sites, each with the inverse of the window's fit error
-    // as weight; kept as w, w a and w b.
-    Plane wt[2], wa[2], wb[2];
-    for (int c = 0; c < 2; ++c) wt[c] = s.New(), wa[c] = s.New(), wb[c] = s.New();
+    // Coefficients of the window, its centre's colour as target with the
+    // other colour's interpolation as guide, over the 5 sites of the
+    // centre's colour, with the inverse of the window's fit error as
+    // weight; kept as w, w a and w b.
+    Plane wt = s.New(), wa = s.New(), wb = s.New();
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 6)) continue;
-            for (int c = 0; c < 2; ++c) {
-                auto sum = [&](auto&& value) {
-                    return green(x, y, 0) == c ? five(value) : six(value);
-                };
-                const float t = sum([&](ptrdiff_t k) { return at(m, x, y, k); });
-                const float g = sum([&](ptrdiff_t k) { return at(other, x, y, k); });
-                const float tg =
-                    sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(other, x, y, k); });
-                const float gg =
-                    sum([&](ptrdiff_t k) { return at(other, x, y, k) * at(other, x, y, k); });
-                const float tt = sum([&](ptrdiff_t k) { return at(m, x, y, k) * at(m, x, y, k); });
-                const bool fiveSites = green(x, y, 0) == c;
-                const float inverse = fiveSites ? 1.0f / 5 : 1.0f / 6;
-                // Slope cov / (var g + floor), offset mean t - slope mean g;
-                // weight 1 / (mean squared error of the fit + fitFloor), the error
-                // var t - cov^2 (var g + 2 floor) / (var g + floor)^2 for this
-                // slope, all over the common denominator.
-                const float mt = t * inverse, mg = g * inverse;
-                const float vg = std::max(gg * inverse - mg * mg, 0.0f);
-                const float vt = std::max(tt * inverse - mt * mt, 0.0f);
-                const float cov = tg * inverse - mg * mt;
-                const float d = vg + s.floor;
-                const float n =
-                    std::max((vt + s.fitFloor) * (d * d) - cov * cov * (vg + 2.0f * s.floor),
-                             s.fitFloor * (d * d));
-                const float r = 1.0f / n;
-                wt[c](x, y) = (d * d) * r;
-                wa[c](x, y) = d * cov * r;
-                wb[c](x, y) = d * (d * mt - cov * mg) * r;
-            }
+            const float t = five([&](ptrdiff_t k) { return at(m, x, y, k); });
+            const float g = five([&](ptrdiff_t k) { return at(other, x, y, k); });
+            const float tg = five([&](ptrdiff_t k) { return at(m, x, y, k) * at(other, x, y, k); });
+            const float gg =
+                five([&](ptrdiff_t k) { return at(other, x, y, k) * at(other, x, y, k); });
+            const float tt = five([&](ptrdiff_t k) { return at(m, x, y, k) * at(m, x, y, k); });
+            const float inverse = 1.0f / 5;
+            // Slope cov / (var g + floor), offset mean t - slope mean g;
+            // weight 1 / (mean squared error of the fit + fitFloor), the error
+            // var t - cov^2 (var g + 2 floor) / (var g + floor)^2 for this
+            // slope, all over the common denominator.
+            const float mt = t * inverse, mg = g * inverse;
+            const float vg = std::max(gg * inverse - mg * mg, 0.0f);
+            const float vt = std::max(tt * inverse - mt * mt, 0.0f);
+            const float cov = tg * inverse - mg * mt;
+            const float d = vg + s.floor;
+            const float n =
+                std::max((vt + s.fitFloor) * (d * d) - cov * cov * (vg + 2.0f * s.floor),
+                         s.fitFloor * (d * d));
+            const float r = 1.0f / n;
+            wt(x, y) = (d * d) * r;
+            wa(x, y) = d * cov * r;
+            wb(x, y) = d * (d * mt - cov * mg) * r;
         }
     // Tentative estimates of both colours at every site, clipped: the
-    // coefficients' weighted means over the 11 windows covering it.
+    // coefficients' weighted means over the windows centred on that
+    // colour's sites among the 11 covering it (an even step away for the
+    // site's own colour, an odd step for the other).
     Plane tentative = s.New(), residual = s.New();
+    auto wk = [&](ptrdiff_t x, ptrdiff_t y) {
+        return [&, x, y](ptrdiff_t k) { return at(wt, x, y, k); };
+    };
+    auto ak = [&](ptrdiff_t x, ptrdiff_t y) {
+        return [&, x, y](ptrdiff_t k) { return at(wa, x, y, k); };
+    };
+    auto bk = [&](ptrdiff_t x, ptrdiff_t y) {
+        return [&, x, y](ptrdiff_t k) { return at(wb, x, y, k); };
+    };
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 11)) continue;
-            const int own = green(x, y, 0);
-            float mean[2][3];
-            for (int c = 0; c < 2; ++c) {
-                auto wk = [&](ptrdiff_t k) { return at(wt[c], x, y, k); };
-                auto ak = [&](ptrdiff_t k) { return at(wa[c], x, y, k); };
-                auto bk = [&](ptrdiff_t k) { return at(wb[c], x, y, k); };
-                mean[c][0] = five(ak) + six(ak);
-                mean[c][1] = five(bk) + six(bk);
-                mean[c][2] = five(wk) + six(wk);
-            }
             const float ownHere =
-                s.Clip((mean[own][0] * other(x, y) + mean[own][1]) / mean[own][2]);
+                s.Clip((five(ak(x, y)) * other(x, y) + five(bk(x, y))) / five(wk(x, y)));
             const float otherHere =
-                s.Clip((mean[1 - own][0] * m(x, y) + mean[1 - own][1]) / mean[1 - own][2]);
+                s.Clip((six(ak(x, y)) * m(x, y) + six(bk(x, y))) / six(wk(x, y)));
             residual(x, y) = m(x, y) - ownHere;
             tentative(x, y) = otherHere;
         }
