@@ -7,11 +7,12 @@
 //
 // Along each row and each column both colours of the line are interpolated
 // linearly; a guided filter (He, Sun and Tang) over windows of 11 sites of
-// the line, with statistics over the sampled sites only, gives tentative
-// estimates of each colour from the other, its coefficients averaged over
-// the windows covering a site with the inverse of each window's fit error
-// (plus 1e-3 of the squared range) as weight (Kiku, Monno, Tanaka and
-// Okutomi, "Beyond color difference: residual interpolation for color image
+// the line, each window fitting its centre's colour over that colour's 5
+// sites, gives tentative estimates of each colour from the other, the
+// coefficients of the windows centred on the colour's sites averaged over
+// those covering a site with the inverse of each window's fit error (plus
+// 1e-3 of the squared range) as weight (Kiku, Monno, Tanaka and Okutomi,
+// "Beyond color difference: residual interpolation for color image
 // demosaicking", IEEE Transactions on Image Processing 25(3), 2016); the
 // residuals of the samples (sample minus tentative estimate) are
 // interpolated along the line and added back, which gives the difference
@@ -20,14 +21,18 @@
 // gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255 squared). Red
 // and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno, Tanaka and
 // Okutomi, "Minimized-Laplacian residual interpolation for color image demosaicking", SPIE 2014):
-// a guided filter of the full green over 5 x 5 windows, statistics at the colour's sites, whose
-// slope is the mean product of the colour's and green's Laplacians (step 2, the colour's own
-// sub-lattice) over green's mean squared Laplacian, each plus the floor (so a window without detail
-// keeps the colour difference, slope 1), plus the bilinearly interpolated residuals of their
-// samples. Tentative estimates are clipped to the sample range; the filters' variances and
-// squared Laplacians have a floor (1e-6 of the squared range), so flat areas divide by no zero.
-// Single precision with every sum in a fixed order, the same operations at every instruction-set
-// level.
+// a guided filter of the full green over the 5 x 5 windows centred on the colour's sites,
+// statistics at the 3 x 3 sites of the colour in each, whose slope is the mean product of the
+// colour's and green's Laplacians (step 2, the colour's own sub-lattice) over green's mean squared
+// Laplacian, each plus the floor (so a window without detail keeps the colour difference, slope
+// 1), a pixel's coefficients the means over the 9, 6 or 4 windows covering it, plus the
+// bilinearly interpolated residuals of their samples. Both filters take their windows on the
+// target colour's own sub-lattice only, as the fast guided filter takes its coefficients on a
+// subsampled grid (He and Sun, "Fast guided filter", arXiv 1505.00996, 2015): the fits cost half
+// (lines) and a quarter (red and blue) of the fits at every site, for the same picture. Tentative
+// estimates are clipped to the sample range; the filters' variances and squared Laplacians have a
+// floor (1e-6 of the squared range), so flat areas divide by no zero. Single precision with every
+// sum in a fixed order, the same operations at every instruction-set level.
 #pragma once
 
 #include <cstddef>

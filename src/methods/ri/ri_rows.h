@@ -155,14 +155,11 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
             // The colour's Laplacians read green two rows ahead.
             const size_t yl = yg - 2;
-            if (within(yl + base, 22)) {
-                const size_t sites = (yl & 1) == ry ? rx : 1 - rx;
-                RiColourRowSums(win, p.m, p.g, sites, sums, p.rows, yl);
-            }
+            if (within(yl + base, 22)) RiColourRowSums(win, p.m, p.g, sums, p.rows, yl);
+            // Each row is one colour's: its windows' coefficients.
             const size_t yc = yl - 2;
             if (within(yc + base, 24))
-                for (const RiColourRings* c : {&red, &blue})
-                    RiColourCoefficients(win, sums, *c, p.rows, yc);
+                RiColourCoefficients(win, sums, (yc & 1) == ry ? red : blue, p.rows, yc);
             const size_t ym = yc - 2;
             if (within(ym + base, 26))
                 for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
