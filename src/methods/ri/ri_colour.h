@@ -40,45 +40,64 @@ ORVEX_INLINE float RiLaplacianSlope(float lmg, float lgg, float inverse, float f
     return (lmg * inverse + floor) / (lgg * inverse + floor);
 }
 
-// The Laplacian of step 2 at column x of a row: four times the centre less
-// its four neighbours two sites away, the colour's own sub-lattice.
-ORVEX_INLINE float RiLaplacian(const float* up, const float* v, const float* down, size_t x) {
-    return (((4.0f * v[x] - v[x - 2]) - v[x + 2]) - up[x]) - down[x];
+// The Laplacian of step 2 at entry k of a row of the colour's sites: four
+// times the centre less its four neighbours two sites away (the entries
+// beside, and the rows two up and down), the colour's own sub-lattice.
+ORVEX_INLINE float RiLaplacian(const float* up, const float* v, const float* down, size_t k) {
+    return (((4.0f * v[k] - v[k - 1]) - v[k + 1]) - up[k]) - down[k];
 }
 
-// Row y of [22, h - 22), a row of the colour, of the row sums of its
-// statistics (target, guide, the product of their Laplacians, the guide's
-// squared Laplacian) over the three sites x - 2, x and x + 2, into four
-// rings at columns [24, w - 24); only those of the colour's columns are
-// read. `rows` holds two rows.
-ORVEX_INLINE void RiColourRowSums(const RiWindow& win, const float* m, const float* g,
-                                  const RiRing* sums, float* rows, size_t y) {
+// The colour's columns of a row kept apart: column x = cx + 2 k of the
+// window at entry k, so the passes that need only the colour's sites of its
+// rows run over them alone, with no strided access.
+struct RiColourSites {
+    RiRing m, g;  // the samples and green at the colour's columns, by row
+};
+
+// Row y of [20, h - 20), a row of a colour whose columns have parity cx:
+// its samples and green at the colour's columns of [20, w - 20).
+ORVEX_INLINE void RiColourSitesRow(const RiWindow& win, const float* m, const float* g, size_t cx,
+                                   const RiColourSites& c, size_t y) {
     const size_t w = win.w, at = y * w;
-    float* __restrict lmg = rows, * __restrict lgg = rows + w;
-    const float* __restrict t = m + at, * __restrict gr = g + at;
-    const float *tu = t - 2 * w, *td = t + 2 * w, *gu = gr - 2 * w, *gd = gr + 2 * w;
+    const float* __restrict mm = m + at + cx, * __restrict gr = g + at + cx;
+    float* __restrict cm = c.m[y], * __restrict cg = c.g[y];
     ORVEX_RI_IVDEP
-    for (size_t x = 22; x + 22 < w; ++x) {
-        const float lm = RiLaplacian(tu, t, td, x), lg = RiLaplacian(gu, gr, gd, x);
-        lmg[x] = lm * lg, lgg[x] = lg * lg;
+    for (size_t k = 10; cx + 2 * k + 20 < w; ++k) cm[k] = mm[2 * k], cg[k] = gr[2 * k];
+}
+
+// Row y of [22, h - 22), a row of a colour whose columns have parity cx, of
+// the row sums of its statistics (target, guide, the product of their
+// Laplacians, the guide's squared Laplacian) over its three sites x - 2, x
+// and x + 2, at its columns x of [24, w - 24), kept apart like the sites,
+// into four rings. `rows` holds two rows.
+ORVEX_INLINE void RiColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,
+                                  const RiRing* sums, float* rows, size_t y) {
+    const size_t w = win.w;
+    float* __restrict lmg = rows, * __restrict lgg = rows + w;
+    const float* __restrict t = c.m[y], * __restrict gr = c.g[y];
+    const float *tu = c.m[y - 2], *td = c.m[y + 2], *gu = c.g[y - 2], *gd = c.g[y + 2];
+    ORVEX_RI_IVDEP
+    for (size_t k = 11; cx + 2 * k + 22 < w; ++k) {
+        const float lm = RiLaplacian(tu, t, td, k), lg = RiLaplacian(gu, gr, gd, k);
+        lmg[k] = lm * lg, lgg[k] = lg * lg;
     }
     const float* q[4] = {t, gr, lmg, lgg};
-    for (size_t k = 0; k < 4; ++k) {
-        const float* __restrict v = q[k];
-        float* __restrict out = sums[k][y];
+    for (size_t j = 0; j < 4; ++j) {
+        const float* __restrict v = q[j];
+        float* __restrict out = sums[j][y];
         ORVEX_RI_IVDEP
-        for (size_t x = 24; x + 24 < w; ++x) out[x] = (v[x - 2] + v[x]) + v[x + 2];
+        for (size_t k = 12; cx + 2 * k + 24 < w; ++k) out[k] = (v[k - 1] + v[k]) + v[k + 1];
     }
 }
 
 // Row y of [24, h - 24), a row of the colour: the slopes and offsets of the
-// windows centred there, over the colour's rows y - 2, y and y + 2, and
-// their sums along the row over the centres within two columns (three about
-// a column of the colour, two about any other) into the rings; `rows` holds
-// two rows.
+// windows centred on its sites, over the colour's rows y - 2, y and y + 2,
+// and their sums along the row over the centres within two columns (three
+// about a column of the colour, two about any other) into the rings;
+// `rows` holds two rows.
 ORVEX_INLINE void RiColourCoefficients(const RiWindow& win, const RiRing* sums,
                                        const RiColourRings& c, float* rows, size_t y) {
-    const size_t w = win.w;
+    const size_t w = win.w, cx = c.cx;
     const float floor = win.floor;
     constexpr float kNinth = 1.0f / 9;
     const float *t0 = sums[0][y - 2], *g0 = sums[1][y - 2], *p0 = sums[2][y - 2],
@@ -88,26 +107,30 @@ ORVEX_INLINE void RiColourCoefficients(const RiWindow& win, const RiRing* sums,
                 *q2 = sums[3][y + 2];
     float* __restrict ao = rows, * __restrict bo = rows + w;
     ORVEX_RI_IVDEP
-    for (size_t x = 24; x + 24 < w; ++x) {
-        const float st = (t0[x] + t1[x]) + t2[x];
-        const float sg = (g0[x] + g1[x]) + g2[x];
-        const float slmg = (p0[x] + p1[x]) + p2[x];
-        const float slgg = (q0[x] + q1[x]) + q2[x];
+    for (size_t k = 12; cx + 2 * k + 24 < w; ++k) {
+        const float st = (t0[k] + t1[k]) + t2[k];
+        const float sg = (g0[k] + g1[k]) + g2[k];
+        const float slmg = (p0[k] + p1[k]) + p2[k];
+        const float slgg = (q0[k] + q1[k]) + q2[k];
         const float slope = RiLaplacianSlope(slmg, slgg, kNinth, floor);
-        ao[x] = slope;
-        bo[x] = (st - slope * sg) * kNinth;
+        ao[k] = slope;
+        bo[k] = (st - slope * sg) * kNinth;
     }
+    // Column cx + 2 k sums the centres k - 1, k and k + 1, the column before
+    // it k - 1 and k; columns [26, w - 26) are written (and column 25 when
+    // it is one before a column of the colour).
     const float* q[2] = {ao, bo};
     const RiRing* r[2] = {&c.ra, &c.rb};
-    const size_t cx = c.cx;
-    for (size_t k = 0; k < 2; ++k) {
-        const float* __restrict v = q[k];
-        float* __restrict out = (*r[k])[y];
+    for (size_t j = 0; j < 2; ++j) {
+        const float* __restrict v = q[j];
+        float* __restrict out = (*r[j])[y] + cx;
+        size_t k = 13;
         ORVEX_RI_IVDEP
-        for (size_t x = 26; x + 26 < w; ++x) {
-            const float three = (v[x - 2] + v[x]) + v[x + 2], two = v[x - 1] + v[x + 1];
-            out[x] = (x & 1) == cx ? three : two;
+        for (; cx + 2 * k + 26 < w; ++k) {
+            out[2 * k] = (v[k - 1] + v[k]) + v[k + 1];
+            out[2 * k - 1] = v[k - 1] + v[k];
         }
+        if (cx + 2 * k + 25 < w) out[2 * k - 1] = v[k - 1] + v[k];
     }
 }
 

@@ -34,8 +34,8 @@ namespace orvex {
 namespace {
 
 // The rings of a strip: the row differences, the green stage's, the colour
-// statistics' four and each colour's four.
-inline constexpr size_t kRiRings = 1 + kRiGreenRings + 4 + 2 * 4;
+// statistics' four, each colour's four and the colour's sites of each row.
+inline constexpr size_t kRiRings = 1 + kRiGreenRings + 4 + 2 * 4 + 2;
 
 struct RiPlanes {
     float *m, *dv, *g;  // whole planes of the window
@@ -109,6 +109,9 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
                  ry = size_t(ptrdiff_t(redRow) - top) & 1;
     const RiColourRings red{ring[12], ring[13], ring[14], ring[15], rx, ry};
     const RiColourRings blue{ring[16], ring[17], ring[18], ring[19], 1 - rx, 1 - ry};
+    const RiColourSites sites{ring[20], ring[21]};
+    // The column parity of the colour of row y.
+    auto columns = [rx, ry](size_t y) { return (y & 1) == ry ? rx : 1 - rx; };
     const float limit = win.limit;
     uint16_t *rr = p.out, *gg = rr + width, *bb = gg + width;
     // The planes hold the window's rows [base, base + kRiPlaneRows); a stage
@@ -153,9 +156,10 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             if (y < 4 || !within(y - 4, 20)) continue;
             const size_t yg = at - 4;
             RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
+            RiColourSitesRow(win, p.m, p.g, columns(yg), sites, yg);
             // The colour's Laplacians read green two rows ahead.
             const size_t yl = yg - 2;
-            if (within(yl + base, 22)) RiColourRowSums(win, p.m, p.g, sums, p.rows, yl);
+            if (within(yl + base, 22)) RiColourRowSums(win, sites, columns(yl), sums, p.rows, yl);
             // Each row is one colour's: its windows' coefficients.
             const size_t yc = yl - 2;
             if (within(yc + base, 24))
