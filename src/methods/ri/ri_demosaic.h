@@ -29,11 +29,11 @@
 // bilinearly interpolated residuals of their samples. Both filters take their windows on the
 // target colour's own sub-lattice only, as the fast guided filter takes its coefficients on a
 // subsampled grid (He and Sun, "Fast guided filter", arXiv 1505.00996, 2015), for the same
-// picture: the lines fit once a site instead of twice, and red and blue's statistics and fits run
-// on the colour's rows only (every column of them, the colour's kept). Tentative
-// estimates are clipped to the sample range; the filters' variances and squared Laplacians have a
-// floor (1e-6 of the squared range), so flat areas divide by no zero. Single precision with every
-// sum in a fixed order, the same operations at every instruction-set level.
+// picture: the lines fit once a site instead of twice, and red and blue's Laplacians, statistics
+// and fits run on the colour's sites only (each row's samples and green there kept apart).
+// Tentative estimates are clipped to the sample range; the filters' variances and squared
+// Laplacians have a floor (1e-6 of the squared range), so flat areas divide by no zero. Single
+// precision with every sum in a fixed order, the same operations at every instruction-set level.
 #pragma once
 
 #include <cstddef>
