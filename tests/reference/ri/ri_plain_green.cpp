@@ -67,22 +67,18 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     // colour's sites among the 11 covering it (an even step away for the
     // site's own colour, an odd step for the other).
     Plane tentative = s.New(), residual = s.New();
-    auto wk = [&](ptrdiff_t x, ptrdiff_t y) {
-        return [&, x, y](ptrdiff_t k) { return at(wt, x, y, k); };
-    };
-    auto ak = [&](ptrdiff_t x, ptrdiff_t y) {
-        return [&, x, y](ptrdiff_t k) { return at(wa, x, y, k); };
-    };
-    auto bk = [&](ptrdiff_t x, ptrdiff_t y) {
-        return [&, x, y](ptrdiff_t k) { return at(wb, x, y, k); };
+    // Plane p along the line through (x, y), k steps on.
+    auto along = [&](Plane& p, ptrdiff_t x, ptrdiff_t y) {
+        return [&at, &p, x, y](ptrdiff_t k) { return at(p, x, y, k); };
     };
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 11)) continue;
             const float ownHere =
-                s.Clip((five(ak(x, y)) * other(x, y) + five(bk(x, y))) / five(wk(x, y)));
-            const float otherHere =
-                s.Clip((six(ak(x, y)) * m(x, y) + six(bk(x, y))) / six(wk(x, y)));
+                s.Clip((five(along(wa, x, y)) * other(x, y) + five(along(wb, x, y))) /
+                       five(along(wt, x, y)));
+            const float otherHere = s.Clip((six(along(wa, x, y)) * m(x, y) + six(along(wb, x, y))) /
+                                           six(along(wt, x, y)));
             residual(x, y) = m(x, y) - ownHere;
             tentative(x, y) = otherHere;
         }

@@ -39,12 +39,6 @@ struct Strip {
     }
     Plane New() const { return Plane{std::vector<float>(ww * wh, 0.0f), ww}; }
     float Clip(float v) const { return std::min(std::max(v, 0.0f), limit); }
-    // Guided-filter slope from sums over n sites of target t, guide g, t g and g g.
-    float Slope(float t, float g, float tg, float gg, float inverse) const {
-        const float mt = t * inverse, mg = g * inverse;
-        const float spread = gg * inverse - mg * mg;
-        return (tg * inverse - mg * mt) / ((spread > 0 ? spread : 0) + floor);
-    }
 };
 
 // Green minus the line's colour at every site, estimated along rows (dx = 1)
