@@ -38,6 +38,24 @@ ORVEX_INLINE void LoadMirroredRow(const SourceView& f, ptrdiff_t row, ptrdiff_t 
         out[k] = T(S::Load(src, MirrorIndex(left + ptrdiff_t(k), f.width)));
 }
 
+// Asks the cache for the frame columns of what LoadMirroredRow(f, row,
+// left, count) will read, a row the caller reads later: a stage that loads a
+// block of rows at once otherwise waits on memory for each of them. Reads
+// nothing (a hint the processor may drop).
+template <class S>
+ORVEX_INLINE void PrefetchMirroredRow(const SourceView& f, ptrdiff_t row, ptrdiff_t left,
+                                      size_t count) {
+#if defined(__GNUC__)
+    const uint8_t* src = f.Row(MirrorIndex(row, f.height));
+    const size_t first = size_t(std::max<ptrdiff_t>(left, 0));
+    const size_t end = size_t(std::clamp<ptrdiff_t>(left + ptrdiff_t(count), 0, f.width));
+    for (size_t b = first * S::kBytes; b < end * S::kBytes; b += 64) __builtin_prefetch(src + b);
+    if (end > first) __builtin_prefetch(src + end * S::kBytes - 1);
+#else
+    (void)f, (void)row, (void)left, (void)count;
+#endif
+}
+
 // The same row split by column parity: entry k goes to even[k / 2] when k
 // is even, to odd[k / 2] when it is odd, for k in 0 .. 2 * half - 1.
 template <class S, class T>

@@ -32,8 +32,12 @@
 namespace orvex {
 namespace {
 
+// v limited to 0 .. limit, written as the selects a zeroing mask and the
+// vector minimum make (the library's clamp vectorises into compares and
+// blends for each bound).
 ORVEX_INLINE float RiClip(float v, float limit) {
-    return std::min(std::max(v, 0.0f), limit);
+    const float u = v > 0.0f ? v : 0.0f;
+    return u < limit ? u : limit;
 }
 
 // A window's guided-filter fit of target t to guide g over its n sites,

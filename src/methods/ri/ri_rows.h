@@ -45,6 +45,11 @@ struct RiPlanes {
     uint16_t* out;
 };
 
+// How far ahead of the row being finished its samples are asked of the
+// cache: about a chunk, so a chunk's rows arrive while the one before it is
+// finished.
+inline constexpr size_t kRiPrefetchRows = kRiChunkRows + 32;
+
 // Columns whose differences are taken side by side: one vector of the widest
 // set, a few of the narrower ones.
 inline constexpr size_t kRiColumnBlock = 16;
@@ -70,8 +75,7 @@ inline size_t RiPlaneFloats(size_t w, size_t h) {
 
 // floor(v + 0.5) limited to 0 .. limit.
 ORVEX_INLINE uint16_t RiSample(float v, float limit) {
-    const float q = std::floor(v + 0.5f);
-    return uint16_t(int32_t(std::min(std::max(q, 0.0f), limit)));
+    return uint16_t(int32_t(RiClip(std::floor(v + 0.5f), limit)));
 }
 
 // The column differences of n rows of the window's samples m (its first
@@ -146,6 +150,9 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
         const size_t stop = differenced < h - 12 ? differenced - 4 : h;
         for (; y < stop; ++y) {
             const size_t at = y - base;
+            // The samples the next chunk loads, a row of them at a time.
+            if (y + kRiPrefetchRows >= loaded && y + kRiPrefetchRows < h)
+                PrefetchMirroredRow<S>(f, top + ptrdiff_t(y + kRiPrefetchRows), left, w);
             if (within(y, 18)) {
                 RiLines<1>(p.m + at * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
                            win.fitFloor, p.rows, dh[at], 1);
