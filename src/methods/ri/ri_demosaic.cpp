@@ -14,7 +14,7 @@ ORVEX_RI_SET(kRiPortable, )
 void PrepareRi(const Conversion& job, RiMemory& memory) {
     const size_t tiles = (size_t(job.dst.width) + kRiTileColumns - 1) / kRiTileColumns;
     const size_t widest = (size_t(job.dst.width) + tiles - 1) / tiles + 1;
-    memory.planes.assign(RiPlaneFloats(widest + 2 * kRiMargin, job.dst.height + 2 * kRiMargin),
+    memory.planes.assign(RiPlaneFloats(RiWindowWidth(widest), job.dst.height + 2 * kRiMargin),
                          0.0f);
 }
 

@@ -50,9 +50,15 @@ struct RiPlanes {
 // finished.
 inline constexpr size_t kRiPrefetchRows = kRiChunkRows + 32;
 
+// Floats of a cache line. A window's rows start on lines (its memory starts
+// on one and its width is a whole number of them), and so do the blocks of
+// columns whose differences are taken side by side, whose loads and stores
+// then never split across two lines.
+inline constexpr size_t kRiLineFloats = 16;
+
 // Columns whose differences are taken side by side: one vector of the widest
-// set, a few of the narrower ones.
-inline constexpr size_t kRiColumnBlock = 16;
+// set, a few of the narrower ones, a cache line.
+inline constexpr size_t kRiColumnBlock = kRiLineFloats;
 
 // Scratch rows of a window w wide: a row's line scratch, a column block's
 // rings, or the green stage's five rows.
@@ -65,12 +71,25 @@ inline size_t RiPlaneRows(size_t h) {
     return std::min(kRiPlaneRows, h);
 }
 
+// The width of the window of a tile n columns wide: the tile, its margins
+// and the columns up to a whole cache line.
+inline size_t RiWindowWidth(size_t n) {
+    return (n + 2 * kRiMargin + kRiLineFloats - 1) & ~(kRiLineFloats - 1);
+}
+
 // Floats of a window of w x h: the planes, the rings, two colour rows, the
-// scratch rows and three rows of samples.
+// scratch rows and three rows of samples, and the floats before the first
+// cache line of the memory.
 inline size_t RiPlaneFloats(size_t w, size_t h) {
     const size_t rows = RiPlaneRows(h);
     return 3 * w * rows + (kRiRings * kRiRingRows + 2) * w + RiRowFloats(w) +
-           (3 * (w - 2 * kRiMargin) + 1) / 2 + 1;
+           (3 * (w - 2 * kRiMargin) + 1) / 2 + 1 + kRiLineFloats - 1;
+}
+
+// The first cache line of a window's memory.
+inline float* RiLineStart(float* p) {
+    const uintptr_t line = kRiLineFloats * sizeof(float);
+    return reinterpret_cast<float*>((reinterpret_cast<uintptr_t>(p) + line - 1) & ~(line - 1));
 }
 
 // floor(v + 0.5) limited to 0 .. limit.
@@ -80,17 +99,17 @@ ORVEX_INLINE uint16_t RiSample(float v, float limit) {
 
 // The column differences of n rows of the window's samples m (its first
 // row's green parity `green`) into dv, a block of columns side by side at a
-// time, read and written in the planes (the last block may overlap the one
-// before, which writes the same values again).
+// time, read and written in the planes: the blocks are the cache lines from
+// the one holding column 18 to the one holding column w - 19, the columns
+// the later stages read.
 ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, size_t green,
                                 float* rings, float* dv) {
     const size_t w = win.w;
     constexpr size_t B = kRiColumnBlock;
-    for (size_t x = 18; x + 18 < w; x += B) {
-        const size_t x0 = std::min(x, w - B);
-        RiColumnLines<B>(m + x0, w, n, (green + x0) & 1, win.limit, win.floor, win.fitFloor, rings,
-                         dv + x0, w);
-    }
+    static_assert(B == kRiLineFloats, "a block is a cache line");
+    for (size_t x = 18 & ~(B - 1); x + 18 < w; x += B)
+        RiColumnLines<B>(m + x, w, n, (green + x) & 1, win.limit, win.floor, win.fitFloor, rings,
+                         dv + x, w);
 }
 using RiChunkFn = void (*)(const RiWindow& win, const float* m, size_t n, size_t green,
                            float* rings, float* dv);
@@ -201,14 +220,14 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
     for (size_t k = 0; k < tiles; ++k) {
         const size_t first = width * k / tiles, end = width * (k + 1) / tiles;
         RiWindow win{};
-        win.w = end - first + 2 * kRiMargin;
+        win.w = RiWindowWidth(end - first);
         win.h = height + 2 * kRiMargin;
         win.limit = float(job.maxValue);
         win.floor = win.limit * win.limit * 1e-6f;
         win.varFloor = win.limit * win.limit * 1.5e-10f;
         win.fitFloor = win.limit * win.limit * 1e-3f;
         win.gradientFloor = 1e-10f / (255.0f * 255.0f);
-        float* q = memory.planes.data();
+        float* q = RiLineStart(memory.planes.data());
         const size_t n = win.w * RiPlaneRows(win.h);
         RiPlanes p{};
         for (float** plane : {&p.m, &p.dv, &p.g}) *plane = q, q += n;
