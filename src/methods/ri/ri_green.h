@@ -88,24 +88,21 @@ ORVEX_INLINE void RiQuadTerms(const RiTerms& a, const RiTerms& b, const RiTerms&
 // Quad sums along a row, q[x] = (v[x] + v[x + 1]) + (v[x + 2] + v[x + 3]),
 // over [a, b).
 ORVEX_INLINE void RiQuads(const float* __restrict v, float* __restrict q, size_t a, size_t b) {
-    ORVEX_RI_IVDEP
-    for (size_t x = a; x < b; ++x) q[x] = (v[x] + v[x + 1]) + (v[x + 2] + v[x + 3]);
+    RiSites(a, b, [&](size_t x) { q[x] = (v[x] + v[x + 1]) + (v[x + 2] + v[x + 3]); });
 }
 
 // Quad sums down four rows, (v0 + v1) + (v2 + v3), over [a, b).
 ORVEX_INLINE void RiQuadRows(const float* __restrict v0, const float* __restrict v1,
                              const float* __restrict v2, const float* __restrict v3,
                              float* __restrict q, size_t a, size_t b) {
-    ORVEX_RI_IVDEP
-    for (size_t x = a; x < b; ++x) q[x] = (v0[x] + v1[x]) + (v2[x] + v3[x]);
+    RiSites(a, b, [&](size_t x) { q[x] = (v0[x] + v1[x]) + (v2[x] + v3[x]); });
 }
 
 // Nine-site sums from two quad sums and the ninth site, (q0 + q1) + v,
 // over [a, b).
 ORVEX_INLINE void RiNineRows(const float* __restrict q0, const float* __restrict q1,
                              const float* __restrict v, float* __restrict out, size_t a, size_t b) {
-    ORVEX_RI_IVDEP
-    for (size_t x = a; x < b; ++x) out[x] = (q0[x] + q1[x]) + v[x];
+    RiSites(a, b, [&](size_t x) { out[x] = (q0[x] + q1[x]) + v[x]; });
 }
 
 // The green stage's rings: the column low-pass, the quad sums down the
@@ -125,11 +122,9 @@ ORVEX_INLINE void RiGreenColumnRow(const RiWindow& win, const float* dv, const R
     const ptrdiff_t s = ptrdiff_t(w);
     const float* d = dv + y * w;
     float* __restrict out = r.sv[y];
-    ORVEX_RI_IVDEP
-    for (size_t x = 20; x + 20 < w; ++x) out[x] = RiLowPass(d + x, s);
+    RiSites(20, w - 20, [&](size_t x) { out[x] = RiLowPass(d + x, s); });
     float* __restrict gv = r.gv[y];
-    ORVEX_RI_IVDEP
-    for (size_t x = 18; x + 18 < w; ++x) gv[x] = std::fabs(d[x - w] - d[x + w]);
+    RiSites(18, w - 18, [&](size_t x) { gv[x] = std::fabs(d[x - w] - d[x + w]); });
 }
 
 // Row y of [16, h - 19) of the quad sums down the columns (rows y .. y + 3).
@@ -139,10 +134,10 @@ ORVEX_INLINE void RiGreenQuadRow(const RiWindow& win, const float* dv, const RiG
     const float *s0 = r.sv[y], *s1 = r.sv[y + 1], *s2 = r.sv[y + 2], *s3 = r.sv[y + 3];
     const float* d = dv + y * w;
     float* const q[3] = {r.quad[0][y], r.quad[1][y], r.quad[2][y]};
-    ORVEX_RI_IVDEP
-    for (size_t x = 20; x + 20 < w; ++x)
+    RiSites(20, w - 20, [&](size_t x) {
         RiQuadTerms(RiTermsOf(s0[x], d[x]), RiTermsOf(s1[x], d[x + w]),
                     RiTermsOf(s2[x], d[x + 2 * w]), RiTermsOf(s3[x], d[x + 3 * w]), q, x);
+    });
     RiQuadRows(r.gv[y], r.gv[y + 1], r.gv[y + 2], r.gv[y + 3], r.gvq[y], 18, w - 18);
 }
 
@@ -152,12 +147,10 @@ ORVEX_INLINE void RiGreenRowGradients(const RiWindow& win, const float* d, const
                                       float* rows, size_t y) {
     const size_t w = win.w;
     float *hg = rows, *hgq = rows + w;
-    ORVEX_RI_IVDEP
-    for (size_t x = 13; x + 13 < w; ++x) hg[x] = std::fabs(d[x - 1] - d[x + 1]);
+    RiSites(13, w - 13, [&](size_t x) { hg[x] = std::fabs(d[x - 1] - d[x + 1]); });
     RiQuads(hg, hgq, 16, w - 19);
     float* __restrict gh = r.gh[y];
-    ORVEX_RI_IVDEP
-    for (size_t x = 20; x + 20 < w; ++x) gh[x] = (hgq[x - 4] + hgq[x]) + hg[x + 4];
+    RiSites(20, w - 20, [&](size_t x) { gh[x] = (hgq[x - 4] + hgq[x]) + hg[x + 4]; });
 }
 
 // Green at row y of [20, h - 20), columns [20, w - 20): each direction's
@@ -173,12 +166,11 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
     float *sh = rows, *cv = rows + 4 * w;
     float* const hquad[3] = {rows + w, rows + 2 * w, rows + 3 * w};
     const size_t at = y * w;
-    ORVEX_RI_IVDEP
-    for (size_t x = 16; x + 16 < w; ++x) sh[x] = RiLowPass(d + x, 1);
-    ORVEX_RI_IVDEP
-    for (size_t x = 16; x + 19 < w; ++x)
+    RiSites(16, w - 16, [&](size_t x) { sh[x] = RiLowPass(d + x, 1); });
+    RiSites(16, w - 19, [&](size_t x) {
         RiQuadTerms(RiTermsOf(sh[x], d[x]), RiTermsOf(sh[x + 1], d[x + 1]),
                     RiTermsOf(sh[x + 2], d[x + 2]), RiTermsOf(sh[x + 3], d[x + 3]), hquad, x);
+    });
     RiNineRows(r.gvq[y - 4], r.gvq[y], r.gv[y + 4], cv, 18, w - 18);
     const float *v1 = r.quad[0][y - 4], *v2 = r.quad[1][y - 4], *v3 = r.quad[2][y - 4];
     const float *u1 = r.quad[0][y], *u2 = r.quad[1][y], *u3 = r.quad[2][y];
@@ -189,8 +181,7 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
                 *r4 = r.gh[y + 2];
     float* out = g + at;
     const size_t green = (win.greenParity + y) & 1;
-    ORVEX_RI_IVDEP
-    for (size_t x = 20; x + 20 < w; ++x) {
+    RiSites(20, w - 20, [&](size_t x) {
         const RiTerms th = RiTermsOf(sh[x + 4], d[x + 4]), tv = RiTermsOf(e1[x], e4[x]);
         const RiEstimate eh = RiLmmse((h1[x - 4] + h1[x]) + th.sm, (h2[x - 4] + h2[x]) + th.sq,
                                       (h3[x - 4] + h3[x]) + th.ns, sh[x], d[x], floor);
@@ -208,7 +199,7 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
         const float fused = mm[x] + (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
                                         ((a + b) * (eh.total * ev.total));
         out[x] = (x & 1) == green ? mm[x] : fused;
-    }
+    });
 }
 
 }  // namespace

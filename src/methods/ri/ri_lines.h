@@ -35,6 +35,24 @@ namespace {
 // v limited to 0 .. limit, written as the selects a zeroing mask and the
 // vector minimum make (the library's clamp vectorises into compares and
 // blends for each bound).
+// Sites [a, b) of a pass along a row, f(x) at each: the first 16 from a,
+// then those from the next multiple of 16 on, which computes the sites
+// between twice (the same values: f writes nothing the pass reads). A row
+// of the window starts on a cache line, so the vector loop's loads and
+// stores at the site itself then fall on whole lines.
+template <class F>
+ORVEX_INLINE void RiSites(size_t a, size_t b, F&& f) {
+    constexpr size_t kLine = 16;
+    size_t x = a;
+    if (a % kLine != 0 && b >= a + kLine) {
+        ORVEX_RI_IVDEP
+        for (size_t k = 0; k < kLine; ++k) f(a + k);
+        x = (a + kLine) & ~(kLine - 1);
+    }
+    ORVEX_RI_IVDEP
+    for (; x < b; ++x) f(x);
+}
+
 ORVEX_INLINE float RiClip(float v, float limit) {
     const float u = v > 0.0f ? v : 0.0f;
     return u < limit ? u : limit;
@@ -73,8 +91,7 @@ inline constexpr size_t kRiLineRows = 13;
 // Pair sums p2[j] = q[j] + q[j + 2 L] over sites [a, b).
 template <size_t L>
 ORVEX_INLINE void RiPairs(const float* __restrict q, float* __restrict p2, size_t a, size_t b) {
-    ORVEX_RI_IVDEP
-    for (size_t j = a * L; j < b * L; ++j) p2[j] = q[j] + q[j + 2 * L];
+    RiSites(a * L, b * L, [&](size_t j) { p2[j] = q[j] + q[j + 2 * L]; });
 }
 
 // The line's other colour at site j, linearly interpolated from the
@@ -114,8 +131,7 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
     // 6) read.
     {
         float* __restrict t2 = row[0], * __restrict g2 = row[1], * __restrict x2 = row[2], * __restrict y2 = row[3], * __restrict z2 = row[4];
-        ORVEX_RI_IVDEP
-        for (size_t x = 2; x < n - 6; ++x) {
+        RiSites(2, n - 6, [&](size_t x) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t j = x * s + l, i = x * ms + l;
@@ -123,7 +139,7 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
                 t2[j] = u.t + v.t, g2[j] = u.g + v.g, x2[j] = u.tg + v.tg;
                 y2[j] = u.gg + v.gg, z2[j] = u.tt + v.tt;
             }
-        }
+        });
     }
     // Coefficients of the window centred at each site of [6, n - 6): the
     // site's own colour as target over its 5 sites, with the other's
@@ -132,8 +148,7 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
     float* __restrict ws = row[5], * __restrict as = row[6], * __restrict bs = row[7];
     {
         const float *t2 = row[0], *g2 = row[1], *x2 = row[2], *y2 = row[3], *z2 = row[4];
-        ORVEX_RI_IVDEP
-        for (size_t y = 6; y < n - 6; ++y) {
+        RiSites(6, n - 6, [&](size_t y) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t x = y * s + l;
@@ -143,7 +158,7 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
                                         RiFive(z2, x, s, e.tt), 1.0f / 5, floor, fitFloor);
                 ws[x] = f.w, as[x] = f.wa, bs[x] = f.wb;
             }
-        }
+        });
     }
     // Tentative estimates at [11, n - 11), clipped: the own colour from the
     // interpolated guide (for its residual), the other colour from the
@@ -155,8 +170,7 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
     float* __restrict tent = row[11], * __restrict res = row[12];
     {
         const float *ws2 = row[8], *as2 = row[9], *bs2 = row[10];
-        ORVEX_RI_IVDEP
-        for (size_t y = 11; y < n - 11; ++y) {
+        RiSites(11, n - 11, [&](size_t y) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t x = y * s + l, i = y * ms + l;
@@ -168,17 +182,16 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
                 res[x] = m[i] - own;
                 tent[x] = RiClip((xa * m[i] + xb) / xw, limit);
             }
-        }
+        });
     }
-    ORVEX_RI_IVDEP
-    for (size_t x = 12; x + 12 < n; ++x) {
+    RiSites(12, n - 12, [&](size_t x) {
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
             const size_t j = x * s + l, i = x * ms + l;
             const float est = tent[j] + (res[j - s] + res[j + s]) * 0.5f;
             diff[x * ds + l] = ((x + l) & 1) == green ? m[i] - est : est - m[i];
         }
-    }
+    });
 }
 
 }  // namespace
