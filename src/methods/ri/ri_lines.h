@@ -32,9 +32,6 @@
 namespace orvex {
 namespace {
 
-// v limited to 0 .. limit, written as the selects a zeroing mask and the
-// vector minimum make (the library's clamp vectorises into compares and
-// blends for each bound).
 // Sites [a, b) of a pass along a row, f(x) at each: the first 16 from a,
 // then those from the next multiple of 16 on, which computes the sites
 // between twice (the same values: f writes nothing the pass reads). A row
@@ -53,6 +50,9 @@ ORVEX_INLINE void RiSites(size_t a, size_t b, F&& f) {
     for (; x < b; ++x) f(x);
 }
 
+// v limited to 0 .. limit, written as the selects a zeroing mask and the
+// vector minimum make (the library's clamp vectorises into compares and
+// blends for each bound).
 ORVEX_INLINE float RiClip(float v, float limit) {
     const float u = v > 0.0f ? v : 0.0f;
     return u < limit ? u : limit;
