@@ -32,14 +32,20 @@
 namespace orvex {
 namespace {
 
-// Sites [a, b) of a pass along a row, f(x) at each: the first 16 from a,
-// then those from the next multiple of 16 on, which computes the sites
-// between twice (the same values: f writes nothing the pass reads). A row
-// of the window starts on a cache line, so the vector loop's loads and
-// stores at the site itself then fall on whole lines.
+// Floats of a cache line. A window's rows start on lines (its memory starts
+// on one and its width is a whole number of them), and so do the blocks of
+// columns whose differences are taken side by side, whose loads and stores
+// then never split across two lines.
+inline constexpr size_t kRiLineFloats = 16;
+
+// Sites [a, b) of a pass along a row, f(x) at each: a line's worth from a,
+// then those from the next line on, which computes the sites between twice
+// (the same values: f writes nothing the pass reads). A row of the window
+// starts on a line, so the vector loop's loads and stores at the site
+// itself then fall on whole lines.
 template <class F>
 ORVEX_INLINE void RiSites(size_t a, size_t b, F&& f) {
-    constexpr size_t kLine = 16;
+    constexpr size_t kLine = kRiLineFloats;
     size_t x = a;
     if (a % kLine != 0 && b >= a + kLine) {
         ORVEX_RI_IVDEP

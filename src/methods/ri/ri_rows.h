@@ -50,12 +50,6 @@ struct RiPlanes {
 // finished.
 inline constexpr size_t kRiPrefetchRows = kRiChunkRows + 32;
 
-// Floats of a cache line. A window's rows start on lines (its memory starts
-// on one and its width is a whole number of them), and so do the blocks of
-// columns whose differences are taken side by side, whose loads and stores
-// then never split across two lines.
-inline constexpr size_t kRiLineFloats = 16;
-
 // Columns whose differences are taken side by side: one vector of the widest
 // set, a few of the narrower ones, a cache line.
 inline constexpr size_t kRiColumnBlock = kRiLineFloats;
@@ -106,7 +100,6 @@ ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, s
                                 float* rings, float* dv) {
     const size_t w = win.w;
     constexpr size_t B = kRiColumnBlock;
-    static_assert(B == kRiLineFloats, "a block is a cache line");
     for (size_t x = 18 & ~(B - 1); x + 18 < w; x += B)
         RiColumnLines<B>(m + x, w, n, (green + x) & 1, win.limit, win.floor, win.fitFloor, rings,
                          dv + x, w);
