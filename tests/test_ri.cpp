@@ -14,6 +14,7 @@
 #include "methods/ri/ri_block_lines.h"
 #include "methods/ri/ri_demosaic.h"
 #include "methods/ri/ri_lines.h"
+#include "methods/ri/ri_row_blocks_avx512.h"
 #include "orvex2.h"
 #include "ri/ri_plain.h"
 #include "ri/ri_plain_stages.h"
@@ -350,5 +351,40 @@ TEST(Ri, ColumnLinesInRingsMatchTheStagesOneAfterTheOther) {
         ++seed;
     }
 }
+
+#if defined(ORVEX_X86)
+// A row's differences from the AVX-512 blocks against the stages one after
+// the other, on rows of a few blocks and of many, with flat stretches where
+// the floors decide, at both green phases and several ranges: every site of
+// [12, n - 12), bit for bit.
+TEST(Ri, RowLinesInBlocksMatchTheStagesOneAfterTheOther) {
+    using namespace orvex;
+    if (!ProcessSimd().Has(Isa::Avx512)) GTEST_SKIP() << "no AVX-512";
+    const struct {
+        size_t n, green;
+        float limit;
+    } kCases[] = {{32, 0, 255},  {48, 1, 255},    {64, 1, 4095},
+                  {576, 0, 255}, {576, 1, 65535}, {1040, 0, 1023}};
+    uint32_t seed = 3;
+    for (const auto& c : kCases) {
+        // Room for the blocks' reach beyond the row, on cache lines.
+        std::vector<float> memory(4 * c.n + kRiLineRows * RiRowLinesStride(c.n) + 64);
+        float* m = memory.data() + (16 - reinterpret_cast<uintptr_t>(memory.data()) / 4 % 16) % 16;
+        float *blocks = m + 2 * c.n, *scratch = blocks + c.n;
+        std::vector<uint8_t> bytes(c.n);
+        testsupport::FillRandom(bytes.data(), bytes.size(), seed++);
+        for (size_t x = 0; x < c.n; ++x)
+            m[x] = x % 37 < 12 ? c.limit / 3 : float(bytes[x]) * c.limit / 255;
+        const float floor = c.limit * c.limit * 1e-6f, fitFloor = c.limit * c.limit * 1e-3f;
+        std::vector<float> stages(c.n), lineScratch(kRiLineRows * c.n);
+        RiLines<1>(m, 1, c.n, c.green, c.limit, floor, fitFloor, lineScratch.data(), stages.data(),
+                   1);
+        RiRowLinesAvx512(m, c.n, c.green, c.limit, floor, fitFloor, scratch, blocks);
+        for (size_t x = 12; x + 12 < c.n; ++x)
+            ASSERT_EQ(std::memcmp(&stages[x], &blocks[x], sizeof(float)), 0)
+                << c.n << " site " << x;
+    }
+}
+#endif
 
 }  // namespace

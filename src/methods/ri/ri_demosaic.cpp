@@ -9,7 +9,7 @@
 
 namespace orvex {
 
-ORVEX_RI_SET(kRiPortable, )
+ORVEX_RI_SET(kRiPortable, , RiRowPasses)
 
 void PrepareRi(const Conversion& job, RiMemory& memory) {
     const size_t tiles = (size_t(job.dst.width) + kRiTileColumns - 1) / kRiTileColumns;

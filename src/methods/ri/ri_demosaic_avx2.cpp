@@ -7,7 +7,7 @@
 namespace orvex {
 
 #if defined(ORVEX_X86)
-ORVEX_RI_SET(kRiAvx2, ORVEX_TARGET_AVX2)
+ORVEX_RI_SET(kRiAvx2, ORVEX_TARGET_AVX2, RiRowPasses)
 #else
 extern const RiSet kRiAvx2 = {};
 #endif

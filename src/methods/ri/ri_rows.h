@@ -55,9 +55,10 @@ inline constexpr size_t kRiPrefetchRows = kRiChunkRows + 32;
 inline constexpr size_t kRiColumnBlock = kRiLineFloats;
 
 // Scratch rows of a window w wide: a row's line scratch, a column block's
-// rings, or the green stage's five rows.
+// rings, or the green stage's five rows; each with two cache lines of slack,
+// which the AVX-512 blocks along a row read beyond a row's end.
 inline size_t RiRowFloats(size_t w) {
-    return kRiLineRows * std::max(w, kRiColumnBlock * kRiLineSteps);
+    return kRiLineRows * (std::max(w, kRiColumnBlock * kRiLineSteps) + 2 * kRiLineFloats);
 }
 
 // Rows the planes of a window of h rows hold.
@@ -107,7 +108,26 @@ ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, s
 using RiChunkFn = void (*)(const RiWindow& win, const float* m, size_t n, size_t green,
                            float* rings, float* dv);
 
-template <class S>
+// The passes along a row of the line and green stages, as every build
+// compiles them; a build may pass kernels of its own that give the same
+// values (P of RiRows).
+struct RiRowPasses {
+    static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
+                                   float* diff) {
+        RiLines<1>(m, 1, win.w, green, win.limit, win.floor, win.fitFloor, rows, diff, 1);
+    }
+    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
+                                       float* rows, size_t y) {
+        RiGreenRowGradients(win, d, r, rows, y);
+    }
+    static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
+                                  const float* dv, const RiGreenRings& r, float* rows, float* g,
+                                  size_t y) {
+        RiGreenFuse(win, m, d, dv, r, rows, g, y);
+    }
+};
+
+template <class S, class P>
 ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win, ptrdiff_t left,
                          ptrdiff_t top, size_t first, size_t width, const PackPlan& pack,
                          RiChunkFn chunk) {
@@ -166,15 +186,14 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             if (y + kRiPrefetchRows >= loaded && y + kRiPrefetchRows < h)
                 PrefetchMirroredRow<S>(f, top + ptrdiff_t(y + kRiPrefetchRows), left, w);
             if (within(y, 18)) {
-                RiLines<1>(p.m + at * w, 1, w, (win.greenParity + y) & 1, win.limit, win.floor,
-                           win.fitFloor, p.rows, dh[at], 1);
-                RiGreenRowGradients(win, dh[at], gr, p.rows, at);
+                P::Lines(win, p.m + at * w, (win.greenParity + y) & 1, p.rows, dh[at]);
+                P::Gradients(win, dh[at], gr, p.rows, at);
             }
             if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, at);
             if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, at - 3);
             if (y < 4 || !within(y - 4, 20)) continue;
             const size_t yg = at - 4;
-            RiGreenFuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
+            P::Fuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
             RiColourSitesRow(win, p.m, p.g, columns(yg), sites, yg);
             // The colour's Laplacians read green two rows ahead.
             const size_t yl = yg - 2;
@@ -203,7 +222,7 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
     }
 }
 
-template <class S>
+template <class S, class P>
 ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan& pack,
                          RiChunkFn chunk) {
     if (!pack.Valid() || job.frame.width < 2 || job.frame.height < 2 || job.frame.pattern > kBggr)
@@ -231,8 +250,8 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
         p.rows = q;
         q += RiRowFloats(win.w);
         p.out = reinterpret_cast<uint16_t*>(q);
-        RiTile<S>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
-                  ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack, chunk);
+        RiTile<S, P>(job, p, win, ptrdiff_t(job.x + first) - ptrdiff_t(kRiMargin),
+                     ptrdiff_t(job.y) - ptrdiff_t(kRiMargin), first, end - first, pack, chunk);
     }
 }
 
@@ -245,11 +264,12 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
 #define ORVEX_RI_APART
 #endif
 
-// The passes of one build (portable or an instruction set's target). The
+// The passes of one build (portable or an instruction set's target), its
+// passes along a row PASSES (RiRowPasses or kernels of the build's own). The
 // column differences are a function of their own: inlined into the tile's
 // pass, with all its other stages' pointers live, their loop ran short of
 // registers.
-#define ORVEX_RI_SET(Name, TARGET)                                                                \
+#define ORVEX_RI_SET(Name, TARGET, PASSES)                                                        \
     namespace {                                                                                   \
     TARGET ORVEX_RI_APART void Chunk(const RiWindow& win, const float* m, size_t n, size_t green, \
                                      float* rings, float* dv) {                                   \
@@ -257,7 +277,7 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
     }                                                                                             \
     template <class S>                                                                            \
     TARGET void Rows(const Conversion& job, RiMemory& memory, const PackPlan& pack) {             \
-        RiRows<S>(job, memory, pack, Chunk);                                                      \
+        RiRows<S, PASSES>(job, memory, pack, Chunk);                                              \
     }                                                                                             \
     }                                                                                             \
     extern const RiSet Name = {Rows<Sample8>, Rows<Sample16>};
