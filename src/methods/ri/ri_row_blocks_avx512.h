@@ -13,6 +13,8 @@
 
 #include <cstddef>
 
+#include "methods/ri/ri_blocks_avx512.h"
+#include "methods/ri/ri_colour_blocks_avx512.h"
 #include "methods/ri/ri_green.h"
 #include "methods/ri/ri_lines.h"
 #include "simd/x86/x86.h"
@@ -22,48 +24,7 @@
 namespace orvex {
 namespace {
 
-ORVEX_AVX512_HEADERS_BEGIN
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic ignored "-Wuninitialized"
-#endif
-
-using RiV = __m512;
-
-ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiLoad(const float* p) {
-    return _mm512_load_ps(p);
-}
-ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE void RiStore(float* p, RiV v) {
-    _mm512_store_ps(p, v);
-}
-
-// Three consecutive blocks of an array around the one at x: the values at
-// x + k for k in -16 .. 16, by a shift of two of them. Before a row's first
-// block `before` holds zeros, which only sites outside a pass's range read.
-struct RiBlocks {
-    RiV before, here, after;
-    template <int K>
-    ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV At() const {
-        static_assert(K >= -16 && K <= 16, "within the blocks either side");
-        if constexpr (K == 0)
-            return here;
-        else if constexpr (K == -16)
-            return before;
-        else if constexpr (K == 16)
-            return after;
-        else if constexpr (K < 0)
-            return _mm512_castsi512_ps(_mm512_alignr_epi32(_mm512_castps_si512(here),
-                                                           _mm512_castps_si512(before), 16 + K));
-        else
-            return _mm512_castsi512_ps(
-                _mm512_alignr_epi32(_mm512_castps_si512(after), _mm512_castps_si512(here), K));
-    }
-};
-
-// RiClip's selects: the maximum and minimum instructions return their
-// second operand unless the first is greater (less), as the selects do.
-ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiClipV(RiV v, RiV limit) {
-    return _mm512_min_ps(_mm512_max_ps(v, _mm512_setzero_ps()), limit);
-}
+ORVEX_RI_BLOCKS_BEGIN
 
 // RiProductsAt of the block: the samples and their neighbours either side.
 struct RiProductsV {
@@ -332,9 +293,25 @@ struct RiRowPassesAvx512 {
                                   size_t y) {
         RiGreenFuseAvx512(win, m, d, dv, r, g, y);
     }
+    static ORVEX_INLINE void ColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,
+                                           const RiRing* sums, float*, size_t y) {
+        RiColourRowSumsAvx512(win, c, cx, sums, y);
+    }
+    static ORVEX_INLINE void ColourCoefficients(const RiWindow& win, const RiRing* sums,
+                                                const RiColourRings& c, float*, size_t y) {
+        RiColourCoefficientsAvx512(win, sums, c, y);
+    }
+    static ORVEX_INLINE void ColourMeans(const RiWindow& win, const float* m, const float* g,
+                                         const RiColourRings& c, size_t y) {
+        RiColourMeansAvx512(win, m, g, c, y);
+    }
+    static ORVEX_INLINE void ColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
+                                       float* out, size_t y) {
+        RiColourRowAvx512(win, m, c, out, y);
+    }
 };
 
-ORVEX_AVX512_HEADERS_END
+ORVEX_RI_BLOCKS_END
 
 }  // namespace
 }  // namespace orvex

@@ -108,8 +108,8 @@ ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, s
 using RiChunkFn = void (*)(const RiWindow& win, const float* m, size_t n, size_t green,
                            float* rings, float* dv);
 
-// The passes along a row of the line and green stages, as every build
-// compiles them; a build may pass kernels of its own that give the same
+// The passes along a row of the line, green and colour stages, as every
+// build compiles them; a build may pass kernels of its own that give the same
 // values (P of RiRows).
 struct RiRowPasses {
     static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
@@ -124,6 +124,22 @@ struct RiRowPasses {
                                   const float* dv, const RiGreenRings& r, float* rows, float* g,
                                   size_t y) {
         RiGreenFuse(win, m, d, dv, r, rows, g, y);
+    }
+    static ORVEX_INLINE void ColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,
+                                           const RiRing* sums, float* rows, size_t y) {
+        RiColourRowSums(win, c, cx, sums, rows, y);
+    }
+    static ORVEX_INLINE void ColourCoefficients(const RiWindow& win, const RiRing* sums,
+                                                const RiColourRings& c, float* rows, size_t y) {
+        RiColourCoefficients(win, sums, c, rows, y);
+    }
+    static ORVEX_INLINE void ColourMeans(const RiWindow& win, const float* m, const float* g,
+                                         const RiColourRings& c, size_t y) {
+        RiColourMeans(win, m, g, c, y);
+    }
+    static ORVEX_INLINE void ColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
+                                       float* out, size_t y) {
+        RiColourRow(win, m, c, out, y);
     }
 };
 
@@ -197,18 +213,18 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             RiColourSitesRow(win, p.m, p.g, columns(yg), sites, yg);
             // The colour's Laplacians read green two rows ahead.
             const size_t yl = yg - 2;
-            if (within(yl + base, 22)) RiColourRowSums(win, sites, columns(yl), sums, p.rows, yl);
+            if (within(yl + base, 22)) P::ColourRowSums(win, sites, columns(yl), sums, p.rows, yl);
             // Each row is one colour's: its windows' coefficients.
             const size_t yc = yl - 2;
             if (within(yc + base, 24))
-                RiColourCoefficients(win, sums, (yc & 1) == ry ? red : blue, p.rows, yc);
+                P::ColourCoefficients(win, sums, (yc & 1) == ry ? red : blue, p.rows, yc);
             const size_t ym = yc - 2;
             if (within(ym + base, 26))
-                for (const RiColourRings* c : {&red, &blue}) RiColourMeans(win, p.m, p.g, *c, ym);
+                for (const RiColourRings* c : {&red, &blue}) P::ColourMeans(win, p.m, p.g, *c, ym);
             const size_t yo = ym - 1;
             if (!within(yo + base, kRiMargin)) continue;
-            RiColourRow(win, p.m, red, p.red, yo);
-            RiColourRow(win, p.m, blue, p.blue, yo);
+            P::ColourRow(win, p.m, red, p.red, yo);
+            P::ColourRow(win, p.m, blue, p.blue, yo);
             const float *r = p.red + kRiMargin, *g = p.g + yo * w + kRiMargin,
                         *b = p.blue + kRiMargin;
             ORVEX_RI_IVDEP
