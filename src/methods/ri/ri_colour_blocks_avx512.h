@@ -120,7 +120,10 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiColourCoefficientsAvx512(
     }
 }
 
-// RiColourMeans over the blocks of [26, w - 26).
+// RiColourMeans over the blocks of [26, w - 26), without the zero residuals
+// of the rows without the colour's sites: the colour's rows are the only
+// ones whose residuals are read (across them, and up and down from the rows
+// between).
 ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiColourMeansAvx512(
     const RiWindow& win, const float* m, const float* g, const RiColourRings& c, size_t y) {
     constexpr size_t B = 16;
@@ -149,7 +152,6 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiColourMeansAvx512(
         for (size_t x = 0; x + 26 < w; x += B) {
             const RiV sa = RiLoad(a0 + x) + RiLoad(a1 + x), sb = RiLoad(b0 + x) + RiLoad(b1 + x);
             RiStore(e + x, RiClipV(sa * n * RiLoad(gr + x) + sb * n, top));
-            RiStore(rs + x, _mm512_setzero_ps());
         }
     }
 }

@@ -182,19 +182,55 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenRowGradientsAvx512(con
     }
 }
 
-// RiLowPass along the row.
-ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiLowPassV(const RiBlocks& u) {
-    return (kRiLowPass[0] * (u.At<-4>() + u.At<4>()) + kRiLowPass[1] * (u.At<-3>() + u.At<3>())) +
-           (kRiLowPass[2] * (u.At<-2>() + u.At<2>()) + kRiLowPass[3] * (u.At<-1>() + u.At<1>())) +
-           kRiLowPass[4] * u.here;
-}
-
 struct RiTermsV {
     RiV sm, sq, ns;
 };
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiTermsV RiTermsOfV(RiV sm, RiV df) {
     const RiV e = df - sm;
     return {sm, sm * sm, e * e};
+}
+
+// RiGreenColumnRow at row y and RiGreenQuadRow at row y - 3 in one pass:
+// the nine rows of column differences the low-pass reads hold the four the
+// quad sums read and the two of the gradient, and the new row's low-pass
+// and gradient are kept in registers for the quad sums.
+ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenColumnsAvx512(const RiWindow& win,
+                                                                        const float* dv,
+                                                                        const RiGreenRings& r,
+                                                                        size_t y) {
+    constexpr size_t B = 16;
+    const size_t w = win.w;
+    const float* d = dv + y * w;
+    float *sv = r.sv[y], *gv = r.gv[y];
+    const float *s0 = r.sv[y - 3], *s1 = r.sv[y - 2], *s2 = r.sv[y - 1];
+    const float *g0 = r.gv[y - 3], *g1 = r.gv[y - 2], *g2 = r.gv[y - 1];
+    float *q0 = r.quad[0][y - 3], *q1 = r.quad[1][y - 3], *q2 = r.quad[2][y - 3];
+    float* gq = r.gvq[y - 3];
+    const ptrdiff_t s = ptrdiff_t(w);
+    for (size_t x = 0; x + 18 < w; x += B) {
+        const float* u = d + x;
+        RiV v[9];
+        for (ptrdiff_t k = 0; k < 9; ++k) v[k] = RiLoad(u + (k - 4) * s);
+        const RiV low = (kRiLowPass[0] * (v[0] + v[8]) + kRiLowPass[1] * (v[1] + v[7])) +
+                        (kRiLowPass[2] * (v[2] + v[6]) + kRiLowPass[3] * (v[3] + v[5])) +
+                        kRiLowPass[4] * v[4];
+        const RiV gradient = RiAbs(v[3] - v[5]);
+        RiStore(sv + x, low), RiStore(gv + x, gradient);
+        // Rows y - 3 .. y: the differences v[1] .. v[4].
+        const RiTermsV a = RiTermsOfV(RiLoad(s0 + x), v[1]), b = RiTermsOfV(RiLoad(s1 + x), v[2]);
+        const RiTermsV c = RiTermsOfV(RiLoad(s2 + x), v[3]), e = RiTermsOfV(low, v[4]);
+        RiStore(q0 + x, (a.sm + b.sm) + (c.sm + e.sm));
+        RiStore(q1 + x, (a.sq + b.sq) + (c.sq + e.sq));
+        RiStore(q2 + x, (a.ns + b.ns) + (c.ns + e.ns));
+        RiStore(gq + x, (RiLoad(g0 + x) + RiLoad(g1 + x)) + (RiLoad(g2 + x) + gradient));
+    }
+}
+
+// RiLowPass along the row.
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiLowPassV(const RiBlocks& u) {
+    return (kRiLowPass[0] * (u.At<-4>() + u.At<4>()) + kRiLowPass[1] * (u.At<-3>() + u.At<3>())) +
+           (kRiLowPass[2] * (u.At<-2>() + u.At<2>()) + kRiLowPass[3] * (u.At<-1>() + u.At<1>())) +
+           kRiLowPass[4] * u.here;
 }
 
 struct RiEstimateV {
@@ -287,6 +323,13 @@ struct RiRowPassesAvx512 {
     static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
                                        float*, size_t y) {
         RiGreenRowGradientsAvx512(win, d, r, y);
+    }
+    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv,
+                                          const RiGreenRings& r, size_t y, bool quads) {
+        if (quads)
+            RiGreenColumnsAvx512(win, dv, r, y);
+        else
+            RiGreenColumnRow(win, dv, r, y);
     }
     static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
                                   const float* dv, const RiGreenRings& r, float*, float* g,

@@ -120,6 +120,11 @@ struct RiRowPasses {
                                        float* rows, size_t y) {
         RiGreenRowGradients(win, d, r, rows, y);
     }
+    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv,
+                                          const RiGreenRings& r, size_t y, bool quads) {
+        RiGreenColumnRow(win, dv, r, y);
+        if (quads) RiGreenQuadRow(win, dv, r, y - 3);
+    }
     static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
                                   const float* dv, const RiGreenRings& r, float* rows, float* g,
                                   size_t y) {
@@ -205,8 +210,9 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
                 P::Lines(win, p.m + at * w, (win.greenParity + y) & 1, p.rows, dh[at]);
                 P::Gradients(win, dh[at], gr, p.rows, at);
             }
-            if (within(y, 16)) RiGreenColumnRow(win, p.dv, gr, at);
-            if (y >= 3 && y - 3 >= 16 && y - 3 + 19 < h) RiGreenQuadRow(win, p.dv, gr, at - 3);
+            // Green's column terms at row y, and their quad sums at y - 3
+            // (rows y - 3 .. y) from the fourth row on.
+            if (within(y, 16)) P::GreenColumns(win, p.dv, gr, at, y >= 19);
             if (y < 4 || !within(y - 4, 20)) continue;
             const size_t yg = at - 4;
             P::Fuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
