@@ -3,7 +3,7 @@
 // RiColourMeans and RiColourRow (ri_colour.h), each site's the same
 // operations in the same order, neighbours by shifts between aligned blocks
 // and each pass's stages a fixed number of blocks apart, as the line and
-// green stages' (ri_row_blocks_avx512.h). Included by the AVX-512 build only.
+// green stages' (ri_line_blocks_avx512.h). Included by the AVX-512 build only.
 #pragma once
 
 #include <cstddef>

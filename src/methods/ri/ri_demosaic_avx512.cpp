@@ -1,14 +1,61 @@
 // The AVX-512 build of the residual-interpolation passes: the same body,
 // compiled for the wider set so the compiler vectorises its per-site
-// arithmetic with it, with the passes along a row of the line and green
-// stages in registers (ri_row_blocks_avx512.h).
-#include "methods/ri/ri_row_blocks_avx512.h"
+// arithmetic with it, with the passes along a row of the line, green and
+// colour stages in registers (ri_line_blocks_avx512.h, ri_green_blocks_avx512.h,
+// ri_colour_blocks_avx512.h).
+#include "methods/ri/ri_colour_blocks_avx512.h"
+#include "methods/ri/ri_green_blocks_avx512.h"
+#include "methods/ri/ri_line_blocks_avx512.h"
 #include "methods/ri/ri_rows.h"
 #include "simd/x86/x86.h"
 
 namespace orvex {
 
 #if defined(ORVEX_X86)
+namespace {
+
+// The passes along a row for RiRows (ri_rows.h).
+struct RiRowPassesAvx512 {
+    static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
+                                   float* diff) {
+        RiRowLinesAvx512(m, win.w, green, win.limit, win.floor, win.fitFloor, rows, diff);
+    }
+    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
+                                       float*, size_t y) {
+        RiGreenRowGradientsAvx512(win, d, r, y);
+    }
+    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv,
+                                          const RiGreenRings& r, size_t y, bool quads) {
+        if (quads)
+            RiGreenColumnsAvx512(win, dv, r, y);
+        else
+            RiGreenColumnRow(win, dv, r, y);
+    }
+    static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
+                                  const float* dv, const RiGreenRings& r, float*, float* g,
+                                  size_t y) {
+        RiGreenFuseAvx512(win, m, d, dv, r, g, y);
+    }
+    static ORVEX_INLINE void ColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,
+                                           const RiRing* sums, float*, size_t y) {
+        RiColourRowSumsAvx512(win, c, cx, sums, y);
+    }
+    static ORVEX_INLINE void ColourCoefficients(const RiWindow& win, const RiRing* sums,
+                                                const RiColourRings& c, float*, size_t y) {
+        RiColourCoefficientsAvx512(win, sums, c, y);
+    }
+    static ORVEX_INLINE void ColourMeans(const RiWindow& win, const float* m, const float* g,
+                                         const RiColourRings& c, size_t y) {
+        RiColourMeansAvx512(win, m, g, c, y);
+    }
+    static ORVEX_INLINE void ColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
+                                       float* out, size_t y) {
+        RiColourRowAvx512(win, m, c, out, y);
+    }
+};
+
+}  // namespace
+
 ORVEX_RI_SET(kRiAvx512, ORVEX_TARGET_AVX512, RiRowPassesAvx512)
 #else
 extern const RiSet kRiAvx512 = {};

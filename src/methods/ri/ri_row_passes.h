@@ -1,0 +1,57 @@
+// The passes along a row of the residual-interpolation demosaic's line,
+// green and colour stages as every build compiles them, for RiRows
+// (ri_rows.h); the AVX-512 build passes kernels of its own in their place
+// (ri_demosaic_avx512.cpp).
+#pragma once
+
+#include <cstddef>
+
+#include "methods/ri/ri_colour.h"
+#include "methods/ri/ri_green.h"
+#include "methods/ri/ri_lines.h"
+
+namespace orvex {
+namespace {
+
+// The passes along a row of the line, green and colour stages, as every
+// build compiles them; a build may pass kernels of its own that give the same
+// values (P of RiRows).
+struct RiRowPasses {
+    static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
+                                   float* diff) {
+        RiLines<1>(m, 1, win.w, green, win.limit, win.floor, win.fitFloor, rows, diff, 1);
+    }
+    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
+                                       float* rows, size_t y) {
+        RiGreenRowGradients(win, d, r, rows, y);
+    }
+    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv,
+                                          const RiGreenRings& r, size_t y, bool quads) {
+        RiGreenColumnRow(win, dv, r, y);
+        if (quads) RiGreenQuadRow(win, dv, r, y - 3);
+    }
+    static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
+                                  const float* dv, const RiGreenRings& r, float* rows, float* g,
+                                  size_t y) {
+        RiGreenFuse(win, m, d, dv, r, rows, g, y);
+    }
+    static ORVEX_INLINE void ColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,
+                                           const RiRing* sums, float* rows, size_t y) {
+        RiColourRowSums(win, c, cx, sums, rows, y);
+    }
+    static ORVEX_INLINE void ColourCoefficients(const RiWindow& win, const RiRing* sums,
+                                                const RiColourRings& c, float* rows, size_t y) {
+        RiColourCoefficients(win, sums, c, rows, y);
+    }
+    static ORVEX_INLINE void ColourMeans(const RiWindow& win, const float* m, const float* g,
+                                         const RiColourRings& c, size_t y) {
+        RiColourMeans(win, m, g, c, y);
+    }
+    static ORVEX_INLINE void ColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
+                                       float* out, size_t y) {
+        RiColourRow(win, m, c, out, y);
+    }
+};
+
+}  // namespace
+}  // namespace orvex
