@@ -13,9 +13,8 @@
 namespace orvex {
 namespace {
 
-// The passes along a row of the line, green and colour stages, as every
-// build compiles them; a build may pass kernels of its own that give the same
-// values (P of RiRows).
+// RiRows's P: the shared forms; a build's own kernels must give the same
+// values.
 struct RiRowPasses {
     static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
                                    float* diff) {
