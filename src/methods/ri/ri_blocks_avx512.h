@@ -1,7 +1,7 @@
 // Blocks of 16 floats of a row in AVX-512 registers, for the residual-
 // interpolation demosaic's kernels along a row (ri_line_blocks_avx512.h,
-// ri_colour_blocks_avx512.h): aligned loads and stores, a site's neighbours
-// by shifts between a block and the ones either side, and the clip.
+// ri_green_blocks_avx512.h, ri_colour_blocks_avx512.h): aligned loads and stores, a site's
+// neighbours by shifts between a block and the ones either side, and the clip.
 #pragma once
 
 #include <cstddef>

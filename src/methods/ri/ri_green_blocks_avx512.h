@@ -111,8 +111,9 @@ ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiLowPassV(const RiBlocks& u) {
            kRiLowPass[4] * u.here;
 }
 
+// RiLmmse's numerator and denominator term (its error term unused here).
 struct RiEstimateV {
-    RiV weighted, error, total;
+    RiV weighted, total;
 };
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiEstimateV RiLmmseV(RiV sum, RiV squares, RiV noiseSum,
                                                              RiV sm, RiV df, float floor) {
@@ -121,7 +122,7 @@ ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiEstimateV RiLmmseV(RiV sum, RiV square
     const RiV spread = squares * kNinth - mean * mean;
     const RiV signal = _mm512_max_ps(spread, _mm512_setzero_ps()) + floor;
     const RiV noise = noiseSum * kNinth + floor;
-    return {noise * sm + signal * df, signal * noise, signal + noise};
+    return {noise * sm + signal * df, signal + noise};
 }
 
 // The column gradients' nine-row sums of a block, (q0 + q1) + v.
@@ -156,7 +157,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
     const RiV zero = _mm512_setzero_ps();
     RiV dHere = RiLoad(d), dAfter = RiLoad(d + B);
     RiV sHere = RiLowPassV(RiBlocks{zero, dHere, dAfter});
-    RiV hBefore[3] = {zero, zero, zero};
+    RiQuadV hBefore{zero, zero, zero};
     RiV cBefore = zero, cHere = RiNineOf(q0, q1, q2, 0);
     for (size_t x = 0; x < w - 20; x += B) {
         const RiV dNext = RiLoad(d + x + 2 * B);
@@ -166,12 +167,11 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
         const RiTermsV ta = RiTermsOfV(s.here, dh.here), tb = RiTermsOfV(s.At<1>(), dh.At<1>());
         const RiTermsV tc = RiTermsOfV(s.At<2>(), dh.At<2>());
         const RiTermsV td = RiTermsOfV(s.At<3>(), dh.At<3>());
-        const RiQuadV q = RiQuadOf(ta, tb, tc, td);
-        const RiV h[3] = {q.sm, q.sq, q.ns};
+        const RiQuadV h = RiQuadOf(ta, tb, tc, td);
         const RiTermsV th = RiTermsOfV(s.At<4>(), dh.At<4>());
-        const RiEstimateV eh = RiLmmseV((RiBlocks{hBefore[0], h[0], zero}.At<-4>() + h[0]) + th.sm,
-                                        (RiBlocks{hBefore[1], h[1], zero}.At<-4>() + h[1]) + th.sq,
-                                        (RiBlocks{hBefore[2], h[2], zero}.At<-4>() + h[2]) + th.ns,
+        const RiEstimateV eh = RiLmmseV((RiBlocks{hBefore.sm, h.sm, zero}.At<-4>() + h.sm) + th.sm,
+                                        (RiBlocks{hBefore.sq, h.sq, zero}.At<-4>() + h.sq) + th.sq,
+                                        (RiBlocks{hBefore.ns, h.ns, zero}.At<-4>() + h.ns) + th.ns,
                                         sHere, dHere, floor);
         const RiTermsV tv = RiTermsOfV(RiLoad(e1 + x), RiLoad(e4 + x));
         const RiEstimateV ev = RiLmmseV(
@@ -187,8 +187,8 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
         const RiV fused = here + (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
                                      ((a + b) * (eh.total * ev.total));
         RiStore(out + x, _mm512_mask_blend_ps(greenLanes, fused, here));
-        for (size_t k = 0; k < 3; ++k) hBefore[k] = h[k];
-        dHere = dAfter, dAfter = dNext, sHere = sAfter, cBefore = cHere, cHere = cAfter;
+        hBefore = h, dHere = dAfter, dAfter = dNext, sHere = sAfter, cBefore = cHere,
+        cHere = cAfter;
     }
 }
 

@@ -139,9 +139,8 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiRowLinesAvx512(const float*
         const RiV tent = RiClipV((other[1] * s.here + other[2]) / other[0], top);
         if (j >= 2) {
             const RiBlocks r{rOlder, rOld, res};
-            const RiV v = RiLoad(m + x - 2 * B);
             const RiV est = tOld + (r.At<-1>() + r.At<1>()) * half;
-            RiStore(diff + x - 2 * B, _mm512_mask_blend_ps(greenLanes, est - v, v - est));
+            RiStore(diff + x - 2 * B, _mm512_mask_blend_ps(greenLanes, est - mOlder, mOlder - est));
         }
         rOlder = rOld, rOld = res, tOld = tent;
         mOlder = mOld, mOld = mHere, mHere = RiLoad(m + x + B);
