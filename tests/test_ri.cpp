@@ -331,13 +331,12 @@ std::vector<uint32_t> ColumnDifferences(bool rings, size_t n, size_t green, floa
     std::vector<float> m(bytes.size()), diff(m.size(), -1.0f), scratch(kRiLineRows * n * L);
     for (size_t i = 0; i < m.size(); ++i)  // flat stretches too, where the floors decide
         m[i] = i / stride % 37 < 12 ? limit / 3 : float(bytes[i]) * limit / 255;
-    const float floor = limit * limit * 1e-6f, fitFloor = limit * limit * 1e-3f;
+    const float floor = limit * limit * 1e-6f;
     if (rings)
-        RiColumnLines<L>(m.data(), stride, n, green, limit, floor, fitFloor, scratch.data(),
-                         diff.data(), stride);
+        RiColumnLines<L>(m.data(), stride, n, green, limit, floor, scratch.data(), diff.data(),
+                         stride);
     else
-        RiLines<L>(m.data(), stride, n, green, limit, floor, fitFloor, scratch.data(), diff.data(),
-                   stride);
+        RiLines<L>(m.data(), stride, n, green, limit, floor, scratch.data(), diff.data(), stride);
     std::vector<uint32_t> bits(diff.size());
     std::memcpy(bits.data(), diff.data(), diff.size() * sizeof(float));
     return bits;
@@ -385,11 +384,10 @@ TEST(Ri, RowLinesInBlocksMatchTheStagesOneAfterTheOther) {
         testsupport::FillRandom(bytes.data(), bytes.size(), seed++);
         for (size_t x = 0; x < c.n; ++x)
             m[x] = x % 37 < 12 ? c.limit / 3 : float(bytes[x]) * c.limit / 255;
-        const float floor = c.limit * c.limit * 1e-6f, fitFloor = c.limit * c.limit * 1e-3f;
+        const float floor = c.limit * c.limit * 1e-6f;
         std::vector<float> stages(c.n), lineScratch(kRiLineRows * c.n);
-        RiLines<1>(m, 1, c.n, c.green, c.limit, floor, fitFloor, lineScratch.data(), stages.data(),
-                   1);
-        RiRowLinesAvx512(m, c.n, c.green, c.limit, floor, fitFloor, scratch, blocks);
+        RiLines<1>(m, 1, c.n, c.green, c.limit, floor, lineScratch.data(), stages.data(), 1);
+        RiRowLinesAvx512(m, c.n, c.green, c.limit, floor, scratch, blocks);
         for (size_t x = 12; x + 12 < c.n; ++x)
             ASSERT_EQ(std::memcmp(&stages[x], &blocks[x], sizeof(float)), 0)
                 << c.n << " site " << x;

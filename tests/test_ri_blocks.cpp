@@ -69,8 +69,7 @@ TEST(RiBlocks, KernelsAlongARowMatchTheSharedPasses) {
                          limit,
                          limit * limit * 1e-6f,
                          limit * limit * 1.5e-10f,
-                         1e-10f / (255.0f * 255.0f),
-                         limit * limit * 1e-3f};
+                         1e-10f / (255.0f * 255.0f)};
             const State a(w, limit, seed), b(w, limit, seed);
             ++seed;
             const RiGreenRings ga = a.Green(), gb = b.Green();

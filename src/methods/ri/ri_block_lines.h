@@ -38,14 +38,14 @@ ORVEX_INLINE float RiSixIn(const float* p, const RiWindowSteps& o, size_t l) {
 
 template <size_t L>
 struct RiBlockLines {
-    // Rings: the samples' pair sums 0-4, the coefficients 5-7, their pair
-    // sums 8-10, the tentative estimate 11 and the residual 12, each of
+    // Rings: the samples' pair sums 0-3, the coefficients 4-5, their pair
+    // sums 6-7, the tentative estimate 8 and the residual 9, each of
     // kRiLineSteps steps.
     static constexpr size_t kRing = kRiLineSteps * L;
     const float* m;
     size_t ms;
     size_t green;
-    float limit, floor, fitFloor;
+    float limit, floor;
     float* ring;
     float* diff;
     size_t ds;
@@ -64,33 +64,32 @@ struct RiBlockLines {
             const size_t i = x * ms + l;
             const RiProducts u = RiProductsAt(m, i, ms), v = RiProductsAt(m, i + 2 * ms, ms);
             r[o + l] = u.t + v.t, r[kRing + o + l] = u.g + v.g, r[2 * kRing + o + l] = u.tg + v.tg;
-            r[3 * kRing + o + l] = u.gg + v.gg, r[4 * kRing + o + l] = u.tt + v.tt;
+            r[3 * kRing + o + l] = u.gg + v.gg;
         }
     }
 
     ORVEX_INLINE void Coefficients(size_t y) const {
         float* __restrict r = ring;
         const RiWindowSteps o = Window(y);
-        const float *t2 = r, *g2 = r + kRing, *x2 = r + 2 * kRing, *y2 = r + 3 * kRing,
-                    *z2 = r + 4 * kRing;
-        float* c = r + 5 * kRing + At(y);
+        const float *t2 = r, *g2 = r + kRing, *x2 = r + 2 * kRing, *y2 = r + 3 * kRing;
+        float* c = r + 4 * kRing + At(y);
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
             const RiProducts e = RiProductsAt(m, (y + 4) * ms + l, ms);
-            const RiFit f = RiFitOf(RiFiveIn(t2, o, l, e.t), RiFiveIn(g2, o, l, e.g),
-                                    RiFiveIn(x2, o, l, e.tg), RiFiveIn(y2, o, l, e.gg),
-                                    RiFiveIn(z2, o, l, e.tt), 1.0f / 5, floor, fitFloor);
-            c[l] = f.w, c[kRing + l] = f.wa, c[2 * kRing + l] = f.wb;
+            const RiFit f =
+                RiFitOf(RiFiveIn(t2, o, l, e.t), RiFiveIn(g2, o, l, e.g), RiFiveIn(x2, o, l, e.tg),
+                        RiFiveIn(y2, o, l, e.gg), 1.0f / 5, floor);
+            c[l] = f.a, c[kRing + l] = f.b;
         }
     }
 
     ORVEX_INLINE void CoefficientPairs(size_t x) const {
-        float* __restrict r = ring + 5 * kRing;
+        float* __restrict r = ring + 4 * kRing;
         const size_t a = At(x), b = At(x + 2);
-        for (size_t k = 0; k < 3; ++k) {
+        for (size_t k = 0; k < 2; ++k) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l)
-                r[3 * kRing + k * kRing + a + l] = r[k * kRing + a + l] + r[k * kRing + b + l];
+                r[2 * kRing + k * kRing + a + l] = r[k * kRing + a + l] + r[k * kRing + b + l];
         }
     }
 
@@ -98,25 +97,24 @@ struct RiBlockLines {
         float* __restrict r = ring;
         const RiWindowSteps o = Window(y);
         const size_t e = At(y + 4), at = At(y);
-        const float *ws = r + 5 * kRing, *as = r + 6 * kRing, *bs = r + 7 * kRing;
-        const float *ws2 = r + 8 * kRing, *as2 = r + 9 * kRing, *bs2 = r + 10 * kRing;
-        float *tent = r + 11 * kRing + at, *res = r + 12 * kRing + at;
+        const float *as = r + 4 * kRing, *bs = r + 5 * kRing;
+        const float *as2 = r + 6 * kRing, *bs2 = r + 7 * kRing;
+        float *tent = r + 8 * kRing + at, *res = r + 9 * kRing + at;
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
             const size_t i = y * ms + l;
-            const float ow = RiFiveIn(ws2, o, l, ws[e + l]), xw = RiSixIn(ws2, o, l);
             const float oa = RiFiveIn(as2, o, l, as[e + l]), xa = RiSixIn(as2, o, l);
             const float ob = RiFiveIn(bs2, o, l, bs[e + l]), xb = RiSixIn(bs2, o, l);
             const float v = (m[i - ms] + m[i + ms]) * 0.5f;
-            const float own = RiClip((oa * v + ob) / ow, limit);
+            const float own = RiClip((oa * v + ob) * (1.0f / 5), limit);
             res[l] = m[i] - own;
-            tent[l] = RiClip((xa * m[i] + xb) / xw, limit);
+            tent[l] = RiClip((xa * m[i] + xb) * (1.0f / 6), limit);
         }
     }
 
     ORVEX_INLINE void Differences(size_t x) const {
-        const float* tent = ring + 11 * kRing + At(x);
-        const float *res = ring + 12 * kRing, *before = res + At(x - 1), *after = res + At(x + 1);
+        const float* tent = ring + 8 * kRing + At(x);
+        const float *res = ring + 9 * kRing, *before = res + At(x - 1), *after = res + At(x + 1);
         float* __restrict d = diff + x * ds;
         ORVEX_RI_IVDEP
         for (size_t l = 0; l < L; ++l) {
@@ -146,9 +144,8 @@ struct RiBlockLines {
 // kRiLineSteps steps of L floats.
 template <size_t L>
 ORVEX_INLINE void RiColumnLines(const float* m, size_t ms, size_t n, size_t green, float limit,
-                                float floor, float fitFloor, float* scratch, float* diff,
-                                size_t ds) {
-    const RiBlockLines<L> b{m, ms, green, limit, floor, fitFloor, scratch, diff, ds};
+                                float floor, float* scratch, float* diff, size_t ds) {
+    const RiBlockLines<L> b{m, ms, green, limit, floor, scratch, diff, ds};
     b.Run(n);
 }
 

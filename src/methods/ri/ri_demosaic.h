@@ -6,17 +6,14 @@
 // free color filter array interpolation", ICIP 2010).
 //
 // Along each row and each column both colours of the line are interpolated
-// linearly; a guided filter (He, Sun and Tang) over windows of 11 sites of
-// the line, each window fitting its centre's colour over that colour's 5
-// sites, gives tentative estimates of each colour from the other, the
-// coefficients of the windows centred on the colour's sites averaged over
-// those covering a site with the inverse of each window's fit error (plus
-// 1e-3 of the squared range) as weight (Kiku, Monno, Tanaka and Okutomi,
-// "Beyond color difference: residual interpolation for color image
-// demosaicking", IEEE Transactions on Image Processing 25(3), 2016); the
-// residuals of the samples (sample minus tentative estimate) are
-// interpolated along the line and added back, which gives the difference
-// green minus the line's colour at every site. Green at colour sites is the colour plus the two
+// linearly; a guided filter (He, Sun and Tang, "Guided image filtering",
+// ECCV 2010) over windows of 11 sites of the line, each window fitting its
+// centre's colour over that colour's 5 sites, gives tentative estimates of
+// each colour from the other, a site's coefficients the plain means of
+// those of the windows centred on the colour's sites that cover it, as the
+// guided filter averages them; the residuals of the samples (sample minus
+// tentative estimate) are interpolated along the line and added back, which
+// gives the difference green minus the line's colour at every site. Green at colour sites is the colour plus the two
 // directions' LMMSE estimates of the difference, each weighted by the inverse square of its
 // gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255 squared). Red
 // and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno, Tanaka and

@@ -18,7 +18,7 @@ namespace {
 struct RiRowPassesAvx512 {
     static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
                                    float* diff) {
-        RiRowLinesAvx512(m, win.w, green, win.limit, win.floor, win.fitFloor, rows, diff);
+        RiRowLinesAvx512(m, win.w, green, win.limit, win.floor, rows, diff);
     }
     static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
                                        float*, size_t y) {

@@ -23,7 +23,7 @@ namespace {
 struct RiWindow {
     size_t w, h;
     size_t greenParity;  // (x + y) & 1 of the green sites
-    float limit, floor, varFloor, gradientFloor, fitFloor;
+    float limit, floor, varFloor, gradientFloor;
 };
 
 // Rows of a window kept while they are read: row y at slot y mod

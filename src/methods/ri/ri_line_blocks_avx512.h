@@ -25,30 +25,24 @@ ORVEX_RI_BLOCKS_BEGIN
 
 // RiProductsAt of the block: the samples and their neighbours either side.
 struct RiProductsV {
-    RiV t, g, tg, gg, tt;
+    RiV t, g, tg, gg;
 };
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiProductsV RiProductsOf(RiV before, RiV t, RiV after) {
     const RiV v = (before + after) * _mm512_set1_ps(0.5f);
-    return {t, v, t * v, v * v, t * t};
+    return {t, v, t * v, v * v};
 }
 
 // RiFitOf, lane by lane.
 struct RiFitV {
-    RiV w, wa, wb;
+    RiV a, b;
 };
-ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiFitV RiFitOfV(RiV t, RiV g, RiV tg, RiV gg, RiV tt,
-                                                        float inverse, float floor,
-                                                        float fitFloor) {
-    const RiV zero = _mm512_setzero_ps();
+ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiFitV RiFitOfV(RiV t, RiV g, RiV tg, RiV gg, float inverse,
+                                                        float floor) {
     const RiV mt = t * inverse, mg = g * inverse;
-    const RiV vgRaw = gg * inverse - mg * mg, vtRaw = tt * inverse - mt * mt;
-    const RiV vg = _mm512_max_ps(vgRaw, zero), vt = _mm512_max_ps(vtRaw, zero);
+    const RiV vg = _mm512_max_ps(gg * inverse - mg * mg, _mm512_setzero_ps());
     const RiV cov = tg * inverse - mg * mt;
-    const RiV d = vg + floor, dd = d * d;
-    const RiV n = (vt + fitFloor) * dd - cov * cov * (vg + 2.0f * floor);
-    const RiV least = fitFloor * dd;
-    const RiV r = 1.0f / _mm512_max_ps(n, least);
-    return {dd * r, d * cov * r, d * (d * mt - cov * mg) * r};
+    const RiV a = cov / (vg + floor);
+    return {a, mt - a * mg};
 }
 
 // RiLines<1> over a row of n samples m, n a multiple of 16, into diff; m,
@@ -69,13 +63,12 @@ inline constexpr size_t RiRowLinesStride(size_t n) {
 // target of their own until they are inlined into the build's.
 ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiRowLinesAvx512(const float* m, size_t n,
                                                                     size_t green, float limit,
-                                                                    float floor, float fitFloor,
-                                                                    float* scratch, float* diff) {
+                                                                    float floor, float* scratch,
+                                                                    float* diff) {
     constexpr size_t B = 16;
     const size_t stride = RiRowLinesStride(n);
-    float* const cw = scratch;
-    float* const ca = scratch + stride;
-    float* const cb = scratch + 2 * stride;
+    float* const ca = scratch;
+    float* const cb = scratch + stride;
     const RiV zero = _mm512_setzero_ps(), half = _mm512_set1_ps(0.5f);
     // The coefficients at [6, n - 6): a window's five-site sums (p[-4] +
     // p[0]) + the products four sites on, from the pair sums p[0] = u[0] +
@@ -86,23 +79,22 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiRowLinesAvx512(const float*
         RiV mHere = RiLoad(m), mAfter = RiLoad(m + B);
         RiProductsV u = RiProductsOf(RiBlocks{zero, mHere, mAfter}.At<-1>(), mHere,
                                      RiBlocks{zero, mHere, mAfter}.At<1>());
-        RiV pBefore[5] = {zero, zero, zero, zero, zero};
+        RiV pBefore[4] = {zero, zero, zero, zero};
         for (size_t x = 0; x < n - 6; x += B) {
             const RiV mNext = RiLoad(m + x + 2 * B);
             const RiBlocks s{mHere, mAfter, mNext};
             const RiProductsV ua = RiProductsOf(s.At<-1>(), s.here, s.At<1>());
-            const RiV here[5] = {u.t, u.g, u.tg, u.gg, u.tt};
-            const RiV after[5] = {ua.t, ua.g, ua.tg, ua.gg, ua.tt};
-            RiV sum[5];
-            for (size_t k = 0; k < 5; ++k) {
+            const RiV here[4] = {u.t, u.g, u.tg, u.gg};
+            const RiV after[4] = {ua.t, ua.g, ua.tg, ua.gg};
+            RiV sum[4];
+            for (size_t k = 0; k < 4; ++k) {
                 const RiBlocks q{zero, here[k], after[k]};
                 const RiV p = here[k] + q.At<2>();
                 sum[k] = (RiBlocks{pBefore[k], p, zero}.At<-4>() + p) + q.At<4>();
                 pBefore[k] = p;
             }
-            const RiFitV f =
-                RiFitOfV(sum[0], sum[1], sum[2], sum[3], sum[4], 1.0f / 5, floor, fitFloor);
-            RiStore(cw + x, f.w), RiStore(ca + x, f.wa), RiStore(cb + x, f.wb);
+            const RiFitV f = RiFitOfV(sum[0], sum[1], sum[2], sum[3], 1.0f / 5, floor);
+            RiStore(ca + x, f.a), RiStore(cb + x, f.b);
             u = ua, mHere = mAfter, mAfter = mNext;
         }
     }
@@ -112,17 +104,18 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiRowLinesAvx512(const float*
     // the site is green.
     const RiV top = _mm512_set1_ps(limit);
     const __mmask16 greenLanes = green ? 0xAAAA : 0x5555;
-    const float* const c[3] = {cw, ca, cb};
-    RiV cBefore[3] = {zero, zero, zero}, cHere[3];
-    RiV qOlder[3] = {zero, zero, zero}, qOld[3] = {zero, zero, zero};
-    for (size_t k = 0; k < 3; ++k) cHere[k] = RiLoad(c[k]);
+    const RiV fifth = _mm512_set1_ps(1.0f / 5), sixth = _mm512_set1_ps(1.0f / 6);
+    const float* const c[2] = {ca, cb};
+    RiV cBefore[2] = {zero, zero}, cHere[2];
+    RiV qOlder[2] = {zero, zero}, qOld[2] = {zero, zero};
+    for (size_t k = 0; k < 2; ++k) cHere[k] = RiLoad(c[k]);
     RiV rOlder = zero, rOld = zero, tOld = zero;
     RiV mOlder = zero, mOld = zero, mHere = RiLoad(m);
     const size_t blocks = (n - 12 + B - 1) / B;
     for (size_t j = 0; j < blocks + 2; ++j) {
         const size_t x = j * B;
-        RiV q[3], own[3], other[3];
-        for (size_t k = 0; k < 3; ++k) {
+        RiV q[2], own[2], other[2];
+        for (size_t k = 0; k < 2; ++k) {
             const RiV cAfter = RiLoad(c[k] + x + B);
             q[k] = cHere[k] + RiBlocks{zero, cHere[k], cAfter}.At<2>();
             // Block j - 1: its own colour over the windows an even step
@@ -135,8 +128,8 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiRowLinesAvx512(const float*
         }
         const RiBlocks s{mOlder, mOld, mHere};
         const RiV o = (s.At<-1>() + s.At<1>()) * half;
-        const RiV res = s.here - RiClipV((own[1] * o + own[2]) / own[0], top);
-        const RiV tent = RiClipV((other[1] * s.here + other[2]) / other[0], top);
+        const RiV res = s.here - RiClipV((own[0] * o + own[1]) * fifth, top);
+        const RiV tent = RiClipV((other[0] * s.here + other[1]) * sixth, top);
         if (j >= 2) {
             const RiBlocks r{rOlder, rOld, res};
             const RiV est = tOld + (r.At<-1>() + r.At<1>()) * half;

@@ -65,31 +65,22 @@ ORVEX_INLINE float RiClip(float v, float limit) {
 }
 
 // A window's guided-filter fit of target t to guide g over its n sites,
-// from its sums of t, g, t g, g g and t t, with the weight of the fit: the
-// slope a = cov / (var g + floor), the offset b = mean t - a mean g, and the
-// weight the inverse of the mean squared error of t - a g - b plus a floor,
-// which for this slope is var t - cov^2 (var g + 2 floor) / (var g + floor)^2
-// (never negative). With D = var g + floor and N = (var t + fitFloor) D^2 -
-// cov^2 (var g + 2 floor), the weight is D^2 / N, so w, w a and w b share one
-// division: D^2 / N, D cov / N and D (D mean t - cov mean g) / N.
+// from its sums of t, g, t g and g g: the slope a = cov / (var g + floor)
+// and the offset b = mean t - a mean g.
 struct RiFit {
-    float w, wa, wb;
+    float a, b;
 };
-ORVEX_INLINE RiFit RiFitOf(float t, float g, float tg, float gg, float tt, float inverse,
-                           float floor, float fitFloor) {
+ORVEX_INLINE RiFit RiFitOf(float t, float g, float tg, float gg, float inverse, float floor) {
     const float mt = t * inverse, mg = g * inverse;
-    const float vgRaw = gg * inverse - mg * mg, vtRaw = tt * inverse - mt * mt;
-    const float vg = vgRaw > 0 ? vgRaw : 0, vt = vtRaw > 0 ? vtRaw : 0;
+    const float vgRaw = gg * inverse - mg * mg;
+    const float vg = vgRaw > 0 ? vgRaw : 0;
     const float cov = tg * inverse - mg * mt;
-    const float d = vg + floor, dd = d * d;
-    const float n = (vt + fitFloor) * dd - cov * cov * (vg + 2.0f * floor);
-    const float least = fitFloor * dd;
-    const float r = 1.0f / (n > least ? n : least);
-    return {dd * r, d * cov * r, d * (d * mt - cov * mg) * r};
+    const float a = cov / (vg + floor);
+    return {a, mt - a * mg};
 }
 
 // Rows of scratch a line needs, each as long as the line.
-inline constexpr size_t kRiLineRows = 13;
+inline constexpr size_t kRiLineRows = 10;
 
 // Lines side by side: site x of line l at x * L + l; a step along the lines
 // is L floats, so every stage is one loop over [a L, b L).
@@ -103,11 +94,11 @@ ORVEX_INLINE void RiPairs(const float* __restrict q, float* __restrict p2, size_
 // The line's other colour at site j, linearly interpolated from the
 // samples m either side, and the products of the sample and it.
 struct RiProducts {
-    float t, g, tg, gg, tt;
+    float t, g, tg, gg;
 };
 ORVEX_INLINE RiProducts RiProductsAt(const float* m, size_t j, size_t s) {
     const float v = (m[j - s] + m[j + s]) * 0.5f;
-    return {m[j], v, m[j] * v, v * v, m[j] * m[j]};
+    return {m[j], v, m[j] * v, v * v};
 }
 
 // A window's five-site sum from the pair sums p and the site four steps on,
@@ -127,8 +118,7 @@ ORVEX_INLINE float RiSix(const float* p, size_t x, size_t s) {
 // Scratch holds kRiLineRows rows of n L floats.
 template <size_t L>
 ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t green, float limit,
-                          float floor, float fitFloor, float* scratch, float* __restrict diff,
-                          size_t ds) {
+                          float floor, float* scratch, float* __restrict diff, size_t ds) {
     constexpr size_t s = L;
     float* row[kRiLineRows];
     for (size_t k = 0; k < kRiLineRows; ++k) row[k] = scratch + k * n * L;
@@ -136,57 +126,53 @@ ORVEX_INLINE void RiLines(const float* __restrict m, size_t ms, size_t n, size_t
     // products, over sites [2, n - 6), what the windows centred at [6, n -
     // 6) read.
     {
-        float* __restrict t2 = row[0], * __restrict g2 = row[1], * __restrict x2 = row[2], * __restrict y2 = row[3], * __restrict z2 = row[4];
+        float* __restrict t2 = row[0], * __restrict g2 = row[1], * __restrict x2 = row[2], * __restrict y2 = row[3];
         RiSites(2, n - 6, [&](size_t x) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t j = x * s + l, i = x * ms + l;
                 const RiProducts u = RiProductsAt(m, i, ms), v = RiProductsAt(m, i + 2 * ms, ms);
-                t2[j] = u.t + v.t, g2[j] = u.g + v.g, x2[j] = u.tg + v.tg;
-                y2[j] = u.gg + v.gg, z2[j] = u.tt + v.tt;
+                t2[j] = u.t + v.t, g2[j] = u.g + v.g, x2[j] = u.tg + v.tg, y2[j] = u.gg + v.gg;
             }
         });
     }
     // Coefficients of the window centred at each site of [6, n - 6): the
     // site's own colour as target over its 5 sites, with the other's
-    // interpolation as guide, weighted by the inverse of its fit error; kept
-    // as w, w a and w b.
-    float* __restrict ws = row[5], * __restrict as = row[6], * __restrict bs = row[7];
+    // interpolation as guide.
+    float* __restrict as = row[4], * __restrict bs = row[5];
     {
-        const float *t2 = row[0], *g2 = row[1], *x2 = row[2], *y2 = row[3], *z2 = row[4];
+        const float *t2 = row[0], *g2 = row[1], *x2 = row[2], *y2 = row[3];
         RiSites(6, n - 6, [&](size_t y) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t x = y * s + l;
                 const RiProducts e = RiProductsAt(m, (y + 4) * ms + l, ms);
-                const RiFit f = RiFitOf(RiFive(t2, x, s, e.t), RiFive(g2, x, s, e.g),
-                                        RiFive(x2, x, s, e.tg), RiFive(y2, x, s, e.gg),
-                                        RiFive(z2, x, s, e.tt), 1.0f / 5, floor, fitFloor);
-                ws[x] = f.w, as[x] = f.wa, bs[x] = f.wb;
+                const RiFit f =
+                    RiFitOf(RiFive(t2, x, s, e.t), RiFive(g2, x, s, e.g), RiFive(x2, x, s, e.tg),
+                            RiFive(y2, x, s, e.gg), 1.0f / 5, floor);
+                as[x] = f.a, bs[x] = f.b;
             }
         });
     }
     // Tentative estimates at [11, n - 11), clipped: the own colour from the
     // interpolated guide (for its residual), the other colour from the
-    // sample, by the weighted means of the coefficients of the windows
-    // centred on that colour's sites, the 5 an even step away and the 6 an
-    // odd step away.
-    const float* c[3] = {ws, as, bs};
-    for (size_t k = 0; k < 3; ++k) RiPairs<L>(c[k], row[8 + k], 6, n - 8);
-    float* __restrict tent = row[11], * __restrict res = row[12];
+    // sample, by the mean coefficients of the windows centred on that
+    // colour's sites, the 5 an even step away and the 6 an odd step away.
+    const float* c[2] = {as, bs};
+    for (size_t k = 0; k < 2; ++k) RiPairs<L>(c[k], row[6 + k], 6, n - 8);
+    float* __restrict tent = row[8], * __restrict res = row[9];
     {
-        const float *ws2 = row[8], *as2 = row[9], *bs2 = row[10];
+        const float *as2 = row[6], *bs2 = row[7];
         RiSites(11, n - 11, [&](size_t y) {
             ORVEX_RI_IVDEP
             for (size_t l = 0; l < L; ++l) {
                 const size_t x = y * s + l, i = y * ms + l;
-                const float ow = RiFive(ws2, x, s, ws[x + 4 * s]), xw = RiSix(ws2, x, s);
                 const float oa = RiFive(as2, x, s, as[x + 4 * s]), xa = RiSix(as2, x, s);
                 const float ob = RiFive(bs2, x, s, bs[x + 4 * s]), xb = RiSix(bs2, x, s);
                 const float o = (m[i - ms] + m[i + ms]) * 0.5f;
-                const float own = RiClip((oa * o + ob) / ow, limit);
+                const float own = RiClip((oa * o + ob) * (1.0f / 5), limit);
                 res[x] = m[i] - own;
-                tent[x] = RiClip((xa * m[i] + xb) / xw, limit);
+                tent[x] = RiClip((xa * m[i] + xb) * (1.0f / 6), limit);
             }
         });
     }

@@ -18,7 +18,7 @@ namespace {
 struct RiRowPasses {
     static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
                                    float* diff) {
-        RiLines<1>(m, 1, win.w, green, win.limit, win.floor, win.fitFloor, rows, diff, 1);
+        RiLines<1>(m, 1, win.w, green, win.limit, win.floor, rows, diff, 1);
     }
     static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
                                        float* rows, size_t y) {

@@ -103,8 +103,7 @@ ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, s
     const size_t w = win.w;
     constexpr size_t B = kRiColumnBlock;
     for (size_t x = 18 & ~(B - 1); x + 18 < w; x += B)
-        RiColumnLines<B>(m + x, w, n, (green + x) & 1, win.limit, win.floor, win.fitFloor, rings,
-                         dv + x, w);
+        RiColumnLines<B>(m + x, w, n, (green + x) & 1, win.limit, win.floor, rings, dv + x, w);
 }
 using RiChunkFn = void (*)(const RiWindow& win, const float* m, size_t n, size_t green,
                            float* rings, float* dv);
@@ -220,7 +219,6 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
         win.limit = float(job.maxValue);
         win.floor = win.limit * win.limit * 1e-6f;
         win.varFloor = win.limit * win.limit * 1.5e-10f;
-        win.fitFloor = win.limit * win.limit * 1e-3f;
         win.gradientFloor = 1e-10f / (255.0f * 255.0f);
         float* q = RiLineStart(memory.planes.data());
         const size_t n = win.w * RiPlaneRows(win.h);

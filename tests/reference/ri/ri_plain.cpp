@@ -43,7 +43,6 @@ void StripRows(const Conversion& job, size_t ys, size_t rows, const PackPlan& pa
     s.limit = float(job.maxValue);
     s.floor = s.limit * s.limit * 1e-6f;
     s.varFloor = s.limit * s.limit * 1.5e-10f;
-    s.fitFloor = s.limit * s.limit * 1e-3f;
     s.gradientFloor = 1e-10f / (255.0f * 255.0f);  // of the squared range
     Plane m = s.New();
     for (size_t y = 0; y < s.wh; ++y) {

@@ -32,9 +32,8 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     auto six = [](auto&& q) { return ((q(-5) + q(-3)) + (q(-1) + q(1))) + (q(3) + q(5)); };
     // Coefficients of the window, its centre's colour as target with the
     // other colour's interpolation as guide, over the 5 sites of the
-    // centre's colour, with the inverse of the window's fit error as
-    // weight; kept as w, w a and w b.
-    Plane wt = s.New(), wa = s.New(), wb = s.New();
+    // centre's colour.
+    Plane wa = s.New(), wb = s.New();
     for (ptrdiff_t y = 0; y < wh; ++y)
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 6)) continue;
@@ -43,29 +42,18 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
             const float tg = five([&](ptrdiff_t k) { return at(m, x, y, k) * at(other, x, y, k); });
             const float gg =
                 five([&](ptrdiff_t k) { return at(other, x, y, k) * at(other, x, y, k); });
-            const float tt = five([&](ptrdiff_t k) { return at(m, x, y, k) * at(m, x, y, k); });
             const float inverse = 1.0f / 5;
-            // Slope cov / (var g + floor), offset mean t - slope mean g;
-            // weight 1 / (mean squared error of the fit + fitFloor), the error
-            // var t - cov^2 (var g + 2 floor) / (var g + floor)^2 for this
-            // slope, all over the common denominator.
+            // Slope cov / (var g + floor), offset mean t - slope mean g.
             const float mt = t * inverse, mg = g * inverse;
             const float vg = std::max(gg * inverse - mg * mg, 0.0f);
-            const float vt = std::max(tt * inverse - mt * mt, 0.0f);
             const float cov = tg * inverse - mg * mt;
-            const float d = vg + s.floor;
-            const float n =
-                std::max((vt + s.fitFloor) * (d * d) - cov * cov * (vg + 2.0f * s.floor),
-                         s.fitFloor * (d * d));
-            const float r = 1.0f / n;
-            wt(x, y) = (d * d) * r;
-            wa(x, y) = d * cov * r;
-            wb(x, y) = d * (d * mt - cov * mg) * r;
+            wa(x, y) = cov / (vg + s.floor);
+            wb(x, y) = mt - wa(x, y) * mg;
         }
     // Tentative estimates of both colours at every site, clipped: the
-    // coefficients' weighted means over the windows centred on that
-    // colour's sites among the 11 covering it (an even step away for the
-    // site's own colour, an odd step for the other).
+    // coefficients' means over the windows centred on that colour's sites
+    // among the 11 covering it (the 5 an even step away for the site's own
+    // colour, the 6 an odd step away for the other).
     Plane tentative = s.New(), residual = s.New();
     // Plane p along the line through (x, y), k steps on.
     auto along = [&](Plane& p, ptrdiff_t x, ptrdiff_t y) {
@@ -75,10 +63,9 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
         for (ptrdiff_t x = 0; x < ww; ++x) {
             if (!inside(x, y, 11)) continue;
             const float ownHere =
-                s.Clip((five(along(wa, x, y)) * other(x, y) + five(along(wb, x, y))) /
-                       five(along(wt, x, y)));
-            const float otherHere = s.Clip((six(along(wa, x, y)) * m(x, y) + six(along(wb, x, y))) /
-                                           six(along(wt, x, y)));
+                s.Clip((five(along(wa, x, y)) * other(x, y) + five(along(wb, x, y))) * (1.0f / 5));
+            const float otherHere =
+                s.Clip((six(along(wa, x, y)) * m(x, y) + six(along(wb, x, y))) * (1.0f / 6));
             residual(x, y) = m(x, y) - ownHere;
             tentative(x, y) = otherHere;
         }

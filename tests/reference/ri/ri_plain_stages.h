@@ -31,7 +31,7 @@ struct Strip {
     size_t ww, wh;
     ptrdiff_t left, top;
     size_t redColumn, redRow;
-    float limit, floor, varFloor, gradientFloor, fitFloor;
+    float limit, floor, varFloor, gradientFloor;
     int Colour(ptrdiff_t x, ptrdiff_t y) const {  // 0 red, 1 green, 2 blue
         const bool rr = size_t((top + y) & 1) == redRow;
         const bool rc = size_t((left + x) & 1) == redColumn;
