@@ -46,11 +46,6 @@ struct RiPlanes {
     uint16_t* out;
 };
 
-// How far ahead of the row being finished its samples are asked of the
-// cache: about a chunk, so a chunk's rows arrive while the one before it is
-// finished.
-inline constexpr size_t kRiPrefetchRows = kRiChunkRows + 32;
-
 // Columns whose differences are taken side by side: one vector of the widest
 // set, a few of the narrower ones, a cache line.
 inline constexpr size_t kRiColumnBlock = kRiLineFloats;
@@ -152,8 +147,13 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
                     std::copy(plane + from, plane + from + count, plane);
                 base = keep;
             }
-            for (; loaded < end + 12; ++loaded)
+            // Each row's samples are asked of the cache eight rows before they
+            // are read: asked for earlier, a chunk ahead, they were evicted
+            // again by the rows' stages before the chunk came to them.
+            for (; loaded < end + 12; ++loaded) {
+                if (loaded + 8 < h) PrefetchMirroredRow<S>(f, top + ptrdiff_t(loaded + 8), left, w);
                 LoadMirroredRow<S>(f, top + ptrdiff_t(loaded), left, w, p.m + (loaded - base) * w);
+            }
             const size_t r0 = differenced - 12, at = (r0 - base) * w;
             chunk(win, p.m + at, end - r0 + 12, (win.greenParity + r0) & 1, p.rows, p.dv + at);
             differenced = end;
@@ -163,9 +163,6 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
         const size_t stop = differenced < h - 12 ? differenced - 4 : h;
         for (; y < stop; ++y) {
             const size_t at = y - base;
-            // The samples the next chunk loads, a row of them at a time.
-            if (y + kRiPrefetchRows >= loaded && y + kRiPrefetchRows < h)
-                PrefetchMirroredRow<S>(f, top + ptrdiff_t(y + kRiPrefetchRows), left, w);
             if (within(y, 18)) {
                 P::Lines(win, p.m + at * w, (win.greenParity + y) & 1, p.rows, dh[at]);
                 P::Gradients(win, dh[at], gr, p.rows, at);
