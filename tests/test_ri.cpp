@@ -12,6 +12,7 @@
 #include "core/conversion.h"
 #include "engine/source_strips.h"
 #include "methods/ri/ri_block_lines.h"
+#include "methods/ri/ri_column_blocks_avx512.h"
 #include "methods/ri/ri_demosaic.h"
 #include "methods/ri/ri_line_blocks_avx512.h"
 #include "methods/ri/ri_lines.h"
@@ -318,31 +319,41 @@ TEST(Ri, PassesMatchThePlainFormAtEveryLevel) {
 }
 
 // Differences along L columns of n sites from the stages advancing together
-// (intermediates in rings) or one after the other (whole rows of scratch),
-// in a window wider than the block, sites outside [12, n - 12) left as -1;
-// their bits.
+// (intermediates in rings), one after the other (whole rows of scratch) or,
+// for 16 columns, the AVX-512 registers, in a window `stride` wide starting
+// on a cache line, sites outside [12, n - 12) left as -1; their bits.
+enum class ColumnForm { kRings, kStages, kAvx512 };
 template <size_t L>
-std::vector<uint32_t> ColumnDifferences(bool rings, size_t n, size_t green, float limit,
-                                        uint32_t seed) {
+std::vector<uint32_t> ColumnDifferences(ColumnForm form, size_t stride, size_t n, size_t green,
+                                        float limit, uint32_t seed) {
     using namespace orvex;
-    const size_t stride = L + 3;
     std::vector<uint8_t> bytes(stride * n);
     testsupport::FillRandom(bytes.data(), bytes.size(), seed);
-    std::vector<float> m(bytes.size()), diff(m.size(), -1.0f), scratch(kRiLineRows * n * L);
-    for (size_t i = 0; i < m.size(); ++i)  // flat stretches too, where the floors decide
+    std::vector<float> memory(2 * bytes.size() + 16), scratch(kRiLineRows * n * L + 16);
+    float* m = memory.data() + (16 - reinterpret_cast<uintptr_t>(memory.data()) / 4 % 16) % 16;
+    float* diff = m + bytes.size();
+    float* rings =
+        scratch.data() + (16 - reinterpret_cast<uintptr_t>(scratch.data()) / 4 % 16) % 16;
+    for (size_t i = 0; i < bytes.size(); ++i) {  // flat stretches too, where the floors decide
         m[i] = i / stride % 37 < 12 ? limit / 3 : float(bytes[i]) * limit / 255;
+        diff[i] = -1.0f;
+    }
     const float floor = limit * limit * 1e-6f;
-    if (rings)
-        RiColumnLines<L>(m.data(), stride, n, green, limit, floor, scratch.data(), diff.data(),
-                         stride);
-    else
-        RiLines<L>(m.data(), stride, n, green, limit, floor, scratch.data(), diff.data(), stride);
-    std::vector<uint32_t> bits(diff.size());
-    std::memcpy(bits.data(), diff.data(), diff.size() * sizeof(float));
+    if (form == ColumnForm::kRings)
+        RiColumnLines<L>(m, stride, n, green, limit, floor, rings, diff, stride);
+    else if (form == ColumnForm::kStages)
+        RiLines<L>(m, stride, n, green, limit, floor, rings, diff, stride);
+#if defined(ORVEX_X86)
+    else if constexpr (L == 16)
+        RiColumnLinesAvx512(m, stride, n, green, limit, floor, rings, diff, stride);
+#endif
+    std::vector<uint32_t> bits(bytes.size());
+    std::memcpy(bits.data(), diff, bits.size() * sizeof(float));
     return bits;
 }
 
 TEST(Ri, ColumnLinesInRingsMatchTheStagesOneAfterTheOther) {
+    using orvex::Isa;
     // The shortest lines (each stage starting while the one before it is
     // still in its first ring), lines of a few rings and of many, ending at
     // every phase of a ring.
@@ -351,12 +362,21 @@ TEST(Ri, ColumnLinesInRingsMatchTheStagesOneAfterTheOther) {
         float limit;
     } kCases[] = {{25, 0, 255},  {25, 1, 255},  {26, 1, 4095},   {40, 0, 255},
                   {47, 1, 1023}, {280, 0, 255}, {280, 1, 65535}, {301, 0, 4095}};
+    const bool avx512 = orvex::ProcessSimd().Has(Isa::Avx512);
     uint32_t seed = 11;
     for (const auto& c : kCases) {
-        const auto f16 = ColumnDifferences<16>(true, c.n, c.green, c.limit, seed);
-        ASSERT_EQ(f16, ColumnDifferences<16>(false, c.n, c.green, c.limit, seed)) << c.n;
-        const auto f4 = ColumnDifferences<4>(true, c.n, c.green, c.limit, ++seed);
-        ASSERT_EQ(f4, ColumnDifferences<4>(false, c.n, c.green, c.limit, seed)) << c.n;
+        const auto f16 = ColumnDifferences<16>(ColumnForm::kRings, 19, c.n, c.green, c.limit, seed);
+        ASSERT_EQ(f16, ColumnDifferences<16>(ColumnForm::kStages, 19, c.n, c.green, c.limit, seed))
+            << c.n;
+        const auto f4 = ColumnDifferences<4>(ColumnForm::kRings, 7, c.n, c.green, c.limit, ++seed);
+        ASSERT_EQ(f4, ColumnDifferences<4>(ColumnForm::kStages, 7, c.n, c.green, c.limit, seed))
+            << c.n;
+        // The registers' form reads and writes whole cache lines.
+        if (avx512) {
+            ASSERT_EQ(ColumnDifferences<16>(ColumnForm::kAvx512, 32, c.n, c.green, c.limit, seed),
+                      ColumnDifferences<16>(ColumnForm::kStages, 32, c.n, c.green, c.limit, seed))
+                << c.n;
+        }
         ++seed;
     }
 }

@@ -13,16 +13,16 @@
 // those of the windows centred on the colour's sites that cover it, as the
 // guided filter averages them; the residuals of the samples (sample minus
 // tentative estimate) are interpolated along the line and added back, which
-// gives the difference green minus the line's colour at every site. Green at colour sites is the colour plus the two
-// directions' LMMSE estimates of the difference, each weighted by the inverse square of its
-// gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255 squared). Red
-// and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno, Tanaka and
-// Okutomi, "Minimized-Laplacian residual interpolation for color image demosaicking", SPIE 2014):
-// a guided filter of the full green over the 5 x 5 windows centred on the colour's sites,
-// statistics at the 3 x 3 sites of the colour in each, whose slope is the mean product of the
-// colour's and green's Laplacians (step 2, the colour's own sub-lattice) over green's mean squared
-// Laplacian, each plus the floor (so a window without detail keeps the colour difference, slope
-// 1), a pixel's coefficients the means over the 9, 6 or 4 windows covering it, plus the
+// gives the difference green minus the line's colour at every site. Green at colour sites is the
+// colour plus the two directions' LMMSE estimates of the difference, each weighted by the inverse
+// square of its gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255
+// squared). Red and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno,
+// Tanaka and Okutomi, "Minimized-Laplacian residual interpolation for color image demosaicking",
+// SPIE 2014): a guided filter of the full green over the 5 x 5 windows centred on the colour's
+// sites, statistics at the 3 x 3 sites of the colour in each, whose slope is the mean product of
+// the colour's and green's Laplacians (step 2, the colour's own sub-lattice) over green's mean
+// squared Laplacian, each plus the floor (so a window without detail keeps the colour difference,
+// slope 1), a pixel's coefficients the means over the 9, 6 or 4 windows covering it, plus the
 // bilinearly interpolated residuals of their samples. Both filters take their windows on the
 // target colour's own sub-lattice only, as the fast guided filter takes its coefficients on a
 // subsampled grid (He and Sun, "Fast guided filter", arXiv 1505.00996, 2015), for the same

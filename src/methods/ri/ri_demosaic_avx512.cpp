@@ -1,9 +1,11 @@
 // The AVX-512 build of the residual-interpolation passes: the same body,
 // compiled for the wider set so the compiler vectorises its per-site
 // arithmetic with it, with the passes along a row of the line, green and
-// colour stages in registers (ri_line_blocks_avx512.h, ri_green_blocks_avx512.h,
-// ri_colour_blocks_avx512.h).
+// colour stages and the line stage down a block of columns in registers
+// (ri_line_blocks_avx512.h, ri_green_blocks_avx512.h,
+// ri_colour_blocks_avx512.h, ri_column_blocks_avx512.h).
 #include "methods/ri/ri_colour_blocks_avx512.h"
+#include "methods/ri/ri_column_blocks_avx512.h"
 #include "methods/ri/ri_green_blocks_avx512.h"
 #include "methods/ri/ri_line_blocks_avx512.h"
 #include "methods/ri/ri_rows.h"
@@ -14,11 +16,18 @@ namespace orvex {
 #if defined(ORVEX_X86)
 namespace {
 
-// The passes along a row for RiRows (ri_rows.h).
+static_assert(kRiColumnRingFloats <= kRiLineRows * kRiColumnBlock * kRiLineSteps,
+              "the column registers' rings fit the scratch a column block is given");
+
+// The passes along a row and down a column block for RiRows (ri_rows.h).
 struct RiRowPassesAvx512 {
     static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
                                    float* diff) {
         RiRowLinesAvx512(m, win.w, green, win.limit, win.floor, rows, diff);
+    }
+    static ORVEX_INLINE void ColumnLines(const RiWindow& win, const float* m, size_t n,
+                                         size_t green, float* rings, float* diff) {
+        RiColumnLinesAvx512(m, win.w, n, green, win.limit, win.floor, rings, diff, win.w);
     }
     static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
                                        float*, size_t y) {

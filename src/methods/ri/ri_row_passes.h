@@ -6,6 +6,7 @@
 
 #include <cstddef>
 
+#include "methods/ri/ri_block_lines.h"
 #include "methods/ri/ri_colour.h"
 #include "methods/ri/ri_green.h"
 #include "methods/ri/ri_lines.h"
@@ -19,6 +20,11 @@ struct RiRowPasses {
     static ORVEX_INLINE void Lines(const RiWindow& win, const float* m, size_t green, float* rows,
                                    float* diff) {
         RiLines<1>(m, 1, win.w, green, win.limit, win.floor, rows, diff, 1);
+    }
+    // The differences down a block of kRiLineFloats columns of the window.
+    static ORVEX_INLINE void ColumnLines(const RiWindow& win, const float* m, size_t n,
+                                         size_t green, float* rings, float* diff) {
+        RiColumnLines<kRiLineFloats>(m, win.w, n, green, win.limit, win.floor, rings, diff, win.w);
     }
     static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
                                        float* rows, size_t y) {

@@ -93,12 +93,13 @@ ORVEX_INLINE uint16_t RiSample(float v, float limit) {
 // time, read and written in the planes: the blocks are the cache lines from
 // the one holding column 18 to the one holding column w - 19, the columns
 // the later stages read.
+template <class P>
 ORVEX_INLINE void RiColumnChunk(const RiWindow& win, const float* m, size_t n, size_t green,
                                 float* rings, float* dv) {
     const size_t w = win.w;
     constexpr size_t B = kRiColumnBlock;
     for (size_t x = 18 & ~(B - 1); x + 18 < w; x += B)
-        RiColumnLines<B>(m + x, w, n, (green + x) & 1, win.limit, win.floor, rings, dv + x, w);
+        P::ColumnLines(win, m + x, n, (green + x) & 1, rings, dv + x);
 }
 using RiChunkFn = void (*)(const RiWindow& win, const float* m, size_t n, size_t green,
                            float* rings, float* dv);
@@ -251,7 +252,7 @@ ORVEX_INLINE void RiRows(const Conversion& job, RiMemory& memory, const PackPlan
     namespace {                                                                                   \
     TARGET ORVEX_RI_APART void Chunk(const RiWindow& win, const float* m, size_t n, size_t green, \
                                      float* rings, float* dv) {                                   \
-        RiColumnChunk(win, m, n, green, rings, dv);                                               \
+        RiColumnChunk<PASSES>(win, m, n, green, rings, dv);                                       \
     }                                                                                             \
     template <class S>                                                                            \
     TARGET void Rows(const Conversion& job, RiMemory& memory, const PackPlan& pack) {             \
