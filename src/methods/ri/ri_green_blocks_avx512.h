@@ -131,10 +131,10 @@ ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiNineOf(const float* q0, const floa
     return (RiLoad(q0 + x) + RiLoad(q1 + x)) + RiLoad(v + x);
 }
 
-// Green at a row, as RiGreenFuse: block j's estimates with the low-pass of
-// block j + 1, the quad sums of its terms and the column gradients' nine-row
-// sums of block j + 1 taken in the same step, kept in registers for the
-// next step rather than as rows of scratch.
+// Green at a row, as RiGreenFuse: the low-pass, terms, pair and quad sums
+// and the column gradients' nine-row sums of the blocks after the one being
+// finished taken in the same step, kept in registers for the next steps
+// rather than as rows of scratch.
 ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWindow& win,
                                                                      const float* m, const float* d,
                                                                      const float* dv,
@@ -155,41 +155,64 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
     float* out = g + at;
     const __mmask16 greenLanes = ((win.greenParity + y) & 1) ? 0xAAAA : 0x5555;
     const RiV zero = _mm512_setzero_ps();
-    RiV dHere = RiLoad(d), dAfter = RiLoad(d + B);
-    RiV sHere = RiLowPassV(RiBlocks{zero, dHere, dAfter});
-    RiQuadV hBefore{zero, zero, zero};
-    RiV cBefore = zero, cHere = RiNineOf(q0, q1, q2, 0);
-    for (size_t x = 0; x < w - 20; x += B) {
+    // Step j finishes block j - 1 from the terms of blocks j - 1 .. j + 1:
+    // their pair sums (t[0] + t[1]) one block ahead, the quad sums (t[0] +
+    // t[1]) + (t[2] + t[3]) of the pair sums two sites apart, so each block's
+    // terms are formed once and shifted rather than formed at five offsets.
+    RiV dPrev = RiLoad(d), dHere = RiLoad(d + B), dAfter = RiLoad(d + 2 * B);
+    RiV sPrev = RiLowPassV(RiBlocks{zero, dPrev, dHere});
+    RiV sHere = RiLowPassV(RiBlocks{dPrev, dHere, dAfter});
+    RiTermsV tPrev = RiTermsOfV(sPrev, dPrev), tHere = RiTermsOfV(sHere, dHere);
+    RiQuadV pPrev{tPrev.sm + RiBlocks{zero, tPrev.sm, tHere.sm}.At<1>(),
+                  tPrev.sq + RiBlocks{zero, tPrev.sq, tHere.sq}.At<1>(),
+                  tPrev.ns + RiBlocks{zero, tPrev.ns, tHere.ns}.At<1>()};
+    RiQuadV qOld{zero, zero, zero};
+    RiV cOlder = zero, cOld = RiNineOf(q0, q1, q2, 0);
+    RiV quotient = zero;
+    size_t last = 0;
+    for (size_t x = B; x - B < w - 20; x += B) {
+        const size_t k = x - B;
         const RiV dNext = RiLoad(d + x + 2 * B);
         const RiV sAfter = RiLowPassV(RiBlocks{dHere, dAfter, dNext});
-        const RiV cAfter = RiNineOf(q0, q1, q2, x + B);
-        const RiBlocks s{zero, sHere, sAfter}, dh{zero, dHere, dAfter};
-        const RiTermsV ta = RiTermsOfV(s.here, dh.here), tb = RiTermsOfV(s.At<1>(), dh.At<1>());
-        const RiTermsV tc = RiTermsOfV(s.At<2>(), dh.At<2>());
-        const RiTermsV td = RiTermsOfV(s.At<3>(), dh.At<3>());
-        const RiQuadV h = RiQuadOf(ta, tb, tc, td);
-        const RiTermsV th = RiTermsOfV(s.At<4>(), dh.At<4>());
-        const RiEstimateV eh = RiLmmseV((RiBlocks{hBefore.sm, h.sm, zero}.At<-4>() + h.sm) + th.sm,
-                                        (RiBlocks{hBefore.sq, h.sq, zero}.At<-4>() + h.sq) + th.sq,
-                                        (RiBlocks{hBefore.ns, h.ns, zero}.At<-4>() + h.ns) + th.ns,
-                                        sHere, dHere, floor);
-        const RiTermsV tv = RiTermsOfV(RiLoad(e1 + x), RiLoad(e4 + x));
+        const RiTermsV tAfter = RiTermsOfV(sAfter, dAfter);
+        const RiQuadV pHere{tHere.sm + RiBlocks{zero, tHere.sm, tAfter.sm}.At<1>(),
+                            tHere.sq + RiBlocks{zero, tHere.sq, tAfter.sq}.At<1>(),
+                            tHere.ns + RiBlocks{zero, tHere.ns, tAfter.ns}.At<1>()};
+        const RiQuadV h{pPrev.sm + RiBlocks{zero, pPrev.sm, pHere.sm}.At<2>(),
+                        pPrev.sq + RiBlocks{zero, pPrev.sq, pHere.sq}.At<2>(),
+                        pPrev.ns + RiBlocks{zero, pPrev.ns, pHere.ns}.At<2>()};
+        const RiEstimateV eh = RiLmmseV((RiBlocks{qOld.sm, h.sm, zero}.At<-4>() + h.sm) +
+                                            RiBlocks{zero, tPrev.sm, tHere.sm}.At<4>(),
+                                        (RiBlocks{qOld.sq, h.sq, zero}.At<-4>() + h.sq) +
+                                            RiBlocks{zero, tPrev.sq, tHere.sq}.At<4>(),
+                                        (RiBlocks{qOld.ns, h.ns, zero}.At<-4>() + h.ns) +
+                                            RiBlocks{zero, tPrev.ns, tHere.ns}.At<4>(),
+                                        sPrev, dPrev, floor);
+        const RiTermsV tv = RiTermsOfV(RiLoad(e1 + k), RiLoad(e4 + k));
         const RiEstimateV ev = RiLmmseV(
-            (RiLoad(v1 + x) + RiLoad(u1 + x)) + tv.sm, (RiLoad(v2 + x) + RiLoad(u2 + x)) + tv.sq,
-            (RiLoad(v3 + x) + RiLoad(u3 + x)) + tv.ns, RiLoad(smv + x), RiLoad(dfv + x), floor);
-        const RiV gh5 = (((RiLoad(r0 + x) + RiLoad(r1 + x)) + RiLoad(r2 + x)) + RiLoad(r3 + x)) +
-                        RiLoad(r4 + x);
-        const RiBlocks c{cBefore, cHere, cAfter};
+            (RiLoad(v1 + k) + RiLoad(u1 + k)) + tv.sm, (RiLoad(v2 + k) + RiLoad(u2 + k)) + tv.sq,
+            (RiLoad(v3 + k) + RiLoad(u3 + k)) + tv.ns, RiLoad(smv + k), RiLoad(dfv + k), floor);
+        const RiV gh5 = (((RiLoad(r0 + k) + RiLoad(r1 + k)) + RiLoad(r2 + k)) + RiLoad(r3 + k)) +
+                        RiLoad(r4 + k);
+        const RiV cNew = RiNineOf(q0, q1, q2, x);
+        const RiBlocks c{cOlder, cOld, cNew};
         const RiV gv5 = (((c.At<-2>() + c.At<-1>()) + c.here) + c.At<1>()) + c.At<2>();
         const RiV gh = gh5 * inverseLimit, gv = gv5 * inverseLimit;
         const RiV a = gh * gh + gradientFloor, b = gv * gv + gradientFloor;
-        const RiV here = RiLoad(mm + x);
-        const RiV fused = here + (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
-                                     ((a + b) * (eh.total * ev.total));
-        RiStore(out + x, _mm512_mask_blend_ps(greenLanes, fused, here));
-        hBefore = h, dHere = dAfter, dAfter = dNext, sHere = sAfter, cBefore = cHere,
-        cHere = cAfter;
+        // The block before's quotient is added and stored now, so that the
+        // division's latency holds up no other block.
+        if (k > 0) {
+            const RiV here = RiLoad(mm + k - B);
+            RiStore(out + k - B, _mm512_mask_blend_ps(greenLanes, here + quotient, here));
+        }
+        quotient = (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
+                   ((a + b) * (eh.total * ev.total));
+        dPrev = dHere, dHere = dAfter, dAfter = dNext, sPrev = sHere, sHere = sAfter;
+        tPrev = tHere, tHere = tAfter, pPrev = pHere, qOld = h, cOlder = cOld, cOld = cNew;
+        last = k;
     }
+    const RiV here = RiLoad(mm + last);
+    RiStore(out + last, _mm512_mask_blend_ps(greenLanes, here + quotient, here));
 }
 
 ORVEX_RI_BLOCKS_END
