@@ -38,7 +38,7 @@ enum class Curve {
 };
 
 struct DevelopSettings {
-    uint32_t method = ORVEX_DLMMSE;  // orvex_method
+    uint32_t method = ORVEX_RI;  // orvex_method
     Balance balance = Balance::kAsShot;
     std::array<float, 3> given{1, 1, 1};  // R, G, B multipliers for kGiven; G must be above 0
     // Levels in place of the file's: per site of the top-left cell, row by row.

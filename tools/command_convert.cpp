@@ -19,7 +19,7 @@ struct ConvertOptions {
     DevelopOptions develop;
     std::vector<std::string> files;
     std::string outputDir;
-    std::string method;  // empty: bilinear for mosaics, dlmmse for camera files
+    std::string method;  // empty: bilinear for mosaics, ri for camera files
     std::string layout;
     unsigned jobs = 0;
     bool quiet = false;
@@ -28,7 +28,7 @@ struct ConvertOptions {
 
 // The methods used when none is named.
 constexpr uint32_t kMosaicMethod = ORVEX_BILINEAR;
-constexpr uint32_t kCameraMethod = ORVEX_DLMMSE;
+constexpr uint32_t kCameraMethod = ORVEX_RI;
 
 struct ConvertJob {
     Job job;

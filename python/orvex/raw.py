@@ -26,7 +26,7 @@ class RawFrame:
 
     baseline_exposure: float = 0.0  # DNG BaselineExposure in EV; 0 elsewhere
 
-    def develop(self, method="dlmmse", wb="camera", dtype=np.uint8, black=None, white=None,
+    def develop(self, method="ri", wb="camera", dtype=np.uint8, black=None, white=None,
                 matrix=True, linear=False, rotate=True, threads=0, auto_bright=True, exposure=0.0,
                 curve="bt709", half=False):
         """The colour image ``orvex convert`` writes for the same options (the same code).
