@@ -4,9 +4,10 @@
 // down the block is one register, so a site's neighbours along its column
 // are other steps' registers and need no shifts; the stages run a fixed
 // number of steps apart, and what a later step still reads is carried in
-// registers, except the pair sums read four and eight steps on and the
-// coefficients' pair sums read up to nine, which go through rings of 16
-// steps in the first-level cache. Included by the AVX-512 build only.
+// registers, except the pair sums (read two and six steps after they are
+// formed) and the coefficients' pair sums (up to eight), which go through
+// rings of 16 steps in the first-level cache. Included by the AVX-512 build
+// only.
 #pragma once
 
 #include <cstddef>
