@@ -92,7 +92,8 @@ typedef enum orvex_method {
                               square-error estimation", IEEE Trans. Image Processing 14(12), 2005 */
     ORVEX_RI = 7           /* residual interpolation: Kiku, Monno, Tanaka and Okutomi, "Residual
                               interpolation for color image demosaicking", ICIP 2013; its row and
-                              column estimates of green fused by the LMMSE rule of Zhang and Wu;
+                              column estimates of green fused by the LMMSE rule of Zhang and Wu,
+                              kept sharp where the colour differences carry the detail;
                               red and blue by the minimized-Laplacian form of Kiku, Monno, Tanaka
                               and Okutomi, "Minimized-Laplacian residual interpolation for color
                               image demosaicking", SPIE 2014 */

@@ -42,7 +42,11 @@ struct State {
     RiRing Ring(size_t k) const { return {base + (3 * kRows + k * kRiRingRows) * w, w}; }
     float* Scratch() const { return base + (3 * kRows + kRingCount * kRiRingRows) * w; }
     RiGreenRings Green() const {
-        return {Ring(0), {Ring(1), Ring(2), Ring(3)}, Ring(4), Ring(5), Ring(6)};
+        return {Ring(0),  {Ring(1), Ring(2), Ring(3)},
+                Ring(4),  Ring(5),
+                Ring(6),  Ring(17),
+                Ring(18), Ring(19),
+                Ring(20), Ring(21)};
     }
     RiColourRings Colour(size_t cx, size_t cy) const {
         return {Ring(11), Ring(12), Ring(13), Ring(14), cx, cy};

@@ -16,7 +16,12 @@
 // gives the difference green minus the line's colour at every site. Green at colour sites is the
 // colour plus the two directions' LMMSE estimates of the difference, each weighted by the inverse
 // square of its gradient summed over 9 x 5 sites (a floor of 1e-10 of the squared range over 255
-// squared). Red and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno,
+// squared); that estimate is drawn towards the same weighting of the differences smoothed only by
+// (1, 2, 1) / 4, by the share of detail: the gradients of the directions' low-passed differences
+// over the samples' own, each summed over 7 x 5 sites, at most 1. The LMMSE smoothing assumes the
+// colours move together; where the differences carry as much detail as the samples (saturated
+// colour, colour edges) it would blur that detail, and the sharp differences are taken instead.
+// Red and blue everywhere are minimized-Laplacian residual interpolation (Kiku, Monno,
 // Tanaka and Okutomi, "Minimized-Laplacian residual interpolation for color image demosaicking",
 // SPIE 2014): a guided filter of the full green over the 5 x 5 windows centred on the colour's
 // sites, statistics at the 3 x 3 sites of the colour in each, whose slope is the mean product of
@@ -44,8 +49,8 @@
 namespace orvex {
 
 // Reach of a pixel's estimates: line interpolation 1, window 5, window
-// means 5, residuals 1; low-pass 4, statistics 4; colour Laplacians 2,
-// windows 2 and 2, residuals 1.
+// means 5, residuals 1; low-pass 4, statistics 4 (the share of detail's
+// gradients 1 and sums 3); colour Laplacians 2, windows 2 and 2, residuals 1.
 inline constexpr size_t kRiReach = 27;
 // Rows and columns a window reads beyond its tile: one more than the reach,
 // so that a window starts on a whole 2 x 2 cell.

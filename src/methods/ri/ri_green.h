@@ -1,6 +1,8 @@
 // The green stage of the residual-interpolation demosaic: green at the
 // colour sites from both directions' LMMSE estimates of the difference,
-// weighted by their gradients. Included by ri_rows.h.
+// weighted by their gradients, drawn towards the same weighting of the
+// differences barely smoothed by the share of the local detail that the
+// colour differences carry (RiGreenShare). Included by ri_rows.h.
 //
 // Each direction's statistics are sums over nine sites in the order
 // ((a[-4] + a[-3]) + (a[-2] + a[-1])) + ((a[0] + a[1]) + (a[2] + a[3]))
@@ -106,23 +108,37 @@ ORVEX_INLINE void RiNineRows(const float* __restrict q0, const float* __restrict
 }
 
 // The green stage's rings: the column low-pass, the quad sums down the
-// columns of its terms, the column gradients and their quad sums, and the
-// row gradients' nine-site sums.
-inline constexpr size_t kRiGreenRings = 7;
+// columns of its terms, the column gradients and their quad sums, the row
+// gradients' nine-site sums; for the share of detail, the seven-site sums
+// along each row of the row low-pass's gradient and of the samples', the
+// column low-pass's and the samples' gradients down the columns, and the
+// share itself.
+inline constexpr size_t kRiGreenRings = 12;
 struct RiGreenRings {
     RiRing sv, quad[3], gv, gvq, gh;
+    RiRing detailRow, levelRow, detailColumn, levelColumn, share;
 };
 
+// Seven-site sums ((v[-3] + v[-2]) + (v[-1] + v[0])) + ((v[1] + v[2]) + v[3]),
+// the sites s apart.
+ORVEX_INLINE float RiSeven(const float* v, ptrdiff_t s) {
+    return ((v[-3 * s] + v[-2 * s]) + (v[-s] + v[0])) + ((v[s] + v[2 * s]) + v[3 * s]);
+}
+// Five-site sums (((v[-2] + v[-1]) + v[0]) + v[1]) + v[2], the sites s apart.
+ORVEX_INLINE float RiFiveAcross(const float* v, ptrdiff_t s) {
+    return (((v[-2 * s] + v[-s]) + v[0]) + v[s]) + v[2 * s];
+}
+
 // Row y of [16, h - 16) of the column terms from the column differences dv
-// (rows [12, h - 12), columns [18, w - 18)): low-pass at columns [20, w -
-// 20), gradients at [18, w - 18).
+// (rows [12, h - 12), columns [18, w - 18)): low-pass and gradients at
+// columns [18, w - 18).
 ORVEX_INLINE void RiGreenColumnRow(const RiWindow& win, const float* dv, const RiGreenRings& r,
                                    size_t y) {
     const size_t w = win.w;
     const ptrdiff_t s = ptrdiff_t(w);
     const float* d = dv + y * w;
     float* __restrict out = r.sv[y];
-    RiSites(20, w - 20, [&](size_t x) { out[x] = RiLowPass(d + x, s); });
+    RiSites(18, w - 18, [&](size_t x) { out[x] = RiLowPass(d + x, s); });
     float* __restrict gv = r.gv[y];
     RiSites(18, w - 18, [&](size_t x) { gv[x] = std::fabs(d[x - w] - d[x + w]); });
 }
@@ -153,6 +169,84 @@ ORVEX_INLINE void RiGreenRowGradients(const RiWindow& win, const float* d, const
     RiSites(20, w - 20, [&](size_t x) { gh[x] = (hgq[x - 4] + hgq[x]) + hg[x + 4]; });
 }
 
+// The share of detail: how much of the local detail the colour differences
+// carry beside the samples. The low-pass of the differences keeps what
+// smoothing them would keep; where its gradients are small beside the
+// samples' own, the colours move together and the LMMSE estimate's
+// smoothing removes only interpolation error; where they are as large, the
+// colours move apart (saturated colour, colour edges) and the smoothing
+// would blur real detail. Each direction's gradients are taken along it,
+// |u[-1] - u[1]|, summed over 7 sites along and 5 across; the share is the
+// sum of both directions' low-pass gradients over the sum of the samples'
+// (plus a floor of 1e-3 of the range), at most 1.
+//
+// Row y of [18, h - 18) of the row sums, from the row differences' row d
+// (columns [12, w - 12)) and the samples' row m; `rows` holds three rows.
+ORVEX_INLINE void RiGreenRowDetail(const RiWindow& win, const float* d, const float* m,
+                                   const RiGreenRings& r, float* rows, size_t y) {
+    const size_t w = win.w;
+    float *low = rows, *dg = rows + w, *mg = rows + 2 * w;
+    RiSites(16, w - 16, [&](size_t x) { low[x] = RiLowPass(d + x, 1); });
+    RiSites(17, w - 17, [&](size_t x) {
+        dg[x] = std::fabs(low[x - 1] - low[x + 1]);
+        mg[x] = std::fabs(m[x - 1] - m[x + 1]);
+    });
+    float* __restrict dr = r.detailRow[y], * __restrict lr = r.levelRow[y];
+    RiSites(20, w - 20, [&](size_t x) { dr[x] = RiSeven(dg + x, 1), lr[x] = RiSeven(mg + x, 1); });
+}
+
+// Row y of [17, h - 17) of the gradients down the columns, of the column
+// low-pass (rows y - 1 and y + 1 of its ring) and of the samples m, at
+// columns [18, w - 18).
+ORVEX_INLINE void RiGreenColumnDetail(const RiWindow& win, const float* m, const RiGreenRings& r,
+                                      size_t y) {
+    const size_t w = win.w;
+    const float *s0 = r.sv[y - 1], *s1 = r.sv[y + 1];
+    const float *m0 = m + (y - 1) * w, *m1 = m + (y + 1) * w;
+    float* __restrict dc = r.detailColumn[y], * __restrict lc = r.levelColumn[y];
+    RiSites(18, w - 18, [&](size_t x) {
+        dc[x] = std::fabs(s0[x] - s1[x]);
+        lc[x] = std::fabs(m0[x] - m1[x]);
+    });
+}
+
+// Row y of [20, h - 20) of the share at columns [20, w - 20), from the row
+// sums of rows y - 2 .. y + 2 and the column gradients of rows y - 3 .. y +
+// 3; `rows` holds two rows.
+ORVEX_INLINE void RiGreenShare(const RiWindow& win, const RiGreenRings& r, float* rows, size_t y) {
+    const size_t w = win.w;
+    const float floor = win.limit * 1e-3f;
+    float *dc = rows, *lc = rows + w;
+    const float* dcr[7];
+    const float* lcr[7];
+    for (size_t k = 0; k < 7; ++k)
+        dcr[k] = r.detailColumn[y + k - 3], lcr[k] = r.levelColumn[y + k - 3];
+    RiSites(18, w - 18, [&](size_t x) {
+        dc[x] = ((dcr[0][x] + dcr[1][x]) + (dcr[2][x] + dcr[3][x])) +
+                ((dcr[4][x] + dcr[5][x]) + dcr[6][x]);
+        lc[x] = ((lcr[0][x] + lcr[1][x]) + (lcr[2][x] + lcr[3][x])) +
+                ((lcr[4][x] + lcr[5][x]) + lcr[6][x]);
+    });
+    const float *d0 = r.detailRow[y - 2], *d1 = r.detailRow[y - 1], *d2 = r.detailRow[y],
+                *d3 = r.detailRow[y + 1], *d4 = r.detailRow[y + 2];
+    const float *l0 = r.levelRow[y - 2], *l1 = r.levelRow[y - 1], *l2 = r.levelRow[y],
+                *l3 = r.levelRow[y + 1], *l4 = r.levelRow[y + 2];
+    float* __restrict out = r.share[y];
+    RiSites(20, w - 20, [&](size_t x) {
+        const float detail =
+            ((((d0[x] + d1[x]) + d2[x]) + d3[x]) + d4[x]) + RiFiveAcross(dc + x, 1);
+        const float level = ((((l0[x] + l1[x]) + l2[x]) + l3[x]) + l4[x]) + RiFiveAcross(lc + x, 1);
+        const float share = detail / (level + floor);
+        out[x] = share < 1.0f ? share : 1.0f;
+    });
+}
+
+// A direction's difference kept sharp: ((u[-1] + u[1]) + 2 u[0]) / 4, the
+// sites s apart.
+ORVEX_INLINE float RiSharp(const float* u, ptrdiff_t s) {
+    return ((u[-s] + u[s]) + 2.0f * u[0]) * 0.25f;
+}
+
 // Green at row y of [20, h - 20), columns [20, w - 20): each direction's
 // LMMSE estimate, weighted by the inverse square of its gradient |d[-1] -
 // d[1]| summed over 9 sites along it (nine-site sums) and 5 across (in
@@ -179,6 +273,7 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
     const float *h1 = hquad[0], *h2 = hquad[1], *h3 = hquad[2];
     const float *r0 = r.gh[y - 2], *r1 = r.gh[y - 1], *r2 = r.gh[y], *r3 = r.gh[y + 1],
                 *r4 = r.gh[y + 2];
+    const float* share = r.share[y];
     float* out = g + at;
     const size_t green = (win.greenParity + y) & 1;
     RiSites(20, w - 20, [&](size_t x) {
@@ -196,8 +291,10 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
         // each product the same whichever direction is which.
         const float gh = gh5 * inverseLimit, gv = gv5 * inverseLimit;
         const float a = gh * gh + gradientFloor, b = gv * gv + gradientFloor;
-        const float fused = mm[x] + (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
-                                        ((a + b) * (eh.total * ev.total));
+        const float lmmse = (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
+                            ((a + b) * (eh.total * ev.total));
+        const float sharp = (b * RiSharp(d + x, 1) + a * RiSharp(dfv + x, ptrdiff_t(w))) / (a + b);
+        const float fused = mm[x] + (lmmse + share[x] * (sharp - lmmse));
         out[x] = (x & 1) == green ? mm[x] : fused;
     });
 }

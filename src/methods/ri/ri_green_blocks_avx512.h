@@ -152,6 +152,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
     const float *smv = r.sv[y], *dfv = dv + at, *mm = m + at;
     const float *r0 = r.gh[y - 2], *r1 = r.gh[y - 1], *r2 = r.gh[y], *r3 = r.gh[y + 1],
                 *r4 = r.gh[y + 2];
+    const float* share = r.share[y];
     float* out = g + at;
     const __mmask16 greenLanes = ((win.greenParity + y) & 1) ? 0xAAAA : 0x5555;
     const RiV zero = _mm512_setzero_ps();
@@ -159,7 +160,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
     // their pair sums (t[0] + t[1]) one block ahead, the quad sums (t[0] +
     // t[1]) + (t[2] + t[3]) of the pair sums two sites apart, so each block's
     // terms are formed once and shifted rather than formed at five offsets.
-    RiV dPrev = RiLoad(d), dHere = RiLoad(d + B), dAfter = RiLoad(d + 2 * B);
+    RiV dOld = zero, dPrev = RiLoad(d), dHere = RiLoad(d + B), dAfter = RiLoad(d + 2 * B);
     RiV sPrev = RiLowPassV(RiBlocks{zero, dPrev, dHere});
     RiV sHere = RiLowPassV(RiBlocks{dPrev, dHere, dAfter});
     RiTermsV tPrev = RiTermsOfV(sPrev, dPrev), tHere = RiTermsOfV(sHere, dHere);
@@ -205,9 +206,15 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
             const RiV here = RiLoad(mm + k - B);
             RiStore(out + k - B, _mm512_mask_blend_ps(greenLanes, here + quotient, here));
         }
-        quotient = (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
-                   ((a + b) * (eh.total * ev.total));
-        dPrev = dHere, dHere = dAfter, dAfter = dNext, sPrev = sHere, sHere = sAfter;
+        const RiV lmmse = (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
+                          ((a + b) * (eh.total * ev.total));
+        const RiBlocks dh{dOld, dPrev, dHere};
+        const RiV sh = ((dh.At<-1>() + dh.At<1>()) + 2.0f * dPrev) * 0.25f;
+        const RiV sv =
+            ((RiLoad(dfv + k - w) + RiLoad(dfv + k + w)) + 2.0f * RiLoad(dfv + k)) * 0.25f;
+        const RiV sharp = (b * sh + a * sv) / (a + b);
+        quotient = lmmse + RiLoad(share + k) * (sharp - lmmse);
+        dOld = dPrev, dPrev = dHere, dHere = dAfter, dAfter = dNext, sPrev = sHere, sHere = sAfter;
         tPrev = tHere, tHere = tAfter, pPrev = pHere, qOld = h, cOlder = cOld, cOld = cNew;
         last = k;
     }

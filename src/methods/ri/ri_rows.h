@@ -115,14 +115,19 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
     RiRing ring[kRiRings];
     for (size_t k = 0; k < kRiRings; ++k) ring[k] = {p.ring + k * kRiRingRows * w, w};
     const RiRing& dh = ring[0];
-    const RiGreenRings gr{ring[1], {ring[2], ring[3], ring[4]}, ring[5], ring[6], ring[7]};
-    const RiRing* sums = ring + 8;
+    const RiGreenRings gr{ring[1],  {ring[2], ring[3], ring[4]},
+                          ring[5],  ring[6],
+                          ring[7],  ring[8],
+                          ring[9],  ring[10],
+                          ring[11], ring[12]};
+    const RiRing* sums = ring + 1 + kRiGreenRings;
     // Red sites: column parity (left + x) & 1 == redColumn, row likewise.
     const size_t rx = size_t(ptrdiff_t(redColumn) - left) & 1,
                  ry = size_t(ptrdiff_t(redRow) - top) & 1;
-    const RiColourRings red{ring[12], ring[13], ring[14], ring[15], rx, ry};
-    const RiColourRings blue{ring[16], ring[17], ring[18], ring[19], 1 - rx, 1 - ry};
-    const RiColourSites sites{ring[20], ring[21]};
+    const RiRing* c = sums + 4;
+    const RiColourRings red{c[0], c[1], c[2], c[3], rx, ry};
+    const RiColourRings blue{c[4], c[5], c[6], c[7], 1 - rx, 1 - ry};
+    const RiColourSites sites{c[8], c[9]};
     // The column parity of the colour of row y.
     auto columns = [rx, ry](size_t y) { return (y & 1) == ry ? rx : 1 - rx; };
     const float limit = win.limit;
@@ -167,12 +172,18 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             if (within(y, 18)) {
                 P::Lines(win, p.m + at * w, (win.greenParity + y) & 1, p.rows, dh[at]);
                 P::Gradients(win, dh[at], gr, p.rows, at);
+                RiGreenRowDetail(win, dh[at], p.m + at * w, gr, p.rows, at);
             }
             // Green's column terms at row y, and their quad sums at y - 3
-            // (rows y - 3 .. y) from the fourth row on.
-            if (within(y, 16)) P::GreenColumns(win, p.dv, gr, at, y >= 19);
+            // (rows y - 3 .. y) from the fourth row on; the column gradients
+            // of the share at y - 1.
+            if (within(y, 16)) {
+                P::GreenColumns(win, p.dv, gr, at, y >= 19);
+                if (within(y - 1, 17)) RiGreenColumnDetail(win, p.m, gr, at - 1);
+            }
             if (y < 4 || !within(y - 4, 20)) continue;
             const size_t yg = at - 4;
+            RiGreenShare(win, gr, p.rows, yg);
             P::Fuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
             RiColourSitesRow(win, p.m, p.g, columns(yg), sites, yg);
             // The colour's Laplacians read green two rows ahead.

@@ -81,6 +81,33 @@ Plane LineDifferences(const Strip& s, Plane& m, ptrdiff_t dx, ptrdiff_t dy) {
     return diff;
 }
 
+// How much of the detail about (x, y) the colour differences carry beside
+// the samples: the gradients |u[-1] - u[1]| of the directions' low-passed
+// differences (each along its own direction) over those of the samples, each
+// summed over 7 sites along the direction and 5 across, at most 1.
+static float Share(const Strip& s, Plane& m, Plane& sh, Plane& sv, ptrdiff_t x, ptrdiff_t y) {
+    // Seven sites k = -3 .. 3 of q, and five lines j = -2 .. 2 of such sums.
+    auto seven = [](auto&& q) {
+        return ((q(-3) + q(-2)) + (q(-1) + q(0))) + ((q(1) + q(2)) + q(3));
+    };
+    auto five = [](auto&& q) { return (((q(-2) + q(-1)) + q(0)) + q(1)) + q(2); };
+    auto along = [&](Plane& p) {  // along rows, the rows across
+        return five([&](ptrdiff_t j) {
+            return seven(
+                [&](ptrdiff_t k) { return std::fabs(p(x + k - 1, y + j) - p(x + k + 1, y + j)); });
+        });
+    };
+    auto down = [&](Plane& p) {  // down columns, the columns across
+        return five([&](ptrdiff_t j) {
+            return seven(
+                [&](ptrdiff_t k) { return std::fabs(p(x + j, y + k - 1) - p(x + j, y + k + 1)); });
+        });
+    };
+    const float detail = along(sh) + down(sv), level = along(m) + down(m);
+    const float share = detail / (level + s.limit * 1e-3f);
+    return std::min(share, 1.0f);
+}
+
 // Green at colour sites: the sample plus both directions' LMMSE estimates of
 // the difference (from their local signal and noise variances), weighted by
 // the inverse square of their local gradients.
@@ -141,9 +168,15 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 const float gradient = ((((r[0] + r[1]) + r[2]) + r[3]) + r[4]) * (1.0f / s.limit);
                 weight[d] = gradient * gradient + s.gradientFloor;
             }
-            g(x, y) = m(x, y) +
-                      (weight[1] * part[0][0] * part[1][1] + weight[0] * part[1][0] * part[0][1]) /
-                          ((weight[0] + weight[1]) * (part[0][1] * part[1][1]));
+            const float lmmse =
+                (weight[1] * part[0][0] * part[1][1] + weight[0] * part[1][0] * part[0][1]) /
+                ((weight[0] + weight[1]) * (part[0][1] * part[1][1]));
+            // The same weights over each direction's difference smoothed only
+            // by (1, 2, 1) / 4.
+            const float sharpH = ((dh(x - 1, y) + dh(x + 1, y)) + 2.0f * dh(x, y)) * 0.25f;
+            const float sharpV = ((dv(x, y - 1) + dv(x, y + 1)) + 2.0f * dv(x, y)) * 0.25f;
+            const float sharp = (weight[1] * sharpH + weight[0] * sharpV) / (weight[0] + weight[1]);
+            g(x, y) = m(x, y) + (lmmse + Share(s, m, sh, sv, x, y) * (sharp - lmmse));
         }
     return g;
 }
