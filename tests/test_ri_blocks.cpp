@@ -46,7 +46,8 @@ struct State {
                 Ring(4),  Ring(5),
                 Ring(6),  Ring(17),
                 Ring(18), Ring(19),
-                Ring(20), Ring(21)};
+                Ring(20), Ring(21),
+                Ring(22), Ring(23)};
     }
     RiColourRings Colour(size_t cx, size_t cy) const {
         return {Ring(11), Ring(12), Ring(13), Ring(14), cx, cy};
@@ -79,18 +80,33 @@ TEST(RiBlocks, KernelsAlongARowMatchTheSharedPasses) {
             const RiGreenRings ga = a.Green(), gb = b.Green();
             // Green: row gradients, column terms with their quad sums, fusion.
             const float *dha = a.Plane(1) + 8 * w, *dhb = b.Plane(1) + 8 * w;
-            RiRowPasses::Gradients(win, dha, ga, a.Scratch(), y);
+            RiRowPasses::Gradients(win, dha, a.Plane(0) + y * w, ga, a.Scratch(), y);
             RiGreenRowGradientsAvx512(win, dhb, gb, y);
+            RiGreenRowDetailAvx512(win, dhb, b.Plane(0) + y * w, gb, y);
             ExpectRowsEqual(ga.gh[y], gb.gh[y], w, 20, 20, "row gradients");
-            RiRowPasses::GreenColumns(win, a.Plane(1), ga, y, true);
+            ExpectRowsEqual(ga.detailRow[y], gb.detailRow[y], w, 20, 20, "share's row detail");
+            ExpectRowsEqual(ga.levelRow[y], gb.levelRow[y], w, 20, 20, "share's row level");
+            RiRowPasses::GreenColumns(win, a.Plane(1), a.Plane(0), ga, y, true, 2);
             RiGreenColumnsAvx512(win, b.Plane(1), gb, y);
-            ExpectRowsEqual(ga.sv[y], gb.sv[y], w, 20, 20, "column low-pass");
+            RiGreenColumnDetailAvx512(win, b.Plane(0), gb, y - 1);
+            ExpectRowsEqual(ga.sv[y], gb.sv[y], w, 18, 18, "column low-pass");
             ExpectRowsEqual(ga.gv[y], gb.gv[y], w, 18, 18, "column gradients");
             for (size_t k = 0; k < 3; ++k)
                 ExpectRowsEqual(ga.quad[k][y - 3], gb.quad[k][y - 3], w, 20, 20, "quad sums");
             ExpectRowsEqual(ga.gvq[y - 3], gb.gvq[y - 3], w, 18, 18, "gradient quads");
+            const RiRing* column[4][2] = {{&ga.detailColumn, &gb.detailColumn},
+                                          {&ga.levelColumn, &gb.levelColumn},
+                                          {&ga.detailQuad, &gb.detailQuad},
+                                          {&ga.levelQuad, &gb.levelQuad}};
+            for (size_t k = 0; k < 4; ++k) {
+                const size_t row = k < 2 ? y - 1 : y - 4;
+                ExpectRowsEqual((*column[k][0])[row], (*column[k][1])[row], w, 18, 18,
+                                "share's columns");
+            }
             RiRowPasses::Fuse(win, a.Plane(0), dha, a.Plane(1), ga, a.Scratch(), a.Plane(2), y);
+            RiGreenShareAvx512(win, gb, y);
             RiGreenFuseAvx512(win, b.Plane(0), dhb, b.Plane(1), gb, b.Plane(2), y);
+            ExpectRowsEqual(ga.share[y], gb.share[y], w, 20, 20, "share");
             ExpectRowsEqual(a.Plane(2) + y * w, b.Plane(2) + y * w, w, 20, 20, "green");
             // Red or blue: row sums, coefficients, means and rows, on a row
             // of the colour (cy = y's parity) and a row between.

@@ -29,20 +29,27 @@ struct RiRowPassesAvx512 {
                                          size_t green, float* rings, float* diff) {
         RiColumnLinesAvx512(m, win.w, n, green, win.limit, win.floor, rings, diff, win.w);
     }
-    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
-                                       float*, size_t y) {
+    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const float* m,
+                                       const RiGreenRings& r, float*, size_t y) {
         RiGreenRowGradientsAvx512(win, d, r, y);
+        RiGreenRowDetailAvx512(win, d, m, r, y);
     }
-    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv,
-                                          const RiGreenRings& r, size_t y, bool quads) {
-        if (quads)
+    // From the fourth row on the share's column gradients are due with the
+    // quad sums (their own quad sums too, or rows never read).
+    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv, const float* m,
+                                          const RiGreenRings& r, size_t y, bool quads, int detail) {
+        if (quads) {
             RiGreenColumnsAvx512(win, dv, r, y);
-        else
+            RiGreenColumnDetailAvx512(win, m, r, y - 1);
+        } else {
             RiGreenColumnRow(win, dv, r, y);
+            if (detail > 0) RiGreenColumnDetail(win, m, r, y - 1, detail > 1);
+        }
     }
     static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
                                   const float* dv, const RiGreenRings& r, float*, float* g,
                                   size_t y) {
+        RiGreenShareAvx512(win, r, y);
         RiGreenFuseAvx512(win, m, d, dv, r, g, y);
     }
     static ORVEX_INLINE void ColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,

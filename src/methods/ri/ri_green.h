@@ -111,12 +111,12 @@ ORVEX_INLINE void RiNineRows(const float* __restrict q0, const float* __restrict
 // columns of its terms, the column gradients and their quad sums, the row
 // gradients' nine-site sums; for the share of detail, the seven-site sums
 // along each row of the row low-pass's gradient and of the samples', the
-// column low-pass's and the samples' gradients down the columns, and the
-// share itself.
-inline constexpr size_t kRiGreenRings = 12;
+// column low-pass's and the samples' gradients down the columns and their
+// quad sums down four rows, and the share itself.
+inline constexpr size_t kRiGreenRings = 14;
 struct RiGreenRings {
     RiRing sv, quad[3], gv, gvq, gh;
-    RiRing detailRow, levelRow, detailColumn, levelColumn, share;
+    RiRing detailRow, levelRow, detailColumn, levelColumn, detailQuad, levelQuad, share;
 };
 
 // Seven-site sums ((v[-3] + v[-2]) + (v[-1] + v[0])) + ((v[1] + v[2]) + v[3]),
@@ -197,17 +197,38 @@ ORVEX_INLINE void RiGreenRowDetail(const RiWindow& win, const float* d, const fl
 
 // Row y of [17, h - 17) of the gradients down the columns, of the column
 // low-pass (rows y - 1 and y + 1 of its ring) and of the samples m, at
-// columns [18, w - 18).
+// columns [18, w - 18), and when `quads` their quad sums down rows y - 3 ..
+// y (from row 20 of the window on).
 ORVEX_INLINE void RiGreenColumnDetail(const RiWindow& win, const float* m, const RiGreenRings& r,
-                                      size_t y) {
+                                      size_t y, bool quads) {
     const size_t w = win.w;
     const float *s0 = r.sv[y - 1], *s1 = r.sv[y + 1];
     const float *m0 = m + (y - 1) * w, *m1 = m + (y + 1) * w;
-    float* __restrict dc = r.detailColumn[y], * __restrict lc = r.levelColumn[y];
+    float* __restrict dc = r.detailColumn[y];
+    float* __restrict lc = r.levelColumn[y];
     RiSites(18, w - 18, [&](size_t x) {
         dc[x] = std::fabs(s0[x] - s1[x]);
         lc[x] = std::fabs(m0[x] - m1[x]);
     });
+    if (!quads) return;
+    RiQuadRows(r.detailColumn[y - 3], r.detailColumn[y - 2], r.detailColumn[y - 1], dc,
+               r.detailQuad[y - 3], 18, w - 18);
+    RiQuadRows(r.levelColumn[y - 3], r.levelColumn[y - 2], r.levelColumn[y - 1], lc,
+               r.levelQuad[y - 3], 18, w - 18);
+}
+
+// Seven-row sums of a column ring at row y, its quad sums q (rows y - 3 ..
+// y) and rows y + 1 .. y + 3 of v, over [a, b).
+ORVEX_INLINE void RiSevenRows(const RiRing& q, const RiRing& v, size_t y, float* __restrict out,
+                              size_t a, size_t b) {
+    const float *q0 = q[y - 3], *v1 = v[y + 1], *v2 = v[y + 2], *v3 = v[y + 3];
+    RiSites(a, b, [&](size_t x) { out[x] = q0[x] + ((v1[x] + v2[x]) + v3[x]); });
+}
+
+// The share from its sums: detail over level plus the floor, at most 1.
+ORVEX_INLINE float RiShareOf(float detail, float level, float floor) {
+    const float share = detail / (level + floor);
+    return share < 1.0f ? share : 1.0f;
 }
 
 // Row y of [20, h - 20) of the share at columns [20, w - 20), from the row
@@ -217,16 +238,8 @@ ORVEX_INLINE void RiGreenShare(const RiWindow& win, const RiGreenRings& r, float
     const size_t w = win.w;
     const float floor = win.limit * 1e-3f;
     float *dc = rows, *lc = rows + w;
-    const float* dcr[7];
-    const float* lcr[7];
-    for (size_t k = 0; k < 7; ++k)
-        dcr[k] = r.detailColumn[y + k - 3], lcr[k] = r.levelColumn[y + k - 3];
-    RiSites(18, w - 18, [&](size_t x) {
-        dc[x] = ((dcr[0][x] + dcr[1][x]) + (dcr[2][x] + dcr[3][x])) +
-                ((dcr[4][x] + dcr[5][x]) + dcr[6][x]);
-        lc[x] = ((lcr[0][x] + lcr[1][x]) + (lcr[2][x] + lcr[3][x])) +
-                ((lcr[4][x] + lcr[5][x]) + lcr[6][x]);
-    });
+    RiSevenRows(r.detailQuad, r.detailColumn, y, dc, 18, w - 18);
+    RiSevenRows(r.levelQuad, r.levelColumn, y, lc, 18, w - 18);
     const float *d0 = r.detailRow[y - 2], *d1 = r.detailRow[y - 1], *d2 = r.detailRow[y],
                 *d3 = r.detailRow[y + 1], *d4 = r.detailRow[y + 2];
     const float *l0 = r.levelRow[y - 2], *l1 = r.levelRow[y - 1], *l2 = r.levelRow[y],
@@ -236,8 +249,7 @@ ORVEX_INLINE void RiGreenShare(const RiWindow& win, const RiGreenRings& r, float
         const float detail =
             ((((d0[x] + d1[x]) + d2[x]) + d3[x]) + d4[x]) + RiFiveAcross(dc + x, 1);
         const float level = ((((l0[x] + l1[x]) + l2[x]) + l3[x]) + l4[x]) + RiFiveAcross(lc + x, 1);
-        const float share = detail / (level + floor);
-        out[x] = share < 1.0f ? share : 1.0f;
+        out[x] = RiShareOf(detail, level, floor);
     });
 }
 
@@ -250,8 +262,10 @@ ORVEX_INLINE float RiSharp(const float* u, ptrdiff_t s) {
 // Green at row y of [20, h - 20), columns [20, w - 20): each direction's
 // LMMSE estimate, weighted by the inverse square of its gradient |d[-1] -
 // d[1]| summed over 9 sites along it (nine-site sums) and 5 across (in
-// order). dh is the row differences' row y; the rings hold the column terms
-// to row y + 4 and the row gradients to row y + 2; `rows` holds five rows.
+// order), drawn towards the same weighting of the differences kept sharp by
+// the share of row y. dh is the row differences' row y; the rings hold the
+// column terms to row y + 4, the row gradients to row y + 2 and the share;
+// `rows` holds five rows.
 ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* d, const float* dv,
                               const RiGreenRings& r, float* rows, float* g, size_t y) {
     const size_t w = win.w;
@@ -291,10 +305,13 @@ ORVEX_INLINE void RiGreenFuse(const RiWindow& win, const float* m, const float* 
         // each product the same whichever direction is which.
         const float gh = gh5 * inverseLimit, gv = gv5 * inverseLimit;
         const float a = gh * gh + gradientFloor, b = gv * gv + gradientFloor;
-        const float lmmse = (b * eh.weighted * ev.total + a * ev.weighted * eh.total) /
-                            ((a + b) * (eh.total * ev.total));
-        const float sharp = (b * RiSharp(d + x, 1) + a * RiSharp(dfv + x, ptrdiff_t(w))) / (a + b);
-        const float fused = mm[x] + (lmmse + share[x] * (sharp - lmmse));
+        // The sharp differences' weighted mean over the same denominator:
+        // (b sh + a sv) / (a + b) = (b sh + a sv) (th tv) / ((a + b) (th tv)), the
+        // two drawn together by the share before the one division.
+        const float lmmse = b * eh.weighted * ev.total + a * ev.weighted * eh.total;
+        const float totals = eh.total * ev.total;
+        const float sharp = (b * RiSharp(d + x, 1) + a * RiSharp(dfv + x, ptrdiff_t(w))) * totals;
+        const float fused = mm[x] + (lmmse + share[x] * (sharp - lmmse)) / ((a + b) * totals);
         out[x] = (x & 1) == green ? mm[x] : fused;
     });
 }

@@ -26,18 +26,26 @@ struct RiRowPasses {
                                          size_t green, float* rings, float* diff) {
         RiColumnLines<kRiLineFloats>(m, win.w, n, green, win.limit, win.floor, rings, diff, win.w);
     }
-    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const RiGreenRings& r,
-                                       float* rows, size_t y) {
+    // Row y's gradients and the share's row sums (m the samples' row).
+    static ORVEX_INLINE void Gradients(const RiWindow& win, const float* d, const float* m,
+                                       const RiGreenRings& r, float* rows, size_t y) {
         RiGreenRowGradients(win, d, r, rows, y);
+        RiGreenRowDetail(win, d, m, r, rows, y);
     }
-    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv,
-                                          const RiGreenRings& r, size_t y, bool quads) {
+    // Row y's column terms, their quad sums at y - 3 when `quads`, and the
+    // share's column gradients at y - 1 (m the samples' plane) when `detail`
+    // is 1 or more, with their quad sums at y - 4 when it is 2.
+    static ORVEX_INLINE void GreenColumns(const RiWindow& win, const float* dv, const float* m,
+                                          const RiGreenRings& r, size_t y, bool quads, int detail) {
         RiGreenColumnRow(win, dv, r, y);
         if (quads) RiGreenQuadRow(win, dv, r, y - 3);
+        if (detail > 0) RiGreenColumnDetail(win, m, r, y - 1, detail > 1);
     }
+    // The share at row y, then green.
     static ORVEX_INLINE void Fuse(const RiWindow& win, const float* m, const float* d,
                                   const float* dv, const RiGreenRings& r, float* rows, float* g,
                                   size_t y) {
+        RiGreenShare(win, r, rows, y);
         RiGreenFuse(win, m, d, dv, r, rows, g, y);
     }
     static ORVEX_INLINE void ColourRowSums(const RiWindow& win, const RiColourSites& c, size_t cx,

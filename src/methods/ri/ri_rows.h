@@ -119,7 +119,8 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
                           ring[5],  ring[6],
                           ring[7],  ring[8],
                           ring[9],  ring[10],
-                          ring[11], ring[12]};
+                          ring[11], ring[12],
+                          ring[13], ring[14]};
     const RiRing* sums = ring + 1 + kRiGreenRings;
     // Red sites: column parity (left + x) & 1 == redColumn, row likewise.
     const size_t rx = size_t(ptrdiff_t(redColumn) - left) & 1,
@@ -171,19 +172,18 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             const size_t at = y - base;
             if (within(y, 18)) {
                 P::Lines(win, p.m + at * w, (win.greenParity + y) & 1, p.rows, dh[at]);
-                P::Gradients(win, dh[at], gr, p.rows, at);
-                RiGreenRowDetail(win, dh[at], p.m + at * w, gr, p.rows, at);
+                P::Gradients(win, dh[at], p.m + at * w, gr, p.rows, at);
             }
             // Green's column terms at row y, and their quad sums at y - 3
-            // (rows y - 3 .. y) from the fourth row on; the column gradients
-            // of the share at y - 1.
+            // (rows y - 3 .. y) from the fourth row on; the share's column
+            // gradients at y - 1, and their quad sums at y - 4 from the
+            // fourth row on.
             if (within(y, 16)) {
-                P::GreenColumns(win, p.dv, gr, at, y >= 19);
-                if (within(y - 1, 17)) RiGreenColumnDetail(win, p.m, gr, at - 1);
+                const int detail = within(y - 1, 17) ? (y >= 21 ? 2 : 1) : 0;
+                P::GreenColumns(win, p.dv, p.m, gr, at, y >= 19, detail);
             }
             if (y < 4 || !within(y - 4, 20)) continue;
             const size_t yg = at - 4;
-            RiGreenShare(win, gr, p.rows, yg);
             P::Fuse(win, p.m, dh[yg], p.dv, gr, p.rows, p.g, yg);
             RiColourSitesRow(win, p.m, p.g, columns(yg), sites, yg);
             // The colour's Laplacians read green two rows ahead.

@@ -169,14 +169,16 @@ Plane Green(const Strip& s, Plane& m, Plane& dh, Plane& dv) {
                 weight[d] = gradient * gradient + s.gradientFloor;
             }
             const float lmmse =
-                (weight[1] * part[0][0] * part[1][1] + weight[0] * part[1][0] * part[0][1]) /
-                ((weight[0] + weight[1]) * (part[0][1] * part[1][1]));
+                weight[1] * part[0][0] * part[1][1] + weight[0] * part[1][0] * part[0][1];
+            const float totals = part[0][1] * part[1][1];
             // The same weights over each direction's difference smoothed only
-            // by (1, 2, 1) / 4.
+            // by (1, 2, 1) / 4, over the same denominator, the two drawn
+            // together by the share.
             const float sharpH = ((dh(x - 1, y) + dh(x + 1, y)) + 2.0f * dh(x, y)) * 0.25f;
             const float sharpV = ((dv(x, y - 1) + dv(x, y + 1)) + 2.0f * dv(x, y)) * 0.25f;
-            const float sharp = (weight[1] * sharpH + weight[0] * sharpV) / (weight[0] + weight[1]);
-            g(x, y) = m(x, y) + (lmmse + Share(s, m, sh, sv, x, y) * (sharp - lmmse));
+            const float sharp = (weight[1] * sharpH + weight[0] * sharpV) * totals;
+            g(x, y) = m(x, y) + (lmmse + Share(s, m, sh, sv, x, y) * (sharp - lmmse)) /
+                                    ((weight[0] + weight[1]) * totals);
         }
     return g;
 }
