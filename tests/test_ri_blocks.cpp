@@ -12,6 +12,7 @@
 #include "methods/ri/ri_colour_blocks_avx512.h"
 #include "methods/ri/ri_green_blocks_avx512.h"
 #include "methods/ri/ri_row_passes.h"
+#include "methods/ri/ri_share_blocks_avx512.h"
 #include "simd/simd.h"
 #include "test_support.h"
 

@@ -3,12 +3,14 @@
 // arithmetic with it, with the passes along a row of the line, green and
 // colour stages and the line stage down a block of columns in registers
 // (ri_line_blocks_avx512.h, ri_green_blocks_avx512.h,
-// ri_colour_blocks_avx512.h, ri_column_blocks_avx512.h).
+// ri_share_blocks_avx512.h, ri_colour_blocks_avx512.h,
+// ri_column_blocks_avx512.h).
 #include "methods/ri/ri_colour_blocks_avx512.h"
 #include "methods/ri/ri_column_blocks_avx512.h"
 #include "methods/ri/ri_green_blocks_avx512.h"
 #include "methods/ri/ri_line_blocks_avx512.h"
 #include "methods/ri/ri_rows.h"
+#include "methods/ri/ri_share_blocks_avx512.h"
 #include "simd/x86/x86.h"
 
 namespace orvex {

@@ -10,6 +10,7 @@
 #include "methods/ri/ri_colour.h"
 #include "methods/ri/ri_green.h"
 #include "methods/ri/ri_lines.h"
+#include "methods/ri/ri_share.h"
 
 namespace orvex {
 namespace {

@@ -29,6 +29,7 @@
 #include "methods/ri/ri_green.h"
 #include "methods/ri/ri_lines.h"
 #include "methods/ri/ri_row_passes.h"
+#include "methods/ri/ri_share.h"
 #include "pack/pack_rows.h"
 
 namespace orvex {
