@@ -11,6 +11,7 @@
 
 #include "methods/ri/ri_colour_blocks_avx512.h"
 #include "methods/ri/ri_green_blocks_avx512.h"
+#include "methods/ri/ri_residual_blocks_avx512.h"
 #include "methods/ri/ri_row_passes.h"
 #include "methods/ri/ri_share_blocks_avx512.h"
 #include "simd/simd.h"
@@ -23,7 +24,7 @@ using namespace orvex;
 
 // The window's planes (kRows rows), its rings and scratch, all of random
 // values, starting on cache lines; Copy() gives the same state again.
-constexpr size_t kRows = 32, kRingCount = kRiGreenRings + 4 + 8 + 2;
+constexpr size_t kRows = 32, kRingCount = kRiGreenRings + 4 + 8 + 2 + 5;
 
 struct State {
     size_t w;
@@ -53,6 +54,7 @@ struct State {
     RiColourRings Colour(size_t cx, size_t cy) const {
         return {Ring(11), Ring(12), Ring(13), Ring(14), cx, cy};
     }
+    RiResidualRings Residuals() const { return {Ring(24), Ring(25), Ring(26), Ring(27), Ring(28)}; }
 };
 
 // Row y of ring or plane rows a and b agree over [first, w - last).
@@ -128,9 +130,31 @@ TEST(RiBlocks, KernelsAlongARowMatchTheSharedPasses) {
                 RiColourMeansAvx512(win, b.Plane(0), b.Plane(2), cb, y);
                 ExpectRowsEqual(ca.est[y], cb.est[y], w, 26, 26, "estimates");
                 if ((y & 1) == cy) ExpectRowsEqual(ca.res[y], cb.res[y], w, 26, 26, "residuals");
+                // The residuals' directions: green's variations at y and
+                // the weights at y - 1, then the diagonal residuals at y of a
+                // colour whose row y is not.
+                const RiResidualRings da = a.Residuals(), db = b.Residuals();
+                RiRowPasses::Directions(win, a.Plane(2), da, a.Scratch(), y, true);
+                RiResidualDirectionsAvx512(win, b.Plane(2), db, y, true);
+                ExpectRowsEqual(da.diagonal[y], db.diagonal[y], w, 26, 26, "diagonal variations");
+                ExpectRowsEqual(da.antidiagonal[y], db.antidiagonal[y], w, 26, 26,
+                                "antidiagonal variations");
+                ExpectRowsEqual(da.across[y], db.across[y], w, 26, 26, "variations across");
+                ExpectRowsEqual(da.along[y], db.along[y], w, 26, 26, "variations along");
+                ExpectRowsEqual(da.weight[y - 1], db.weight[y - 1], w, 27, 27, "weights");
+                if ((y & 1) != cy) {
+                    RiRowPasses::ColourDiagonals(win, ca, da.weight[y - 1], y);
+                    RiColourDiagonalsAvx512(win, cb, db.weight[y - 1], y);
+                    // Only the diagonal sites are written (and read) on such a row.
+                    for (size_t x = 27 + parity; x + 27 < w; x += 2)
+                        ASSERT_EQ(std::memcmp(ca.res[y] + x, cb.res[y] + x, sizeof(float)), 0)
+                            << "diagonal residuals w " << w << " x " << x;
+                }
                 float *outa = a.Scratch() + 8 * w, *outb = b.Scratch() + 8 * w;
-                RiRowPasses::ColourRow(win, a.Plane(0), ca, outa, y);
-                RiColourRowAvx512(win, b.Plane(0), cb, outb, y);
+                // Weights: a row of random state, the same in both.
+                const float *wa = a.Plane(2) + (y + 4) * w, *wb = b.Plane(2) + (y + 4) * w;
+                RiRowPasses::ColourRow(win, a.Plane(0), ca, wa, outa, y);
+                RiColourRowAvx512(win, b.Plane(0), cb, wb, outb, y);
                 ExpectRowsEqual(outa, outb, w, kRiMargin, kRiMargin, "colour");
             }
         }

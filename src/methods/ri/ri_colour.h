@@ -1,6 +1,7 @@
 // The colour stage of the residual-interpolation demosaic: red and blue
 // everywhere, the guided filter of the full green with statistics at the
-// colour's sites, plus the bilinearly interpolated residuals of its samples.
+// colour's sites, plus the residuals of its samples interpolated along
+// green's flatter direction (ri_residuals.h).
 // The slope is the minimized-Laplacian one (MLRI): the mean product of the
 // colour's and green's Laplacians over green's mean squared Laplacian, which
 // fits the colour to green's detail rather than to its level. Included by
@@ -171,27 +172,25 @@ ORVEX_INLINE void RiColourMeans(const RiWindow& win, const float* m, const float
 
 // Row y of [kRiMargin, h - kRiMargin) of the colour at those columns into
 // `out` (indexed by window column): the sample at the colour's sites, else
-// the estimate plus the residuals' mean across the row (on the colour's
-// rows), along the column (on its columns) or over the diagonals.
+// the estimate plus the residual: at the sites diagonal to the colour's the
+// diagonals' (RiColourDiagonals, ri_residuals.h), at green's the means
+// across the row and along the column by the row's weights `wt`.
 ORVEX_INLINE void RiColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
-                              float* __restrict out, size_t y) {
+                              const float* wt, float* __restrict out, size_t y) {
     const size_t w = win.w, at = y * w;
     const float* __restrict mm = m + at, * __restrict e = c.est[y], * __restrict rs = c.res[y];
     const float *up = c.res[y - 1], *down = c.res[y + 1];
     const size_t cx = c.cx;
-    if ((y & 1) == c.cy) {
-        ORVEX_RI_IVDEP
-        for (size_t x = kRiMargin; x + kRiMargin < w; ++x) {
-            const float across = (rs[x - 1] + rs[x + 1]) * 0.5f;
-            out[x] = (x & 1) == cx ? mm[x] : e[x] + across;
-        }
-    } else {
-        ORVEX_RI_IVDEP
-        for (size_t x = kRiMargin; x + kRiMargin < w; ++x) {
-            const float along = (up[x] + down[x]) * 0.5f;
-            const float diagonal = ((up[x - 1] + up[x + 1]) + (down[x - 1] + down[x + 1])) * 0.25f;
-            out[x] = e[x] + ((x & 1) == cx ? along : diagonal);
-        }
+    // On the colour's rows green's sites are off its columns, on the others
+    // on them.
+    const bool colourRow = (y & 1) == c.cy;
+    ORVEX_RI_IVDEP
+    for (size_t x = kRiMargin; x + kRiMargin < w; ++x) {
+        const bool column = (x & 1) == cx;
+        const float across = (rs[x - 1] + rs[x + 1]) * 0.5f;
+        const float along = (up[x] + down[x]) * 0.5f;
+        const float green = e[x] + (along + wt[x] * (across - along));
+        out[x] = column == colourRow ? (column ? mm[x] : e[x] + rs[x]) : green;
     }
 }
 

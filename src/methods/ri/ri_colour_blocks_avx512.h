@@ -160,34 +160,28 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiColourMeansAvx512(
 ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiColourRowAvx512(const RiWindow& win,
                                                                      const float* m,
                                                                      const RiColourRings& c,
-                                                                     float* out, size_t y) {
+                                                                     const float* wt, float* out,
+                                                                     size_t y) {
     constexpr size_t B = 16;
     const size_t w = win.w, at = y * w;
     const float *mm = m + at, *e = c.est[y], *rs = c.res[y];
     const float *up = c.res[y - 1], *down = c.res[y + 1];
+    // The colour's columns, and green's: off them on the colour's rows, on
+    // them on the others.
     const __mmask16 column = RiColumnLanes(c.cx);
-    const RiV zero = _mm512_setzero_ps();
-    if ((y & 1) == c.cy) {
-        const RiV half = _mm512_set1_ps(0.5f);
-        RiV rBefore = zero, rHere = RiLoad(rs);
-        for (size_t x = 0; x + kRiMargin < w; x += B) {
-            const RiV rAfter = RiLoad(rs + x + B);
-            const RiBlocks r{rBefore, rHere, rAfter};
-            const RiV across = (r.At<-1>() + r.At<1>()) * half;
-            RiStore(out + x, _mm512_mask_blend_ps(column, RiLoad(e + x) + across, RiLoad(mm + x)));
-            rBefore = rHere, rHere = rAfter;
-        }
-    } else {
-        const RiV half = _mm512_set1_ps(0.5f), quarter = _mm512_set1_ps(0.25f);
-        RiV uBefore = zero, uHere = RiLoad(up), dBefore = zero, dHere = RiLoad(down);
-        for (size_t x = 0; x + kRiMargin < w; x += B) {
-            const RiV uAfter = RiLoad(up + x + B), dAfter = RiLoad(down + x + B);
-            const RiBlocks u{uBefore, uHere, uAfter}, d{dBefore, dHere, dAfter};
-            const RiV along = (u.here + d.here) * half;
-            const RiV diagonal = ((u.At<-1>() + u.At<1>()) + (d.At<-1>() + d.At<1>())) * quarter;
-            RiStore(out + x, RiLoad(e + x) + _mm512_mask_blend_ps(column, diagonal, along));
-            uBefore = uHere, uHere = uAfter, dBefore = dHere, dHere = dAfter;
-        }
+    const __mmask16 green = (y & 1) == c.cy ? __mmask16(~column) : column;
+    const RiV half = _mm512_set1_ps(0.5f);
+    RiV rBefore = _mm512_setzero_ps(), rHere = RiLoad(rs);
+    for (size_t x = 0; x + kRiMargin < w; x += B) {
+        const RiV rAfter = RiLoad(rs + x + B);
+        const RiBlocks r{rBefore, rHere, rAfter};
+        const RiV across = (r.At<-1>() + r.At<1>()) * half;
+        const RiV along = (RiLoad(up + x) + RiLoad(down + x)) * half;
+        const RiV ex = RiLoad(e + x);
+        const RiV mixed = ex + (along + RiLoad(wt + x) * (across - along));
+        const RiV own = _mm512_mask_blend_ps(column, ex + rHere, RiLoad(mm + x));
+        RiStore(out + x, _mm512_mask_blend_ps(green, own, mixed));
+        rBefore = rHere, rHere = rAfter;
     }
 }
 

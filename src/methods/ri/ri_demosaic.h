@@ -28,7 +28,11 @@
 // the colour's and green's Laplacians (step 2, the colour's own sub-lattice) over green's mean
 // squared Laplacian, each plus the floor (so a window without detail keeps the colour difference,
 // slope 1), a pixel's coefficients the means over the 9, 6 or 4 windows covering it, plus the
-// bilinearly interpolated residuals of their samples. Both filters take their windows on the
+// residuals of their samples interpolated along green's flatter direction: at the sites diagonal
+// to the colour's the means along the two diagonals, then at green's sites the means across and
+// along, each pair weighted by the inverse square of green's gradient and curvature along it
+// summed over 3 x 3 sites (plus a floor of 1e-3 of the range), as the green stage weighs its
+// directions. Both filters take their windows on the
 // target colour's own sub-lattice only, as the fast guided filter takes its coefficients on a
 // subsampled grid (He and Sun, "Fast guided filter", arXiv 1505.00996, 2015), for the same
 // picture: the lines fit once a site instead of twice, and red and blue's Laplacians, statistics
@@ -50,11 +54,11 @@ namespace orvex {
 
 // Reach of a pixel's estimates: line interpolation 1, window 5, window
 // means 5, residuals 1; low-pass 4, statistics 4 (the share of detail's
-// gradients 1 and sums 3); colour Laplacians 2, windows 2 and 2, residuals 1.
-inline constexpr size_t kRiReach = 27;
-// Rows and columns a window reads beyond its tile: one more than the reach,
-// so that a window starts on a whole 2 x 2 cell.
-inline constexpr size_t kRiMargin = kRiReach + 1;
+// gradients 1 and sums 3); colour Laplacians 2, windows 2 and 2, residuals 2.
+inline constexpr size_t kRiReach = 28;
+// Rows and columns a window reads beyond its tile: the reach, made even so
+// that a window starts on a whole 2 x 2 cell.
+inline constexpr size_t kRiMargin = (kRiReach + 1) & ~size_t(1);
 // The widest column tile: a tile's window runs down the whole band, and its
 // margins widen it by about a ninth (the stages compute fewer of those
 // columns the later they come).

@@ -4,11 +4,12 @@
 // colour stages and the line stage down a block of columns in registers
 // (ri_line_blocks_avx512.h, ri_green_blocks_avx512.h,
 // ri_share_blocks_avx512.h, ri_colour_blocks_avx512.h,
-// ri_column_blocks_avx512.h).
+// ri_residual_blocks_avx512.h, ri_column_blocks_avx512.h).
 #include "methods/ri/ri_colour_blocks_avx512.h"
 #include "methods/ri/ri_column_blocks_avx512.h"
 #include "methods/ri/ri_green_blocks_avx512.h"
 #include "methods/ri/ri_line_blocks_avx512.h"
+#include "methods/ri/ri_residual_blocks_avx512.h"
 #include "methods/ri/ri_rows.h"
 #include "methods/ri/ri_share_blocks_avx512.h"
 #include "simd/x86/x86.h"
@@ -66,9 +67,19 @@ struct RiRowPassesAvx512 {
                                          const RiColourRings& c, size_t y) {
         RiColourMeansAvx512(win, m, g, c, y);
     }
+    // Green's variations at row y, and the residuals' weights at y - 1 when
+    // `weights`.
+    static ORVEX_INLINE void Directions(const RiWindow& win, const float* g,
+                                        const RiResidualRings& r, float*, size_t y, bool weights) {
+        RiResidualDirectionsAvx512(win, g, r, y, weights);
+    }
+    static ORVEX_INLINE void ColourDiagonals(const RiWindow& win, const RiColourRings& c,
+                                             const float* wt, size_t y) {
+        RiColourDiagonalsAvx512(win, c, wt, y);
+    }
     static ORVEX_INLINE void ColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
-                                       float* out, size_t y) {
-        RiColourRowAvx512(win, m, c, out, y);
+                                       const float* wt, float* out, size_t y) {
+        RiColourRowAvx512(win, m, c, wt, out, y);
     }
 };
 

@@ -10,6 +10,7 @@
 #include "methods/ri/ri_colour.h"
 #include "methods/ri/ri_green.h"
 #include "methods/ri/ri_lines.h"
+#include "methods/ri/ri_residuals.h"
 #include "methods/ri/ri_share.h"
 
 namespace orvex {
@@ -61,9 +62,21 @@ struct RiRowPasses {
                                          const RiColourRings& c, size_t y) {
         RiColourMeans(win, m, g, c, y);
     }
+    // Green's variations at row y, and the residuals' weights at y - 1 when
+    // `weights`.
+    static ORVEX_INLINE void Directions(const RiWindow& win, const float* g,
+                                        const RiResidualRings& r, float* rows, size_t y,
+                                        bool weights) {
+        RiVariationRow(win, g, r, rows, y);
+        if (weights) RiResidualWeights(win, r, y - 1);
+    }
+    static ORVEX_INLINE void ColourDiagonals(const RiWindow& win, const RiColourRings& c,
+                                             const float* wt, size_t y) {
+        RiColourDiagonals(win, c, wt, y);
+    }
     static ORVEX_INLINE void ColourRow(const RiWindow& win, const float* m, const RiColourRings& c,
-                                       float* out, size_t y) {
-        RiColourRow(win, m, c, out, y);
+                                       const float* wt, float* out, size_t y) {
+        RiColourRow(win, m, c, wt, out, y);
     }
 };
 

@@ -28,6 +28,7 @@
 #include "methods/ri/ri_demosaic.h"
 #include "methods/ri/ri_green.h"
 #include "methods/ri/ri_lines.h"
+#include "methods/ri/ri_residuals.h"
 #include "methods/ri/ri_row_passes.h"
 #include "methods/ri/ri_share.h"
 #include "pack/pack_rows.h"
@@ -36,8 +37,9 @@ namespace orvex {
 namespace {
 
 // The rings of a strip: the row differences, the green stage's, the colour
-// statistics' four, each colour's four and the colour's sites of each row.
-inline constexpr size_t kRiRings = 1 + kRiGreenRings + 4 + 2 * 4 + 2;
+// statistics' four, each colour's four, the colour's sites of each row and
+// the residuals' directions.
+inline constexpr size_t kRiRings = 1 + kRiGreenRings + 4 + 2 * 4 + 2 + 5;
 
 struct RiPlanes {
     float *m, *dv, *g;  // whole planes of the window
@@ -130,6 +132,7 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
     const RiColourRings red{c[0], c[1], c[2], c[3], rx, ry};
     const RiColourRings blue{c[4], c[5], c[6], c[7], 1 - rx, 1 - ry};
     const RiColourSites sites{c[8], c[9]};
+    const RiResidualRings directions{c[10], c[11], c[12], c[13], c[14]};
     // The column parity of the colour of row y.
     auto columns = [rx, ry](size_t y) { return (y & 1) == ry ? rx : 1 - rx; };
     const float limit = win.limit;
@@ -195,12 +198,20 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
             if (within(yc + base, 24))
                 P::ColourCoefficients(win, sums, (yc & 1) == ry ? red : blue, p.rows, yc);
             const size_t ym = yc - 2;
-            if (within(ym + base, 26))
+            // Green's variations, and the residuals' weights a row behind.
+            const size_t yd = ym - 1;
+            if (within(ym + base, 26)) {
                 for (const RiColourRings* c : {&red, &blue}) P::ColourMeans(win, p.m, p.g, *c, ym);
-            const size_t yo = ym - 1;
+                P::Directions(win, p.g, directions, p.rows, ym, within(yd + base, 27));
+            }
+            // The residuals at the sites diagonal to the colour whose row
+            // it is not.
+            if (within(yd + base, 27))
+                P::ColourDiagonals(win, (yd & 1) == ry ? blue : red, directions.weight[yd], yd);
+            const size_t yo = yd - 1;
             if (!within(yo + base, kRiMargin)) continue;
-            P::ColourRow(win, p.m, red, p.red, yo);
-            P::ColourRow(win, p.m, blue, p.blue, yo);
+            P::ColourRow(win, p.m, red, directions.weight[yo], p.red, yo);
+            P::ColourRow(win, p.m, blue, directions.weight[yo], p.blue, yo);
             const float *r = p.red + kRiMargin, *g = p.g + yo * w + kRiMargin,
                         *b = p.blue + kRiMargin;
             ORVEX_RI_IVDEP

@@ -1,6 +1,6 @@
 // The red and blue stage of the plain residual-interpolation demosaic: a
 // guided filter of the full green with the minimized-Laplacian slope, plus
-// the interpolated residuals.
+// the residuals interpolated along green's flatter direction.
 #include <cmath>
 
 #include "ri/ri_plain_stages.h"
@@ -14,8 +14,10 @@ namespace ri_plain {
 // drawn towards 1, (mean(Lm Lg) + floor) / (mean(Lg^2) + floor), with Lm and
 // Lg the Laplacians of step 2 of the colour and of green at the colour's
 // sites; the offset mean(m) - slope mean(g); a pixel's coefficients the means
-// over the windows covering it; plus the bilinearly interpolated residuals
-// of its samples.
+// over the windows covering it; plus the residuals of its samples: at the
+// sites diagonal to the colour's the two diagonals' means, then at green's
+// sites the means across and along, each pair weighted by the inverse square
+// of green's variation along it (gradient and curvature, summed over 3 x 3).
 Plane Colour(const Strip& s, Plane& m, Plane& g, int colour) {
     const ptrdiff_t ww = ptrdiff_t(s.ww), wh = ptrdiff_t(s.wh);
     auto has = [&](ptrdiff_t x, ptrdiff_t y) { return s.Colour(x, y) == colour; };
@@ -74,21 +76,44 @@ Plane Colour(const Strip& s, Plane& m, Plane& g, int colour) {
             estimate(x, y) = t;
             residual(x, y) = has(x, y) ? m(x, y) - t : 0.0f;
         }
-    Plane out = s.New();
+    // Green's gradient and curvature across (x, y) along (dx, dy), from the
+    // site before it (up or left) to the one after, summed over the 3 x 3
+    // sites about it.
+    auto variation = [&](ptrdiff_t x, ptrdiff_t y, ptrdiff_t dx, ptrdiff_t dy) {
+        auto at = [&](ptrdiff_t u, ptrdiff_t v) {
+            const float a = g(u - dx, v - dy), b = g(u + dx, v + dy), c = g(u, v);
+            return std::fabs(a - b) + std::fabs((c + c - a) - b);
+        };
+        auto row = [&](ptrdiff_t v) { return (at(x - 1, v) + at(x, v)) + at(x + 1, v); };
+        return (row(y - 1) + row(y)) + row(y + 1);
+    };
+    // The first direction's weight of two, each weighted by the inverse
+    // square of its variation plus the floor.
+    const float directionFloor = s.limit * 1e-3f;
+    auto weight = [&](float first, float second) {
+        const float u = first + directionFloor, v = second + directionFloor;
+        return (v * v) / (u * u + v * v);
+    };
+    auto diagonalSite = [&](ptrdiff_t x, ptrdiff_t y) { return !rowHas(x, y) && !columnHas(x, y); };
     for (ptrdiff_t y = 27; y + 27 < wh; ++y)
         for (ptrdiff_t x = 27; x + 27 < ww; ++x) {
-            const bool onRow = rowHas(x, y), onColumn = columnHas(x, y);
-            float r;
-            if (onRow && onColumn)
-                r = 0;
-            else if (onRow)
-                r = (residual(x - 1, y) + residual(x + 1, y)) * 0.5f;
-            else if (onColumn)
-                r = (residual(x, y - 1) + residual(x, y + 1)) * 0.5f;
-            else
-                r = ((residual(x - 1, y - 1) + residual(x + 1, y - 1)) +
-                     (residual(x - 1, y + 1) + residual(x + 1, y + 1))) *
-                    0.25f;
+            if (!diagonalSite(x, y)) continue;
+            // Up-left to down-right first, then up-right to down-left.
+            const float t = weight(variation(x, y, 1, 1), variation(x, y, -1, 1));
+            const float first = (residual(x - 1, y - 1) + residual(x + 1, y + 1)) * 0.5f;
+            const float second = (residual(x + 1, y - 1) + residual(x - 1, y + 1)) * 0.5f;
+            residual(x, y) = second + t * (first - second);
+        }
+    Plane out = s.New();
+    for (ptrdiff_t y = 28; y + 28 < wh; ++y)
+        for (ptrdiff_t x = 28; x + 28 < ww; ++x) {
+            float r = residual(x, y);
+            if (s.Colour(x, y) == 1) {
+                const float t = weight(variation(x, y, 1, 0), variation(x, y, 0, 1));
+                const float across = (residual(x - 1, y) + residual(x + 1, y)) * 0.5f;
+                const float along = (residual(x, y - 1) + residual(x, y + 1)) * 0.5f;
+                r = along + t * (across - along);
+            }
             out(x, y) = has(x, y) ? m(x, y) : estimate(x, y) + r;
         }
     return out;
