@@ -96,7 +96,8 @@ typedef enum orvex_method {
                               kept sharp where the colour differences carry the detail;
                               red and blue by the minimized-Laplacian form of Kiku, Monno, Tanaka
                               and Okutomi, "Minimized-Laplacian residual interpolation for color
-                              image demosaicking", SPIE 2014 */
+                              image demosaicking", SPIE 2014, their residuals interpolated along
+                              green's edges */
 } orvex_method;
 
 /* Transfer curves of the output (orvex_options.transfer). */
