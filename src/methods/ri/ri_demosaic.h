@@ -65,10 +65,10 @@ inline constexpr size_t kRiMargin = (kRiReach + 1) & ~size_t(1);
 inline constexpr size_t kRiTileColumns = 512;
 // Rows of column differences taken at once (each chunk reads 12 rows of
 // samples beyond it either side), and rows of the window's planes: a chunk,
-// those 24 and the 11 the later stages still read behind the newest, plus a
+// those 24 and the 12 the later stages still read behind the newest, plus a
 // ring's 16 of slack. The three planes, rings and line scratch (under
 // 3.5 MiB) are a band's whole working memory.
-inline constexpr size_t kRiChunkRows = 256, kRiPlaneRows = kRiChunkRows + 24 + 11 + 16;
+inline constexpr size_t kRiChunkRows = 256, kRiPlaneRows = kRiChunkRows + 24 + 12 + 16;
 
 // Bands converted at once at most: each takes its window's memory (under
 // 3.5 MiB) and, for packed or corrected mosaics, its strip of source rows

@@ -151,8 +151,8 @@ ORVEX_INLINE void RiTile(const Conversion& job, const RiPlanes& p, RiWindow win,
         if (differenced < std::min(y + 5, h - 12)) {
             const size_t end = std::min(differenced + kRiChunkRows, h - 12);
             if (end + 12 - base > kRiPlaneRows) {
-                // Keep the rows from y - 11, the oldest the stages still read.
-                const size_t keep = (y - 11) & ~(kRiRingRows - 1);
+                // Keep the rows from y - 12, the oldest the stages still read.
+                const size_t keep = (y - 12) & ~(kRiRingRows - 1);
                 const size_t from = (keep - base) * w, count = (loaded - keep) * w;
                 for (float* plane : {p.m, p.dv, p.g})
                     std::copy(plane + from, plane + from + count, plane);
