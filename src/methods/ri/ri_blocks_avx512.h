@@ -27,6 +27,12 @@ ORVEX_RI_BLOCKS_BEGIN
 
 using RiV = __m512;
 
+// The lanes of a block of window columns (a block starts on an even column)
+// whose parity is p.
+inline constexpr __mmask16 RiColumnLanes(size_t p) {
+    return p ? 0xAAAA : 0x5555;
+}
+
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiLoad(const float* p) {
     return _mm512_load_ps(p);
 }

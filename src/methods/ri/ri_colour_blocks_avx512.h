@@ -19,11 +19,6 @@ namespace {
 
 ORVEX_RI_BLOCKS_BEGIN
 
-// The lanes of a block of window columns that are the colour's (parity cx).
-inline constexpr __mmask16 RiColumnLanes(size_t cx) {
-    return cx ? 0xAAAA : 0x5555;
-}
-
 // RiLaplacian of the block: blocks of the row and the entries two rows up
 // and down.
 ORVEX_TARGET_AVX512 ORVEX_VECTOR_INLINE RiV RiLaplacianV(RiV up, const RiBlocks& v, RiV down) {

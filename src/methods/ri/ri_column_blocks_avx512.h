@@ -112,7 +112,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiColumnLinesAvx512(const flo
     c.m0 = c.m1, c.m1 = RiLoad(m + 4 * ms);
     c.a5 = c.b5 = c.a6 = c.b6 = c.res10 = c.res11 = c.tent10 = zero;
     // Lanes whose site at step x is green: (x + l) & 1 == green.
-    const __mmask16 even = green ? 0xAAAA : 0x5555, odd = __mmask16(~even);
+    const __mmask16 even = RiColumnLanes(green), odd = __mmask16(~even);
     size_t i = 4;
     for (; i < 10; ++i) RiColumnStep<0>(m, ms, i, 0, top, floor, ring, diff, ds, c);
     for (; i < 22; ++i) RiColumnStep<1>(m, ms, i, 0, top, floor, ring, diff, ds, c);

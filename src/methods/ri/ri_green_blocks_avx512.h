@@ -154,7 +154,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiGreenFuseAvx512(const RiWin
                 *r4 = r.gh[y + 2];
     const float* share = r.share[y];
     float* out = g + at;
-    const __mmask16 greenLanes = ((win.greenParity + y) & 1) ? 0xAAAA : 0x5555;
+    const __mmask16 greenLanes = RiColumnLanes((win.greenParity + y) & 1);
     const RiV zero = _mm512_setzero_ps();
     // Step j finishes block j - 1 from the terms of blocks j - 1 .. j + 1:
     // their pair sums (t[0] + t[1]) one block ahead, the quad sums (t[0] +

@@ -103,7 +103,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiRowLinesAvx512(const float*
     // differences ([12, n - 12)): green minus the colour, on whichever side
     // the site is green.
     const RiV top = _mm512_set1_ps(limit);
-    const __mmask16 greenLanes = green ? 0xAAAA : 0x5555;
+    const __mmask16 greenLanes = RiColumnLanes(green);
     const RiV fifth = _mm512_set1_ps(1.0f / 5), sixth = _mm512_set1_ps(1.0f / 6);
     const float* const c[2] = {ca, cb};
     RiV cBefore[2] = {zero, zero}, cHere[2];

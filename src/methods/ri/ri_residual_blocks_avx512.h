@@ -55,7 +55,7 @@ ORVEX_TARGET_AVX512 __attribute__((noinline)) void RiResidualDirectionsAvx512(
     const float *v0 = r.along[y - 2], *v1 = r.along[y - 1];
     float* out = r.weight[y - 1];
     // Green's parity on row y - 1.
-    const __mmask16 green = ((win.greenParity + y - 1) & 1) ? 0xAAAA : 0x5555;
+    const __mmask16 green = RiColumnLanes((win.greenParity + y - 1) & 1);
     const RiV floor = _mm512_set1_ps(win.limit * 1e-3f), zero = _mm512_setzero_ps();
     RiV uA = RiLoad(gu + 16), uB = RiLoad(gu + 32), hA = RiLoad(gh + 16), hB = RiLoad(gh + 32),
         dA = RiLoad(gd + 16), dB = RiLoad(gd + 32);
